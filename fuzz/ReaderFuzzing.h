@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/Exceptions.h"
+#include "runtime/LumoMultiLexReader.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Reads every record twice (First rewinds) through the operations consumers
+// use. Reporting malformed input as an Exception is fine; anything else (a
+// crash, a read outside the buffer, a hang) is what the fuzzer hunts.
+template <typename Reader>
+int FuzzReader(const uint8_t* data, size_t size) {
+    try {
+        Reader reader(std::string(reinterpret_cast<const char*>(data), size));
+        if (!reader.Eof()) reader.FieldValueByName("lexkey");
+        for (int pass = 0; pass < 2; ++pass) {
+            size_t bytes = 0;
+            for (reader.First(); !reader.Eof(); reader.Next()) {
+                for (int i = 0; i < reader.FieldCount(); ++i) {
+                    bytes += reader.FieldValue(i).size();
+                    if (reader.IsNull(i) && !reader.FieldValue(i).empty())
+                        __builtin_trap(); // a null field reads as empty
+                }
+                const double fraction = lex::LexFraction(reader.RecNo(), reader.RecordCount());
+                if (!(fraction >= 0.0 && fraction <= 1.0)) __builtin_trap();
+            }
+            // Every value is decoded from its own stretch of the input.
+            if (bytes > size) __builtin_trap();
+        }
+    } catch (const lex::Exception&) {
+    }
+    return 0;
+}

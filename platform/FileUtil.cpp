@@ -1,0 +1,134 @@
+#include "platform/FileUtil.h"
+
+#include "platform/Exceptions.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace lex {
+namespace {
+
+constexpr size_t BufferLimit = 1 << 20;
+
+std::string Reason() {
+    return std::strerror(errno);
+}
+
+[[noreturn]] void ThrowCreateError(const std::string& path) {
+    throw EFCreateError(FormatText(SFCreateError, {path}) + ". " + Reason());
+}
+
+} // namespace
+
+std::string ReadFileBytes(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw EFOpenError(FormatText(SFOpenError, {path, Reason()}));
+    std::string bytes;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && info.st_size > 0)
+        bytes.reserve(static_cast<size_t>(info.st_size));
+    char chunk[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n > 0) {
+            bytes.append(chunk, static_cast<size_t>(n));
+        } else if (n == 0) {
+            break;
+        } else if (errno != EINTR) {
+            const std::string reason = Reason();
+            ::close(fd);
+            throw EFOpenError(FormatText(SFOpenError, {path, reason}));
+        }
+    }
+    ::close(fd);
+    return bytes;
+}
+
+AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
+    const size_t slash = path_.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : path_.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path_ : path_.substr(slash + 1);
+    tempPath_ = folder + "." + name + ".XXXXXX";
+    fd_ = ::mkstemp(tempPath_.data());
+    if (fd_ < 0) ThrowCreateError(path_);
+    // mkstemp makes the file private; give it the target's mode, or the
+    // mode a newly created file would get.
+    struct stat existing {};
+    mode_t mode;
+    if (::stat(path_.c_str(), &existing) == 0) {
+        mode = existing.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ::fchmod(fd_, mode);
+    buffer_.reserve(BufferLimit);
+}
+
+AtomicFile::~AtomicFile() {
+    Discard();
+}
+
+void AtomicFile::Discard() noexcept {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+        ::unlink(tempPath_.c_str());
+    }
+}
+
+void AtomicFile::Write(std::string_view bytes) {
+    if (buffer_.size() + bytes.size() > BufferLimit) Flush();
+    if (bytes.size() >= BufferLimit)
+        WriteAll(bytes);
+    else
+        buffer_.append(bytes);
+}
+
+void AtomicFile::Flush() {
+    WriteAll(buffer_);
+    buffer_.clear();
+}
+
+void AtomicFile::WriteAll(std::string_view bytes) {
+    const char* data = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd_, data, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw EWriteError("Cannot write file " + path_ + ". " + Reason());
+        }
+        data += n;
+        left -= static_cast<size_t>(n);
+    }
+}
+
+void AtomicFile::Commit() {
+    Flush();
+    if (::fsync(fd_) != 0) throw EWriteError("Cannot write file " + path_ + ". " + Reason());
+    if (::close(fd_) != 0) {
+        fd_ = -1;
+        ::unlink(tempPath_.c_str());
+        throw EWriteError("Cannot write file " + path_ + ". " + Reason());
+    }
+    fd_ = -1;
+    if (::rename(tempPath_.c_str(), path_.c_str()) != 0) {
+        const std::string reason = Reason();
+        ::unlink(tempPath_.c_str());
+        throw EFCreateError(FormatText(SFCreateError, {path_}) + ". " + reason);
+    }
+}
+
+void WriteFileAtomically(const std::string& path, const std::function<void(OutputStream&)>& write) {
+    AtomicFile file(path);
+    write(file);
+    file.Commit();
+}
+
+} // namespace lex

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/Streams.h"
+
+#include <functional>
+#include <string>
+
+namespace lex {
+
+// The whole file as bytes; EFOpenError names the file and the reason.
+std::string ReadFileBytes(const std::string& path);
+
+// Replaces a file atomically: bytes go to a temporary file in the target's
+// folder, which Commit() flushes to disk and renames over the target. Until
+// then the target is untouched; a writer destroyed without Commit() (an
+// exception on the way) removes the temporary file, so a failed save never
+// leaves a half-written lexicon or litter behind.
+class AtomicFile final : public OutputStream {
+public:
+    explicit AtomicFile(std::string path); // EFCreateError when the folder refuses
+    ~AtomicFile() override;
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    void Write(std::string_view bytes) override; // EWriteError on a failed write
+    void Commit();
+
+private:
+    void Flush();
+    void WriteAll(std::string_view bytes);
+    void Discard() noexcept;
+
+    std::string path_;
+    std::string tempPath_;
+    std::string buffer_;
+    int fd_ = -1;
+};
+
+// Runs `write` on an AtomicFile for `path` and commits it when `write` returns.
+void WriteFileAtomically(const std::string& path, const std::function<void(OutputStream&)>& write);
+
+} // namespace lex

@@ -1,0 +1,138 @@
+#include "runtime/BinaryLexFormat.h"
+
+#include "platform/Exceptions.h"
+#include "platform/FileUtil.h"
+
+#include <bit>
+#include <cstring>
+#include <limits>
+
+namespace lex {
+namespace {
+
+[[noreturn]] void ThrowFormat(const std::string& what, size_t offset) {
+    throw EReadError(std::string(SReadError) + ": " + what + " at byte offset " +
+                     std::to_string(offset));
+}
+
+void AppendInt32(std::string& out, int32_t value) {
+    const auto u = static_cast<uint32_t>(value);
+    const char bytes[4] = {static_cast<char>(u & 0xFF), static_cast<char>((u >> 8) & 0xFF),
+                           static_cast<char>((u >> 16) & 0xFF), static_cast<char>(u >> 24)};
+    out.append(bytes, 4);
+}
+
+void AppendString(std::string& out, std::string_view text) {
+    if (text.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max()))
+        throw EWriteError("A value of " + std::to_string(text.size()) +
+                          " bytes is too long for a binary lexicon");
+    AppendInt32(out, static_cast<int32_t>(text.size()));
+    out.append(text);
+}
+
+} // namespace
+
+TBinaryStreamLexReader::TBinaryStreamLexReader(std::string Source)
+    : TCustomStreamLexReader(std::move(Source)) {
+    const int32_t fieldCount = ReadInt32("field count");
+    // Every name needs at least its 4-byte length, which bounds a sane count
+    // before anything is allocated for it.
+    if (fieldCount < 0 || static_cast<size_t>(fieldCount) > (Buffer.size() - Pos) / 4)
+        ThrowFormat("field count " + std::to_string(fieldCount) + " does not fit the data", 0);
+    std::vector<std::string> names;
+    names.reserve(static_cast<size_t>(fieldCount));
+    for (int32_t i = 0; i < fieldCount; ++i) {
+        const size_t at = Pos;
+        const int32_t length = ReadInt32("field name length");
+        if (length < 0) ThrowFormat("field name length " + std::to_string(length), at);
+        names.emplace_back(ReadBytes(length, at));
+    }
+    SetFieldNames(std::move(names));
+    Values.assign(FieldNames.size(), std::string_view());
+    RecordCountValue = ReadInt32("record count");
+    DataStart = Pos;
+    // Records without fields occupy no bytes, so data after such a header
+    // could never be consumed.
+    if (FieldNames.empty() && DataStart < Buffer.size())
+        ThrowFormat("record data after a header without fields", DataStart);
+    First();
+}
+
+int32_t TBinaryStreamLexReader::ReadInt32(const char* what) {
+    if (Buffer.size() - Pos < 4)
+        ThrowFormat(std::string("the ") + what + " is cut short (the data ends at byte " +
+                        std::to_string(Buffer.size()) + ")",
+                    Pos);
+    uint32_t value;
+    std::memcpy(&value, Buffer.data() + Pos, 4);
+    if constexpr (std::endian::native == std::endian::big) value = __builtin_bswap32(value);
+    Pos += 4;
+    return static_cast<int32_t>(value);
+}
+
+std::string_view TBinaryStreamLexReader::ReadBytes(int32_t length, size_t lengthOffset) {
+    if (static_cast<size_t>(length) > Buffer.size() - Pos)
+        ThrowFormat("length " + std::to_string(length) + " runs past the end of the data (" +
+                        std::to_string(Buffer.size()) + " bytes)",
+                    lengthOffset);
+    const std::string_view bytes(Buffer.data() + Pos, static_cast<size_t>(length));
+    Pos += static_cast<size_t>(length);
+    return bytes;
+}
+
+void TBinaryStreamLexReader::First() {
+    TCustomStreamLexReader::First();
+    Pos = DataStart;
+    EofFlag = Pos >= Buffer.size();
+    if (!EofFlag) ReadRecord();
+}
+
+void TBinaryStreamLexReader::ReadRecord() {
+    EofFlag = Pos >= Buffer.size();
+    if (EofFlag) return;
+    for (size_t i = 0; i < Values.size(); ++i) {
+        const size_t at = Pos;
+        const int32_t length = ReadInt32("field length");
+        if (length < -1) ThrowFormat("length " + std::to_string(length), at);
+        Nulls[i] = length == -1;
+        // A null field reads as the empty string, never as a stale value.
+        Values[i] = length == -1 ? std::string_view() : ReadBytes(length, at);
+    }
+    ++RecNoValue;
+}
+
+void WriteBinaryLex(ILexReader& Reader, OutputStream& Stream, const TLexProgressEvent& OnProgress) {
+    ReadScope scope(Reader);
+    BufferedWriter out(Stream);
+    std::string& buffer = out.Buffer();
+    const int fieldCount = Reader.FieldCount();
+    AppendInt32(buffer, fieldCount);
+    for (int i = 0; i < fieldCount; ++i)
+        AppendString(buffer, Reader.FieldName(i));
+    AppendInt32(buffer, Reader.RecordCount());
+    std::vector<std::string_view> values(static_cast<size_t>(fieldCount));
+    for (Reader.First(); !Reader.Eof(); Reader.Next()) {
+        for (int i = 0; i < fieldCount; ++i)
+            values[i] = Reader.FieldValue(i);
+        bool accept = true;
+        if (OnProgress)
+            OnProgress(values, LexFraction(Reader.RecNo(), Reader.RecordCount()), accept);
+        if (!accept) continue;
+        for (int i = 0; i < fieldCount; ++i) {
+            if (Reader.IsNull(i))
+                AppendInt32(buffer, -1);
+            else
+                AppendString(buffer, values[i]);
+        }
+        out.FlushIfFull();
+    }
+    out.Flush();
+}
+
+void WriteBinaryLexFile(ILexReader& Reader, const std::string& FileName,
+                        const TLexProgressEvent& OnProgress) {
+    WriteFileAtomically(FileName,
+                        [&](OutputStream& stream) { WriteBinaryLex(Reader, stream, OnProgress); });
+}
+
+} // namespace lex

@@ -1,0 +1,82 @@
+#include "runtime/LumoMultiLexReader.h"
+
+#include "platform/Exceptions.h"
+#include "platform/TextCompare.h"
+#include "runtime/BinaryLexFormat.h"
+#include "runtime/TextLexFormat.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace lex {
+
+TLumoMultiStreamLexReaderStorage* MultiStreamLexReaderStorage = nullptr;
+
+int FindFieldIndex(const ILexReader& Reader, std::string_view Name) {
+    const int count = Reader.FieldCount();
+    for (int i = 0; i < count; ++i)
+        if (AnsiSameText(Reader.FieldName(i), Name)) return i;
+    return -1;
+}
+
+double LexFraction(int RecNo, int RecordCount) {
+    if (RecordCount <= 0) return 1.0;
+    return std::clamp(static_cast<double>(RecNo) / RecordCount, 0.0, 1.0);
+}
+
+void TCustomStreamLexReader::First() {
+    RecNoValue = 0;
+}
+
+void TCustomStreamLexReader::SetFieldNames(std::vector<std::string> Names) {
+    FieldNames = std::move(Names);
+    Nulls.assign(FieldNames.size(), 0);
+}
+
+std::string_view TCustomStreamLexReader::FieldValueByName(std::string_view Name) const {
+    const int index = FindFieldIndex(*this, Name);
+    return index < 0 ? std::string_view() : FieldValue(index);
+}
+
+bool TCustomStreamLexReader::IsNullByName(std::string_view Name) const {
+    // A name no field has reads as null: there is no value behind it.
+    const int index = FindFieldIndex(*this, Name);
+    return index < 0 || Nulls[index];
+}
+
+auto TLumoMultiStreamLexReaderStorage::Search(std::string_view ReaderID) const
+    -> std::vector<Entry>::const_iterator {
+    return std::lower_bound(
+        entries_.begin(), entries_.end(), ReaderID,
+        [](const Entry& e, std::string_view id) { return AnsiCompareText(e.ID, id) < 0; });
+}
+
+void TLumoMultiStreamLexReaderStorage::RegisterReader(std::string_view ReaderID,
+                                                      TLexReaderClass ReaderClass) {
+    const auto it = Search(ReaderID);
+    if (it != entries_.end() && AnsiSameText(it->ID, ReaderID))
+        throw Exception(FormatText("dictionary reader \"%s\" already registered!", {ReaderID}));
+    entries_.insert(it, Entry{std::string(ReaderID), ReaderClass});
+}
+
+TLexReaderClass TLumoMultiStreamLexReaderStorage::FindReader(std::string_view ReaderID) const {
+    const auto it = Search(ReaderID);
+    return it != entries_.end() && AnsiSameText(it->ID, ReaderID) ? it->Class : nullptr;
+}
+
+void InitializeLumoMultiLexReader() {
+    MultiStreamLexReaderStorage = new TLumoMultiStreamLexReaderStorage;
+    MultiStreamLexReaderStorage->RegisterReader(LumoTextDFMID,
+                                                CreateLexReader<TTextDFMStreamLexReader>);
+    MultiStreamLexReaderStorage->RegisterReader(LumoTextCSVID,
+                                                CreateLexReader<TTextCSVStreamLexReader>);
+    MultiStreamLexReaderStorage->RegisterReader(LumoBinaryID,
+                                                CreateLexReader<TBinaryStreamLexReader>);
+}
+
+void FinalizeLumoMultiLexReader() {
+    delete MultiStreamLexReaderStorage;
+    MultiStreamLexReaderStorage = nullptr;
+}
+
+} // namespace lex

@@ -1,0 +1,134 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lex {
+
+// The five record fields, in the order the system writes them.
+inline constexpr std::string_view LexKeyField = "LexKey";
+inline constexpr std::string_view CodePageField = "CodePage";
+inline constexpr std::string_view SeqNoField = "SeqNo";
+inline constexpr std::string_view DisplayValueField = "DisplayValue";
+inline constexpr std::string_view CatalogIDField = "CatalogID";
+
+// A cursor over lexicon records with named, possibly null, byte-string fields.
+// Views returned by FieldName and FieldValue stay valid until the reader moves
+// (First, Next) or is destroyed.
+class ILexReader {
+public:
+    virtual ~ILexReader() = default;
+
+    virtual void First() = 0;
+    virtual void Next() = 0;
+    virtual bool Eof() const = 0;
+    virtual int FieldCount() const = 0;
+    virtual int RecordCount() const = 0;
+    virtual int RecNo() const = 0;
+    virtual std::string_view FieldName(int Index) const = 0;
+    virtual std::string_view FieldValue(int Index) const = 0;
+    virtual std::string_view FieldValueByName(std::string_view Name) const = 0;
+    virtual bool IsNull(int Index) const = 0;
+    virtual bool IsNullByName(std::string_view Name) const = 0;
+    virtual bool IsBlob(int Index) const = 0;
+    virtual bool IsBlobByName(std::string_view Name) const = 0;
+    virtual void BeginRead() = 0;
+    virtual void EndRead() = 0;
+};
+
+// Abstract base of every reader.
+class TCustomLexReader : public ILexReader {};
+
+// Index of the first field named `Name` (ignoring case), or -1.
+int FindFieldIndex(const ILexReader& Reader, std::string_view Name);
+
+// Per-record progress of writers and loaders. `Values` is empty when the
+// caller has none to offer; clearing `Accept` makes a writer skip the record.
+using TLexProgressEvent =
+    std::function<void(std::span<const std::string_view> Values, double Fraction, bool& Accept)>;
+
+// RecNo / RecordCount, kept finite and within [0, 1]: a reader may deliver
+// more records than it announced, or announce none.
+double LexFraction(int RecNo, int RecordCount);
+
+// Holds the EndRead() promise of a walk: called on every way out.
+class ReadScope {
+public:
+    explicit ReadScope(ILexReader& Reader) : reader_(Reader) { reader_.BeginRead(); }
+    ~ReadScope() { reader_.EndRead(); }
+    ReadScope(const ReadScope&) = delete;
+    ReadScope& operator=(const ReadScope&) = delete;
+
+private:
+    ILexReader& reader_;
+};
+
+// A reader over an in-memory copy of a byte source. Positioned on its first
+// record (or at end) when constructed.
+class TCustomStreamLexReader : public TCustomLexReader {
+public:
+    void First() override;
+    bool Eof() const override { return EofFlag; }
+    int FieldCount() const override { return static_cast<int>(FieldNames.size()); }
+    int RecordCount() const override { return RecordCountValue; }
+    int RecNo() const override { return RecNoValue; }
+    std::string_view FieldName(int Index) const override { return FieldNames[Index]; }
+    std::string_view FieldValueByName(std::string_view Name) const override;
+    bool IsNull(int Index) const override { return Nulls[Index]; }
+    bool IsNullByName(std::string_view Name) const override;
+    bool IsBlob(int) const override { return false; }
+    bool IsBlobByName(std::string_view) const override { return false; }
+    void BeginRead() override {}
+    void EndRead() override {}
+
+protected:
+    explicit TCustomStreamLexReader(std::string Source) : Buffer(std::move(Source)) {}
+    void SetFieldNames(std::vector<std::string> Names);
+
+    std::vector<std::string> FieldNames;
+    std::vector<char> Nulls; // one per field; char, not the bit-packed vector<bool>
+    bool EofFlag = true;
+    int RecordCountValue = 0;
+    int RecNoValue = 0;
+    const std::string Buffer;
+};
+
+// How the registry constructs a reader: from the whole source, which the
+// reader keeps as its own buffer.
+using TLexReaderClass = std::unique_ptr<TCustomStreamLexReader> (*)(std::string Source);
+
+template <typename Reader>
+std::unique_ptr<TCustomStreamLexReader> CreateLexReader(std::string Source) {
+    return std::make_unique<Reader>(std::move(Source));
+}
+
+// Maps reader IDs ("LumoBinary", ...) to reader classes; IDs compare ignoring case.
+class TLumoMultiStreamLexReaderStorage {
+public:
+    void RegisterReader(std::string_view ReaderID, TLexReaderClass ReaderClass);
+    TLexReaderClass FindReader(std::string_view ReaderID) const;
+
+private:
+    struct Entry {
+        std::string ID;
+        TLexReaderClass Class;
+    };
+    std::vector<Entry>::const_iterator Search(std::string_view ReaderID) const;
+    std::vector<Entry> entries_; // sorted by ID
+};
+
+inline constexpr std::string_view LumoBinaryID = "LumoBinary";
+inline constexpr std::string_view LumoTextCSVID = "LumoTextCSV";
+inline constexpr std::string_view LumoTextDFMID = "LumoTextDFM";
+
+// The global registry, alive between InitializeLumoMultiLexReader() (which
+// registers the three stream readers) and FinalizeLumoMultiLexReader().
+extern TLumoMultiStreamLexReaderStorage* MultiStreamLexReaderStorage;
+void InitializeLumoMultiLexReader();
+void FinalizeLumoMultiLexReader();
+
+} // namespace lex

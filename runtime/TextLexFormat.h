@@ -1,0 +1,72 @@
+#pragma once
+
+#include "platform/Streams.h"
+#include "runtime/LumoMultiLexReader.h"
+
+namespace lex {
+
+// The two text lexicons share one layout: a header line of field names, then
+// one line per record, every field ending in the separator (outside quotes),
+// every line in CR LF, a null field written as the separator alone. They
+// differ in how one value is spelt:
+//   CSV style ("lxc", "lng", "LumoTextCSV"): in quotes, quote doubled,
+//     %% %0 %c %n for percent, NUL, CR and LF;
+//   form notation ("lxd", "LumoTextDFM"): printable runs in quotes, control
+//     bytes as #13 outside them.
+
+// Encoders append the encoded form of Source to Dest.
+using TLexEscaper = void (*)(std::string_view Source, char Quote, std::string& Dest);
+void EscapeCSV(std::string_view Source, char Quote, std::string& Dest);
+void EscapeDFM(std::string_view Source, char Quote, std::string& Dest);
+
+// Decoders turn the raw bytes of one field into its value, replacing Dest.
+using TLexDecoder = void (*)(std::string_view Raw, char Quote, std::string& Dest);
+void DecodeCSV(std::string_view Raw, char Quote, std::string& Dest);
+void DecodeDFM(std::string_view Raw, char Quote, std::string& Dest); // EConvertError on a bad #
+
+// Walks the buffer without ever reading outside it, whatever the lines hold;
+// lines that do not have the expected shape are read as the layout implies.
+class TCustomTextStreamLexReader : public TCustomStreamLexReader {
+public:
+    void First() override;
+    void Next() override { ReadRecord(); }
+    std::string_view FieldValue(int Index) const override { return Values[Index]; }
+
+protected:
+    TCustomTextStreamLexReader(std::string Source, char Separator, char Quote,
+                               TLexDecoder DecodeValue);
+
+private:
+    void ReadHeader();
+    // Scans one field from Cur; returns false for an empty (null) field.
+    bool ReadField(std::string& value);
+    void ReadRecord();
+    int CountRecords() const;
+
+    std::vector<std::string> Values;
+    TLexDecoder DecodeValue;
+    size_t DataStart = 0;
+    size_t Cur = 0; // may pass the end by a few bytes; every read checks it
+    char Separator;
+    char Quote;
+};
+
+class TTextCSVStreamLexReader final : public TCustomTextStreamLexReader {
+public:
+    explicit TTextCSVStreamLexReader(std::string Source)
+        : TCustomTextStreamLexReader(std::move(Source), ',', '"', DecodeCSV) {}
+};
+
+class TTextDFMStreamLexReader final : public TCustomTextStreamLexReader {
+public:
+    explicit TTextDFMStreamLexReader(std::string Source)
+        : TCustomTextStreamLexReader(std::move(Source), ',', '"', DecodeDFM) {}
+};
+
+void WriteTextLex(ILexReader& Reader, OutputStream& Stream, TLexEscaper Escaper, char Separator,
+                  char Quote, const TLexProgressEvent& OnProgress = {});
+// Replaces FileName atomically: on any failure the old file stays as it was.
+void WriteTextLexFile(ILexReader& Reader, const std::string& FileName, TLexEscaper Escaper,
+                      char Separator, char Quote, const TLexProgressEvent& OnProgress = {});
+
+} // namespace lex

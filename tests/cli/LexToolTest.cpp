@@ -1,0 +1,106 @@
+#include "cli/LexTool.h"
+
+#include "platform/FileUtil.h"
+#include "runtime/LexFiles.h"
+#include "support/TempDir.h"
+#include "support/TestSupport.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace lex {
+namespace {
+
+struct Result {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+class LexToolTest : public test::RuntimeTest {
+protected:
+    Result Run(std::vector<std::string> args, const std::string& input = "") {
+        std::istringstream in(input);
+        std::ostringstream out, err;
+        const int code = RunLexTool(args, in, out, err);
+        return {code, out.str(), err.str()};
+    }
+    test::TempDir dir;
+};
+
+TEST_F(LexToolTest, DumpPrintsJsonLinesInAscii) {
+    TRecordListLexReader source(test::StandardFields,
+                                {{"&File", "936", "0", "\xCE\xC4\"\\\x01\x7F", std::nullopt}});
+    WriteLexFile(source, dir / "a.lxd");
+    const Result r = Run({"dump", dir / "a.lxd"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "{\"fields\":[\"LexKey\",\"CodePage\",\"SeqNo\",\"DisplayValue\",\"CatalogID\"],"
+              "\"recordCount\":1}\n"
+              "[\"&File\",\"936\",\"0\",\"\\u00ce\\u00c4\\\"\\\\\\u0001\\u007f\",null]\n");
+}
+
+TEST_F(LexToolTest, ConvertRoundTripsEveryFormat) {
+    auto source = test::AwkwardLexicon();
+    WriteLexFile(source, dir / "start.lxb");
+    std::string previous = dir / "start.lxb";
+    for (const char* next : {"a.lxc", "b.lxd", "c.lng", "d.lxb", "e.lxd", "f.lxc", "g.lxb"}) {
+        const Result r = Run({"convert", previous, dir / next});
+        ASSERT_EQ(r.code, 0) << r.err;
+        EXPECT_EQ(test::ReadAll(*OpenLexFile(dir / next)), test::AwkwardRecords()) << next;
+        previous = dir / next;
+    }
+    EXPECT_EQ(ReadFileBytes(dir / "g.lxb"), ReadFileBytes(dir / "start.lxb"));
+    EXPECT_EQ(ReadFileBytes(dir / "f.lxc"), ReadFileBytes(dir / "a.lxc"));
+}
+
+TEST_F(LexToolTest, TranslatesKeysAndWords) {
+    TRecordListLexReader source(test::StandardFields, {{"Open", "1252", "0", "Offnen", ""},
+                                                       {"File", "1252", "0", "Datei", ""}});
+    WriteLexFile(source, dir / "de.lxc");
+    EXPECT_EQ(Run({"translate", dir / "de.lxc", "Open", "1252", "0"}).out, "Offnen");
+    EXPECT_EQ(Run({"translate", dir / "de.lxc", "Close", "1252", "0"}).out, "Close");
+    EXPECT_EQ(Run({"translate", dir / "de.lxc", "Open File", "1252", "0", "--words"}).out,
+              "Offnen Datei");
+    std::filesystem::copy_file(dir / "de.lxc", dir / "de.bin");
+    EXPECT_EQ(
+        Run({"translate", dir / "de.bin", "Open", "1252", "0", "--reader-id", "LumoTextCSV"}).out,
+        "Offnen");
+}
+
+TEST_F(LexToolTest, ConvertsChinese) {
+    EXPECT_EQ(Run({"chinese", "gb2big5"}, "a\xB9\xFA").out, "a\xB0\xEA");
+    EXPECT_EQ(Run({"chinese", "big52gb"}, "\xB0\xEA.").out, "\xB9\xFA.");
+}
+
+TEST_F(LexToolTest, ErrorsAndUsage) {
+    const struct {
+        std::vector<std::string> args;
+        int code;
+        const char* message;
+    } cases[] = {
+        {{}, 2, "Usage: lextool COMMAND"},
+        {{"frobnicate"}, 2, "unknown command 'frobnicate'"},
+        {{"convert", "only-one"}, 2, "wrong number of arguments"},
+        {{"dump", "x", "--reader-id"}, 2, "option --reader-id needs a value"},
+        {{"dump", "x", "--bogus"}, 2, "unknown option --bogus"},
+        {{"chinese", "sideways"}, 2, "direction must be gb2big5 or big52gb"},
+        {{"dump", "/no/such/file.lxb"}, 1, "Cannot open file \"/no/such/file.lxb\""},
+        {{"convert", "/no/such/file.lxb", "out.lxc"}, 1, "Cannot open file"},
+    };
+    for (const auto& c : cases) {
+        const Result r = Run(c.args);
+        EXPECT_EQ(r.code, c.code) << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(Run({"dump", "--help"}).out, "Usage: lextool dump FILE [--reader-id ID]\n");
+
+    std::ofstream(dir / "bad.lxb") << "\x05";
+    const Result bad = Run({"convert", dir / "bad.lxb", dir / "out.lxc"});
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_NE(bad.err.find("Invalid stream format"), std::string::npos) << bad.err;
+    EXPECT_FALSE(std::filesystem::exists(dir / "out.lxc"));
+}
+
+} // namespace
+} // namespace lex
