@@ -3,10 +3,14 @@
 #include "platform/CodePage.h"
 #include "platform/Exceptions.h"
 
+#include <algorithm>
+#include <array>
 #include <memory>
+#include <numeric>
 #include <string>
 #include <unicode/ucol.h>
 #include <unicode/uloc.h>
+#include <unicode/uset.h>
 
 namespace lex {
 namespace {
@@ -16,37 +20,170 @@ struct CollatorCloser {
 };
 using CollatorPtr = std::unique_ptr<UCollator, CollatorCloser>;
 
-CollatorPtr OpenCollator(UCollationStrength strength) {
-    // The user's locale; the C/POSIX locale has a collation in which case
-    // differences are primary, so it takes the root collation instead.
-    const std::string_view user = uloc_getDefault();
-    const char* locale = user.starts_with("en_US_POSIX") ? "" : nullptr;
-    UErrorCode status = U_ZERO_ERROR;
-    CollatorPtr collator(ucol_open(locale, &status));
-    if (U_FAILURE(status))
-        throw Exception(std::string("Cannot open a collator: ") + u_errorName(status));
-    ucol_setStrength(collator.get(), strength);
-    return collator;
+bool IsPrintableAscii(std::string_view text) {
+    for (const char c : text)
+        if (c < 0x20 || c > 0x7E) return false;
+    return true;
 }
 
-int Compare(UCollator* collator, std::string_view a, std::string_view b) {
-    const int codePage = ProcessCodePage();
-    const std::u16string ua = DecodeText(a, codePage);
-    const std::u16string ub = DecodeText(b, codePage);
-    return ucol_strcoll(collator, ua.data(), static_cast<int32_t>(ua.size()), ub.data(),
-                        static_cast<int32_t>(ub.size()));
+// Text as UTF-16: every supported code page keeps ASCII as it is, so plain
+// ASCII widens without a converter.
+std::u16string ToUtf16(std::string_view text) {
+    bool ascii = true;
+    for (const char c : text)
+        ascii &= static_cast<unsigned char>(c) < 0x80;
+    if (ascii) return std::u16string(text.begin(), text.end());
+    return DecodeText(text, ProcessCodePage());
+}
+
+// A collator with what it takes to compare printable ASCII without ICU: the
+// primary rank of each character and which case sorts first. Locales whose
+// rules join or split ASCII characters (contractions such as "ch") use ICU
+// for everything.
+class Collation {
+public:
+    explicit Collation(UCollationStrength strength) : strength_(strength) {
+        // The C/POSIX locale has a collation in which case differences are
+        // primary, so it takes the root collation instead.
+        const std::string_view user = uloc_getDefault();
+        const char* locale = user.starts_with("en_US_POSIX") ? "" : nullptr;
+        UErrorCode status = U_ZERO_ERROR;
+        collator_.reset(ucol_open(locale, &status));
+        if (U_FAILURE(status))
+            throw Exception(std::string("Cannot open a collator: ") + u_errorName(status));
+        ucol_setStrength(collator_.get(), strength);
+        PrepareShortcut();
+    }
+
+    int Compare(std::string_view a, std::string_view b) const {
+        if (fast_ && IsPrintableAscii(a) && IsPrintableAscii(b)) return CompareAscii(a, b);
+        return CompareIcu(a, b);
+    }
+
+    int CompareIcu(std::string_view a, std::string_view b) const {
+        const std::u16string ua = ToUtf16(a);
+        const std::u16string ub = ToUtf16(b);
+        return ucol_strcoll(collator_.get(), ua.data(), static_cast<int32_t>(ua.size()), ub.data(),
+                            static_cast<int32_t>(ub.size()));
+    }
+
+    std::string SortKey(std::string_view text) const {
+        const std::u16string u = ToUtf16(text);
+        std::string key(u.size() * 4 + 16, '\0');
+        for (;;) {
+            const int32_t length = ucol_getSortKey(
+                collator_.get(), u.data(), static_cast<int32_t>(u.size()),
+                reinterpret_cast<uint8_t*>(key.data()), static_cast<int32_t>(key.size()));
+            if (length <= static_cast<int32_t>(key.size())) {
+                key.resize(static_cast<size_t>(length > 0 ? length - 1 : 0)); // less the NUL
+                return key;
+            }
+            key.resize(static_cast<size_t>(length));
+        }
+    }
+
+private:
+    void PrepareShortcut() {
+        UErrorCode status = U_ZERO_ERROR;
+        // Settings under which ASCII characters stop mapping to one primary
+        // weight each leave everything to ICU.
+        if (ucol_getAttribute(collator_.get(), UCOL_ALTERNATE_HANDLING, &status) !=
+                UCOL_NON_IGNORABLE ||
+            ucol_getAttribute(collator_.get(), UCOL_NUMERIC_COLLATION, &status) == UCOL_ON ||
+            ucol_getAttribute(collator_.get(), UCOL_CASE_LEVEL, &status) == UCOL_ON ||
+            U_FAILURE(status))
+            return;
+        USet* contractions = uset_openEmpty();
+        USet* expansions = uset_openEmpty();
+        ucol_getContractionsAndExpansions(collator_.get(), contractions, expansions, true, &status);
+        bool asciiInvolved = U_FAILURE(status);
+        for (UChar32 c = 0x20; c <= 0x7E && !asciiInvolved; ++c)
+            asciiInvolved = uset_contains(expansions, c);
+        UChar buffer[64];
+        for (int32_t i = 0; i < uset_getItemCount(contractions) && !asciiInvolved; ++i) {
+            UChar32 start, end;
+            UErrorCode itemStatus = U_ZERO_ERROR;
+            const int32_t length =
+                uset_getItem(contractions, i, &start, &end, buffer, 64, &itemStatus);
+            if (length > 0 && U_SUCCESS(itemStatus)) {
+                bool allAscii = true;
+                for (int32_t k = 0; k < length; ++k)
+                    allAscii &= buffer[k] < 0x80;
+                asciiInvolved = allAscii;
+            }
+        }
+        uset_close(contractions);
+        uset_close(expansions);
+        if (asciiInvolved) return;
+
+        // Rank the printable characters by their primary weight alone.
+        CollatorPtr primary(ucol_clone(collator_.get(), &status));
+        if (U_FAILURE(status)) return;
+        ucol_setStrength(primary.get(), UCOL_PRIMARY);
+        std::array<char16_t, 95> chars;
+        std::iota(chars.begin(), chars.end(), u' ');
+        const auto collate = [&](char16_t x, char16_t y) {
+            return ucol_strcoll(primary.get(), &x, 1, &y, 1);
+        };
+        std::sort(chars.begin(), chars.end(),
+                  [&](char16_t x, char16_t y) { return collate(x, y) < 0; });
+        // Ignorable characters sort first; one of them would break the ranks.
+        if (ucol_strcoll(primary.get(), chars.data(), 1, nullptr, 0) == 0) return;
+        unsigned char rank = 1;
+        for (size_t i = 0; i < chars.size(); ++i) {
+            if (i > 0 && collate(chars[i - 1], chars[i]) != 0) ++rank;
+            rank_[chars[i]] = rank;
+        }
+        const char16_t a = u'a', upperA = u'A';
+        lowerFirst_ = ucol_strcoll(collator_.get(), &a, 1, &upperA, 1) <= 0;
+        fast_ = true;
+    }
+
+    int CompareAscii(std::string_view a, std::string_view b) const {
+        const size_t n = std::min(a.size(), b.size());
+        size_t caseDifference = n;
+        for (size_t i = 0; i < n; ++i) {
+            const unsigned char x = a[i], y = b[i];
+            if (x == y) continue;
+            const int ra = rank_[x], rb = rank_[y];
+            if (ra != rb) return ra < rb ? -1 : 1;
+            if (caseDifference == n) caseDifference = i;
+        }
+        if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+        if (strength_ < UCOL_TERTIARY || caseDifference == n) return 0;
+        const bool aLower = a[caseDifference] >= 'a';
+        return aLower == lowerFirst_ ? -1 : 1;
+    }
+
+    UCollationStrength strength_;
+    CollatorPtr collator_;
+    bool fast_ = false;
+    bool lowerFirst_ = true;
+    std::array<unsigned char, 128> rank_{};
+};
+
+const Collation& ForCase(bool caseSensitive) {
+    thread_local const Collation secondary(UCOL_SECONDARY);
+    thread_local const Collation tertiary(UCOL_TERTIARY);
+    return caseSensitive ? tertiary : secondary;
 }
 
 } // namespace
 
 int AnsiCompareText(std::string_view a, std::string_view b) {
-    thread_local const CollatorPtr collator = OpenCollator(UCOL_SECONDARY);
-    return Compare(collator.get(), a, b);
+    return ForCase(false).Compare(a, b);
 }
 
 int AnsiCompareStr(std::string_view a, std::string_view b) {
-    thread_local const CollatorPtr collator = OpenCollator(UCOL_TERTIARY);
-    return Compare(collator.get(), a, b);
+    return ForCase(true).Compare(a, b);
+}
+
+std::string AnsiSortKey(std::string_view text, bool caseSensitive) {
+    return ForCase(caseSensitive).SortKey(text);
+}
+
+int AnsiCompareCollated(std::string_view a, std::string_view b, bool caseSensitive) {
+    return ForCase(caseSensitive).CompareIcu(a, b);
 }
 
 } // namespace lex

@@ -1,12 +1,13 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace lex {
 
 // Locale-aware comparison of byte strings in the process's code page, through
 // an ICU collator for the user's locale. Names (fields, reader IDs,
-// dictionaries) compare this way.
+// dictionaries) and the editor's keys compare this way.
 
 // Ignoring case (secondary strength): negative, zero or positive.
 int AnsiCompareText(std::string_view a, std::string_view b);
@@ -16,5 +17,14 @@ int AnsiCompareStr(std::string_view a, std::string_view b);
 inline bool AnsiSameText(std::string_view a, std::string_view b) {
     return AnsiCompareText(a, b) == 0;
 }
+
+// Bytes whose order under memcmp is the order of AnsiCompareStr (caseSensitive)
+// or AnsiCompareText, and which are equal exactly when the texts compare equal:
+// a key for sorting and hashing many texts with one collation each.
+std::string AnsiSortKey(std::string_view text, bool caseSensitive);
+
+// The same comparisons computed by ICU alone, without the printable-ASCII
+// shortcut; for checking that the shortcut agrees with the collator.
+int AnsiCompareCollated(std::string_view a, std::string_view b, bool caseSensitive);
 
 } // namespace lex

@@ -1,5 +1,7 @@
 #include "runtime/ChineseGbBig5.h"
 
+#include <memory>
+
 namespace lex {
 
 namespace {
@@ -32,6 +34,31 @@ struct TBig5Source {
     static const uint16_t* Table() { return Big5ToGbTable; }
 };
 
+// Every byte pair mapped to what the converter writes for it: the table entry
+// where the pair is a code of the set, the pair itself otherwise. One look-up
+// replaces the row and column tests, whose outcome (Big5's two trail ranges
+// above all) changes from one character to the next and defeats prediction.
+struct TPairMap {
+    uint16_t Code[0x10000];
+    uint8_t IsTrail[0x100];
+};
+
+template <typename TSource>
+const TPairMap& PairMap() {
+    static const std::unique_ptr<const TPairMap> map = [] {
+        auto m = std::make_unique<TPairMap>();
+        for (int pair = 0; pair < 0x10000; ++pair) {
+            const int index =
+                TSource::Index(static_cast<uint8_t>(pair >> 8), static_cast<uint8_t>(pair));
+            m->Code[pair] = index < 0 ? static_cast<uint16_t>(pair) : TSource::Table()[index];
+        }
+        for (int b = 0; b < 0x100; ++b)
+            m->IsTrail[b] = TSource::IsTrail(static_cast<uint8_t>(b));
+        return m;
+    }();
+    return *map;
+}
+
 // The split follows the source set, not the process's code page, so text is
 // converted the same on any machine. Every character keeps its byte count.
 template <typename TSource>
@@ -40,26 +67,21 @@ std::string Convert(std::string_view Text) {
     const size_t size = Text.size();
     std::string result(size, '\0');
     auto* out = reinterpret_cast<uint8_t*>(result.data());
-    const uint16_t* table = TSource::Table();
+    const TPairMap& map = PairMap<TSource>();
     size_t i = 0;
-    while (i < size) {
+    while (i + 1 < size) {
         const uint8_t lead = in[i];
-        if (!IsLead(lead) || i + 1 == size || !TSource::IsTrail(in[i + 1])) {
-            out[i++] = lead;
-            continue;
-        }
         const uint8_t trail = in[i + 1];
-        const int index = TSource::Index(lead, trail);
-        if (index >= 0) {
-            const uint16_t code = table[index];
+        if (IsLead(lead) && map.IsTrail[trail]) {
+            const uint16_t code = map.Code[lead << 8 | trail];
             out[i] = static_cast<uint8_t>(code >> 8);
             out[i + 1] = static_cast<uint8_t>(code);
+            i += 2;
         } else {
-            out[i] = lead;
-            out[i + 1] = trail;
+            out[i++] = lead;
         }
-        i += 2;
     }
+    if (i < size) out[i] = in[i];
     return result;
 }
 

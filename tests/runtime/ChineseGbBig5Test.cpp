@@ -25,7 +25,7 @@ const TRow Rows[] = {
     {true, "\xCC\xA8", 4049, 0xBB4F},   // 台 -> 臺, though Big5 has 台
     {true, "\xA1\xA6", 5, 0xA3BE},      // ˇ, the same symbol
     {true, "\xAA\xA1", 846, 0x2020},    // empty row of GB2312
-    {true, "\xF7\xFE", 8177, 0x2020},   // last index, no character
+    {true, "\xF7\xFE", 8177, 0x2020},   // last index; Big5 has no 齄
     {false, "\xA1\x40", 0, 0x2020},     // ideographic space
     {false, "\xA1\x41", 1, 0xA3AC},     // ，
     {false, "\xAB\xE1", 1697, 0xE1E1},  // 後 stays, GB2312 has it

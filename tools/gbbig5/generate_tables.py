@@ -24,7 +24,7 @@ Rules, first match wins:
     character that STCharacters makes it from.
   Symbols, either way: the same character; else the other set's first code
     whose character has the same plain form (fold(): full-width, half-width,
-    small and vertical forms, not enclosed ones, so ① finds no 1); else the
+    small and vertical forms, not enclosed ones, so ① finds no １); else the
     short NEAREST list below.
   Both ideographic spaces, and everything else, get 0x2020 (no counterpart).
 """
@@ -171,8 +171,9 @@ def variants(value):
 
 
 def fold(char):
-    """The plain form behind a full-width, half-width, small or vertical form;
-    enclosed and other decorated forms stay themselves."""
+    """The plain form behind a full-width, half-width, small, vertical or other
+    one-character compatibility form; enclosed and other decorated forms, and
+    those of several characters, stay themselves."""
     tag, _, rest = unicodedata.decomposition(char).partition(" ")
     if tag in ("<wide>", "<narrow>", "<small>", "<vertical>", "<compat>") and " " not in rest:
         return fold(chr(int(rest, 16)))

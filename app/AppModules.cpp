@@ -1,0 +1,26 @@
+#include "app/AppModules.h"
+
+#include "app/LumoOption.h"
+#include "platform/CodePageCatalog.h"
+
+#include <utility>
+
+namespace lex {
+
+AppModules::AppModules(std::string OptionsPath) {
+    InitializeLumoOption(std::move(OptionsPath));
+    try {
+        InitializeCodePageList();
+    } catch (...) {
+        // The run never started: nothing the user chose needs saving.
+        delete std::exchange(LumoOption, nullptr);
+        throw;
+    }
+}
+
+AppModules::~AppModules() {
+    FinalizeLumoOption();
+    FinalizeCodePageList();
+}
+
+} // namespace lex

@@ -1,0 +1,175 @@
+#include "app/LumoOption.h"
+
+#include "platform/CodePage.h"
+#include "platform/Exceptions.h"
+#include "platform/IniFile.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <system_error>
+
+namespace lex {
+namespace {
+
+constexpr std::string_view SectionFont = "Font";
+constexpr std::string_view SectionEditor = "Editor";
+constexpr std::string_view SectionToolBar = "ToolBar";
+constexpr std::string_view SectionContent = "Content";
+constexpr std::string_view SectionHistory = "HistoryFile";
+constexpr std::string_view SectionDataBase = "DataBase";
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ')
+        s.remove_prefix(1);
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ')
+        s.remove_suffix(1);
+    return s;
+}
+
+// Parameter names are ASCII identifiers, matched the way the options file
+// matches its keys; a locale's rules (the Turkish dotless i) must not apply.
+bool SameAsciiText(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+// The switches in file order, with the field each one fills.
+struct TSwitchKey {
+    std::string_view Section;
+    std::string_view Ident;
+    bool TLumoOption::*Field;
+};
+constexpr TSwitchKey SwitchKeys[] = {
+    {SectionEditor, "ShowEditorGrid", &TLumoOption::ShowEditorGrid},
+    {SectionEditor, "ImmediateEdit", &TLumoOption::ImmediateEdit},
+    {SectionToolBar, "ShowToolBarMenu", &TLumoOption::ShowToolBarMenu},
+    {SectionToolBar, "ShowToolBarFile", &TLumoOption::ShowToolBarFile},
+    {SectionToolBar, "ShowToolBarEdit", &TLumoOption::ShowToolBarEdit},
+    {SectionToolBar, "ShowToolBarDB", &TLumoOption::ShowToolBarDB},
+    {SectionToolBar, "ShowToolBarSearch", &TLumoOption::ShowToolBarSearch},
+    {SectionToolBar, "ShowToolBarDFM", &TLumoOption::ShowToolBarDFM},
+    {SectionContent, "CaseSensitive", &TLumoOption::CaseSensitive},
+};
+
+} // namespace
+
+TLumoOption::TLumoOption(std::string FileName)
+    : CodePage(std::to_string(ProcessCodePage())), FileNameValue(std::move(FileName)) {
+    LoadFromIni();
+}
+
+void TLumoOption::LoadFromIni() {
+    // A file that is there but cannot be read leaves the initial values, as a
+    // missing one does; the save at shutdown then fails the same way and so
+    // never replaces it.
+    std::optional<TIniFile> file;
+    try {
+        file.emplace(FileNameValue);
+    } catch (const EFOpenError& error) {
+        std::cerr << "Lex Manager: the options were not read: " << error.what() << '\n';
+        return;
+    }
+    const TIniFile& ini = *file;
+    if (!ini.FileExists()) return;
+
+    Font.Name = ini.ReadString(SectionFont, "FontName", Font.Name);
+    Font.Size = ini.ReadInteger(SectionFont, "FontSize", Font.Size);
+    // The field is a byte: a number outside it reads as unreadable.
+    const int style = ini.ReadInteger(SectionEditor, "EditorStyle", EditorStyle);
+    if (style >= 0 && style <= 255) EditorStyle = static_cast<std::uint8_t>(style);
+    for (const TSwitchKey& key : SwitchKeys)
+        this->*key.Field = ini.ReadBool(key.Section, key.Ident, this->*key.Field);
+
+    HistoryFiles.clear();
+    for (auto& [name, file] : ini.ReadSectionValues(SectionHistory))
+        HistoryFiles.push_back(std::move(file));
+
+    LoadDBParams(&ini);
+}
+
+void TLumoOption::LoadDBParams(const TIniFile* IniFile) {
+    if (!IniFile) {
+        const TIniFile ini(FileNameValue);
+        LoadDBParams(&ini);
+        return;
+    }
+    DBParams.clear();
+    for (const auto& [name, value] : IniFile->ReadSectionValues(SectionDataBase))
+        DBParams.push_back(name + "=" + value);
+    GetDriverFunc = DBParamValue("GetDriverFunc");
+    LibraryName = DBParamValue("LibraryName");
+    VendorLib = DBParamValue("VendorLib");
+}
+
+std::string TLumoOption::DBParamValue(std::string_view Name) const {
+    for (const std::string& line : DBParams) {
+        const size_t equals = line.find('=');
+        if (equals != std::string::npos &&
+            SameAsciiText(std::string_view(line).substr(0, equals), Name))
+            return line.substr(equals + 1);
+    }
+    return {};
+}
+
+void TLumoOption::SaveToIni() const {
+    TIniFile ini(FileNameValue);
+    ini.WriteString(SectionFont, "FontName", Font.Name);
+    ini.WriteInteger(SectionFont, "FontSize", Font.Size);
+    ini.WriteInteger(SectionEditor, "EditorStyle", EditorStyle);
+    for (const TSwitchKey& key : SwitchKeys)
+        ini.WriteBool(key.Section, key.Ident, this->*key.Field);
+
+    // A name with a line break cannot live in a line-based file; leaving it
+    // out keeps the rest of the history.
+    int index = 0;
+    for (const std::string& file : HistoryFiles)
+        if (TIniFile::CanHoldValue(file))
+            ini.WriteString(SectionHistory, std::to_string(index++), file);
+
+    // Likewise a line without a name (nothing before an '=', or no '=') has no
+    // key to go under.
+    for (const std::string_view line : DBParams) {
+        const size_t equals = line.find('=');
+        if (equals == std::string_view::npos) continue;
+        const std::string_view name = Trim(line.substr(0, equals));
+        const std::string_view value = Trim(line.substr(equals + 1));
+        if (TIniFile::CanHoldKey(name) && TIniFile::CanHoldValue(value))
+            ini.WriteString(SectionDataBase, name, value);
+    }
+    ini.UpdateFile();
+}
+
+std::string DefaultOptionsPath(std::string_view ProgramPath) {
+    std::filesystem::path path(ProgramPath);
+    if (path.empty()) {
+        std::error_code error;
+        path = std::filesystem::read_symlink("/proc/self/exe", error);
+        if (error) path = "LexManager";
+    }
+    return path.replace_extension(".ini").string();
+}
+
+TLumoOption* LumoOption = nullptr;
+
+void InitializeLumoOption(std::string FileName) {
+    auto option = std::make_unique<TLumoOption>(std::move(FileName));
+    delete LumoOption;
+    LumoOption = option.release();
+}
+
+void FinalizeLumoOption() noexcept {
+    if (!LumoOption) return;
+    try {
+        LumoOption->SaveToIni();
+    } catch (const std::exception& error) {
+        std::cerr << "Lex Manager: the options were not saved: " << error.what() << '\n';
+    }
+    delete LumoOption;
+    LumoOption = nullptr;
+}
+
+} // namespace lex

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "runtime/LumoMultiLex.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lex {
+
+class TIniFile;
+
+// The border styles of the editor's pop-up text editor.
+enum : std::uint8_t { EditorStyleDialog = 0, EditorStyleSimple = 2, EditorStylePanel = 3 };
+
+// The user's options, read from the options file when created and written
+// back by SaveToIni() at shutdown. The fields are read and written directly by
+// the main window, the editors and the database dialogs.
+class TLumoOption {
+public:
+    // Runs LoadFromIni() on the file; a missing or unreadable file leaves the
+    // initial values (the latter reported on stderr).
+    explicit TLumoOption(std::string FileName);
+
+    const std::string& FileName() const { return FileNameValue; }
+
+    void LoadFromIni();
+    // Replaces DBParams by the "DataBase" section of IniFile, or of the
+    // options file itself when IniFile is null (creating nothing; EFOpenError
+    // when it is there but cannot be read).
+    void LoadDBParams(const TIniFile* IniFile);
+    // Writes every option key into the file, keeping whatever else it holds.
+    void SaveToIni() const;
+
+    // The value of the DBParams line of that name (ignoring ASCII case);
+    // empty when there is none.
+    std::string DBParamValue(std::string_view Name) const;
+
+    std::string CodePage; // the process's code page, as decimal text
+    std::string SeqNo = "0";
+    // An empty name and size 0 mean the toolkit's default font, so a first
+    // run follows the desktop's font rather than one fixed here.
+    TLexFont Font;
+    std::uint8_t EditorStyle = EditorStyleSimple;
+    bool ShowEditorGrid = true;
+    bool ImmediateEdit = true;
+    bool ShowToolBarMenu = true;
+    bool ShowToolBarFile = true;
+    bool ShowToolBarEdit = true;
+    bool ShowToolBarDB = true;
+    bool ShowToolBarSearch = true;
+    bool ShowToolBarDFM = true;
+    std::vector<std::string> HistoryFiles; // oldest first
+    bool CaseSensitive = false;
+    std::string GetDriverFunc;
+    std::string LibraryName;
+    std::string VendorLib;
+    std::vector<std::string> DBParams; // "name=value" lines
+
+private:
+    std::string FileNameValue;
+};
+
+// The options file of a program: its path with the extension replaced by
+// ".ini". An empty path means the running program.
+std::string DefaultOptionsPath(std::string_view ProgramPath = {});
+
+// The global options, alive between InitializeLumoOption() and
+// FinalizeLumoOption().
+extern TLumoOption* LumoOption;
+void InitializeLumoOption(std::string FileName);
+// Saves the options and destroys them. Runs at shutdown, so a failed save is
+// reported on stderr instead of thrown.
+void FinalizeLumoOption() noexcept;
+
+} // namespace lex

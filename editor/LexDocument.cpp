@@ -1,0 +1,358 @@
+#include "editor/LexDocument.h"
+
+#include "platform/CodePage.h"
+#include "platform/CodePageCatalog.h"
+#include "platform/Exceptions.h"
+#include "platform/TextCompare.h"
+#include "runtime/ChineseGbBig5.h"
+#include "runtime/LumoMultiLex.h"
+
+#include <algorithm>
+#include <set>
+#include <unordered_map>
+
+namespace lex {
+
+namespace {
+constexpr std::string_view LexGUIName = "Lex_GUI";
+constexpr int NodeImage = 34;
+constexpr int NodeSelectedImage = 35;
+constexpr int BandWidth = 200;
+
+int ToInt32(std::string_view digits) {
+    long long value = 0;
+    for (const char c : digits) {
+        value = value * 10 + (c - '0');
+        if (value > 0x7FFFFFFF) throw EConvertError(FormatText(SInvalidInteger, {digits}));
+    }
+    return static_cast<int>(value);
+}
+} // namespace
+
+bool IsDigits(std::string_view Text) {
+    return !Text.empty() &&
+           std::all_of(Text.begin(), Text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::string NumberedCaption(std::string_view Base, const std::vector<std::string>& OpenCaptions) {
+    const std::set<std::string, std::less<>> taken(OpenCaptions.begin(), OpenCaptions.end());
+    for (int n = 1;; ++n) {
+        std::string caption = std::string(Base) + " " + std::to_string(n);
+        if (!taken.contains(caption)) return caption;
+    }
+}
+
+TLexDocument::TLexDocument(TLexEditorOptions Options) : Options(std::move(Options)) {
+    TLexBand* keyBand = FTree.AddBand();
+    keyBand->Fixed = true;
+    keyBand->Caption = TranslateGUI("LexKey");
+    TLexColumn* keyColumn = FTree.AddColumn(keyBand, 0);
+    keyColumn->Width = 140;
+    keyColumn->HeaderAlignment = TAlignment::Center;
+    keyColumn->Caption = keyBand->Caption;
+}
+
+TLexDocument::~TLexDocument() {
+    for (TTreeNode* node = FTree.FirstNode(); node; node = node->NextSibling())
+        FreeNodeData(node);
+}
+
+int TLexDocument::CompareLexText(std::string_view A, std::string_view B) const {
+    return Options.CaseSensitive ? AnsiCompareStr(A, B) : AnsiCompareText(A, B);
+}
+
+std::string TLexDocument::BandCodePage(const TLexBand& Band) {
+    return Band.CodePageNode ? Band.CodePageNode->CodePage : Band.Caption;
+}
+
+int TLexDocument::CodePageCharset(std::string_view CodePage) const {
+    if (CodePage == std::to_string(ProcessCodePage())) return 1;
+    static const std::pair<std::string_view, int> charsets[] = {
+        {"936", 134},  {"950", 136},  {"932", 128},  {"949", 129},  {"1253", 161},
+        {"1254", 162}, {"1258", 163}, {"1255", 177}, {"1256", 178}, {"1257", 186},
+        {"1251", 204}, {"874", 222},  {"1250", 238}};
+    for (const auto& [codePage, charset] : charsets)
+        if (CompareLexText(CodePage, codePage) == 0) return charset;
+    return 1;
+}
+
+std::string TLexDocument::TranslateGUI(std::string_view Text) const {
+    return MultiLexStorage
+               ? MultiLexStorage->Translate(LexGUIName, Text, Options.CodePage, Options.SeqNo)
+               : std::string(Text);
+}
+
+void TLexDocument::FreeNodeData(TTreeNode* Node) {
+    for (TTreeNode* n = Node; n; n = TLexTree::NextInTreeOrder(n, Node)) {
+        delete n->Data;
+        n->Data = nullptr;
+    }
+}
+
+TLexBand* TLexDocument::AddLanguageBand(std::string_view CodePage) {
+    TLexBand* band = FTree.AddBand();
+    band->DragDisabled = true;
+    band->CodePageNode = CodePageList ? CodePageList->Find(CodePage) : nullptr;
+    band->Caption = band->CodePageNode ? band->CodePageNode->Description : std::string(CodePage);
+    band->Width = BandWidth;
+    if (CodePage == "936")
+        FBand936 = band;
+    else if (CodePage == "950")
+        FBand950 = band;
+    return band;
+}
+
+TLexColumn* TLexDocument::FindSequenceColumn(const TLexBand* Band, std::string_view SeqNo,
+                                             int& Position) const {
+    const bool digits = IsDigits(SeqNo);
+    const int seqNumber = digits ? ToInt32(SeqNo) : 0;
+    TLexColumn* found = nullptr;
+    int lo = 0, hi = Band->ColumnCount() - 1;
+    while (lo <= hi) {
+        const int mid = (lo + hi) / 2;
+        const std::string& caption = Band->Column(mid)->Caption;
+        const int c = digits && IsDigits(caption)
+                          ? (ToInt32(caption) < seqNumber ? -1 : ToInt32(caption) > seqNumber)
+                          : CompareLexText(caption, SeqNo);
+        if (c < 0) {
+            lo = mid + 1;
+        } else {
+            hi = mid - 1;
+            if (c == 0) {
+                found = Band->Column(mid);
+                lo = mid;
+            }
+        }
+    }
+    Position = lo;
+    return found;
+}
+
+TLexColumn* TLexDocument::AddSequenceColumn(TLexBand* Band, std::string_view SeqNo) {
+    int position = 0;
+    FindSequenceColumn(Band, SeqNo, position);
+    TLexColumn* column = FTree.AddColumn(Band, position);
+    column->HeaderAlignment = TAlignment::Center;
+    column->Caption = SeqNo;
+    column->Charset = CodePageCharset(BandCodePage(*Band));
+    column->PopupStyle = Options.EditorStyle;
+    column->Width = BandWidth;
+    FTree.ColumnsChanged();
+    FModified = true;
+    return column;
+}
+
+void TLexDocument::SpreadBandColumns(TLexBand* Band) {
+    if (Band->ColumnCount() == 0) return;
+    for (int i = 0; i < Band->ColumnCount(); ++i)
+        Band->Column(i)->Width = BandWidth / Band->ColumnCount();
+    FTree.ColumnsChanged();
+}
+
+void TLexDocument::DeleteSequenceColumn(TLexColumn* Column) {
+    TLexBand* band = Column->Band;
+    RemoveColumnFromHits(Column);
+    FTree.DeleteColumn(Column);
+    SpreadBandColumns(band);
+    FModified = true;
+}
+
+void TLexDocument::DeleteLanguageBand(TLexBand* Band) {
+    const std::string codePage = BandCodePage(*Band);
+    if (codePage == "936")
+        FBand936 = nullptr;
+    else if (codePage == "950")
+        FBand950 = nullptr;
+    for (int i = Band->ColumnCount() - 1; i >= 0; --i)
+        RemoveColumnFromHits(Band->Column(i));
+    FTree.DeleteBand(Band);
+    FModified = true;
+}
+
+void TLexDocument::SetEditorStyle(int Style) {
+    Options.EditorStyle = Style;
+    for (int i = 1; i < FTree.ColumnCount(); ++i)
+        FTree.Column(i)->PopupStyle = Style;
+    FTree.ColumnsChanged();
+}
+
+void TLexDocument::AddDefaultLanguages() {
+    for (const char* codePage : {"936", "950", "1252"}) {
+        TLexBand* band = AddLanguageBand(codePage);
+        AddSequenceColumn(band, "0");
+        SpreadBandColumns(band);
+    }
+    FModified = false;
+}
+
+void TLexDocument::PostEdit() {
+    if (!FTree.Editing()) return;
+    TTreeNode* node = FTree.FocusedNode();
+    const int column = FTree.FocusedColumn();
+    const std::string text = FTree.EditText();
+    if (column == 0) Tree_LexColumn_LexKeyValidate(text); // may refuse, leaving the edit open
+    const bool changed = FTree.Value(node, column) != text;
+    FTree.SetValue(node, column, text);
+    FTree.CloseEditor();
+    if (changed) FModified = true;
+}
+
+void TLexDocument::Tree_LexColumn_LexKeyValidate(std::string_view Text) {
+    TTreeNode* focused = FTree.FocusedNode();
+    const TTreeNode* other = FindNodeByKey(Text);
+    if (other && other != focused) {
+        LexMessageBox(Window, "LexKey already exists!", "Error", MB_OK | MB_ICONERROR,
+                      Options.CodePage, Options.SeqNo, LexGUIName);
+        throw EAbort();
+    }
+    for (TTreeNode* child = focused->FirstChild(); child; child = child->NextSibling())
+        child->Data->ParentKey = Text;
+}
+
+TTreeNode* TLexDocument::CreateNode(TTreeNode* Parent, std::string_view Key,
+                                    std::string_view ParentKey) {
+    TTreeNode* node = FTree.AddNode(Parent);
+    node->ImageIndex = NodeImage;
+    node->SelectedIndex = NodeSelectedImage;
+    FTree.SetValue(node, 0, Key);
+    node->Data = new TLexNode{std::string(ParentKey), 0, false};
+    return node;
+}
+
+TTreeNode* TLexDocument::AddNode(TTreeNode* Parent) {
+    PostEdit();
+    TTreeNode* node = CreateNode(Parent, NewNodeKey(), Parent ? Key(Parent) : "");
+    FTree.ClearSelection();
+    FTree.SetFocusedNode(node);
+    FTree.SetFocusedColumn(0);
+    FTree.ShowEditor();
+    FModified = true;
+    return node;
+}
+
+TTreeNode* TLexDocument::NewNode() {
+    TTreeNode* focused = FTree.FocusedNode();
+    TTreeNode* node = AddNode(focused ? focused->Parent() : nullptr);
+    ++FNodeCount;
+    return node;
+}
+
+TTreeNode* TLexDocument::NewSubNode() {
+    TTreeNode* node = AddNode(FTree.FocusedNode());
+    ++FNodeCount;
+    return node;
+}
+
+std::string TLexDocument::NewNodeKey() const {
+    for (int n = 1;; ++n) {
+        std::string key = "LexKey" + std::to_string(n);
+        if (!FindNodeByKey(key)) return key;
+    }
+}
+
+TTreeNode* TLexDocument::FindNodeByKey(std::string_view Key) const {
+    for (TTreeNode* node = FTree.FirstNode(); node; node = TLexTree::NextInTreeOrder(node))
+        if (CompareLexText(this->Key(node), Key) == 0) return node;
+    return nullptr;
+}
+
+void TLexDocument::DeleteNodes() {
+    if (FTree.SelectionCount() == 0) {
+        if (TTreeNode* focused = FTree.FocusedNode()) DeleteNode(focused);
+        return;
+    }
+    // Deleting from the last selected node to the first, a node goes with
+    // the subtree of a selected ancestor deleted before it; that is known
+    // before anything is freed.
+    std::vector<TTreeNode*> selected;
+    std::unordered_map<const TTreeNode*, int> order;
+    for (int i = 0; i < FTree.SelectionCount(); ++i) {
+        selected.push_back(FTree.SelectedNode(i));
+        order[selected.back()] = i;
+    }
+    std::vector<char> goesWithAncestor(selected.size(), 0);
+    for (size_t i = 0; i < selected.size(); ++i) {
+        for (const TTreeNode* up = selected[i]->Parent(); up; up = up->Parent()) {
+            const auto it = order.find(up);
+            if (it != order.end() && it->second > static_cast<int>(i)) {
+                goesWithAncestor[i] = 1;
+                break;
+            }
+        }
+    }
+    FTree.BeginUpdate();
+    for (size_t i = selected.size(); i-- > 0;)
+        if (!goesWithAncestor[i]) DeleteNode(selected[i]);
+    FTree.EndUpdate();
+}
+
+void TLexDocument::DeleteNode(TTreeNode* Node) {
+    if (FTree.Editing()) PostEdit();
+    FreeNodeData(Node);
+    FNodeCount -= FTree.SubtreeSize(Node);
+    RemoveHitsOfSubtree(Node);
+    FTree.DeleteNode(Node);
+    FModified = true;
+}
+
+bool TLexDocument::CanDrop(const TTreeNode* Target) const {
+    for (int i = 0; i < FTree.SelectionCount(); ++i) {
+        const TTreeNode* node = FTree.SelectedNode(i);
+        if (node->Parent() == Target || node == Target || (Target && Target->HasAsAncestor(node)))
+            return false;
+    }
+    return true;
+}
+
+void TLexDocument::Drop(TTreeNode* Target) {
+    // Without a target the nodes go to the top level, so that their emptied
+    // ParentKey and their place in the tree still agree.
+    for (int i = FTree.SelectionCount() - 1; i >= 0; --i) {
+        TTreeNode* node = FTree.SelectedNode(i);
+        if (Target && (Target == node || Target->HasAsAncestor(node))) continue;
+        node->Data->ParentKey = Target ? std::string(Key(Target)) : std::string();
+        FTree.MoveNode(node, Target, Target != nullptr);
+    }
+    FModified = true;
+}
+
+void TLexDocument::ConvertNodeChinese(TTreeNode* Node, TLexBand* Source, TLexBand* Target) {
+    const TChineseGbBig5 converter;
+    for (int i = 0; i < Source->ColumnCount(); ++i) {
+        const TLexColumn* sourceColumn = Source->Column(i);
+        const std::string_view text = FTree.Value(Node, sourceColumn->Index());
+        if (text.empty()) continue;
+        int position = 0;
+        const TLexColumn* targetColumn =
+            FindSequenceColumn(Target, sourceColumn->Caption, position);
+        if (!targetColumn) continue;
+        const std::string converted =
+            Source == FBand950 ? converter.Big5ToGb(text) : converter.GbToBig5(text);
+        FTree.SetValue(Node, targetColumn->Index(), converted);
+        FModified = true;
+        if (Node == FTree.FocusedNode() && FTree.Editing() &&
+            FTree.FocusedColumn() == targetColumn->Index())
+            FTree.SetEditText(converted);
+    }
+}
+
+bool TLexDocument::CloseQuery(const std::function<void()>& SaveEditor) {
+    if (!FModified) return true;
+    switch (LexMessageBox(Window, "Data modified, Save?", "Confirm",
+                          MB_YESNOCANCEL | MB_ICONQUESTION, Options.CodePage, Options.SeqNo,
+                          LexGUIName)) {
+    case IDCANCEL:
+        return false;
+    case IDYES:
+        SaveEditor();
+        return !FModified;
+    default:
+        return true;
+    }
+}
+
+void TLexDocument::NotifyFileUsed(const std::string& FileName) {
+    if (OnFileUsed) OnFileUsed(FileName);
+}
+
+} // namespace lex

@@ -1,0 +1,163 @@
+#pragma once
+
+#include "editor/LexTree.h"
+#include "platform/MessageBox.h"
+#include "runtime/LumoMultiLexReader.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lex {
+
+// One search hit: a node and its matching columns in grid column order.
+struct TFoundNode {
+    TTreeNode* Node = nullptr;
+    std::vector<TLexColumn*> Columns;
+};
+
+// What the editor reads of the application's options.
+struct TLexEditorOptions {
+    bool CaseSensitive = false;
+    std::string CodePage; // the interface language of translated texts
+    std::string SeqNo = "0";
+    int EditorStyle = 2; // popup border style: 0 dialog, 2 simple, 3 panel
+    std::string FontName;
+    int FontSize = 0;
+};
+
+// The lexicon editor without its window: a tree of keys with a band of
+// sequence columns per language, loaded from and written to any reader, with
+// the editing and search operations. Questions go through the translated
+// message boxes of "Lex_GUI"; the window owning them is `Window`.
+class TLexDocument {
+public:
+    explicit TLexDocument(TLexEditorOptions Options = {});
+    ~TLexDocument();
+    TLexDocument(const TLexDocument&) = delete;
+    TLexDocument& operator=(const TLexDocument&) = delete;
+
+    TLexTree& Tree() { return FTree; }
+    const TLexTree& Tree() const { return FTree; }
+
+    TLexEditorOptions Options;
+    TWindowHandle Window = nullptr;     // owner of the editor's own questions
+    TWindowHandle MainWindow = nullptr; // owner of load refusals
+    std::function<void(const std::string& FileName)> OnFileUsed; // the history list
+
+    std::string Caption;
+    std::string FFileName;
+    std::string FTableName;
+    bool FModified = false;
+    TLexBand* FBand936 = nullptr;
+    TLexBand* FBand950 = nullptr;
+    int FNodeCount = 0;
+    std::vector<TFoundNode> FFoundNodes;
+    int FFoundIndex = 0;
+    int FFoundColumn = 0;
+
+    // Helpers.
+    int CompareLexText(std::string_view A, std::string_view B) const;
+    static std::string BandCodePage(const TLexBand& Band);
+    int CodePageCharset(std::string_view CodePage) const;
+    std::string TranslateGUI(std::string_view Text) const;
+    void FreeNodeData(TTreeNode* Node);
+
+    // Languages and sequences.
+    TLexBand* AddLanguageBand(std::string_view CodePage);
+    // The band's column captioned SeqNo, or none; Position is where it belongs.
+    TLexColumn* FindSequenceColumn(const TLexBand* Band, std::string_view SeqNo,
+                                   int& Position) const;
+    TLexColumn* AddSequenceColumn(TLexBand* Band, std::string_view SeqNo);
+    void SpreadBandColumns(TLexBand* Band);
+    void DeleteSequenceColumn(TLexColumn* Column);
+    void DeleteLanguageBand(TLexBand* Band);
+    void SetEditorStyle(int Style);
+    // A new lexicon's languages: 936, 950 and 1252, each with sequence "0".
+    void AddDefaultLanguages();
+
+    // In-place editing.
+    void PostEdit(); // ends an edit keeping its text
+    // The key column's check: refuses (EAbort after a message) a key another
+    // node has; otherwise the children follow the new key.
+    void Tree_LexColumn_LexKeyValidate(std::string_view Text);
+
+    // Loading and merging.
+    void OpenFile(const std::string& FileName, const TLexProgressEvent& OnProgress = {});
+    void ImportFile(const std::string& FileName, const TLexProgressEvent& OnProgress = {});
+    static std::unique_ptr<TCustomStreamLexReader> CreateFileReader(const std::string& FileName);
+    void LoadFromReader(ILexReader& Reader, const TLexProgressEvent& OnProgress = {});
+    void MergeFromReader(ILexReader& Reader, const TLexProgressEvent& OnProgress = {});
+    void NotifyFileUsed(const std::string& FileName);
+
+    // Saving.
+    std::unique_ptr<ILexReader> CreateNodeListReader(bool NodesOnly,
+                                                     const std::vector<TLexBand*>& BandFilter);
+    void WriteNodes(bool NodesOnly, const std::vector<TLexBand*>& BandFilter,
+                    const TLexProgressEvent& OnProgress, const std::string& FileName);
+    void SaveToFile(bool NodesOnly, const std::vector<TLexBand*>& BandFilter,
+                    const TLexProgressEvent& OnProgress, const std::string& FileName);
+
+    // Nodes.
+    TTreeNode* AddNode(TTreeNode* Parent);
+    TTreeNode* NewNode();
+    TTreeNode* NewSubNode();
+    std::string NewNodeKey() const;
+    TTreeNode* FindNodeByKey(std::string_view Key) const;
+    void DeleteNodes();
+    void DeleteNode(TTreeNode* Node);
+    std::string_view Key(const TTreeNode* Node) const { return FTree.Value(Node, 0); }
+
+    // Drag and drop of the selected nodes onto Target (none = top level).
+    bool CanDrop(const TTreeNode* Target) const;
+    void Drop(TTreeNode* Target);
+
+    // GB2312/Big5: the node's values from one Chinese band into the other.
+    void ConvertNodeChinese(TTreeNode* Node, TLexBand* Source, TLexBand* Target);
+
+    // Whether the window may close; asks "Data modified, Save?" and runs
+    // SaveEditor for Yes (the window stays open while still modified).
+    bool CloseQuery(const std::function<void()>& SaveEditor);
+
+    // Search.
+    void Find(std::string_view Text);
+    void FindNext();
+    void FindPrior();
+    void ShowFoundNode();
+    void ClearFoundNodes();
+    bool Locate(std::string_view Text);
+
+private:
+    class KeyList;
+    void LoadRecords(ILexReader& Reader, KeyList& Keys, std::vector<TLexBand*>& Bands,
+                     const TLexProgressEvent& OnProgress);
+    void BuildHierarchy(KeyList& Keys, const TLexProgressEvent& OnProgress);
+    TTreeNode* CreateNode(TTreeNode* Parent, std::string_view Key, std::string_view ParentKey);
+    void RemoveHitsOfSubtree(TTreeNode* Node);
+    void RemoveColumnFromHits(TLexColumn* Column);
+    int AskOverwrite(std::string_view OldKey, std::string_view NewKey, std::string_view OldValue,
+                     std::string_view NewValue);
+
+    TLexTree FTree;
+};
+
+// "Lexicon 1", "Lexicon 2", ...: the base and the smallest number from 1 that
+// no open window's caption has.
+std::string NumberedCaption(std::string_view Base, const std::vector<std::string>& OpenCaptions);
+
+bool IsDigits(std::string_view Text);
+
+// The fields of a reader by name: LexKey, CodePage, SeqNo, DisplayValue,
+// CatalogID, each -1 when absent.
+struct TRecordFields {
+    int Index[5] = {-1, -1, -1, -1, -1};
+};
+TRecordFields LocateRecordFields(const ILexReader& Reader);
+// Refuses (message, then EAbort) a reader without LexKey, or with CodePage but
+// without DisplayValue.
+void CheckRecordFields(const TRecordFields& Fields, TWindowHandle Owner,
+                       const TLexEditorOptions& Options);
+
+} // namespace lex

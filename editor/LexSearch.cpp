@@ -1,0 +1,195 @@
+// Find, Locate, and the hit list following deletions.
+#include "editor/LexDocument.h"
+#include "platform/TextCompare.h"
+
+#include <algorithm>
+#include <array>
+#include <unordered_map>
+
+namespace lex {
+
+namespace {
+
+// Find ignores the case of the Latin letters a-z only; every other byte,
+// including those inside double-byte characters, compares exactly.
+constexpr std::array<unsigned char, 256> UpperTable = [] {
+    std::array<unsigned char, 256> table{};
+    for (int i = 0; i < 256; ++i)
+        table[i] = static_cast<unsigned char>(i >= 'a' && i <= 'z' ? i - 32 : i);
+    return table;
+}();
+
+bool ContainsUpper(std::string_view text, std::string_view pattern) {
+    if (pattern.size() > text.size()) return false;
+    const auto* t = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* p = reinterpret_cast<const unsigned char*>(pattern.data());
+    const size_t last = text.size() - pattern.size();
+    for (size_t i = 0; i <= last; ++i) {
+        if (UpperTable[t[i]] != p[0]) continue;
+        size_t k = 1;
+        while (k < pattern.size() && UpperTable[t[i + k]] == p[k])
+            ++k;
+        if (k == pattern.size()) return true;
+    }
+    return false;
+}
+
+// Counts removals so that an entry's position in the shrinking list is its
+// first position less the removals before it.
+class RemovalCounter {
+public:
+    explicit RemovalCounter(size_t size) : tree_(size + 1, 0) {}
+    void Remove(size_t index) {
+        for (size_t i = index + 1; i < tree_.size(); i += i & (~i + 1))
+            ++tree_[i];
+    }
+    size_t RemovedBefore(size_t index) const {
+        size_t sum = 0;
+        for (size_t i = index; i > 0; i -= i & (~i + 1))
+            sum += tree_[i];
+        return sum;
+    }
+    // The first position of the entry now at `position`.
+    size_t Original(size_t position) const {
+        size_t lo = position, hi = tree_.size() - 2;
+        while (lo < hi) {
+            const size_t mid = (lo + hi) / 2;
+            if (mid + 1 - RemovedBefore(mid + 1) > position)
+                hi = mid;
+            else
+                lo = mid + 1;
+        }
+        return lo;
+    }
+
+private:
+    std::vector<size_t> tree_;
+};
+
+} // namespace
+
+void TLexDocument::ClearFoundNodes() {
+    FFoundNodes.clear();
+}
+
+void TLexDocument::Find(std::string_view Text) {
+    std::string pattern(Text);
+    for (char& c : pattern)
+        c = static_cast<char>(UpperTable[static_cast<unsigned char>(c)]);
+    ClearFoundNodes();
+    const int columns = FTree.ColumnCount();
+    if (!pattern.empty()) {
+        for (TTreeNode* node = FTree.FirstNode(); node; node = TLexTree::NextInTreeOrder(node)) {
+            TFoundNode* hit = nullptr;
+            for (int c = 0; c < columns; ++c) {
+                if (!ContainsUpper(FTree.Value(node, c), pattern)) continue;
+                if (!hit) hit = &FFoundNodes.emplace_back(TFoundNode{node, {}});
+                hit->Columns.push_back(FTree.Column(c));
+            }
+        }
+    }
+    FFoundIndex = FFoundColumn = 0;
+    if (!FFoundNodes.empty()) ShowFoundNode();
+}
+
+void TLexDocument::FindNext() {
+    if (FFoundIndex < 0 || FFoundIndex >= static_cast<int>(FFoundNodes.size())) return;
+    if (FFoundColumn < static_cast<int>(FFoundNodes[FFoundIndex].Columns.size()) - 1) {
+        ++FFoundColumn;
+    } else {
+        ++FFoundIndex;
+        FFoundColumn = 0;
+    }
+    ShowFoundNode();
+}
+
+void TLexDocument::FindPrior() {
+    if (FFoundColumn <= 0) {
+        if (FFoundIndex > 0) --FFoundIndex;
+        if (FFoundIndex < static_cast<int>(FFoundNodes.size()))
+            FFoundColumn = static_cast<int>(FFoundNodes[FFoundIndex].Columns.size()) - 1;
+    } else {
+        --FFoundColumn;
+    }
+    ShowFoundNode();
+}
+
+void TLexDocument::ShowFoundNode() {
+    // A hit may have lost its columns, and the position may have run past
+    // the end after deletions: show what there is, never fail.
+    if (FFoundIndex < 0 || FFoundIndex >= static_cast<int>(FFoundNodes.size())) return;
+    const TFoundNode& hit = FFoundNodes[FFoundIndex];
+    FTree.ClearSelection();
+    FTree.SetFocusedNode(hit.Node);
+    FTree.Select(hit.Node);
+    FTree.MakeVisible(hit.Node);
+    if (FFoundColumn >= 0 && FFoundColumn < static_cast<int>(hit.Columns.size()))
+        FTree.SetFocusedColumn(hit.Columns[FFoundColumn]->Index());
+}
+
+bool TLexDocument::Locate(std::string_view Text) {
+    const int columns = FTree.ColumnCount();
+    for (TTreeNode* node = FTree.FirstNode(); node; node = TLexTree::NextInTreeOrder(node)) {
+        for (int c = 0; c < columns; ++c) {
+            if (AnsiCompareText(FTree.Value(node, c), Text) == 0) {
+                FTree.SetFocusedNode(node);
+                FTree.SetFocusedColumn(c);
+                FTree.MakeVisible(node);
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void TLexDocument::RemoveHitsOfSubtree(TTreeNode* Node) {
+    if (FFoundNodes.empty()) return;
+    // Each node has at most one hit; where an older list holds more, the last
+    // one is the one that goes, as a search from the end would find it.
+    std::unordered_map<const TTreeNode*, size_t> hitOf;
+    for (size_t i = 0; i < FFoundNodes.size(); ++i)
+        hitOf[FFoundNodes[i].Node] = i;
+    RemovalCounter removed(FFoundNodes.size());
+    std::vector<char> gone(FFoundNodes.size(), 0);
+    for (const TTreeNode* n = Node; n; n = TLexTree::NextInTreeOrder(n, Node)) {
+        const auto it = hitOf.find(n);
+        if (it == hitOf.end()) continue;
+        const size_t original = it->second;
+        const size_t position = original - removed.RemovedBefore(original);
+        if (static_cast<int>(position) == FFoundIndex) {
+            if (FFoundIndex == 0) {
+                FFoundColumn = 0;
+            } else {
+                --FFoundIndex;
+                const size_t current = removed.Original(static_cast<size_t>(FFoundIndex));
+                FFoundColumn = static_cast<int>(FFoundNodes[current].Columns.size()) - 1;
+            }
+        }
+        removed.Remove(original);
+        gone[original] = 1;
+    }
+    size_t kept = 0;
+    for (size_t i = 0; i < FFoundNodes.size(); ++i)
+        if (!gone[i]) FFoundNodes[kept++] = std::move(FFoundNodes[i]);
+    FFoundNodes.resize(kept);
+}
+
+void TLexDocument::RemoveColumnFromHits(TLexColumn* Column) {
+    for (int i = static_cast<int>(FFoundNodes.size()) - 1; i >= 0; --i) {
+        auto& columns = FFoundNodes[i].Columns;
+        const auto it = std::find(columns.begin(), columns.end(), Column);
+        if (it == columns.end()) continue;
+        const int position = static_cast<int>(it - columns.begin());
+        if (i == FFoundIndex && position == FFoundColumn) {
+            if (FFoundColumn > 0) {
+                --FFoundColumn;
+            } else if (FFoundIndex > 0) {
+                --FFoundIndex;
+                FFoundColumn = 0;
+            }
+        }
+        columns.erase(it);
+    }
+}
+
+} // namespace lex

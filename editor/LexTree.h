@@ -1,0 +1,211 @@
+#pragma once
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lex {
+
+struct TCodePageNode;
+class TLexTree;
+
+// The editor's per-node record, owned by the editor and reached through the
+// node's data pointer.
+struct TLexNode {
+    std::string ParentKey;
+    int ValueCount = 0; // non-empty included cells, counted by each node-list reader
+    bool Emitted = false;
+};
+
+// One row of the tree: a key with one value slot per column. Children form an
+// intrusive list, so moving a node under another costs O(1) however many
+// siblings it has.
+class TTreeNode {
+public:
+    TTreeNode* Parent() const; // none for a top-level node
+    TTreeNode* FirstChild() const { return firstChild_; }
+    TTreeNode* LastChild() const { return lastChild_; }
+    TTreeNode* NextSibling() const { return next_; }
+    TTreeNode* PrevSibling() const { return prev_; }
+    int Count() const { return childCount_; }
+    int Index() const; // position among its siblings
+    bool HasAsAncestor(const TTreeNode* node) const;
+    bool Selected() const { return selected_; }
+
+    TLexNode* Data = nullptr;
+    int ImageIndex = -1;
+    int SelectedIndex = -1;
+
+private:
+    friend class TLexTree;
+    TTreeNode* parent_ = nullptr; // the tree's hidden root for top-level nodes
+    TTreeNode* firstChild_ = nullptr;
+    TTreeNode* lastChild_ = nullptr;
+    TTreeNode* next_ = nullptr;
+    TTreeNode* prev_ = nullptr;
+    int childCount_ = 0;
+    mutable int index_ = 0;
+    mutable bool childIndexValid_ = true;
+    bool selected_ = false;
+    bool isRoot_ = false;
+    std::vector<std::string> values_; // by slot; slots never written read as empty
+};
+
+enum class TAlignment { Left, Center, Right };
+
+// A band of columns: band 0 holds the key column; every other band is one
+// language (CodePageNode set when the catalogue knows its code page).
+struct TLexBand;
+
+struct TLexColumn {
+    TLexBand* Band = nullptr;
+    std::string Caption;
+    int Width = 200;
+    TAlignment HeaderAlignment = TAlignment::Left;
+    int Charset = 1; // font character set
+    int PopupStyle = 2;
+
+    int Index() const { return index_; } // the value slot as the grid addresses it
+    int Position() const;                // within its band
+
+private:
+    friend class TLexTree;
+    int index_ = 0;
+    int slot_ = 0;
+};
+
+struct TLexBand {
+    std::string Caption;
+    int Width = 200;
+    bool Fixed = false;
+    bool DragDisabled = false;
+    const TCodePageNode* CodePageNode = nullptr;
+
+    int Index() const { return index_; }
+    int ColumnCount() const { return static_cast<int>(columns_.size()); }
+    TLexColumn* Column(int Position) const { return columns_[Position]; }
+
+private:
+    friend class TLexTree;
+    friend struct TLexColumn;
+    int index_ = 0;
+    std::vector<TLexColumn*> columns_; // by position
+};
+
+// Told of changes so that a view can follow. Inside a batch (BeginUpdate /
+// EndUpdate) the fine-grained calls are replaced by one reset around it.
+class ILexTreeObserver {
+public:
+    virtual ~ILexTreeObserver() = default;
+    virtual void BeginReset() {}
+    virtual void EndReset() {}
+    virtual void NodeAboutToBeAdded(TTreeNode* /*parent*/, int /*row*/) {}
+    virtual void NodeAdded(TTreeNode* /*node*/) {}
+    virtual void NodeAboutToBeRemoved(TTreeNode* /*node*/) {}
+    virtual void NodeRemoved() {}
+    virtual void NodeAboutToMove(TTreeNode* /*node*/, TTreeNode* /*newParent*/) {}
+    virtual void NodeMoved(TTreeNode* /*node*/) {}
+    virtual void ValueChanged(TTreeNode* /*node*/, int /*columnIndex*/) {}
+    virtual void ColumnsChanged() {}
+    virtual void FocusChanged() {}
+    virtual void SelectionChanged() {}
+    virtual void EditingChanged() {}
+};
+
+// The tree-list grid's model: nodes with value slots, bands and columns,
+// focus, selection in selection order, in-place edit state, batched updates.
+class TLexTree {
+public:
+    TLexTree();
+    ~TLexTree();
+    TLexTree(const TLexTree&) = delete;
+    TLexTree& operator=(const TLexTree&) = delete;
+
+    void AddObserver(ILexTreeObserver* observer);
+    void RemoveObserver(ILexTreeObserver* observer);
+    void BeginUpdate();
+    void EndUpdate();
+
+    // Nodes.
+    TTreeNode* AddNode(TTreeNode* parent); // appended as the last child; none = top level
+    int Count() const { return root_.Count(); }
+    TTreeNode* FirstNode() const { return root_.FirstChild(); }
+    TTreeNode* LastNode() const { return root_.LastChild(); }
+    // Makes `node` the last child of `target` (none = top level). The tested
+    // form refuses a missing target and a target inside the node's subtree.
+    bool MoveNode(TTreeNode* node, TTreeNode* target, bool test);
+    void DeleteNode(TTreeNode* node); // with its subtree
+    void Clear();
+    int SubtreeSize(const TTreeNode* node) const;
+    // Whether `node` is `root` or lies below it.
+    static bool IsInSubtree(const TTreeNode* node, const TTreeNode* root);
+    // The node after `node` in tree order (each node before its children).
+    static TTreeNode* NextInTreeOrder(const TTreeNode* node);
+    static TTreeNode* NextInTreeOrder(const TTreeNode* node, const TTreeNode* subtreeRoot);
+
+    // Values by column index.
+    std::string_view Value(const TTreeNode* node, int columnIndex) const;
+    void SetValue(TTreeNode* node, int columnIndex, std::string_view text);
+
+    // Bands and columns.
+    TLexBand* AddBand();
+    void DeleteBand(TLexBand* band); // its columns go with it
+    int BandCount() const { return static_cast<int>(bands_.size()); }
+    TLexBand* Band(int index) const { return bands_[index].get(); }
+    // Inserts a column into `band` at `position`, and into the grid's column
+    // order before the band column it is put before (after the band's last
+    // column, or at the end, when it is put last).
+    TLexColumn* AddColumn(TLexBand* band, int position);
+    void DeleteColumn(TLexColumn* column); // its values go with it
+    int ColumnCount() const { return static_cast<int>(columns_.size()); }
+    TLexColumn* Column(int index) const { return columns_[index]; }
+    void ColumnsChanged(); // after changing captions, widths or fonts
+
+    // Focus and selection.
+    TTreeNode* FocusedNode() const { return focused_; }
+    void SetFocusedNode(TTreeNode* node);
+    int FocusedColumn() const { return focusedColumn_; }
+    void SetFocusedColumn(int columnIndex);
+    int SelectionCount() const { return static_cast<int>(selection_.size()); }
+    TTreeNode* SelectedNode(int index) const { return selection_[index]; }
+    void ClearSelection();
+    void Select(TTreeNode* node); // adds to the selection, last in selection order
+    void MakeVisible(TTreeNode* node);
+    TTreeNode* VisibleNode() const { return visible_; }
+
+    // In-place editing of the focused cell.
+    bool Editing() const { return editing_; }
+    const std::string& EditText() const { return editText_; }
+    void ShowEditor(); // opens on the focused cell with its text
+    void SetEditText(std::string text);
+    void CloseEditor(); // ends the edit without storing (the caller stores)
+
+private:
+    void Unlink(TTreeNode* node);
+    void Link(TTreeNode* node, TTreeNode* parent);
+    void ForgetNode(TTreeNode* node); // focus, selection, visibility
+    void Renumber();
+    template <typename Call>
+    void Notify(Call call);
+
+    TTreeNode root_;
+    std::deque<TTreeNode> nodePool_;
+    std::vector<TTreeNode*> freeNodes_;
+    std::vector<std::unique_ptr<TLexBand>> bands_;
+    std::vector<std::unique_ptr<TLexColumn>> columnStore_;
+    std::vector<TLexColumn*> columns_; // grid order
+    std::vector<int> freeSlots_;
+    int nextSlot_ = 0;
+    TTreeNode* focused_ = nullptr;
+    TTreeNode* visible_ = nullptr;
+    int focusedColumn_ = 0;
+    std::vector<TTreeNode*> selection_;
+    bool editing_ = false;
+    std::string editText_;
+    int updateDepth_ = 0;
+    std::vector<ILexTreeObserver*> observers_;
+};
+
+} // namespace lex

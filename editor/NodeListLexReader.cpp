@@ -1,0 +1,151 @@
+#include "editor/NodeListLexReader.h"
+
+#include "editor/LexDocument.h"
+#include "platform/TextCompare.h"
+#include "runtime/LexFiles.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace lex {
+
+TNodeListLexReader::TNodeListLexReader(TLexTree& Tree, std::vector<TTreeNode*> Nodes,
+                                       const std::vector<TLexBand*>& BandFilter)
+    : FTree(Tree), FNodes(std::move(Nodes)), fiveFields_(Tree.ColumnCount() >= 2) {
+    const int columns = FTree.ColumnCount();
+    included_.assign(static_cast<size_t>(columns), 0);
+    codePages_.resize(static_cast<size_t>(columns));
+    for (int c = 1; c < columns; ++c) {
+        const TLexBand* band = FTree.Column(c)->Band;
+        included_[c] = BandFilter.empty() ||
+                       std::find(BandFilter.begin(), BandFilter.end(), band) != BandFilter.end();
+        codePages_[c] = TLexDocument::BandCodePage(*band);
+    }
+    long long records = 0;
+    for (TTreeNode* node : FNodes) {
+        int count = 0;
+        for (int c = 1; c < columns; ++c)
+            count += included_[c] && !FTree.Value(node, c).empty();
+        node->Data->ValueCount = count;
+        records += std::max(count, 1);
+    }
+    FRecordCount = static_cast<int>(std::min(records, 0x7FFFFFFFLL));
+    First();
+}
+
+void TNodeListLexReader::First() {
+    FNodeIndex = 0;
+    if (!Eof()) Current().Emitted = false;
+    FColumnIndex = 1;
+    FRecordNo = 1;
+    Seek();
+}
+
+void TNodeListLexReader::Next() {
+    if (Eof()) return;
+    Advance();
+    Seek();
+    if (!Eof()) ++FRecordNo;
+}
+
+void TNodeListLexReader::Advance() {
+    if (FColumnIndex < FTree.ColumnCount() - 1) {
+        ++FColumnIndex;
+        return;
+    }
+    ++FNodeIndex;
+    FColumnIndex = 1;
+    if (!Eof()) Current().Emitted = false;
+}
+
+void TNodeListLexReader::Seek() {
+    // Without language columns every node is one two-field record.
+    if (!fiveFields_) {
+        if (!Eof()) Current().Emitted = true;
+        return;
+    }
+    while (!Eof()) {
+        if (included_[FColumnIndex]) {
+            const TLexNode& data = Current();
+            if ((data.ValueCount == 0 && !data.Emitted) ||
+                !FTree.Value(FNodes[FNodeIndex], FColumnIndex).empty())
+                break;
+        }
+        Advance();
+    }
+    if (!Eof()) Current().Emitted = true;
+}
+
+std::string_view TNodeListLexReader::FieldName(int Index) const {
+    static constexpr std::string_view five[] = {LexKeyField, CodePageField, SeqNoField,
+                                                DisplayValueField, CatalogIDField};
+    static constexpr std::string_view two[] = {LexKeyField, CatalogIDField};
+    return fiveFields_ ? five[Index] : two[Index];
+}
+
+std::string_view TNodeListLexReader::FieldValue(int Index) const {
+    if (Eof()) return {};
+    const TTreeNode* node = FNodes[FNodeIndex];
+    if (Index == 0) return FTree.Value(node, 0);
+    if (!fiveFields_ || Index == 4) return node->Data->ParentKey;
+    if (FColumnIndex >= FTree.ColumnCount()) return {};
+    switch (Index) {
+    case 1:
+        return codePages_[FColumnIndex];
+    case 2:
+        return FTree.Column(FColumnIndex)->Caption;
+    default:
+        return FTree.Value(node, FColumnIndex);
+    }
+}
+
+std::string_view TNodeListLexReader::FieldValueByName(std::string_view Name) const {
+    const int index = FindFieldIndex(*this, Name);
+    return index < 0 ? std::string_view() : FieldValue(index);
+}
+
+std::unique_ptr<ILexReader>
+TLexDocument::CreateNodeListReader(bool NodesOnly, const std::vector<TLexBand*>& BandFilter) {
+    PostEdit();
+    std::vector<TTreeNode*> nodes;
+    std::unordered_set<const TTreeNode*> collected;
+    const auto collectSubtree = [&](TTreeNode* root) {
+        for (TTreeNode* n = root; n; n = TLexTree::NextInTreeOrder(n, root)) {
+            nodes.push_back(n);
+            collected.insert(n);
+        }
+    };
+    const auto addAncestors = [&](TTreeNode* node) {
+        for (TTreeNode* up = node->Parent(); up; up = up->Parent())
+            if (collected.insert(up).second) nodes.push_back(up);
+    };
+    if (!NodesOnly) {
+        for (TTreeNode* top = FTree.FirstNode(); top; top = top->NextSibling())
+            for (TTreeNode* n = top; n; n = TLexTree::NextInTreeOrder(n, top))
+                nodes.push_back(n);
+    } else if (FTree.SelectionCount() > 0) {
+        for (int i = 0; i < FTree.SelectionCount(); ++i) {
+            collectSubtree(FTree.SelectedNode(i));
+            addAncestors(FTree.SelectedNode(i));
+        }
+    } else if (TTreeNode* focused = FTree.FocusedNode()) {
+        collectSubtree(focused);
+        addAncestors(focused);
+    }
+    return std::make_unique<TNodeListLexReader>(FTree, std::move(nodes), BandFilter);
+}
+
+void TLexDocument::WriteNodes(bool NodesOnly, const std::vector<TLexBand*>& BandFilter,
+                              const TLexProgressEvent& OnProgress, const std::string& FileName) {
+    const auto reader = CreateNodeListReader(NodesOnly, BandFilter);
+    WriteLexFile(*reader, FileName, OnProgress);
+    FModified = false;
+}
+
+void TLexDocument::SaveToFile(bool NodesOnly, const std::vector<TLexBand*>& BandFilter,
+                              const TLexProgressEvent& OnProgress, const std::string& FileName) {
+    WriteNodes(NodesOnly, BandFilter, OnProgress, FileName);
+    NotifyFileUsed(FileName);
+}
+
+} // namespace lex

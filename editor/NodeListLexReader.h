@@ -1,0 +1,54 @@
+#pragma once
+
+#include "editor/LexTree.h"
+#include "runtime/LumoMultiLexReader.h"
+
+#include <string>
+#include <vector>
+
+namespace lex {
+
+// The document's tree as records: one record per non-empty cell of the
+// included languages, in grid column order, node after node; a node without
+// any such cell gives one record with an empty display value, so its key
+// and parent survive. Without language columns the records have only
+// "LexKey" and "CatalogID". Never yields nulls.
+class TNodeListLexReader final : public TCustomLexReader {
+public:
+    // BandFilter empty means every language.
+    TNodeListLexReader(TLexTree& Tree, std::vector<TTreeNode*> Nodes,
+                       const std::vector<TLexBand*>& BandFilter);
+
+    void First() override;
+    void Next() override;
+    bool Eof() const override { return FNodeIndex >= FNodes.size(); }
+    int FieldCount() const override { return fiveFields_ ? 5 : 2; }
+    int RecordCount() const override { return FRecordCount; }
+    int RecNo() const override { return FRecordNo; }
+    std::string_view FieldName(int Index) const override;
+    std::string_view FieldValue(int Index) const override;
+    std::string_view FieldValueByName(std::string_view Name) const override;
+    bool IsNull(int) const override { return false; }
+    bool IsNullByName(std::string_view) const override { return false; }
+    bool IsBlob(int) const override { return false; }
+    bool IsBlobByName(std::string_view) const override { return false; }
+    void BeginRead() override {}
+    void EndRead() override {}
+
+private:
+    void Advance();
+    void Seek();
+    TLexNode& Current() const { return *FNodes[FNodeIndex]->Data; }
+
+    TLexTree& FTree;
+    std::vector<TTreeNode*> FNodes;
+    std::vector<char> included_;         // by column index
+    std::vector<std::string> codePages_; // BandCodePage by column index
+    size_t FNodeIndex = 0;
+    int FRecordCount = 0;
+    int FRecordNo = 0;
+    int FColumnIndex = 1;
+    bool fiveFields_;
+};
+
+} // namespace lex

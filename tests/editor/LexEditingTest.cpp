@@ -1,0 +1,177 @@
+#include "platform/Exceptions.h"
+#include "support/DocumentSupport.h"
+
+namespace lex {
+namespace {
+
+using test::StandardFields;
+
+class EditingTest : public test::DocumentTest {
+protected:
+    TTreeNode* Node(std::string_view key) { return doc.FindNodeByKey(key); }
+    void EditKey(TTreeNode* node, std::string text) {
+        doc.Tree().SetFocusedNode(node);
+        doc.Tree().SetFocusedColumn(0);
+        doc.Tree().ShowEditor();
+        doc.Tree().SetEditText(std::move(text));
+        doc.PostEdit();
+    }
+    TLexDocument doc;
+};
+
+TEST_F(EditingTest, NewNodesGetFreeKeysAndTheirParentsKey) {
+    doc.AddDefaultLanguages();
+    EXPECT_FALSE(doc.FModified);
+    TTreeNode* first = doc.NewNode();
+    EXPECT_TRUE(doc.Tree().Editing());
+    doc.PostEdit();
+    TTreeNode* second = doc.NewNode();
+    doc.PostEdit();
+    EXPECT_EQ(doc.Key(first), "LexKey1");
+    EXPECT_EQ(doc.Key(second), "LexKey2");
+    EditKey(first, "File");
+    doc.Tree().SetFocusedNode(Node("File"));
+    TTreeNode* child = doc.NewSubNode();
+    doc.PostEdit();
+    EXPECT_EQ(doc.Key(child), "LexKey1");
+    EXPECT_EQ(child->Data->ParentKey, "File");
+    TTreeNode* sibling = doc.NewNode(); // on the child: a sibling under File
+    doc.PostEdit();
+    EXPECT_EQ(sibling->Parent(), Node("File"));
+    EXPECT_EQ(sibling->Data->ParentKey, "File");
+    EXPECT_EQ(doc.FNodeCount, 4);
+    EXPECT_TRUE(doc.FModified);
+    EXPECT_EQ(Outline(doc), "File(LexKey1 LexKey3) LexKey2");
+}
+
+TEST_F(EditingTest, KeyEditsAreCheckedAndCarryTheChildren) {
+    Load(doc, StandardFields,
+         {{"File", "1252", "0", "f"},
+          {"Edit", "1252", "0", "e"},
+          {"Open", "1252", "0", "o", "File"}});
+    EditKey(Node("File"), "FILE"); // the same key in other case is fine
+    EXPECT_EQ(doc.Key(doc.Tree().FirstNode()), "FILE");
+    EXPECT_EQ(Node("Open")->Data->ParentKey, "FILE");
+    EXPECT_TRUE(doc.FModified);
+
+    EXPECT_THROW(EditKey(Node("Edit"), "file"), EAbort);
+    EXPECT_EQ(shown.back(), "Error|LexKey already exists!");
+    EXPECT_TRUE(doc.Tree().Editing()); // the edit stays open, the key unchanged
+    EXPECT_EQ(doc.Key(Node("Edit")), "Edit");
+}
+
+TEST_F(EditingTest, DeletingNodesColumnsAndBands) {
+    Load(doc, StandardFields,
+         {{"a", "936", "0", "x"},
+          {"b", "936", "0", "", "a"},
+          {"c", "936", "0", "", "a"},
+          {"d", "936", "1", "y"},
+          {"e", "950", "0", "z"}});
+    doc.Tree().Select(Node("b"));
+    doc.Tree().Select(Node("a"));
+    doc.DeleteNodes();
+    EXPECT_EQ(doc.FNodeCount, 2);
+    EXPECT_EQ(Outline(doc), "d[936/1=y] e[950/0=z]");
+
+    doc.FModified = false;
+    doc.DeleteSequenceColumn(doc.FBand936->Column(0));
+    EXPECT_EQ(doc.FBand936->Column(0)->Width, 200);
+    EXPECT_TRUE(doc.FModified);
+    doc.DeleteLanguageBand(doc.FBand936);
+    EXPECT_EQ(doc.FBand936, nullptr);
+    EXPECT_EQ(Outline(doc), "d e[950/0=z]");
+    // A new column must not see the values of the deleted ones.
+    TLexColumn* added = doc.AddSequenceColumn(doc.FBand950, "5");
+    EXPECT_EQ(doc.Tree().Value(Node("d"), added->Index()), "");
+}
+
+TEST_F(EditingTest, SequenceColumnsStandInOrder) {
+    TLexBand* band = doc.AddLanguageBand("1252");
+    for (const char* seq : {"0", "2", "1", "10", "9", "b", "A"})
+        doc.AddSequenceColumn(band, seq);
+    EXPECT_EQ(Captions(band), (std::vector<std::string>{"0", "1", "2", "9", "10", "A", "b"}));
+    // The grid's column order follows the positions within the band.
+    for (int i = 0; i < band->ColumnCount(); ++i)
+        EXPECT_EQ(band->Column(i)->Index(), i + 1);
+    int position = 0;
+    EXPECT_EQ(doc.FindSequenceColumn(band, "9", position), band->Column(3));
+    EXPECT_EQ(doc.FindSequenceColumn(band, "3", position), nullptr);
+    EXPECT_EQ(position, 3);
+    EXPECT_THROW(doc.FindSequenceColumn(band, "99999999999", position), EConvertError);
+
+    TLexBand* unknown = doc.AddLanguageBand("12345");
+    EXPECT_EQ(unknown->Caption, "12345");
+    EXPECT_EQ(doc.AddSequenceColumn(unknown, "0")->Charset, 1);
+}
+
+TEST_F(EditingTest, DragAndDrop) {
+    Load(doc, StandardFields,
+         {{"a", "936", "0", "x"},
+          {"b", "936", "0", "x"},
+          {"t", "936", "0", "x"},
+          {"c", "936", "0", "x", "a"}});
+    TLexTree& tree = doc.Tree();
+    tree.Select(Node("a"));
+    EXPECT_FALSE(doc.CanDrop(Node("a")));
+    EXPECT_FALSE(doc.CanDrop(Node("c")));
+    EXPECT_FALSE(doc.CanDrop(nullptr)); // already at the top level
+    tree.ClearSelection();
+    tree.Select(Node("c"));
+    EXPECT_FALSE(doc.CanDrop(Node("a")));
+    EXPECT_TRUE(doc.CanDrop(nullptr));
+    doc.Drop(nullptr);
+    EXPECT_EQ(Node("c")->Parent(), nullptr);
+    EXPECT_EQ(Node("c")->Data->ParentKey, "");
+
+    tree.ClearSelection();
+    tree.Select(Node("a"));
+    tree.Select(Node("b"));
+    ASSERT_TRUE(doc.CanDrop(Node("t")));
+    doc.FModified = false;
+    doc.Drop(Node("t"));
+    EXPECT_EQ(Outline(doc), "t[936/0=x](b[936/0=x] a[936/0=x]) c[936/0=x]");
+    EXPECT_EQ(Node("a")->Data->ParentKey, "t");
+    EXPECT_TRUE(doc.FModified);
+}
+
+TEST_F(EditingTest, ConvertsChineseBetweenTheBands) {
+    Load(doc, StandardFields,
+         {{"k", "936", "0", "\xB9\xFA"}, {"k", "936", "1", "\xBA\xF3"}, {"k", "950", "0", "old"}});
+    TTreeNode* node = Node("k");
+    doc.FModified = false;
+    doc.ConvertNodeChinese(node, doc.FBand936, doc.FBand950);
+    EXPECT_EQ(Outline(doc), "k[936/0=\xB9\xFA 936/1=\xBA\xF3 950/0=\xB0\xEA]");
+    EXPECT_TRUE(doc.FModified);
+    doc.Tree().SetValue(node, doc.FBand936->Column(0)->Index(), "");
+    doc.ConvertNodeChinese(node, doc.FBand950, doc.FBand936);
+    EXPECT_EQ(doc.Tree().Value(node, doc.FBand936->Column(0)->Index()), "\xB9\xFA");
+}
+
+TEST_F(EditingTest, CloseQuery) {
+    EXPECT_TRUE(doc.CloseQuery([] { FAIL(); }));
+    doc.FModified = true;
+    const struct {
+        int answer;
+        bool saveSucceeds;
+        bool closes;
+    } cases[] = {
+        {IDCANCEL, true, false}, {IDNO, false, true}, {IDYES, true, true}, {IDYES, false, false}};
+    for (const auto& c : cases) {
+        doc.FModified = true;
+        answers = {c.answer};
+        shown.clear();
+        EXPECT_EQ(doc.CloseQuery([&] { doc.FModified = !c.saveSucceeds; }), c.closes);
+        EXPECT_EQ(shown, std::vector<std::string>{"Confirm|Data modified, Save?"});
+    }
+}
+
+TEST(CaptionTest, SmallestFreeNumber) {
+    EXPECT_EQ(NumberedCaption("Lexicon", {}), "Lexicon 1");
+    EXPECT_EQ(NumberedCaption("Lexicon", {"Lexicon 1", "Lexicon 3"}), "Lexicon 2");
+    EXPECT_TRUE(IsDigits("12"));
+    EXPECT_FALSE(IsDigits(""));
+    EXPECT_FALSE(IsDigits("1a"));
+}
+
+} // namespace
+} // namespace lex

@@ -1,0 +1,174 @@
+#include "platform/Exceptions.h"
+#include "support/DocumentSupport.h"
+
+namespace lex {
+namespace {
+
+using test::StandardFields;
+
+class LoaderTest : public test::DocumentTest {};
+
+TEST_F(LoaderTest, RecordsBecomeNodesBandsAndColumns) {
+    TLexDocument doc;
+    doc.FModified = true;
+    Load(doc, StandardFields,
+         {{"&File", "936", "0", "F936", ""},
+          {"&File", "950", "0", "F950", ""},
+          {"Open", "936", "1", "O936-1", "&File"},
+          {"Open", "936", "0", "O936-0", "&File"},
+          {"Save", "1252", "10", "S10", "&File"},
+          {"Save", "1252", "9", "S9", "&File"},
+          {"Quit", "1252", "0", "Q", ""}});
+    EXPECT_EQ(Outline(doc), "&File[936/0=F936 950/0=F950](Open[936/0=O936-0 936/1=O936-1] "
+                            "Save[1252/9=S9 1252/10=S10]) Quit[1252/0=Q]");
+    EXPECT_EQ(doc.FNodeCount, 4);
+    EXPECT_FALSE(doc.FModified);
+    ASSERT_EQ(doc.Tree().BandCount(), 4);
+    EXPECT_EQ(doc.FBand936, doc.Tree().Band(1));
+    EXPECT_EQ(doc.FBand950, doc.Tree().Band(2));
+    EXPECT_EQ(doc.Tree().Band(1)->Caption, "Chinese Simplified (GB2312)");
+    EXPECT_EQ(Captions(doc.Tree().Band(1)), (std::vector<std::string>{"0", "1"}));
+    EXPECT_EQ(Captions(doc.Tree().Band(3)), (std::vector<std::string>{"0", "9", "10"}));
+    EXPECT_EQ(doc.Tree().Band(1)->Column(0)->Width, 100);
+    EXPECT_EQ(doc.Tree().Band(1)->Column(0)->Charset, 134);
+    EXPECT_EQ(doc.Tree().FocusedNode(), doc.Tree().FirstNode());
+}
+
+TEST_F(LoaderTest, KeysDifferingInCaseShareANodeUnlessCaseSensitive) {
+    const std::vector<TLexRecord> records = {{"Open", "1252", "0", "x", ""},
+                                             {"open", "1252", "0", "x", ""}};
+    for (const int answer : {IDYES, IDNO}) {
+        TLexDocument doc;
+        answers = {answer};
+        shown.clear();
+        Load(doc, StandardFields, records);
+        EXPECT_EQ(Outline(doc), "Open[1252/0=x]");
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0],
+                  "Confirm|Value Already Exists!\r\n\r\nBecause \"LexKey\" is not case sensitive "
+                  "while loading, or record key violation.\r\n\r\nOld LexKey : Open\r\nNew LexKey "
+                  ": open\r\nOld Value : x\r\nNew Value : x\r\n\r\nOverride old value?\r\n(If "
+                  "select \"Cancel\",don`t ask again,override automatically.)");
+    }
+    TLexEditorOptions caseSensitive;
+    caseSensitive.CaseSensitive = true;
+    TLexDocument sensitive(caseSensitive);
+    shown.clear();
+    Load(sensitive, StandardFields, records);
+    EXPECT_EQ(Outline(sensitive), "Open[1252/0=x] open[1252/0=x]");
+    EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(LoaderTest, OverwriteAnswers) {
+    const std::vector<TLexRecord> records = {{"k", "1252", "0", "a"},
+                                             {"k", "1252", "0", "b"},
+                                             {"k", "1252", "0", "c"},
+                                             {"k", "1252", "0", "d"},
+                                             {"K", "1252", "1", "e"}};
+    const struct {
+        std::deque<int> answers;
+        const char* result;
+        size_t asked;
+    } cases[] = {
+        {{IDYES, IDYES, IDYES}, "k[1252/0=d 1252/1=e]", 3},
+        {{IDNO, IDNO, IDNO}, "k[1252/0=a 1252/1=e]", 3},
+        {{IDNO, IDCANCEL}, "k[1252/0=d 1252/1=e]", 2}, // Cancel overwrites without asking
+    };
+    for (const auto& c : cases) {
+        TLexDocument doc;
+        answers = c.answers;
+        shown.clear();
+        Load(doc, StandardFields, records);
+        EXPECT_EQ(Outline(doc), c.result);
+        EXPECT_EQ(shown.size(), c.asked); // an empty cell never asks, whatever the case
+    }
+}
+
+TEST_F(LoaderTest, PartialReaders) {
+    TLexDocument keysOnly;
+    Load(keysOnly, {"lexkey"}, {{"a"}, {"b"}, {"a"}});
+    EXPECT_EQ(Outline(keysOnly), "a b");
+    EXPECT_EQ(keysOnly.Tree().BandCount(), 1);
+
+    TLexDocument noSeqNo;
+    Load(noSeqNo, {"LexKey", "CodePage", "DisplayValue"}, {{"a", "936", "x"}, {"b", "936", "y"}});
+    EXPECT_EQ(Outline(noSeqNo), "a[936/0=x] b[936/0=y]");
+    EXPECT_EQ(Captions(noSeqNo.Tree().Band(1)), std::vector<std::string>{"0"});
+
+    for (const auto& [fields, missing] :
+         std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"Key", "CodePage"}, "LexKey"}, {{"LexKey", "CodePage"}, "DisplayValue"}}) {
+        TLexDocument doc;
+        Load(doc, StandardFields, {{"old", "936", "0", "v"}});
+        doc.FModified = true;
+        shown.clear();
+        EXPECT_THROW(Load(doc, fields, {{"a", "936"}}), EAbort);
+        EXPECT_EQ(shown, std::vector<std::string>{"Error|Field \"" + missing + "\" not found!"});
+        EXPECT_EQ(Outline(doc), ""); // a refused load leaves the editor empty
+        EXPECT_TRUE(doc.FModified);
+
+        Load(doc, StandardFields, {{"old", "936", "0", "v"}});
+        EXPECT_THROW(Merge(doc, fields, {{"a", "936"}}), EAbort);
+        EXPECT_EQ(Outline(doc), "old[936/0=v]"); // a refused merge changes nothing
+    }
+}
+
+TEST_F(LoaderTest, ParentKeysBuildTheTree) {
+    TLexDocument doc;
+    Load(doc, StandardFields,
+         {{"c2", "1252", "0", "", "Missing"},
+          {"top", "1252", "0", "t", ""},
+          {"self", "1252", "0", "s", "self"},
+          {"c1", "1252", "0", "", "missing"},
+          {"A", "1252", "0", "a", "B"},
+          {"B", "1252", "0", "b", "A"},
+          {"x", "1252", "0", "", "top"}});
+    // Nodes without parents keep their first-record order, created parents
+    // follow; children stand in key order; the cycle's closing move is left out.
+    EXPECT_EQ(Outline(doc), "top[1252/0=t](x) self[1252/0=s] B[1252/0=b](A[1252/0=a]) "
+                            "missing(c1 c2)");
+    EXPECT_EQ(doc.FNodeCount, 8);
+}
+
+TEST_F(LoaderTest, MergeKeepsExistingParentsAndSortsChildren) {
+    TLexDocument doc;
+    Load(doc, StandardFields,
+         {{"root", "936", "0", "r"},
+          {"z", "936", "0", "z", "root"},
+          {"m", "936", "0", "m", "root"}});
+    Merge(doc, StandardFields,
+          {{"a", "950", "0", "a", "root"},
+           {"z", "950", "0", "z2", "other"},
+           {"new", "950", "1", "n"}});
+    EXPECT_EQ(Outline(doc), "root[936/0=r](a[950/0=a] m[936/0=m] z[936/0=z 950/0=z2]) "
+                            "new[950/1=n]");
+    EXPECT_TRUE(doc.FModified);
+    EXPECT_EQ(doc.Tree().BandCount(), 3);
+}
+
+TEST_F(LoaderTest, OpenAndImportFiles) {
+    test::TempDir dir;
+    TRecordListLexReader source(StandardFields, {{"a", "936", "0", "x", ""}});
+    WriteLexFile(source, dir / "one.lxd");
+    TRecordListLexReader more(StandardFields, {{"b", "936", "0", "y", "a"}});
+    WriteLexFile(more, dir / "two.lxb");
+
+    TLexDocument doc;
+    std::vector<std::string> used;
+    doc.OnFileUsed = [&](const std::string& name) { used.push_back(name); };
+    std::vector<double> fractions;
+    doc.OpenFile(dir / "one.lxd", [&](auto values, double f, bool&) {
+        EXPECT_TRUE(values.empty());
+        fractions.push_back(f);
+    });
+    doc.ImportFile(dir / "two.lxb");
+    EXPECT_EQ(Outline(doc), "a[936/0=x](b[936/0=y])");
+    EXPECT_EQ(doc.FFileName, dir / "one.lxd");
+    EXPECT_EQ(doc.Caption, dir / "one.lxd");
+    EXPECT_EQ(used, (std::vector<std::string>{dir / "one.lxd", dir / "two.lxb"}));
+    EXPECT_EQ(fractions, std::vector<double>{1.0});
+    EXPECT_THROW(doc.OpenFile(dir / "missing.lxc"), EFOpenError);
+}
+
+} // namespace
+} // namespace lex

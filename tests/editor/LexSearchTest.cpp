@@ -1,0 +1,98 @@
+#include "support/DocumentSupport.h"
+
+namespace lex {
+namespace {
+
+using test::StandardFields;
+
+class SearchTest : public test::DocumentTest {
+protected:
+    SearchTest() {
+        Load(doc, StandardFields,
+             {{"&File", "936", "0", "File"},
+              {"&File", "950", "0", "file"},
+              {"&Open", "936", "0", "fichier"},
+              {"Child", "936", "0", "a file", "&Open"},
+              {"Other", "936", "0", "x"}});
+    }
+    // The current hit as "key:column index".
+    std::string Current() {
+        return std::string(doc.Key(doc.Tree().FocusedNode())) + ":" +
+               std::to_string(doc.Tree().FocusedColumn());
+    }
+    TLexDocument doc;
+};
+
+TEST_F(SearchTest, FindStepsThroughCellsInTreeOrder) {
+    for (const char* text : {"file", "FILE"}) {
+        doc.Find(text);
+        ASSERT_EQ(doc.FFoundNodes.size(), 2u) << text;
+        EXPECT_EQ(doc.FFoundNodes[0].Columns.size(), 3u);
+        EXPECT_EQ(Current(), "&File:0");
+    }
+    std::vector<std::string> visited;
+    for (int i = 0; i < 3; ++i) {
+        doc.FindNext();
+        visited.push_back(Current());
+    }
+    EXPECT_EQ(visited, (std::vector<std::string>{"&File:1", "&File:2", "Child:1"}));
+    doc.FindPrior();
+    doc.FindPrior();
+    EXPECT_EQ(Current(), "&File:1");
+    EXPECT_EQ(doc.Tree().SelectionCount(), 1);
+
+    doc.Find("Fil");
+    EXPECT_EQ(doc.FFoundNodes.size(), 2u);
+    doc.Find("");
+    EXPECT_TRUE(doc.FFoundNodes.empty());
+}
+
+TEST_F(SearchTest, LocateMatchesWholeTextsIgnoringCase) {
+    EXPECT_TRUE(doc.Locate("&file"));
+    EXPECT_EQ(Current(), "&File:0");
+    EXPECT_TRUE(doc.Locate("A FILE"));
+    EXPECT_EQ(Current(), "Child:1");
+    EXPECT_FALSE(doc.Locate("Fil"));
+}
+
+TEST_F(SearchTest, HitsFollowDeletions) {
+    doc.Find("i");
+    ASSERT_EQ(doc.FFoundNodes.size(), 3u); // &File (3 columns), &Open, Child
+    doc.FindNext();
+    doc.FindNext();
+    doc.FindNext(); // &Open, column 0
+    ASSERT_EQ(doc.FFoundIndex, 1);
+    // Deleting &Open takes Child's hit too; the previous hit becomes
+    // current, at its last column.
+    doc.DeleteNode(doc.FindNodeByKey("&Open"));
+    EXPECT_EQ(doc.FFoundNodes.size(), 1u);
+    EXPECT_EQ(doc.FFoundIndex, 0);
+    EXPECT_EQ(doc.FFoundColumn, 2);
+
+    TLexDocument fresh;
+    Load(fresh, StandardFields, {{"&File", "936", "0", "File"}, {"&Open", "936", "0", "fichier"}});
+    fresh.Find("i");
+    fresh.DeleteNode(fresh.FindNodeByKey("&File")); // the first hit: the next becomes current
+    EXPECT_EQ(fresh.FFoundIndex, 0);
+    EXPECT_EQ(fresh.FFoundColumn, 0);
+    ASSERT_EQ(fresh.FFoundNodes.size(), 1u);
+    EXPECT_EQ(fresh.FFoundNodes[0].Node, fresh.FindNodeByKey("&Open"));
+}
+
+TEST_F(SearchTest, HitsFollowDeletedColumns) {
+    doc.Find("file");
+    doc.FindNext(); // &File, 936 column
+    doc.DeleteSequenceColumn(doc.FBand936->Column(0));
+    EXPECT_EQ(doc.FFoundColumn, 0);
+    EXPECT_EQ(doc.FFoundNodes[0].Columns.size(), 2u);
+    // Child's only column went: stepping onto and over it must not fail.
+    EXPECT_TRUE(doc.FFoundNodes[1].Columns.empty());
+    for (int i = 0; i < 4; ++i)
+        doc.FindNext();
+    for (int i = 0; i < 6; ++i)
+        doc.FindPrior();
+    doc.ShowFoundNode();
+}
+
+} // namespace
+} // namespace lex

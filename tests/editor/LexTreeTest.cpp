@@ -1,0 +1,86 @@
+#include "editor/LexTree.h"
+
+#include <gtest/gtest.h>
+
+namespace lex {
+namespace {
+
+struct Recorder : ILexTreeObserver {
+    std::vector<std::string> events;
+    void BeginReset() override { events.push_back("begin"); }
+    void EndReset() override { events.push_back("end"); }
+    void NodeAdded(TTreeNode*) override { events.push_back("added"); }
+    void NodeMoved(TTreeNode*) override { events.push_back("moved"); }
+    void NodeRemoved() override { events.push_back("removed"); }
+    void ValueChanged(TTreeNode*, int column) override {
+        events.push_back("value " + std::to_string(column));
+    }
+};
+
+TEST(LexTreeTest, MovesAreO1AndRefuseCycles) {
+    TLexTree tree;
+    tree.AddColumn(tree.AddBand(), 0);
+    TTreeNode* a = tree.AddNode(nullptr);
+    TTreeNode* b = tree.AddNode(nullptr);
+    TTreeNode* c = tree.AddNode(a);
+    EXPECT_FALSE(tree.MoveNode(a, c, true)); // into its own subtree
+    EXPECT_FALSE(tree.MoveNode(a, a, true));
+    EXPECT_FALSE(tree.MoveNode(a, nullptr, true));
+    EXPECT_TRUE(tree.MoveNode(b, c, true));
+    EXPECT_EQ(b->Parent(), c);
+    EXPECT_EQ(tree.Count(), 1);
+    EXPECT_EQ(tree.SubtreeSize(a), 3);
+    EXPECT_TRUE(TLexTree::IsInSubtree(b, a));
+    EXPECT_FALSE(TLexTree::IsInSubtree(a, b));
+    EXPECT_EQ(b->Index(), 0);
+    tree.MoveNode(b, nullptr, false);
+    EXPECT_EQ(b->Index(), 1);
+    EXPECT_EQ(TLexTree::NextInTreeOrder(c), b);
+
+    tree.Select(c);
+    tree.SetFocusedNode(c);
+    tree.DeleteNode(a);
+    EXPECT_EQ(tree.FocusedNode(), nullptr);
+    EXPECT_EQ(tree.SelectionCount(), 0);
+    EXPECT_EQ(tree.FirstNode(), b);
+}
+
+TEST(LexTreeTest, ObserversSeeChangesOrOneResetPerBatch) {
+    TLexTree tree;
+    tree.AddColumn(tree.AddBand(), 0);
+    Recorder recorder;
+    tree.AddObserver(&recorder);
+    TTreeNode* a = tree.AddNode(nullptr);
+    tree.SetValue(a, 0, "key");
+    tree.BeginUpdate();
+    tree.BeginUpdate();
+    tree.AddNode(a);
+    tree.SetValue(a, 0, "other");
+    tree.EndUpdate();
+    tree.EndUpdate();
+    tree.DeleteNode(a);
+    EXPECT_EQ(recorder.events,
+              (std::vector<std::string>{"added", "value 0", "begin", "end", "removed"}));
+    tree.RemoveObserver(&recorder);
+}
+
+TEST(LexTreeTest, ColumnsKeepTheirValuesWhenOthersMove) {
+    TLexTree tree;
+    tree.AddColumn(tree.AddBand(), 0);
+    TLexBand* band = tree.AddBand();
+    TLexColumn* zero = tree.AddColumn(band, 0);
+    TLexColumn* two = tree.AddColumn(band, 1);
+    TTreeNode* node = tree.AddNode(nullptr);
+    tree.SetValue(node, zero->Index(), "zero");
+    tree.SetValue(node, two->Index(), "two");
+    TLexColumn* one = tree.AddColumn(band, 1);
+    EXPECT_EQ(one->Index(), 2);
+    EXPECT_EQ(two->Index(), 3);
+    EXPECT_EQ(tree.Value(node, 3), "two");
+    EXPECT_EQ(tree.Value(node, 2), "");
+    tree.DeleteColumn(zero);
+    EXPECT_EQ(tree.Value(node, two->Index()), "two");
+}
+
+} // namespace
+} // namespace lex

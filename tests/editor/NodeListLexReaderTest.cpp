@@ -1,0 +1,92 @@
+#include "editor/NodeListLexReader.h"
+
+#include "platform/Exceptions.h"
+#include "platform/FileUtil.h"
+#include "runtime/LexFiles.h"
+#include "support/DocumentSupport.h"
+
+namespace lex {
+namespace {
+
+using test::ReadAll;
+using test::StandardFields;
+
+class SaveTest : public test::DocumentTest {
+protected:
+    SaveTest() {
+        Load(doc, StandardFields,
+             {{"File", "936", "0", "F936", ""},
+              {"File", "950", "0", "F950", ""},
+              {"Open", "936", "0", "O936", "File"}});
+    }
+    std::vector<TLexRecord> Records(bool nodesOnly, std::vector<TLexBand*> filter = {}) {
+        const auto reader = doc.CreateNodeListReader(nodesOnly, filter);
+        return ReadAll(*reader);
+    }
+    TTreeNode* Node(std::string_view key) { return doc.FindNodeByKey(key); }
+    TLexDocument doc;
+};
+
+TEST_F(SaveTest, OneRecordPerNonEmptyCellInGridOrder) {
+    EXPECT_EQ(Records(false), (std::vector<TLexRecord>{{"File", "936", "0", "F936", ""},
+                                                       {"File", "950", "0", "F950", ""},
+                                                       {"Open", "936", "0", "O936", "File"}}));
+    EXPECT_EQ(Records(false, {doc.FBand950}),
+              (std::vector<TLexRecord>{{"File", "950", "0", "F950", ""},
+                                       {"Open", "950", "0", "", "File"}}));
+}
+
+TEST_F(SaveTest, NodesOnlyExportsFollowTheSelection) {
+    doc.Tree().Select(Node("Open"));
+    auto reader = doc.CreateNodeListReader(true, {});
+    EXPECT_EQ(reader->RecordCount(), 3);
+    EXPECT_EQ(ReadAll(*reader), (std::vector<TLexRecord>{{"Open", "936", "0", "O936", "File"},
+                                                         {"File", "936", "0", "F936", ""},
+                                                         {"File", "950", "0", "F950", ""}}));
+    doc.Tree().ClearSelection();
+    doc.Tree().Select(Node("File"));
+    doc.Tree().Select(Node("Open"));
+    const auto twice = Records(true);
+    EXPECT_EQ(
+        std::count(twice.begin(), twice.end(), TLexRecord{"Open", "936", "0", "O936", "File"}), 2);
+    doc.Tree().ClearSelection();
+    doc.Tree().SetFocusedNode(Node("File"));
+    EXPECT_EQ(Records(true).size(), 3u);
+}
+
+TEST_F(SaveTest, NodesWithoutValuesAndGridsWithoutLanguages) {
+    TLexDocument keys;
+    Load(keys, {"LexKey", "CatalogID"}, {{"a", ""}, {"b", "a"}});
+    const auto reader = keys.CreateNodeListReader(false, {});
+    EXPECT_EQ(reader->FieldCount(), 2);
+    EXPECT_EQ(reader->FieldName(1), "CatalogID");
+    EXPECT_EQ(ReadAll(*reader), (std::vector<TLexRecord>{{"a", ""}, {"b", "a"}}));
+
+    TTreeNode* empty = doc.NewSubNode();
+    doc.PostEdit();
+    EXPECT_EQ(Records(false).back(),
+              (TLexRecord{std::string(doc.Key(empty)), "936", "0", "", "File"}));
+}
+
+TEST_F(SaveTest, SavingWritesByExtensionAndClearsModified) {
+    test::TempDir dir;
+    std::vector<std::string> used;
+    doc.OnFileUsed = [&](const std::string& name) { used.push_back(name); };
+    for (const char* name : {"out.LXB", "out.txt", "out", "out.lxd"}) {
+        doc.FModified = true;
+        doc.SaveToFile(false, {}, {}, dir / name);
+        EXPECT_FALSE(doc.FModified);
+        EXPECT_EQ(ReadAll(*OpenLexFile(dir / name)), Records(false)) << name;
+    }
+    EXPECT_EQ(ReadFileBytes(dir / "out.LXB").substr(0, 4), std::string("\x05\0\0\0", 4));
+    EXPECT_EQ(ReadFileBytes(dir / "out").substr(0, 9), "\"LexKey\",");
+    EXPECT_EQ(used.size(), 4u);
+
+    doc.FModified = true;
+    EXPECT_THROW(doc.SaveToFile(false, {}, {}, dir / "no/such/dir/x.lxc"), Exception);
+    EXPECT_TRUE(doc.FModified);
+    EXPECT_EQ(used.size(), 4u);
+}
+
+} // namespace
+} // namespace lex

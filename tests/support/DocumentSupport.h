@@ -1,0 +1,79 @@
+#pragma once
+
+#include "editor/LexDocument.h"
+#include "platform/CodePageCatalog.h"
+#include "platform/MessageBox.h"
+#include "runtime/LexFiles.h"
+#include "support/TempDir.h"
+#include "support/TestSupport.h"
+
+#include <deque>
+
+namespace lex::test {
+
+// The registries and the code-page list, plus scripted answers to message
+// boxes; every box shown is recorded as "caption|text".
+class DocumentTest : public RuntimeTest {
+protected:
+    DocumentTest() {
+        InitializeCodePageList();
+        previous_ = SetMessageBoxHook([this](TWindowHandle, const std::string& text,
+                                             const std::string& caption, unsigned flags) {
+            shown.push_back(caption + "|" + text);
+            if (answers.empty()) return DefaultMessageBoxAnswer(flags);
+            const int answer = answers.front();
+            answers.pop_front();
+            return answer;
+        });
+    }
+    ~DocumentTest() override {
+        SetMessageBoxHook(std::move(previous_));
+        FinalizeCodePageList();
+    }
+
+    void Load(TLexDocument& doc, std::vector<std::string> fields, std::vector<TLexRecord> records) {
+        TRecordListLexReader reader(std::move(fields), std::move(records));
+        doc.LoadFromReader(reader);
+    }
+    void Merge(TLexDocument& doc, std::vector<std::string> fields,
+               std::vector<TLexRecord> records) {
+        TRecordListLexReader reader(std::move(fields), std::move(records));
+        doc.MergeFromReader(reader);
+    }
+
+    // "key[cp/seq=value ...](children)" for every node in order.
+    static std::string Outline(const TLexDocument& doc, const TTreeNode* first = nullptr) {
+        const TLexTree& tree = doc.Tree();
+        std::string out;
+        for (const TTreeNode* n = first ? first : tree.FirstNode(); n; n = n->NextSibling()) {
+            if (!out.empty()) out += ' ';
+            out += doc.Key(n);
+            std::string cells;
+            for (int c = 1; c < tree.ColumnCount(); ++c) {
+                const std::string_view value = tree.Value(n, c);
+                if (value.empty()) continue;
+                cells += (cells.empty() ? "" : " ") +
+                         TLexDocument::BandCodePage(*tree.Column(c)->Band) + "/" +
+                         tree.Column(c)->Caption + "=" + std::string(value);
+            }
+            if (!cells.empty()) out += "[" + cells + "]";
+            if (n->FirstChild()) out += "(" + Outline(doc, n->FirstChild()) + ")";
+        }
+        return out;
+    }
+
+    static std::vector<std::string> Captions(const TLexBand* band) {
+        std::vector<std::string> captions;
+        for (int i = 0; i < band->ColumnCount(); ++i)
+            captions.push_back(band->Column(i)->Caption);
+        return captions;
+    }
+
+    std::deque<int> answers;
+    std::vector<std::string> shown;
+
+private:
+    MessageBoxHook previous_;
+};
+
+} // namespace lex::test
