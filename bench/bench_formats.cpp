@@ -107,21 +107,22 @@ void BM_Memcpy(benchmark::State& State, const Format& F) {
 }
 
 void PrintTable(const lexbench::RatioReporter& R) {
-    R.Print("\nLexicon formats, %zu records; x memcpy = time / time of memcpy of as many bytes;"
-            " MB = 10^6 bytes\n",
+    R.Print("\nLexicon formats, %zu records (MB = 10^6 bytes; x memcpy = time over that of a "
+            "memcpy of as many bytes)\n",
             lexbench::DefaultRecordCount);
-    R.Print("%-8s %9s | %9s %9s %6s  goal | %9s %9s %6s  goal\n", "format", "file MB", "read MB/s",
-            "x memcpy", "", "writeMB/s", "x memcpy", "");
+    R.Print("%-8s %8s | %10s %9s  %-13s | %10s %9s  %-13s\n", "format", "file MB", "read MB/s",
+            "x memcpy", "goal", "write MB/s", "x memcpy", "goal");
     for (const Format& f : Formats) {
-        const lexbench::RunFigures* read = R.Find(Name("read", f));
-        const lexbench::RunFigures* write = R.Find(Name("write", f));
-        const double readMBps = read ? read->BytesPerSecond / 1e6 : 0;
-        const double writeMBps = write ? write->BytesPerSecond / 1e6 : 0;
-        R.Print("%-8s %9.1f | %9.0f %9.1f %6s >=%.0f | %9.0f %9.1f %6s >=%.0f\n", f.Name,
-                f.File.size() / 1e6, readMBps, R.TimeRatio(Name("read", f), Name("memcpy", f)),
-                lexbench::GoalMark(readMBps >= f.ReadGoalMBps), f.ReadGoalMBps, writeMBps,
-                R.TimeRatio(Name("write", f), Name("memcpy", f)),
-                lexbench::GoalMark(writeMBps >= WriteGoalMBps), WriteGoalMBps);
+        const auto mbps = [&R](const std::string& name) {
+            const lexbench::RunFigures* run = R.Find(name);
+            return run ? run->BytesPerSecond / 1e6 : 0.0;
+        };
+        const double read = mbps(Name("read", f)), write = mbps(Name("write", f));
+        R.Print("%-8s %8.1f | %10.0f %9.1f  >= %3.0f %-6s | %10.0f %9.1f  >= %3.0f %-6s\n", f.Name,
+                f.File.size() / 1e6, read, R.TimeRatio(Name("read", f), Name("memcpy", f)),
+                f.ReadGoalMBps, lexbench::GoalMark(read >= f.ReadGoalMBps), write,
+                R.TimeRatio(Name("write", f), Name("memcpy", f)), WriteGoalMBps,
+                lexbench::GoalMark(write >= WriteGoalMBps));
     }
 }
 
@@ -137,14 +138,14 @@ int main(int argc, char** argv) {
     for (const Format& f : Formats) {
         benchmark::RegisterBenchmark(Name("read", f).c_str(), BM_Read, std::cref(f), lexicon.Size())
             ->Unit(benchmark::kMillisecond)
-            ->MinTime(0.5);
+            ->MinTime(1.0);
         benchmark::RegisterBenchmark(Name("write", f).c_str(), BM_Write, std::cref(f),
                                      std::cref(lexicon))
             ->Unit(benchmark::kMillisecond)
-            ->MinTime(0.5);
+            ->MinTime(1.0);
         benchmark::RegisterBenchmark(Name("memcpy", f).c_str(), BM_Memcpy, std::cref(f))
             ->Unit(benchmark::kMillisecond)
-            ->MinTime(0.5);
+            ->MinTime(1.0);
     }
     return lexbench::RunBenchmarks(argc, argv, PrintTable);
 }

@@ -37,7 +37,7 @@ using lexbench::GeneratedLexicon;
 // Cycled by every look-up benchmark; large enough that the touched entries
 // spread over the whole table rather than staying in cache.
 constexpr size_t QueryCount = size_t(1) << 20;
-constexpr size_t WarmQueryCount = 1000;
+constexpr size_t WarmQueryCount = 100;
 
 // The catalogs hold as many messages as the dictionary, since table size
 // decides how often a look-up misses the cache; --catalog_messages=N gives
@@ -74,9 +74,29 @@ std::string CatalogValue(std::string_view Value) {
     return out;
 }
 
+// Copies the queries' text in query order, so that reading a query costs the
+// same for every contender: the next bytes of a list, not a random place.
+std::vector<Query> PackQueries(const std::vector<Query>& Queries, std::string& Text) {
+    size_t total = 0;
+    for (const Query& q : Queries)
+        total += q.Key.size() + q.CodePage.size() + q.SeqNo.size();
+    Text.clear();
+    Text.reserve(total); // never grows past this, so the views below stay valid
+    const auto copy = [&Text](std::string_view part) {
+        const size_t at = Text.size();
+        Text.append(part);
+        return std::string_view(Text).substr(at);
+    };
+    std::vector<Query> packed;
+    packed.reserve(Queries.size());
+    for (const Query& q : Queries)
+        packed.push_back({copy(q.Key), copy(q.CodePage), copy(q.SeqNo)});
+    return packed;
+}
+
 struct Workload {
+    std::string HitText, MissText;
     std::vector<Query> Hits, Misses;
-    std::vector<std::string> MadeUpKeys;                 // storage behind some misses
     std::vector<std::string> CatalogHits, CatalogMisses; // joined keys
     std::vector<std::string> CatalogExpected;            // value of each CatalogHits key
 };
@@ -84,23 +104,25 @@ struct Workload {
 Workload MakeWorkload(const GeneratedLexicon& L, size_t CatalogMessages) {
     Workload w;
     lexbench::Random rng(7);
-    w.Hits.reserve(QueryCount);
-    w.Misses.reserve(QueryCount);
-    w.MadeUpKeys.reserve(QueryCount);
+    std::vector<Query> hits, misses;
+    std::vector<std::string> madeUpKeys; // alive until packed
+    madeUpKeys.reserve(QueryCount);
     for (size_t i = 0; i < QueryCount; ++i)
-        w.Hits.push_back(RecordQuery(L, rng.Next() % L.Size()));
+        hits.push_back(RecordQuery(L, rng.Next() % L.Size()));
     for (size_t i = 0; i < QueryCount; ++i) {
         Query q = RecordQuery(L, rng.Next() % L.Size());
         if (i % 2 == 0) {
             q.CodePage = "1251"; // a known key in a language the lexicon lacks
         } else {
             // Keys end in [0-9a-z], so an upper-case last byte is never present.
-            std::string& key = w.MadeUpKeys.emplace_back(q.Key);
+            std::string& key = madeUpKeys.emplace_back(q.Key);
             key.back() = 'Z';
             q.Key = key;
         }
-        w.Misses.push_back(q);
+        misses.push_back(q);
     }
+    w.Hits = PackQueries(hits, w.HitText);
+    w.Misses = PackQueries(misses, w.MissText);
     const size_t catalogQueries = QueryCount / 4;
     for (size_t i = 0; i < catalogQueries; ++i) {
         const size_t record = rng.Next() % CatalogMessages;
@@ -310,8 +332,8 @@ void AddLookUp(const std::string& Name, std::span<const T> Q, const std::string&
 }
 
 // Cold: queries spread over the whole table, so most look-ups wait on memory.
-// Warm: a few queries cycled, so their entries stay cached and the look-up's
-// own work shows.
+// Warm: a form's worth of queries cycled, so their entries (and the pages
+// holding them) stay cached and the look-up's own work shows.
 template <typename T, typename LookUp>
 void AddLookUps(const std::string& Name, const std::vector<T>& Hits, const std::vector<T>& Misses,
                 const std::string& Problem, LookUp Fn) {

@@ -1,11 +1,14 @@
 #include "cli/LexTool.h"
 
+#include "editor/LexDocument.h"
 #include "platform/Exceptions.h"
 #include "platform/FileUtil.h"
+#include "platform/MessageBox.h"
 #include "runtime/ChineseGbBig5.h"
 #include "runtime/LexFiles.h"
 #include "runtime/LumoMultiLex.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <iostream>
@@ -91,15 +94,15 @@ struct Command {
     std::vector<std::string> flags;
     size_t minArgs;
     size_t maxArgs;
-    std::function<void(const Arguments&, std::istream&, std::ostream&)> run;
+    std::function<void(const Arguments&, std::istream&, std::ostream&, std::ostream&)> run;
 };
 
-void Convert(const Arguments& a, std::istream&, std::ostream&) {
+void Convert(const Arguments& a, std::istream&, std::ostream&, std::ostream&) {
     const auto reader = OpenLexFile(a.positional[0], a.Option("reader-id"));
     WriteLexFile(*reader, a.positional[1]);
 }
 
-void Dump(const Arguments& a, std::istream&, std::ostream& out) {
+void Dump(const Arguments& a, std::istream&, std::ostream& out, std::ostream&) {
     const auto reader = OpenLexFile(a.positional[0], a.Option("reader-id"));
     ReadScope scope(*reader);
     const int fields = reader->FieldCount();
@@ -122,7 +125,7 @@ void Dump(const Arguments& a, std::istream&, std::ostream& out) {
     }
 }
 
-void Translate(const Arguments& a, std::istream&, std::ostream& out) {
+void Translate(const Arguments& a, std::istream&, std::ostream& out, std::ostream&) {
     const std::string& file = a.positional[0];
     TLumoMultiStreamLex lexicon;
     lexicon.LexReaderID =
@@ -135,13 +138,110 @@ void Translate(const Arguments& a, std::istream&, std::ostream& out) {
                            : lexicon.Translate(key, codePage, seqNo));
 }
 
-void Chinese(const Arguments& a, std::istream& in, std::ostream& out) {
+void Chinese(const Arguments& a, std::istream& in, std::ostream& out, std::ostream&) {
     const std::string& direction = a.positional[0];
     if (direction != "gb2big5" && direction != "big52gb")
         throw UsageError("direction must be gb2big5 or big52gb");
     const std::string text(std::istreambuf_iterator<char>(in), {});
     const TChineseGbBig5 converter;
     out << (direction == "gb2big5" ? converter.GbToBig5(text) : converter.Big5ToGb(text));
+}
+
+// Splits "a,b,c"; an empty text gives no item.
+std::vector<std::string> SplitList(const std::string& text) {
+    std::vector<std::string> items;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t comma = std::min(text.find(',', start), text.size());
+        items.push_back(text.substr(start, comma - start));
+        start = comma + 1;
+    }
+    return items;
+}
+
+// Answers the document's questions from the command line: the overwrite
+// question with `answer`, anything else (a refusal) goes to standard error.
+class ScriptedAnswers {
+public:
+    explicit ScriptedAnswers(int answer, std::ostream& err)
+        : previous_(SetMessageBoxHook([answer, &err](TWindowHandle, const std::string& text,
+                                                     const std::string& caption, unsigned flags) {
+              if ((flags & 0x0F) == MB_YESNOCANCEL) return answer;
+              err << caption << ": " << text << '\n';
+              return DefaultMessageBoxAnswer(flags);
+          })) {}
+    ~ScriptedAnswers() { SetMessageBoxHook(std::move(previous_)); }
+
+private:
+    MessageBoxHook previous_;
+};
+
+int ParseAnswer(const std::string& text) {
+    if (text.empty() || text == "yes") return IDYES;
+    if (text == "no") return IDNO;
+    if (text == "cancel") return IDCANCEL;
+    throw UsageError("--answer must be yes, no or cancel");
+}
+
+void Merge(const Arguments& a, std::istream&, std::ostream&, std::ostream& err) {
+    const int answer = ParseAnswer(a.Option("answer"));
+    TLexEditorOptions options;
+    options.CaseSensitive = a.Has("case-sensitive");
+    TLexDocument document(options);
+    const ScriptedAnswers answers(answer, err);
+    document.OpenFile(a.positional[1]);
+    for (size_t i = 2; i < a.positional.size(); ++i)
+        document.ImportFile(a.positional[i]);
+    document.SaveToFile(false, {}, {}, a.positional[0]);
+}
+
+void Export(const Arguments& a, std::istream&, std::ostream&, std::ostream& err) {
+    TLexDocument document;
+    const ScriptedAnswers answers(IDYES, err);
+    document.OpenFile(a.positional[0]);
+    std::vector<TLexBand*> filter;
+    for (const std::string& codePage : SplitList(a.Option("languages"))) {
+        TLexBand* found = nullptr;
+        for (int i = 1; i < document.Tree().BandCount() && !found; ++i)
+            if (document.CompareLexText(TLexDocument::BandCodePage(*document.Tree().Band(i)),
+                                        codePage) == 0)
+                found = document.Tree().Band(i);
+        if (!found) throw Exception("no language " + codePage + " in " + a.positional[0]);
+        filter.push_back(found);
+    }
+    const bool nodesOnly = a.Has("nodes");
+    for (const std::string& key : SplitList(a.Option("nodes"))) {
+        TTreeNode* node = document.FindNodeByKey(key);
+        if (!node) throw Exception("no key \"" + key + "\" in " + a.positional[0]);
+        document.Tree().Select(node);
+    }
+    if (nodesOnly && document.Tree().SelectionCount() == 0)
+        throw UsageError("--nodes needs at least one key");
+    document.SaveToFile(nodesOnly, filter, {}, a.positional[1]);
+}
+
+void Tree(const Arguments& a, std::istream&, std::ostream& out, std::ostream& err) {
+    TLexEditorOptions options;
+    options.CaseSensitive = a.Has("case-sensitive");
+    TLexDocument document(options);
+    const ScriptedAnswers answers(IDYES, err);
+    document.OpenFile(a.positional[0]);
+    const TLexTree& tree = document.Tree();
+    for (const TTreeNode* node = tree.FirstNode(); node; node = TLexTree::NextInTreeOrder(node)) {
+        int depth = 0;
+        for (const TTreeNode* up = node->Parent(); up; up = up->Parent())
+            ++depth;
+        out << std::string(static_cast<size_t>(depth) * 2, ' ');
+        WriteJsonString(out, document.Key(node));
+        for (int c = 1; c < tree.ColumnCount(); ++c) {
+            const std::string_view value = tree.Value(node, c);
+            if (value.empty()) continue;
+            out << ' ' << TLexDocument::BandCodePage(*tree.Column(c)->Band) << '/'
+                << tree.Column(c)->Caption << '=';
+            WriteJsonString(out, value);
+        }
+        out << '\n';
+    }
 }
 
 const std::vector<Command>& Commands() {
@@ -162,14 +262,29 @@ const std::vector<Command>& Commands() {
          1,
          1,
          Chinese},
+        {"merge",
+         "lextool merge OUT IN [IN...] [--answer yes|no|cancel] [--case-sensitive]",
+         {"answer"},
+         {"case-sensitive"},
+         2,
+         SIZE_MAX,
+         Merge},
+        {"export",
+         "lextool export IN OUT [--languages CP,CP...] [--nodes KEY,KEY...]",
+         {"languages", "nodes"},
+         {},
+         2,
+         2,
+         Export},
+        {"tree", "lextool tree FILE [--case-sensitive]", {}, {"case-sensitive"}, 1, 1, Tree},
     };
     return commands;
 }
 
 void PrintHelp(std::ostream& out) {
     out << "Usage: lextool COMMAND [ARGS]\n\n"
-           "Reads, writes and converts lexicon files (.lxb binary, .lxd form notation,\n"
-           "anything else CSV style). Commands:\n";
+           "Reads, writes, merges and converts lexicon files (.lxb binary, .lxd form\n"
+           "notation, anything else CSV style). Commands:\n";
     for (const Command& command : Commands())
         out << "  " << command.usage << '\n';
     out << "\nEach command prints its usage with --help. Exit codes: 0 done, 1 failed, 2 usage.\n";
@@ -199,8 +314,10 @@ int RunLexTool(const std::vector<std::string>& args, std::istream& in, std::ostr
         if (parsed.positional.size() < command->minArgs ||
             parsed.positional.size() > command->maxArgs)
             throw UsageError("wrong number of arguments");
-        command->run(parsed, in, out);
+        command->run(parsed, in, out, err);
         return 0;
+    } catch (const EAbort&) {
+        return ExitFailure; // the refusal has been reported already
     } catch (const UsageError& e) {
         err << "lextool " << command->name << ": " << e.what() << "\nUsage: " << command->usage
             << '\n';

@@ -102,5 +102,66 @@ TEST_F(LexToolTest, ErrorsAndUsage) {
     EXPECT_FALSE(std::filesystem::exists(dir / "out.lxc"));
 }
 
+TEST_F(LexToolTest, MergeAnswersTheOverwriteQuestion) {
+    TRecordListLexReader base(test::StandardFields, {{"File", "1252", "0", "Datei", ""},
+                                                     {"Open", "1252", "0", "Offnen", "File"}});
+    WriteLexFile(base, dir / "base.lxc");
+    TRecordListLexReader more(test::StandardFields, {{"open", "1252", "0", "Oeffnen", ""},
+                                                     {"Save", "936", "0", "\xB1\xA3", "File"}});
+    WriteLexFile(more, dir / "more.lxb");
+    const struct {
+        std::vector<std::string> flags;
+        const char* tree;
+    } cases[] = {
+        {{},
+         "\"File\" 1252/0=\"Datei\"\n  \"Open\" 1252/0=\"Oeffnen\"\n"
+         "  \"Save\" 936/0=\"\\u00b1\\u00a3\"\n"},
+        {{"--answer", "no"},
+         "\"File\" 1252/0=\"Datei\"\n  \"Open\" 1252/0=\"Offnen\"\n"
+         "  \"Save\" 936/0=\"\\u00b1\\u00a3\"\n"},
+        {{"--case-sensitive"},
+         "\"File\" 1252/0=\"Datei\"\n  \"Open\" 1252/0=\"Offnen\"\n"
+         "  \"Save\" 936/0=\"\\u00b1\\u00a3\"\n"
+         "\"open\" 1252/0=\"Oeffnen\"\n"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"merge", dir / "out.lxd", dir / "base.lxc",
+                                         dir / "more.lxb"};
+        args.insert(args.end(), c.flags.begin(), c.flags.end());
+        const Result merged = Run(args);
+        ASSERT_EQ(merged.code, 0) << merged.err;
+        EXPECT_EQ(Run({"tree", dir / "out.lxd", "--case-sensitive"}).out, c.tree);
+    }
+    EXPECT_EQ(Run({"merge", "o.lxc", "a.lxc", "--answer", "maybe"}).code, 2);
+}
+
+TEST_F(LexToolTest, ExportFiltersLanguagesAndNodes) {
+    TRecordListLexReader source(test::StandardFields, {{"File", "936", "0", "F936", ""},
+                                                       {"File", "950", "0", "F950", ""},
+                                                       {"Open", "936", "0", "O936", "File"},
+                                                       {"Quit", "936", "0", "Q", ""}});
+    WriteLexFile(source, dir / "in.lxc");
+    ASSERT_EQ(Run({"export", dir / "in.lxc", dir / "a.lxc", "--languages", "950"}).code, 0);
+    EXPECT_EQ(test::ReadAll(*OpenLexFile(dir / "a.lxc")),
+              (std::vector<TLexRecord>{{"File", "950", "0", "F950", ""},
+                                       {"Open", "950", "0", "", "File"},
+                                       {"Quit", "950", "0", "", ""}}));
+    ASSERT_EQ(Run({"export", dir / "in.lxc", dir / "b.lxb", "--nodes", "open"}).code, 0);
+    EXPECT_EQ(test::ReadAll(*OpenLexFile(dir / "b.lxb")),
+              (std::vector<TLexRecord>{{"Open", "936", "0", "O936", "File"},
+                                       {"File", "936", "0", "F936", ""},
+                                       {"File", "950", "0", "F950", ""}}));
+    EXPECT_EQ(Run({"export", dir / "in.lxc", dir / "c.lxc", "--languages", "1252"}).code, 1);
+    EXPECT_EQ(Run({"export", dir / "in.lxc", dir / "c.lxc", "--nodes", "Nope"}).code, 1);
+    EXPECT_FALSE(std::filesystem::exists(dir / "c.lxc"));
+}
+
+TEST_F(LexToolTest, RefusedInputsReportOnce) {
+    std::ofstream(dir / "nokey.lxc") << "\"Key\",\r\n\"a\",\r\n";
+    const Result r = Run({"tree", dir / "nokey.lxc"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "Error: Field \"LexKey\" not found!\n");
+}
+
 } // namespace
 } // namespace lex

@@ -30,7 +30,6 @@ TEST_F(LoaderTest, RecordsBecomeNodesBandsAndColumns) {
     EXPECT_EQ(Captions(doc.Tree().Band(1)), (std::vector<std::string>{"0", "1"}));
     EXPECT_EQ(Captions(doc.Tree().Band(3)), (std::vector<std::string>{"0", "9", "10"}));
     EXPECT_EQ(doc.Tree().Band(1)->Column(0)->Width, 100);
-    EXPECT_EQ(doc.Tree().Band(1)->Column(0)->Charset, 134);
     EXPECT_EQ(doc.Tree().FocusedNode(), doc.Tree().FirstNode());
 }
 
