@@ -77,7 +77,8 @@ GeneratedLexicon::GeneratedLexicon(size_t Count, uint64_t Seed) {
     size_t suffixWidth = 1;
     for (size_t n = Count; n >= 36; n /= 36)
         ++suffixWidth;
-    if (suffixWidth > 4) throw std::length_error("too many records for 8-byte keys");
+    // Leaves at least two letters of words in the shortest keys.
+    if (suffixWidth > 6) throw std::length_error("too many records for 8-byte keys");
 
     text_.reserve(Count * 64);
     records_.reserve(Count);

@@ -52,10 +52,8 @@ TLexDocument::TLexDocument(TLexEditorOptions Options) : Options(std::move(Option
     keyColumn->Caption = keyBand->Caption;
 }
 
-TLexDocument::~TLexDocument() {
-    for (TTreeNode* node = FTree.FirstNode(); node; node = node->NextSibling())
-        FreeNodeData(node);
-}
+// The records go with their pool.
+TLexDocument::~TLexDocument() = default;
 
 int TLexDocument::CompareLexText(std::string_view A, std::string_view B) const {
     return Options.CaseSensitive ? AnsiCompareStr(A, B) : AnsiCompareText(A, B);
@@ -84,8 +82,11 @@ std::string TLexDocument::TranslateGUI(std::string_view Text) const {
 
 void TLexDocument::FreeNodeData(TTreeNode* Node) {
     for (TTreeNode* n = Node; n; n = TLexTree::NextInTreeOrder(n, Node)) {
-        delete n->Data;
-        n->Data = nullptr;
+        if (n->Data) {
+            n->Data->ParentKey.clear();
+            FFreeNodeData.push_back(n->Data);
+            n->Data = nullptr;
+        }
     }
 }
 
@@ -215,7 +216,13 @@ TTreeNode* TLexDocument::CreateNode(TTreeNode* Parent, std::string_view Key,
     node->ImageIndex = NodeImage;
     node->SelectedIndex = NodeSelectedImage;
     FTree.SetValue(node, 0, Key);
-    node->Data = new TLexNode{std::string(ParentKey), 0, false};
+    if (FFreeNodeData.empty()) {
+        node->Data = &FNodeData.emplace_back();
+    } else {
+        node->Data = FFreeNodeData.back();
+        FFreeNodeData.pop_back();
+    }
+    *node->Data = TLexNode{std::string(ParentKey), 0, false};
     return node;
 }
 

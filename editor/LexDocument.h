@@ -4,6 +4,7 @@
 #include "platform/MessageBox.h"
 #include "runtime/LumoMultiLexReader.h"
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -131,7 +132,8 @@ public:
 
 private:
     class KeyList;
-    void LoadRecords(ILexReader& Reader, KeyList& Keys, std::vector<TLexBand*>& Bands,
+    class BandList;
+    void LoadRecords(ILexReader& Reader, KeyList& Keys, BandList& Bands,
                      const TLexProgressEvent& OnProgress);
     void BuildHierarchy(KeyList& Keys, const TLexProgressEvent& OnProgress);
     TTreeNode* CreateNode(TTreeNode* Parent, std::string_view Key, std::string_view ParentKey);
@@ -141,6 +143,9 @@ private:
                      std::string_view NewValue);
 
     TLexTree FTree;
+    // The nodes' records, pooled: a million nodes cost no million allocations.
+    std::deque<TLexNode> FNodeData;
+    std::vector<TLexNode*> FFreeNodeData;
 };
 
 // "Lexicon 1", "Lexicon 2", ...: the base and the smallest number from 1 that

@@ -7,6 +7,8 @@
 #include "runtime/LumoMultiLex.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <deque>
 #include <unordered_map>
 
 namespace lex {
@@ -17,56 +19,134 @@ constexpr std::string_view RecordFieldNames[5] = {LexKeyField, CodePageField, Se
                                                   DisplayValueField, CatalogIDField};
 enum { KeyField, CodePageIndex, SeqNoIndex, DisplayIndex, CatalogIndex };
 
-// Puts a recurring text's collation key in front of a map look-up: records
-// of one key usually follow each other, so most records skip the collator.
-class SortKeyCache {
+} // namespace
+
+// A sorted text list of the loader: every node under its key, compared the
+// way CompareLexText compares, found through collation keys in hash maps and
+// put in collation order only when the hierarchy needs it. Printable ASCII
+// keys use the cheap keys of the collation shortcut; any other key uses ICU's,
+// and from the first such key on every entry is also held under its ICU key,
+// since an ASCII key and another may still compare equal.
+class TLexDocument::KeyList {
 public:
-    explicit SortKeyCache(bool caseSensitive) : caseSensitive_(caseSensitive) {}
-    const std::string& operator()(std::string_view text) {
-        if (!valid_ || text != text_) {
-            text_ = text;
-            key_ = AnsiSortKey(text, caseSensitive_);
-            valid_ = true;
+    KeyList(const TLexTree& tree, bool caseSensitive)
+        : tree_(tree), caseSensitive_(caseSensitive) {}
+
+    size_t Size() const { return (mixed_ ? icuEntries_ : asciiEntries_).size(); }
+    void Reserve(size_t count) {
+        (mixed_ ? icu_ : ascii_).reserve(count);
+        Entries().reserve(count);
+    }
+
+    TTreeNode* Find(std::string_view text) {
+        if (AnsiAsciiSortKey(text, caseSensitive_, key_)) {
+            const auto it = ascii_.find(key_);
+            if (it != ascii_.end()) return it->second;
+            if (!mixed_) return nullptr;
+        } else {
+            MakeMixed();
         }
-        return key_;
+        const auto it = icu_.find(AnsiSortKey(text, caseSensitive_));
+        return it == icu_.end() ? nullptr : it->second;
+    }
+
+    // Lists a node whose key Find has just not found.
+    void Add(std::string_view text, TTreeNode* node) {
+        if (AnsiAsciiSortKey(text, caseSensitive_, key_))
+            Remember(asciiEntries_, ascii_.emplace(key_, node).first);
+        if (mixed_)
+            Remember(icuEntries_, icu_.emplace(AnsiSortKey(text, caseSensitive_), node).first);
+    }
+
+    // Lists a node unless an equal key is listed already (the first stays).
+    void Insert(std::string_view text, TTreeNode* node) {
+        if (!Find(text)) Add(text, node);
+    }
+
+    // The nodes in key order. The first sixteen bytes of each key, as two
+    // numbers, settle most comparisons without touching the keys.
+    std::vector<TTreeNode*> Sorted() const {
+        std::vector<Entry> entries = mixed_ ? icuEntries_ : asciiEntries_;
+        std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+            if (a.prefix[0] != b.prefix[0]) return a.prefix[0] < b.prefix[0];
+            if (a.prefix[1] != b.prefix[1]) return a.prefix[1] < b.prefix[1];
+            return a.key < b.key;
+        });
+        std::vector<TTreeNode*> sorted;
+        sorted.reserve(entries.size());
+        for (const Entry& entry : entries)
+            sorted.push_back(entry.node);
+        return sorted;
     }
 
 private:
-    bool caseSensitive_;
-    bool valid_ = false;
-    std::string text_;
+    struct Entry {
+        uint64_t prefix[2];
+        std::string_view key; // into its map, whose keys never move
+        TTreeNode* node;
+    };
+    using Map = std::unordered_map<std::string, TTreeNode*>;
+
+    std::vector<Entry>& Entries() { return mixed_ ? icuEntries_ : asciiEntries_; }
+
+    static void Remember(std::vector<Entry>& entries, Map::const_iterator it) {
+        const std::string& key = it->first;
+        Entry entry{{0, 0}, key, it->second};
+        for (size_t i = 0; i < 16; ++i)
+            entry.prefix[i / 8] = entry.prefix[i / 8] << 8 |
+                                  (i < key.size() ? static_cast<unsigned char>(key[i]) : 0);
+        entries.push_back(entry);
+    }
+
+    void MakeMixed() {
+        if (mixed_) return;
+        mixed_ = true;
+        icu_.reserve(ascii_.size());
+        icuEntries_.reserve(asciiEntries_.size());
+        for (const Entry& entry : asciiEntries_)
+            Remember(
+                icuEntries_,
+                icu_.emplace(AnsiSortKey(tree_.Value(entry.node, 0), caseSensitive_), entry.node)
+                    .first);
+    }
+
+    const TLexTree& tree_;
+    const bool caseSensitive_;
+    bool mixed_ = false;
+    Map ascii_;
+    Map icu_;
+    std::vector<Entry> asciiEntries_;
+    std::vector<Entry> icuEntries_;
     std::string key_;
 };
 
-} // namespace
-
-// The key list: every node under its key, compared the way CompareLexText
-// compares. Entries are found through their collation keys in a hash map,
-// and listed in collation order when the hierarchy is built.
-class TLexDocument::KeyList {
+// The band list of the loader: each language band under its code page, with
+// the column its last record went to.
+class TLexDocument::BandList {
 public:
-    explicit KeyList(bool caseSensitive) : caseSensitive(caseSensitive) {}
+    struct Entry {
+        std::string codePage;
+        TLexBand* band;
+        std::string lastSeqNo;
+        TLexColumn* lastColumn = nullptr;
+    };
 
-    // Inserts unless an equal key is there; returns the node under the key.
-    TTreeNode* Insert(std::string sortKey, TTreeNode* node) {
-        return nodes.try_emplace(std::move(sortKey), node).first->second;
-    }
-    TTreeNode* Find(const std::string& sortKey) const {
-        const auto it = nodes.find(sortKey);
-        return it == nodes.end() ? nullptr : it->second;
-    }
-    std::vector<std::pair<std::string_view, TTreeNode*>> Sorted() const {
-        std::vector<std::pair<std::string_view, TTreeNode*>> entries(nodes.begin(), nodes.end());
-        std::sort(entries.begin(), entries.end(),
-                  [](const auto& a, const auto& b) { return a.first < b.first; });
-        return entries;
-    }
-    size_t Size() const { return nodes.size(); }
+    explicit BandList(const TLexDocument& document) : document_(document) {}
 
-    const bool caseSensitive;
+    Entry* Find(std::string_view codePage) {
+        for (Entry& entry : entries_)
+            if (entry.codePage == codePage) return &entry;
+        for (Entry& entry : entries_)
+            if (document_.CompareLexText(entry.codePage, codePage) == 0) return &entry;
+        return nullptr;
+    }
+    Entry& Add(TLexBand* band) {
+        return entries_.emplace_back(Entry{BandCodePage(*band), band, {}, nullptr});
+    }
 
 private:
-    std::unordered_map<std::string, TTreeNode*> nodes;
+    const TLexDocument& document_;
+    std::deque<Entry> entries_; // stable addresses
 };
 
 TRecordFields LocateRecordFields(const ILexReader& Reader) {
@@ -127,8 +207,8 @@ void FocusFirstNode(TLexTree& tree) {
 
 void TLexDocument::LoadFromReader(ILexReader& Reader, const TLexProgressEvent& OnProgress) {
     FBand936 = FBand950 = nullptr;
-    KeyList keys(Options.CaseSensitive);
-    std::vector<TLexBand*> bands;
+    KeyList keys(FTree, Options.CaseSensitive);
+    BandList bands(*this);
     UpdateScope update(FTree);
     for (TTreeNode* node = FTree.FirstNode(); node; node = node->NextSibling())
         FreeNodeData(node);
@@ -149,18 +229,14 @@ void TLexDocument::LoadFromReader(ILexReader& Reader, const TLexProgressEvent& O
 
 void TLexDocument::MergeFromReader(ILexReader& Reader, const TLexProgressEvent& OnProgress) {
     PostEdit();
-    KeyList keys(Options.CaseSensitive);
-    std::vector<TLexBand*> bands;
+    KeyList keys(FTree, Options.CaseSensitive);
+    BandList bands(*this);
     UpdateScope update(FTree);
     for (TTreeNode* node = FTree.FirstNode(); node; node = TLexTree::NextInTreeOrder(node))
-        keys.Insert(AnsiSortKey(Key(node), keys.caseSensitive), node);
+        keys.Insert(Key(node), node);
     for (int i = 1; i < FTree.BandCount(); ++i) {
         TLexBand* band = FTree.Band(i);
-        const std::string codePage = BandCodePage(*band);
-        if (std::none_of(bands.begin(), bands.end(), [&](const TLexBand* b) {
-                return CompareLexText(BandCodePage(*b), codePage) == 0;
-            }))
-            bands.push_back(band);
+        if (!bands.Find(BandCodePage(*band))) bands.Add(band);
     }
     LoadRecords(Reader, keys, bands, OnProgress);
     for (int i = FTree.BandCount() - 1; i >= 1; --i)
@@ -186,7 +262,7 @@ int TLexDocument::AskOverwrite(std::string_view OldKey, std::string_view NewKey,
     return ShowMessageBox(Window, text, TranslateGUI("Confirm"), MB_YESNOCANCEL | MB_ICONQUESTION);
 }
 
-void TLexDocument::LoadRecords(ILexReader& Reader, KeyList& Keys, std::vector<TLexBand*>& Bands,
+void TLexDocument::LoadRecords(ILexReader& Reader, KeyList& Keys, BandList& Bands,
                                const TLexProgressEvent& OnProgress) {
     const TRecordFields fields = LocateRecordFields(Reader);
     CheckRecordFields(fields, MainWindow, Options);
@@ -196,54 +272,45 @@ void TLexDocument::LoadRecords(ILexReader& Reader, KeyList& Keys, std::vector<TL
     const bool hasCodePage = fields.Index[CodePageIndex] >= 0;
     const bool hasSeqNo = fields.Index[SeqNoIndex] >= 0;
     int answer = IDYES; // remembered for this call: Cancel stops the asking
-    SortKeyCache sortKey(Keys.caseSensitive);
-    // The last band and column used: records of one language and sequence
-    // tend to come together.
-    std::string lastCodePage, lastSeqNo;
-    TLexBand* band = nullptr;
-    TLexColumn* column = nullptr;
-    std::string bandKey;
-
+    Keys.Reserve(Keys.Size() + static_cast<size_t>(std::max(Reader.RecordCount(), 0)));
+    // Records of one key, and of one language, usually follow each other.
+    std::string lastKey;
+    TTreeNode* node = nullptr;
+    BandList::Entry* band = nullptr;
     for (Reader.First(); !Reader.Eof(); Reader.Next()) {
         const std::string_view key = field(KeyField);
-        const std::string& nodeKey = sortKey(key);
-        TTreeNode* node = Keys.Find(nodeKey);
-        if (!node) {
-            node = CreateNode(nullptr, key, field(CatalogIndex));
-            Keys.Insert(nodeKey, node);
-            ++FNodeCount;
+        if (!node || key != lastKey) {
+            node = Keys.Find(key);
+            if (!node) {
+                node = CreateNode(nullptr, key, field(CatalogIndex));
+                Keys.Add(key, node);
+                ++FNodeCount;
+            }
+            lastKey = key;
         }
         if (hasCodePage) {
             const std::string_view codePage = field(CodePageIndex);
             const std::string_view seqNo = hasSeqNo ? field(SeqNoIndex) : std::string_view("0");
-            if (!band || codePage != lastCodePage) {
-                const auto it = std::find_if(Bands.begin(), Bands.end(), [&](const TLexBand* b) {
-                    return CompareLexText(BandCodePage(*b), codePage) == 0;
-                });
-                if (it != Bands.end()) {
-                    band = *it;
-                } else {
-                    band = AddLanguageBand(codePage);
-                    Bands.push_back(band);
-                }
-                lastCodePage = codePage;
-                column = nullptr;
+            if (!band || codePage != band->codePage) {
+                band = Bands.Find(codePage);
+                if (!band) band = &Bands.Add(AddLanguageBand(codePage));
             }
-            if (!column || seqNo != lastSeqNo) {
+            if (!band->lastColumn || seqNo != band->lastSeqNo) {
                 int position = 0;
-                column = FindSequenceColumn(band, seqNo, position);
-                if (!column) column = AddSequenceColumn(band, seqNo);
-                lastSeqNo = seqNo;
+                band->lastColumn = FindSequenceColumn(band->band, seqNo, position);
+                if (!band->lastColumn) band->lastColumn = AddSequenceColumn(band->band, seqNo);
+                band->lastSeqNo = seqNo;
             }
+            const int column = band->lastColumn->Index();
             const std::string_view display = field(DisplayIndex);
-            const std::string_view cell = FTree.Value(node, column->Index());
+            const std::string_view cell = FTree.Value(node, column);
             const bool ask = !cell.empty() && (cell != display || Key(node) != key);
             bool write = true;
             if (ask) {
                 if (answer != IDCANCEL) answer = AskOverwrite(Key(node), key, cell, display);
                 write = answer != IDNO;
             }
-            if (write) FTree.SetValue(node, column->Index(), display);
+            if (write) FTree.SetValue(node, column, display);
         }
         if (OnProgress) {
             bool accept = true;
@@ -254,23 +321,23 @@ void TLexDocument::LoadRecords(ILexReader& Reader, KeyList& Keys, std::vector<TL
 }
 
 void TLexDocument::BuildHierarchy(KeyList& Keys, const TLexProgressEvent& OnProgress) {
-    std::unordered_map<std::string, TTreeNode*> createdParents;
-    const auto entries = Keys.Sorted();
+    KeyList createdParents(FTree, Options.CaseSensitive);
+    // Many nodes name the same parent: its exact text finds it again
+    // without the collator.
+    std::unordered_map<std::string_view, TTreeNode*> parentByText;
+    const std::vector<TTreeNode*> entries = Keys.Sorted();
     const double total = static_cast<double>(entries.size());
-    std::string parentSortKey;
     for (size_t i = 0; i < entries.size(); ++i) {
-        TTreeNode* node = entries[i].second;
+        TTreeNode* node = entries[i];
         const std::string& parentKey = node->Data->ParentKey;
         if (parentKey.empty()) continue;
-        parentSortKey = AnsiSortKey(parentKey, Keys.caseSensitive);
-        TTreeNode* parent = Keys.Find(parentSortKey);
+        TTreeNode*& parent = parentByText[parentKey];
+        if (!parent) parent = Keys.Find(parentKey);
+        if (!parent) parent = createdParents.Find(parentKey);
         if (!parent) {
-            TTreeNode*& created = createdParents[parentSortKey];
-            if (!created) {
-                created = CreateNode(nullptr, parentKey, "");
-                ++FNodeCount;
-            }
-            parent = created;
+            parent = CreateNode(nullptr, parentKey, "");
+            createdParents.Insert(parentKey, parent);
+            ++FNodeCount;
         }
         // Parent keys may form a cycle; the move that would close it is left
         // out, so that node stays where it is.

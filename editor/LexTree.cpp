@@ -190,7 +190,8 @@ void TLexTree::SetValue(TTreeNode* node, int columnIndex, std::string_view text)
     const size_t slot = static_cast<size_t>(columns_[columnIndex]->slot_);
     if (slot >= node->values_.size()) {
         if (text.empty()) return;
-        node->values_.resize(slot + 1);
+        // Room for every column at once: a node's values grow only once.
+        node->values_.resize(std::max(slot + 1, static_cast<size_t>(nextSlot_)));
     }
     node->values_[slot] = text;
     Notify([&](ILexTreeObserver& o) { o.ValueChanged(node, columnIndex); });

@@ -82,6 +82,24 @@ public:
         }
     }
 
+    bool AsciiSortKey(std::string_view text, std::string& key) const {
+        if (!fast_ || !IsPrintableAscii(text))
+            return false;
+        key.resize(strength_ < UCOL_TERTIARY ? text.size() : text.size() * 2 + 1);
+        for (size_t i = 0; i < text.size(); ++i)
+            key[i] = static_cast<char>(rank_[static_cast<unsigned char>(text[i])]);
+        if (strength_ >= UCOL_TERTIARY) {
+            // Ranks first; then, after a byte below every rank, the case of
+            // each character, the first difference deciding as it does above.
+            key[text.size()] = '\0';
+            for (size_t i = 0; i < text.size(); ++i) {
+                const bool upper = text[i] >= 'A' && text[i] <= 'Z';
+                key[text.size() + 1 + i] = static_cast<char>(upper == lowerFirst_ ? 2 : 1);
+            }
+        }
+        return true;
+    }
+
 private:
     void PrepareShortcut() {
         UErrorCode status = U_ZERO_ERROR;
@@ -180,6 +198,10 @@ int AnsiCompareStr(std::string_view a, std::string_view b) {
 
 std::string AnsiSortKey(std::string_view text, bool caseSensitive) {
     return ForCase(caseSensitive).SortKey(text);
+}
+
+bool AnsiAsciiSortKey(std::string_view text, bool caseSensitive, std::string& key) {
+    return ForCase(caseSensitive).AsciiSortKey(text, key);
 }
 
 int AnsiCompareCollated(std::string_view a, std::string_view b, bool caseSensitive) {

@@ -23,6 +23,12 @@ inline bool AnsiSameText(std::string_view a, std::string_view b) {
 // a key for sorting and hashing many texts with one collation each.
 std::string AnsiSortKey(std::string_view text, bool caseSensitive);
 
+// A cheaper key with the same property for printable ASCII text, when the
+// locale's collation allows it (false otherwise, and for any other text).
+// Such keys order and equal each other as the texts do, but are not
+// comparable with AnsiSortKey's.
+bool AnsiAsciiSortKey(std::string_view text, bool caseSensitive, std::string& key);
+
 // The same comparisons computed by ICU alone, without the printable-ASCII
 // shortcut; for checking that the shortcut agrees with the collator.
 int AnsiCompareCollated(std::string_view a, std::string_view b, bool caseSensitive);
