@@ -1,5 +1,8 @@
 #pragma once
 
+#include <algorithm>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -28,23 +31,49 @@ private:
 namespace lex {
 
 // Collects small pieces in a block and hands the stream whole blocks, so
-// writers can append field by field without a call through the stream each time.
+// writers can add field by field without a call through the stream each
+// time, and encode straight into the block.
 class BufferedWriter {
 public:
-    explicit BufferedWriter(OutputStream& stream) : stream_(stream) { buffer_.reserve(Block * 2); }
-    std::string& Buffer() { return buffer_; }
+    explicit BufferedWriter(OutputStream& stream) : stream_(stream) {}
+
+    // Room for `n` more bytes; Commit says how many of them were written.
+    char* Claim(size_t n) {
+        if (size_ + n > capacity_) MakeRoom(n);
+        return data_.get() + size_;
+    }
+    void Commit(size_t n) { size_ += n; }
+    void Append(std::string_view bytes) {
+        std::memcpy(Claim(bytes.size()), bytes.data(), bytes.size());
+        size_ += bytes.size();
+    }
+    void Append(char c) {
+        *Claim(1) = c;
+        ++size_;
+    }
     void FlushIfFull() {
-        if (buffer_.size() >= Block) Flush();
+        if (size_ >= Block) Flush();
     }
     void Flush() {
-        stream_.Write(buffer_);
-        buffer_.clear();
+        stream_.Write(std::string_view(data_.get(), size_));
+        size_ = 0;
     }
 
 private:
     static constexpr size_t Block = 1 << 16;
+
+    void MakeRoom(size_t n) {
+        if (size_ > 0) Flush();
+        if (n > capacity_) {
+            capacity_ = std::max(n, 2 * Block);
+            data_ = std::make_unique<char[]>(capacity_);
+        }
+    }
+
     OutputStream& stream_;
-    std::string buffer_;
+    std::unique_ptr<char[]> data_;
+    size_t size_ = 0;
+    size_t capacity_ = 0;
 };
 
 } // namespace lex

@@ -15,19 +15,22 @@ namespace {
                      std::to_string(offset));
 }
 
-void AppendInt32(std::string& out, int32_t value) {
+void AppendInt32(BufferedWriter& out, int32_t value) {
     const auto u = static_cast<uint32_t>(value);
-    const char bytes[4] = {static_cast<char>(u & 0xFF), static_cast<char>((u >> 8) & 0xFF),
-                           static_cast<char>((u >> 16) & 0xFF), static_cast<char>(u >> 24)};
-    out.append(bytes, 4);
+    char* p = out.Claim(4);
+    p[0] = static_cast<char>(u & 0xFF);
+    p[1] = static_cast<char>((u >> 8) & 0xFF);
+    p[2] = static_cast<char>((u >> 16) & 0xFF);
+    p[3] = static_cast<char>(u >> 24);
+    out.Commit(4);
 }
 
-void AppendString(std::string& out, std::string_view text) {
+void AppendString(BufferedWriter& out, std::string_view text) {
     if (text.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max()))
         throw EWriteError("A value of " + std::to_string(text.size()) +
                           " bytes is too long for a binary lexicon");
     AppendInt32(out, static_cast<int32_t>(text.size()));
-    out.append(text);
+    out.Append(text);
 }
 
 } // namespace
@@ -104,12 +107,11 @@ void TBinaryStreamLexReader::ReadRecord() {
 void WriteBinaryLex(ILexReader& Reader, OutputStream& Stream, const TLexProgressEvent& OnProgress) {
     ReadScope scope(Reader);
     BufferedWriter out(Stream);
-    std::string& buffer = out.Buffer();
     const int fieldCount = Reader.FieldCount();
-    AppendInt32(buffer, fieldCount);
+    AppendInt32(out, fieldCount);
     for (int i = 0; i < fieldCount; ++i)
-        AppendString(buffer, Reader.FieldName(i));
-    AppendInt32(buffer, Reader.RecordCount());
+        AppendString(out, Reader.FieldName(i));
+    AppendInt32(out, Reader.RecordCount());
     std::vector<std::string_view> values(static_cast<size_t>(fieldCount));
     for (Reader.First(); !Reader.Eof(); Reader.Next()) {
         for (int i = 0; i < fieldCount; ++i)
@@ -120,9 +122,9 @@ void WriteBinaryLex(ILexReader& Reader, OutputStream& Stream, const TLexProgress
         if (!accept) continue;
         for (int i = 0; i < fieldCount; ++i) {
             if (Reader.IsNull(i))
-                AppendInt32(buffer, -1);
+                AppendInt32(out, -1);
             else
-                AppendString(buffer, values[i]);
+                AppendString(out, values[i]);
         }
         out.FlushIfFull();
     }

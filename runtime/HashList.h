@@ -83,7 +83,7 @@ private:
     };
 
     THashNode*& FindSlot(std::string_view Key) {
-        THashNode** link = &Buckets[HashFunc(Key) % Buckets.size()];
+        THashNode** link = &Buckets[HashFunc(Key) % static_cast<uint32_t>(Buckets.size())];
         while (*link) {
             const int c = CompareFunc(Key, (*link)->Key);
             if (c == 0) break;

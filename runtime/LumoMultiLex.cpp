@@ -18,9 +18,8 @@ TLumoMultiLexStorage& Storage() {
     return *MultiLexStorage;
 }
 
-void AppendKey(std::string& out, std::string_view Key, std::string_view CodePage,
-               std::string_view SeqNo) {
-    out.reserve(Key.size() + CodePage.size() + SeqNo.size() + 2);
+inline void AppendKey(std::string& out, std::string_view Key, std::string_view CodePage,
+                      std::string_view SeqNo) {
     out.append(Key);
     out += '\t';
     out.append(CodePage);

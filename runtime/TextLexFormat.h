@@ -14,10 +14,14 @@ namespace lex {
 //   form notation ("lxd", "LumoTextDFM"): printable runs in quotes, control
 //     bytes as #13 outside them.
 
-// Encoders append the encoded form of Source to Dest.
-using TLexEscaper = void (*)(std::string_view Source, char Quote, std::string& Dest);
-void EscapeCSV(std::string_view Source, char Quote, std::string& Dest);
-void EscapeDFM(std::string_view Source, char Quote, std::string& Dest);
+// Encoders write the encoded form of Source at Dest, which has room for
+// MaxEscapedSize bytes, and return the end of what they wrote.
+using TLexEscaper = char* (*)(std::string_view Source, char Quote, char* Dest);
+char* EscapeCSV(std::string_view Source, char Quote, char* Dest); // at most 2n + 2 bytes
+char* EscapeDFM(std::string_view Source, char Quote, char* Dest); // at most 3n + 2 bytes
+constexpr size_t MaxEscapedSize(size_t n) {
+    return 3 * n + 2;
+}
 
 // Decoders turn the raw bytes of one field into its value, replacing Dest.
 using TLexDecoder = void (*)(std::string_view Raw, char Quote, std::string& Dest);
@@ -42,6 +46,7 @@ private:
     bool ReadField(std::string& value);
     void ReadRecord();
     int CountRecords() const;
+    size_t SkipQuoted(size_t from) const; // the next quote at or after `from`, or the end
 
     std::vector<std::string> Values;
     TLexDecoder DecodeValue;

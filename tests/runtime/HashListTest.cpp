@@ -10,8 +10,18 @@ TEST(HashListTest, HashAndCompareValues) {
     EXPECT_EQ(HashRotateXor("abc"), 370147431u);
     EXPECT_EQ(HashWeightedShift(""), 0u);
     EXPECT_EQ(HashRotateXor(""), 0u);
-    // Long keys wrap in 32 bits and stay non-negative.
-    EXPECT_LE(HashWeightedShift(std::string(1000, '\xFF')), 0x7FFFFFFFu);
+    // Keys of any length hash as the definition says, wrapping in 32 bits.
+    for (size_t length : {1u, 5u, 255u, 256u, 257u, 1000u}) {
+        std::string key(length, '\0');
+        uint32_t expected = 0;
+        for (size_t i = 0; i < length; ++i) {
+            key[i] = static_cast<char>(0x80 + i * 7);
+            const uint32_t position = static_cast<uint32_t>(i + 1);
+            expected += position * (static_cast<uint32_t>(static_cast<unsigned char>(key[i]))
+                                    << (position % 32));
+        }
+        EXPECT_EQ(HashWeightedShift(key), expected & 0x7FFFFFFF) << length;
+    }
     EXPECT_LT(CompareKeys("ab", "abc"), 0);
     EXPECT_GT(CompareKeys("b", "abc"), 0);
     EXPECT_GT(CompareKeys("\x80", "a"), 0); // bytes compare unsigned

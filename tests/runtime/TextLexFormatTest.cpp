@@ -11,8 +11,8 @@ using test::ReadAll;
 using test::StandardFields;
 
 std::string Escape(TLexEscaper escaper, std::string_view value) {
-    std::string out;
-    escaper(value, '"', out);
+    std::string out(MaxEscapedSize(value.size()), '\0');
+    out.resize(static_cast<size_t>(escaper(value, '"', out.data()) - out.data()));
     return out;
 }
 
@@ -71,6 +71,10 @@ TEST(TextLexFormatTest, EncodesValues) {
         {"100%\0"s, "\"100%%%0\"", "\"100%\"#0"},
         {"\xB9\xFA", "\"\xB9\xFA\"", "\"\xB9\xFA\""},
         {"\x01x\x1F", "\"\x01x\x1F\"", "#1\"x\"#31"},
+        {"a\"bcdefghijklmnop\"\x01\"", "\"a\"\"bcdefghijklmnop\"\"\x01\"\"\"",
+         "\"a\"\"bcdefghijklmnop\"\"\"#1\"\"\"\""},
+        {"longer than eight bytes\r\n%", "\"longer than eight bytes%c%n%%\"",
+         "\"longer than eight bytes\"#13#10\"%\""},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Escape(EscapeCSV, c.value), c.csv);
