@@ -398,6 +398,9 @@ int main(int argc, char** argv) {
         std::string value = dict.Translate(q.Key, q.CodePage, q.SeqNo);
         benchmark::DoNotOptimize(value);
     };
+    const auto translateView = [&dict](const Query& q) {
+        benchmark::DoNotOptimize(dict.TranslateView(q.Key, q.CodePage, q.SeqNo));
+    };
     // The same work as Translate: join into a reused buffer, return a copy.
     std::string joined;
     const auto mapLookUp = [&map, &joined](const Query& q) {
@@ -415,6 +418,7 @@ int main(int argc, char** argv) {
         benchmark::DoNotOptimize(value);
     };
     AddLookUps("Translate", work.Hits, work.Misses, {}, translate);
+    AddLookUps("TranslateView", work.Hits, work.Misses, {}, translateView);
     AddLookUps("unordered_map", work.Hits, work.Misses, {}, mapLookUp);
     AddLookUps("gettext", work.CatalogHits, work.CatalogMisses, gettextProblem, gettextLookUp);
     AddLookUps("QTranslator", work.CatalogHits, work.CatalogMisses, qtProblem, qtLookUp);
@@ -430,7 +434,8 @@ int main(int argc, char** argv) {
                 records, catalogMessages,
                 catalogMessages < records ? " (fewer: not comparable)" : "");
         R.Print("%-14s %9s %9s %9s   (ns per look-up)\n", "", "hit cold", "hit warm", "miss cold");
-        for (const std::string name : {"Translate", "unordered_map", "gettext", "QTranslator"}) {
+        for (const std::string name :
+             {"Translate", "TranslateView", "unordered_map", "gettext", "QTranslator"}) {
             R.Print("%-14s %9.1f %9.1f %9.1f\n", name.c_str(), ns(name + "/hit"),
                     ns(name + "/hit-warm"), ns(name + "/miss"));
         }
@@ -445,7 +450,9 @@ int main(int argc, char** argv) {
         for (const Goal& g :
              {Goal{"Translate / unordered_map", "Translate", "unordered_map", true, 1.5},
               Goal{"gettext / Translate", "gettext", "Translate", false, 3},
-              Goal{"QTranslator / Translate", "QTranslator", "Translate", false, 3}}) {
+              Goal{"QTranslator / Translate", "QTranslator", "Translate", false, 3},
+              Goal{"gettext / TranslateView", "gettext", "TranslateView", false, 3},
+              Goal{"QTranslator / TranslateView", "QTranslator", "TranslateView", false, 3}}) {
             const auto ratio = [&](const char* suffix) {
                 return R.TimeRatio(std::string(g.A) + suffix, std::string(g.B) + suffix);
             };

@@ -83,13 +83,18 @@ void TCustomMultiLex::ClearLex() {
 
 std::string TCustomMultiLex::Translate(std::string_view Key, std::string_view CodePage,
                                        std::string_view SeqNo) {
+    return std::string(TranslateView(Key, CodePage, SeqNo));
+}
+
+std::string_view TCustomMultiLex::TranslateView(std::string_view Key, std::string_view CodePage,
+                                                std::string_view SeqNo) {
     if (!BuiltFlag) BuildLex();
     KeyBuffer.clear();
     AppendKey(KeyBuffer, Key, CodePage, SeqNo);
     if (Entries) {
         if (const TLexValue* value = Entries->Find(KeyBuffer)) return value->DisplayValue;
     }
-    return std::string(Key);
+    return Key;
 }
 
 void TCustomMultiLex::BuildLex() {

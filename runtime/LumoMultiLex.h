@@ -109,6 +109,10 @@ public:
     virtual void ClearLex();
     std::string Translate(std::string_view Key, std::string_view CodePage,
                           std::string_view SeqNo) override;
+    // Translate without a copy: a view of the display value, valid until the
+    // entries are cleared, or of Key itself.
+    std::string_view TranslateView(std::string_view Key, std::string_view CodePage,
+                                   std::string_view SeqNo);
     virtual void BuildFromReader(ILexReader& Reader);
     void BuildLex();
     // Translates each run of ASCII letters; other bytes separate words and

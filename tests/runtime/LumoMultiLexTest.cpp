@@ -55,6 +55,8 @@ TEST_F(DictionaryTest, TranslatesExactlyOrReturnsTheKey) {
         EXPECT_EQ(lex.Translate(c.key, c.codePage, c.seqNo), c.result)
             << c.key << "/" << c.codePage;
     EXPECT_TRUE(lex.Built());
+    EXPECT_EQ(lex.TranslateView("Open", "936", "1"), "\xB4\xF2\xBF\xAA");
+    EXPECT_EQ(lex.TranslateView("Gone", "936", "1"), "Gone");
     EXPECT_EQ(lex.EntryCount(), 5);
     EXPECT_EQ(lex.BucketCount(), 5);
 }
