@@ -1,0 +1,180 @@
+// The lexicon document at the scale of a normal lexicon: loading a million
+// records, merging, saving and searching, each as a ratio to a plain pass
+// over the same data in the same run.
+#include "RatioReporter.h"
+#include "editor/LexDocument.h"
+#include "platform/CodePageCatalog.h"
+#include "runtime/BinaryLexFormat.h"
+#include "runtime/RecordListLexReader.h"
+#include "runtime/RuntimeModules.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <memory>
+#include <random>
+
+namespace {
+
+using namespace lex;
+
+constexpr int Languages = 3;
+const char* const CodePages[Languages] = {"936", "950", "1252"};
+
+// `nodes` keys, each with one value per language; one key in ten is a parent
+// that the others name as CatalogID. Keys start at `first`.
+std::string MakeLexicon(int nodes, int first, unsigned seed) {
+    std::mt19937 random(seed);
+    const char* words[] = {"File",     "Open",  "Save",   "Close",  "Edit",     "View",
+                           "Help",     "Tools", "Window", "Option", "Data",     "Search",
+                           "Find",     "Next",  "Export", "Import", "Language", "Value",
+                           "Sequence", "Print", "Copy",   "Paste"};
+    std::vector<std::string> parents;
+    std::vector<TLexRecord> records;
+    records.reserve(static_cast<size_t>(nodes) * Languages);
+    for (int n = first; n < first + nodes; ++n) {
+        std::string key;
+        for (int w = 0, count = 1 + static_cast<int>(random() % 3); w < count; ++w)
+            key += std::string(words[random() % std::size(words)]) + " ";
+        key += std::to_string(n);
+        const bool parent = n % 10 == 0;
+        const std::string catalog =
+            parent || parents.empty() ? "" : parents[random() % parents.size()];
+        for (const char* codePage : CodePages) {
+            std::string value = std::string(codePage) + ":" + key;
+            if (codePage[0] == '9') value += "\xB9\xFA\xBC\xD2"; // some double-byte text
+            records.push_back({key, codePage, "0", value, catalog});
+        }
+        if (parent) parents.push_back(key);
+    }
+    TRecordListLexReader reader({"LexKey", "CodePage", "SeqNo", "DisplayValue", "CatalogID"},
+                                std::move(records));
+    std::string bytes;
+    StringOutputStream stream(bytes);
+    WriteBinaryLex(reader, stream);
+    return bytes;
+}
+
+struct Fixture {
+    RuntimeModules modules;
+    std::string lexicon = MakeLexicon(1000000 / Languages, 0, 1);
+    std::string update = MakeLexicon(100000 / Languages, 1000000 / Languages - 10000, 2);
+    TLexDocument document;
+    Fixture() {
+        InitializeCodePageList();
+        TBinaryStreamLexReader reader(lexicon);
+        document.LoadFromReader(reader);
+    }
+    ~Fixture() { FinalizeCodePageList(); }
+};
+
+Fixture& Data() {
+    static Fixture fixture;
+    return fixture;
+}
+
+// The baseline of loading and saving: reading the file, touching every value.
+void Read(benchmark::State& state, const std::string* bytes) {
+    for (auto _ : state) {
+        TBinaryStreamLexReader reader(*bytes);
+        size_t sum = 0;
+        for (reader.First(); !reader.Eof(); reader.Next())
+            for (int i = 0; i < reader.FieldCount(); ++i)
+                sum += reader.FieldValue(i).size();
+        benchmark::DoNotOptimize(sum);
+    }
+}
+
+void Load(benchmark::State& state) {
+    for (auto _ : state) {
+        auto document = std::make_unique<TLexDocument>();
+        TBinaryStreamLexReader reader(Data().lexicon);
+        document->LoadFromReader(reader);
+        state.PauseTiming(); // the document's destruction is not loading
+        document.reset();
+        state.ResumeTiming();
+    }
+}
+
+void Merge(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto document = std::make_unique<TLexDocument>();
+        {
+            TBinaryStreamLexReader reader(Data().lexicon);
+            document->LoadFromReader(reader);
+        }
+        TBinaryStreamLexReader reader(Data().update);
+        state.ResumeTiming();
+        document->MergeFromReader(reader);
+        state.PauseTiming();
+        document.reset();
+        state.ResumeTiming();
+    }
+}
+
+void Save(benchmark::State& state) {
+    std::string out;
+    for (auto _ : state) {
+        out.clear();
+        StringOutputStream stream(out);
+        const auto reader = Data().document.CreateNodeListReader(false, {});
+        WriteBinaryLex(*reader, stream);
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+
+// The baseline of searching: every cell of every node, in tree order.
+void WalkCells(benchmark::State& state) {
+    const TLexTree& tree = Data().document.Tree();
+    for (auto _ : state) {
+        size_t sum = 0;
+        for (const TTreeNode* node = tree.FirstNode(); node; node = TLexTree::NextInTreeOrder(node))
+            for (int c = 0; c < tree.ColumnCount(); ++c)
+                for (const char ch : tree.Value(node, c))
+                    sum += static_cast<unsigned char>(ch);
+        benchmark::DoNotOptimize(sum);
+    }
+}
+
+void Find(benchmark::State& state) {
+    for (auto _ : state)
+        Data().document.Find("save open 12");
+}
+
+void Locate(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(Data().document.Locate("no such text"));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Data();
+    const auto ms = benchmark::kMillisecond;
+    benchmark::RegisterBenchmark("read/1M", Read, &Data().lexicon)->Unit(ms);
+    benchmark::RegisterBenchmark("load/1M", Load)->Unit(ms);
+    benchmark::RegisterBenchmark("read/100k", Read, &Data().update)->Unit(ms);
+    benchmark::RegisterBenchmark("merge/100k", Merge)->Unit(ms);
+    benchmark::RegisterBenchmark("save/1M", Save)->Unit(ms);
+    benchmark::RegisterBenchmark("walk/cells", WalkCells)->Unit(ms);
+    benchmark::RegisterBenchmark("find", Find)->Unit(ms);
+    benchmark::RegisterBenchmark("locate", Locate)->Unit(ms);
+    return lexbench::RunBenchmarks(argc, argv, [](const lexbench::RatioReporter& R) {
+        R.Print("\nLexicon document, %d nodes (1,000,000 records), one key in ten a parent\n",
+                Data().document.FNodeCount);
+        R.Print("%-32s %7s   goal\n", "ratio of times", "ratio");
+        const struct {
+            const char *label, *a, *b;
+            double bound;
+        } goals[] = {{"load / read (1M records)", "load/1M", "read/1M", 3},
+                     {"merge / read (100k records)", "merge/100k", "read/100k", 2},
+                     {"save / read (1M records)", "save/1M", "read/1M", 2},
+                     {"find / walk over the cells", "find", "walk/cells", 1},
+                     {"locate / walk over the cells", "locate", "walk/cells", 1}};
+        for (const auto& g : goals) {
+            const double ratio = R.TimeRatio(g.a, g.b);
+            R.Print("%-32s %7.2f   <= %.0f %s\n", g.label, ratio, g.bound,
+                    lexbench::GoalMark(ratio > 0 && ratio <= g.bound));
+        }
+    });
+}
