@@ -160,6 +160,10 @@ struct TRecordFields {
     int Index[5] = {-1, -1, -1, -1, -1};
 };
 TRecordFields LocateRecordFields(const ILexReader& Reader);
+// The current record's texts of those fields; an absent field's text is
+// left as it was.
+void ReadRecordFields(const ILexReader& Reader, const TRecordFields& Fields,
+                      std::string_view (&Values)[5]);
 // Refuses (message, then EAbort) a reader without LexKey, or with CodePage but
 // without DisplayValue.
 void CheckRecordFields(const TRecordFields& Fields, TWindowHandle Owner,

@@ -207,6 +207,12 @@ TRecordFields LocateRecordFields(const ILexReader& Reader) {
     return fields;
 }
 
+void ReadRecordFields(const ILexReader& Reader, const TRecordFields& Fields,
+                      std::string_view (&Values)[5]) {
+    for (int role = 0; role < 5; ++role)
+        if (Fields.Index[role] >= 0) Values[role] = Reader.FieldValue(Fields.Index[role]);
+}
+
 void CheckRecordFields(const TRecordFields& Fields, TWindowHandle Owner,
                        const TLexEditorOptions& Options) {
     std::string_view missing;
@@ -317,9 +323,8 @@ void TLexDocument::LoadRecords(ILexReader& Reader, KeyList& Keys, BandList& Band
                                const TLexProgressEvent& OnProgress) {
     const TRecordFields fields = LocateRecordFields(Reader);
     CheckRecordFields(fields, MainWindow, Options);
-    const auto field = [&](int role) {
-        return fields.Index[role] >= 0 ? Reader.FieldValue(fields.Index[role]) : std::string_view();
-    };
+    std::string_view values[5];
+    const auto field = [&values](int role) { return values[role]; };
     const bool hasCodePage = fields.Index[CodePageIndex] >= 0;
     const bool hasSeqNo = fields.Index[SeqNoIndex] >= 0;
     int answer = IDYES; // remembered for this call: Cancel stops the asking
@@ -329,6 +334,7 @@ void TLexDocument::LoadRecords(ILexReader& Reader, KeyList& Keys, BandList& Band
     TTreeNode* node = nullptr;
     BandList::Entry* band = nullptr;
     for (Reader.First(); !Reader.Eof(); Reader.Next()) {
+        ReadRecordFields(Reader, fields, values);
         const std::string_view key = field(KeyField);
         if (!node || key != lastKey) {
             node = Keys.Find(key);

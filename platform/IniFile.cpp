@@ -203,7 +203,9 @@ void TIniFile::WriteString(std::string_view Section, std::string_view Ident,
     }
     // A blank line keeps the new section apart from what precedes it.
     if (!Lines.empty() && !Trim(Lines.back().Text).empty()) Lines.push_back(TLine{});
-    Lines.push_back(ParseLine("[" + std::string(Section) + "]"));
+    std::string header = "["; // appended piecewise: "[" + ... trips a false GCC 12 warning
+    header.append(Section).append("]");
+    Lines.push_back(ParseLine(header));
     Lines.push_back(std::move(line));
 }
 

@@ -112,14 +112,7 @@ void WriteBinaryLex(ILexReader& Reader, OutputStream& Stream, const TLexProgress
     for (int i = 0; i < fieldCount; ++i)
         AppendString(out, Reader.FieldName(i));
     AppendInt32(out, Reader.RecordCount());
-    std::vector<std::string_view> values(static_cast<size_t>(fieldCount));
-    for (Reader.First(); !Reader.Eof(); Reader.Next()) {
-        for (int i = 0; i < fieldCount; ++i)
-            values[i] = Reader.FieldValue(i);
-        bool accept = true;
-        if (OnProgress)
-            OnProgress(values, LexFraction(Reader.RecNo(), Reader.RecordCount()), accept);
-        if (!accept) continue;
+    ForEachAcceptedRecord(Reader, OnProgress, [&](std::span<const std::string_view> values) {
         for (int i = 0; i < fieldCount; ++i) {
             if (Reader.IsNull(i))
                 AppendInt32(out, -1);
@@ -127,7 +120,7 @@ void WriteBinaryLex(ILexReader& Reader, OutputStream& Stream, const TLexProgress
                 AppendString(out, values[i]);
         }
         out.FlushIfFull();
-    }
+    });
     out.Flush();
 }
 

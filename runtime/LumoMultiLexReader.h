@@ -67,6 +67,21 @@ private:
     ILexReader& reader_;
 };
 
+// The writers' walk: every record of Reader, its values read once and
+// offered to OnProgress, handed to `write` unless OnProgress declined it.
+template <typename Write>
+void ForEachAcceptedRecord(ILexReader& Reader, const TLexProgressEvent& OnProgress, Write write) {
+    std::vector<std::string_view> values(static_cast<size_t>(Reader.FieldCount()));
+    for (Reader.First(); !Reader.Eof(); Reader.Next()) {
+        for (size_t i = 0; i < values.size(); ++i)
+            values[i] = Reader.FieldValue(static_cast<int>(i));
+        bool accept = true;
+        if (OnProgress)
+            OnProgress(values, LexFraction(Reader.RecNo(), Reader.RecordCount()), accept);
+        if (accept) write(std::span<const std::string_view>(values));
+    }
+}
+
 // A reader over an in-memory copy of a byte source. Positioned on its first
 // record (or at end) when constructed.
 class TCustomStreamLexReader : public TCustomLexReader {

@@ -321,21 +321,14 @@ void WriteTextLex(ILexReader& Reader, OutputStream& Stream, TLexEscaper Escaper,
         out.Append(Separator);
     }
     out.Append("\r\n");
-    std::vector<std::string_view> values(static_cast<size_t>(fieldCount));
-    for (Reader.First(); !Reader.Eof(); Reader.Next()) {
-        for (int i = 0; i < fieldCount; ++i)
-            values[i] = Reader.FieldValue(i);
-        bool accept = true;
-        if (OnProgress)
-            OnProgress(values, LexFraction(Reader.RecNo(), Reader.RecordCount()), accept);
-        if (!accept) continue;
+    ForEachAcceptedRecord(Reader, OnProgress, [&](std::span<const std::string_view> values) {
         for (int i = 0; i < fieldCount; ++i) {
             if (!Reader.IsNull(i)) escape(values[i]);
             out.Append(Separator);
         }
         out.Append("\r\n");
         out.FlushIfFull();
-    }
+    });
     out.Flush();
 }
 
