@@ -6,6 +6,7 @@ LEX_PACKAGES=(
     libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     gettext qt6-base-dev qt6-l10n-tools
+    xvfb xauth fonts-dejavu-core
 )
 
 lex_install_packages() {
