@@ -1,5 +1,6 @@
 #include "editor/LexDocument.h"
 
+#include "editor/LexKeyList.h"
 #include "platform/CodePage.h"
 #include "platform/CodePageCatalog.h"
 #include "platform/Exceptions.h"
@@ -251,9 +252,14 @@ TTreeNode* TLexDocument::NewSubNode() {
 }
 
 std::string TLexDocument::NewNodeKey() const {
+    // One pass lists every key; asking FindNodeByKey per candidate would walk
+    // the tree once for each "LexKey<n>" already taken.
+    TLexKeyList keys(FTree, Options.CaseSensitive);
+    for (TTreeNode* node = FTree.FirstNode(); node; node = TLexTree::NextInTreeOrder(node))
+        keys.Insert(Key(node), node);
     for (int n = 1;; ++n) {
         std::string key = "LexKey" + std::to_string(n);
-        if (!FindNodeByKey(key)) return key;
+        if (!keys.Find(key)) return key;
     }
 }
 

@@ -13,6 +13,8 @@
 
 namespace lex {
 
+class TLexKeyList;
+
 // One search hit: a node and its matching columns in grid column order.
 struct TFoundNode {
     TTreeNode* Node = nullptr;
@@ -131,11 +133,10 @@ public:
     bool Locate(std::string_view Text);
 
 private:
-    class KeyList;
     class BandList;
-    void LoadRecords(ILexReader& Reader, KeyList& Keys, BandList& Bands,
+    void LoadRecords(ILexReader& Reader, TLexKeyList& Keys, BandList& Bands,
                      const TLexProgressEvent& OnProgress);
-    void BuildHierarchy(KeyList& Keys, const TLexProgressEvent& OnProgress);
+    void BuildHierarchy(TLexKeyList& Keys, const TLexProgressEvent& OnProgress);
     TTreeNode* CreateNode(TTreeNode* Parent, std::string_view Key, std::string_view ParentKey);
     void RemoveHitsOfSubtree(TTreeNode* Node);
     void RemoveColumnFromHits(TLexColumn* Column);

@@ -1,0 +1,157 @@
+#include "app/FormExport_U.h"
+
+#include "app/GuiText.h"
+#include "app/HelpWindow.h"
+#include "app/LexFileDialog.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace lex {
+namespace {
+
+constexpr int BandRole = Qt::UserRole;
+
+} // namespace
+
+TFormExport::TFormExport(QWidget* Parent) : QDialog(Parent) {
+    InitDialogResources();
+    setObjectName(QStringLiteral("FormExport"));
+    if (Parent) setFont(Parent->window()->font());
+    setWindowTitle(TranslateGUIText("Export Lexicon"));
+
+    PageControl1 = new QTabWidget(this);
+    TabSheet1 = new QWidget(PageControl1);
+    PageControl1->addTab(TabSheet1, TranslateGUIText("Export Option"));
+
+    Image1 = new QLabel(TabSheet1);
+    Image1->setPixmap(QPixmap(QStringLiteral(":/help/images/export.png")));
+    Image1->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    Label_FileName = new QLabel(TranslateGUIText("Export To File Name:"), TabSheet1);
+    Edit_FileName = new QLineEdit(TabSheet1);
+    Edit_FileName->setObjectName(QStringLiteral("Edit_FileName"));
+    Label_FileName->setBuddy(Edit_FileName);
+    SpeedButton1 = new QToolButton(TabSheet1);
+    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+    SpeedButton1->setText(QStringLiteral("..."));
+    Label_Languages = new QLabel(TranslateGUIText("Export Languages:"), TabSheet1);
+    CheckListBox_Language = new QListWidget(TabSheet1);
+    CheckListBox_Language->setObjectName(QStringLiteral("CheckListBox_Language"));
+    Label_Languages->setBuddy(CheckListBox_Language);
+    Panel_Nodes = new QLabel(TranslateGUIText("Export Nodes:"), TabSheet1);
+    Panel_Nodes->setObjectName(QStringLiteral("Panel_Nodes"));
+    Panel_Nodes->setEnabled(false);
+    ListBox_Nodes = new QListWidget(TabSheet1);
+    ListBox_Nodes->setObjectName(QStringLiteral("ListBox_Nodes"));
+
+    auto* fileRow = new QHBoxLayout;
+    fileRow->setSpacing(2);
+    fileRow->addWidget(Edit_FileName);
+    fileRow->addWidget(SpeedButton1);
+    auto* page = new QGridLayout(TabSheet1);
+    page->addWidget(Image1, 0, 0, 5, 1);
+    page->addWidget(Label_FileName, 0, 1, 1, 2);
+    page->addLayout(fileRow, 1, 1, 1, 2);
+    page->addWidget(Label_Languages, 2, 1);
+    page->addWidget(CheckListBox_Language, 3, 1);
+    page->addWidget(Panel_Nodes, 2, 2);
+    page->addWidget(ListBox_Nodes, 3, 2);
+    page->setColumnStretch(1, 3);
+    page->setColumnStretch(2, 2);
+    page->setRowStretch(3, 1);
+
+    BitBtn_OK = new QPushButton(TranslateGUIText("OK"), this);
+    BitBtn_OK->setObjectName(QStringLiteral("BitBtn_OK"));
+    BitBtn_OK->setDefault(true);
+    BitBtn_OK->setEnabled(false);
+    BitBtn_Cancel = new QPushButton(TranslateGUIText("Cancel"), this);
+    BitBtn_Cancel->setObjectName(QStringLiteral("BitBtn_Cancel"));
+    BitBtn_Help = new QPushButton(TranslateGUIText("&Help"), this);
+    BitBtn_Help->setObjectName(QStringLiteral("BitBtn_Help"));
+    BitBtn_Help->setAutoDefault(false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(BitBtn_OK);
+    buttons->addWidget(BitBtn_Cancel);
+    buttons->addWidget(BitBtn_Help);
+    auto* form = new QVBoxLayout(this);
+    form->addWidget(PageControl1);
+    form->addLayout(buttons);
+
+    connect(Edit_FileName, &QLineEdit::textChanged, this, [this] { UpdateOkButton(); });
+    // Fires for check-box changes; texts never change after adding.
+    connect(CheckListBox_Language, &QListWidget::itemChanged, this, [this] { UpdateOkButton(); });
+    connect(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
+    connect(BitBtn_OK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(BitBtn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(BitBtn_Help, &QPushButton::clicked, this,
+            [this] { ShowHelp(this, QStringLiteral("file#export")); });
+
+    setFixedSize(QSize(535, 375).expandedTo(minimumSizeHint()));
+    CentreOnScreen(*this);
+    Edit_FileName->setFocus();
+}
+
+void TFormExport::AddLanguage(const QString& Caption, TLexBand* Band, bool Checked) {
+    auto* item = new QListWidgetItem(Caption);
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(Checked ? Qt::Checked : Qt::Unchecked);
+    item->setData(BandRole, QVariant::fromValue(reinterpret_cast<quintptr>(Band)));
+    CheckListBox_Language->addItem(item);
+}
+
+void TFormExport::AddNode(const QString& Key) {
+    ListBox_Nodes->addItem(Key);
+}
+
+void TFormExport::SetNodesOnly(bool NodesOnly) {
+    Panel_Nodes->setEnabled(NodesOnly);
+}
+
+bool TFormExport::AnyLanguageChecked() const {
+    for (int i = 0; i < CheckListBox_Language->count(); ++i)
+        if (CheckListBox_Language->item(i)->checkState() == Qt::Checked) return true;
+    return false;
+}
+
+std::vector<TLexBand*> TFormExport::CheckedBands() const {
+    std::vector<TLexBand*> bands;
+    for (int i = 0; i < CheckListBox_Language->count(); ++i) {
+        const QListWidgetItem* item = CheckListBox_Language->item(i);
+        if (item->checkState() == Qt::Checked)
+            bands.push_back(reinterpret_cast<TLexBand*>(item->data(BandRole).value<quintptr>()));
+    }
+    return bands;
+}
+
+QString TFormExport::FileName() const {
+    return Edit_FileName->text();
+}
+
+void TFormExport::showEvent(QShowEvent* Event) {
+    QDialog::showEvent(Event);
+    UpdateOkButton();
+}
+
+void TFormExport::UpdateOkButton() {
+    BitBtn_OK->setEnabled(AnyLanguageChecked() && !Edit_FileName->text().isEmpty());
+}
+
+// The save dialog only picks a name; nothing is written until the caller
+// exports on OK.
+void TFormExport::SpeedButton1Click() {
+    TLexSaveDialog& dialog = LexSaveDialog();
+    dialog.FileName = Edit_FileName->text();
+    if (!dialog.Execute(this)) return;
+    Edit_FileName->setText(AppendDefaultExt(dialog.FileName, dialog.DefaultExt));
+}
+
+} // namespace lex

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QDialog>
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTabWidget;
+class QToolButton;
+
+namespace lex {
+
+struct TLexBand;
+
+// "Export Lexicon": asks for the file, the languages and, for an export of
+// nodes, shows the nodes. The caller fills the lists and writes the file.
+class TFormExport : public QDialog {
+    Q_OBJECT
+public:
+    // Takes the font of Parent's window.
+    explicit TFormExport(QWidget* Parent = nullptr);
+
+    void AddLanguage(const QString& Caption, TLexBand* Band, bool Checked);
+    void AddNode(const QString& Key);
+    // Enables the node label for an export of nodes only.
+    void SetNodesOnly(bool NodesOnly);
+
+    bool AnyLanguageChecked() const;
+    // The bands of the checked languages, in list order.
+    std::vector<TLexBand*> CheckedBands() const;
+    QString FileName() const;
+
+    QTabWidget* PageControl1;
+    QWidget* TabSheet1;
+    QLabel* Image1;
+    QLabel* Label_FileName;
+    QLineEdit* Edit_FileName;
+    QToolButton* SpeedButton1;
+    QLabel* Label_Languages;
+    QListWidget* CheckListBox_Language;
+    QLabel* Panel_Nodes;
+    QListWidget* ListBox_Nodes;
+    QPushButton* BitBtn_OK;
+    QPushButton* BitBtn_Cancel;
+    QPushButton* BitBtn_Help;
+
+protected:
+    void showEvent(QShowEvent* Event) override;
+
+private:
+    void UpdateOkButton();
+    void SpeedButton1Click();
+};
+
+} // namespace lex

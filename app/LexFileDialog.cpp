@@ -1,0 +1,118 @@
+#include "app/LexFileDialog.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace lex {
+namespace {
+
+// Starts the dialog in the folder of Name and with Name's file selected.
+void PlaceName(QFileDialog& dialog, const QString& Name) {
+    if (Name.isEmpty()) return;
+    const QFileInfo info(Name);
+    if (info.dir().exists()) dialog.setDirectory(info.absolutePath());
+    dialog.selectFile(info.fileName());
+}
+
+// 1-based index of the filter the user left selected; 0 when unknown.
+int ChosenFilterIndex(const QFileDialog& dialog) {
+    return static_cast<int>(dialog.nameFilters().indexOf(dialog.selectedNameFilter())) + 1;
+}
+
+} // namespace
+
+QStringList QtNameFilters(std::string_view Filter) {
+    const QStringList parts =
+        QString::fromUtf8(Filter.data(), static_cast<qsizetype>(Filter.size()))
+            .split(QLatin1Char('|'));
+    static const QRegularExpression trailingPatterns(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString text = parts[i];
+        text.remove(trailingPatterns);
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& pattern : patterns) {
+            pattern = pattern.trimmed();
+            if (pattern == QLatin1String("*.*")) pattern = QStringLiteral("*");
+        }
+        filters << QStringLiteral("%1 (%2)").arg(text, patterns.join(QLatin1Char(' ')));
+    }
+    return filters;
+}
+
+QString DefaultExtForFileType(int Type) {
+    switch (Type) {
+    case 2:
+        return QStringLiteral(".lxc");
+    case 3:
+        return QStringLiteral(".lxd");
+    case 4:
+        return QStringLiteral(".lxb");
+    default:
+        return {};
+    }
+}
+
+QString AppendDefaultExt(const QString& FileName, const QString& Ext) {
+    if (Ext.isEmpty() || QFileInfo(FileName).fileName().contains(QLatin1Char('.'))) return FileName;
+    return FileName + Ext;
+}
+
+void TLexSaveDialog::SDTypeChange(int Type) {
+    FilterIndex = Type;
+    DefaultExt = DefaultExtForFileType(Type);
+}
+
+bool TLexSaveDialog::Execute(QWidget* Parent) {
+    QFileDialog dialog(Parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    const QStringList filters = QtNameFilters(LexFileFilter);
+    dialog.setNameFilters(filters);
+    if (FilterIndex >= 1 && FilterIndex <= filters.size())
+        dialog.selectNameFilter(filters[FilterIndex - 1]);
+    PlaceName(dialog, FileName);
+    // The dialog appends the suffix itself, so its overwrite question names
+    // the file that will really be written.
+    dialog.setDefaultSuffix(DefaultExt.mid(1));
+    // Connected after the preselection: only the user's pick changes the
+    // default extension.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, [&](const QString& filter) {
+        SDTypeChange(static_cast<int>(filters.indexOf(filter)) + 1);
+        dialog.setDefaultSuffix(DefaultExt.mid(1));
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    // A native dialog may not report the pick as it happens.
+    if (const int chosen = ChosenFilterIndex(dialog); chosen > 0 && chosen != FilterIndex)
+        SDTypeChange(chosen);
+    FileName = AppendDefaultExt(dialog.selectedFiles().constFirst(), DefaultExt);
+    return true;
+}
+
+bool TLexOpenDialog::Execute(QWidget* Parent) {
+    QFileDialog dialog(Parent);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    const QStringList filters = QtNameFilters(LexFileFilter);
+    dialog.setNameFilters(filters);
+    if (FilterIndex >= 1 && FilterIndex <= filters.size())
+        dialog.selectNameFilter(filters[FilterIndex - 1]);
+    PlaceName(dialog, FileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    if (const int chosen = ChosenFilterIndex(dialog); chosen > 0) FilterIndex = chosen;
+    FileName = dialog.selectedFiles().constFirst();
+    return true;
+}
+
+TLexSaveDialog& LexSaveDialog() {
+    static TLexSaveDialog dialog;
+    return dialog;
+}
+
+TLexOpenDialog& LexOpenDialog() {
+    static TLexOpenDialog dialog;
+    return dialog;
+}
+
+} // namespace lex

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <string_view>
+
+class QWidget;
+
+namespace lex {
+
+// The file types of the lexicon file dialogs, numbered 1 to 5 in this order.
+inline constexpr std::string_view LexFileFilter =
+    "All (*.lxc;*.lng;*.lxd;*.lxb)|*.lxc;*.lng;*.lxd;*.lxb|LumoTextCSV (*.lxc;*.lng)|*.lxc;*.lng|"
+    "LumoTextDFM (*.lxd)|*.lxd|LumoBinary (*.lxb)|*.lxb|ANY (*.*)|*.*";
+
+// A "Text|patterns|Text|patterns" filter as Qt name filters, "Text (p1 p2)".
+// "*.*" becomes "*", so that names without a dot are listed as well.
+QStringList QtNameFilters(std::string_view Filter);
+
+// The default extension a save dialog takes when the user picks a file type:
+// ".lxc" for 2, ".lxd" for 3, ".lxb" for 4, none for the others.
+QString DefaultExtForFileType(int Type);
+
+// FileName, with Ext appended when its last path component has no dot.
+QString AppendDefaultExt(const QString& FileName, const QString& Ext);
+
+// The data module's lexicon save dialog. There is one per run (LexSaveDialog),
+// so the file type the user picked and the default extension it implies carry
+// over to the next use.
+class TLexSaveDialog {
+public:
+    QString FileName;
+    int FilterIndex = 1; // 1-based, into LexFileFilter
+    QString DefaultExt;  // with its dot; empty for none
+
+    // Runs a modal save dialog. On OK, FileName is the chosen name, with the
+    // default extension already appended when the user typed none.
+    bool Execute(QWidget* Parent);
+
+    // The user picked a file type.
+    void SDTypeChange(int Type);
+};
+
+// The data module's lexicon open dialog: one file that must exist.
+class TLexOpenDialog {
+public:
+    QString FileName;
+    int FilterIndex = 1;
+
+    bool Execute(QWidget* Parent);
+};
+
+TLexSaveDialog& LexSaveDialog();
+TLexOpenDialog& LexOpenDialog();
+
+} // namespace lex

@@ -1,0 +1,89 @@
+#include "editor/view/BandedHeaderView.h"
+
+#include "editor/view/LexTreeModel.h"
+
+#include <QPainter>
+#include <QStyleOptionHeader>
+
+namespace lex {
+
+TBandedHeaderView::TBandedHeaderView(QWidget* Parent) : QHeaderView(Qt::Horizontal, Parent) {
+    setSectionsMovable(false);
+    setStretchLastSection(false);
+    setSectionsClickable(false);
+    setHighlightSections(false);
+    setDefaultAlignment(Qt::AlignCenter);
+    connect(this, &QHeaderView::sectionResized, this, &TBandedHeaderView::OnSectionResized);
+}
+
+void TBandedHeaderView::setModel(QAbstractItemModel* Model) {
+    if (lexModel_) disconnect(lexModel_, nullptr, this, nullptr);
+    QHeaderView::setModel(Model);
+    lexModel_ = qobject_cast<TLexTreeModel*>(Model);
+    if (!lexModel_) return;
+    // After the base class's own handlers, which give new sections the
+    // default size.
+    connect(lexModel_, &QAbstractItemModel::modelReset, this,
+            &TBandedHeaderView::ApplyColumnWidths);
+    connect(lexModel_, &QAbstractItemModel::headerDataChanged, this,
+            &TBandedHeaderView::ApplyColumnWidths);
+    ApplyColumnWidths();
+}
+
+void TBandedHeaderView::ApplyColumnWidths() {
+    if (!lexModel_) return;
+    applying_ = true;
+    for (int i = 0; i < count(); ++i)
+        if (const TLexColumn* column = lexModel_->ColumnAt(i)) resizeSection(i, column->Width);
+    applying_ = false;
+    viewport()->update();
+}
+
+void TBandedHeaderView::OnSectionResized(int LogicalIndex, int, int NewSize) {
+    if (applying_ || !lexModel_) return;
+    if (TLexColumn* column = lexModel_->ColumnAt(LogicalIndex)) column->Width = NewSize;
+    // The band row spans several sections: redraw all of it.
+    viewport()->update();
+}
+
+QSize TBandedHeaderView::sizeHint() const {
+    QSize size = QHeaderView::sizeHint();
+    size.setHeight(size.height() * 2);
+    return size;
+}
+
+TLexBand* TBandedHeaderView::BandAt(int X) const {
+    const TLexColumn* column = lexModel_ ? lexModel_->ColumnAt(logicalIndexAt(X)) : nullptr;
+    return column ? column->Band : nullptr;
+}
+
+void TBandedHeaderView::paintSection(QPainter* Painter, const QRect& Rect, int LogicalIndex) const {
+    const int half = Rect.height() / 2;
+    QRect lower = Rect;
+    lower.setTop(Rect.top() + half);
+    Painter->save();
+    QHeaderView::paintSection(Painter, lower, LogicalIndex);
+    Painter->restore();
+
+    const TLexColumn* column = lexModel_ ? lexModel_->ColumnAt(LogicalIndex) : nullptr;
+    if (!column) return;
+    // Every section of a band draws the whole band cell; the same pixels
+    // each time, so whichever sections are repainted the cell is complete.
+    const TLexBand& band = *column->Band;
+    const int first = band.Column(0)->Index();
+    const int last = band.Column(band.ColumnCount() - 1)->Index();
+    const int left = sectionViewportPosition(first);
+    const int right = sectionViewportPosition(last) + sectionSize(last);
+    QStyleOptionHeader option;
+    initStyleOption(&option);
+    option.rect = QRect(left, Rect.top(), right - left, half);
+    option.section = first;
+    option.text = lexModel_->BandCaption(band);
+    option.textAlignment = Qt::AlignCenter;
+    option.position = QStyleOptionHeader::Middle;
+    Painter->save();
+    style()->drawControl(QStyle::CE_Header, &option, Painter, this);
+    Painter->restore();
+}
+
+} // namespace lex

@@ -1,0 +1,350 @@
+#include "editor/view/FormLexEditor_U.h"
+
+#include "editor/view/BandedHeaderView.h"
+#include "editor/view/LexItemDelegate.h"
+#include "editor/view/LexTreeModel.h"
+#include "editor/view/LexTreeView.h"
+#include "platform/Exceptions.h"
+#include "runtime/qt/QtText.h"
+
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace lex {
+
+namespace {
+
+class SyncScope {
+public:
+    explicit SyncScope(bool& Flag) : flag_(Flag), was_(Flag) { flag_ = true; }
+    ~SyncScope() { flag_ = was_; }
+
+private:
+    bool& flag_;
+    bool was_;
+};
+
+} // namespace
+
+TFormLexEditor::TFormLexEditor(const TLexEditorOptions& Options, QWidget* Parent)
+    : QWidget(Parent), document_(std::make_unique<TLexDocument>(Options)),
+      model_(std::make_unique<TLexTreeModel>(*document_)), view_(new TLexTreeView(this)),
+      delegate_(new TLexItemDelegate(*model_, view_)) {
+    setObjectName("FormLexEditor");
+    document_->Window = static_cast<QWidget*>(this);
+    view_->setObjectName("Tree_Lex");
+    view_->setItemDelegate(delegate_);
+    view_->setModel(model_.get());
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view_);
+
+    connect(model_.get(), &TLexTreeModel::DocumentFocusChanged, this,
+            &TFormLexEditor::SyncFocusToView);
+    connect(model_.get(), &TLexTreeModel::DocumentSelectionChanged, this,
+            &TFormLexEditor::SyncSelectionToView);
+    connect(model_.get(), &TLexTreeModel::DocumentEditingChanged, this,
+            &TFormLexEditor::SyncEditingToView);
+    connect(model_.get(), &QAbstractItemModel::modelAboutToBeReset, this,
+            &TFormLexEditor::RememberExpansion);
+    connect(model_.get(), &QAbstractItemModel::modelReset, this, &TFormLexEditor::AfterReset);
+    connect(model_.get(), &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            &TFormLexEditor::ForgetRemoved);
+    connect(view_, &QTreeView::expanded, this,
+            [this](const QModelIndex& Index) { expanded_.insert(model_->NodeOf(Index)); });
+    connect(view_, &QTreeView::collapsed, this,
+            [this](const QModelIndex& Index) { expanded_.erase(model_->NodeOf(Index)); });
+    connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &TFormLexEditor::OnCurrentChanged);
+    connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TFormLexEditor::OnSelectionChanged);
+    connect(view_, &TLexTreeView::EditorClosing, this, &TFormLexEditor::OnEditorClosing);
+    delegate_->OnEditorCreated = [this](QWidget* Editor, const QModelIndex& Index) {
+        OnEditorCreated(Editor, Index);
+    };
+
+    view_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view_, &QWidget::customContextMenuRequested, this, [this](const QPoint& Position) {
+        ShowPopupMenu(view_->viewport()->mapToGlobal(Position), Position.x());
+    });
+    view_->header()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view_->header(), &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& Position) {
+                ShowPopupMenu(view_->header()->mapToGlobal(Position), Position.x());
+            });
+
+    if (!Options.FontName.empty())
+        SetEditorFont(
+            QFont(ToQString(Options.FontName), Options.FontSize > 0 ? Options.FontSize : -1));
+    RefreshCaption();
+}
+
+TFormLexEditor::~TFormLexEditor() {
+    // The view lets go of the model, the model of the document, in that order.
+    delete view_;
+    model_.reset();
+    document_.reset();
+}
+
+TLexDocument& TFormLexEditor::Document() {
+    return *document_;
+}
+
+QTreeView* TFormLexEditor::TreeView() const {
+    return view_;
+}
+
+void TFormLexEditor::SetEditorFont(const QFont& Font) {
+    setFont(Font);
+    view_->setFont(Font);
+    view_->header()->setFont(Font);
+}
+
+void TFormLexEditor::SetShowGrid(bool Show) {
+    delegate_->SetShowGrid(Show);
+    view_->viewport()->update();
+}
+
+void TFormLexEditor::SetImmediateEdit(bool Immediate) {
+    view_->SetImmediateEdit(Immediate);
+}
+
+void TFormLexEditor::SetEditorStyle(int Style) {
+    document_->SetEditorStyle(Style);
+}
+
+void TFormLexEditor::SetPopupMenu(QMenu* Menu) {
+    popupMenu_ = Menu;
+}
+
+TLexBand* TFormLexEditor::PopupBand() const {
+    return popupBand_;
+}
+
+TLexColumn* TFormLexEditor::PopupColumn() const {
+    return popupColumn_;
+}
+
+void TFormLexEditor::ShowPopupMenu(const QPoint& Global, int X) {
+    TLexColumn* column = model_->ColumnAt(view_->header()->logicalIndexAt(X));
+    popupColumn_ = column && column->Band->Index() > 0 ? column : nullptr;
+    popupBand_ = popupColumn_ ? popupColumn_->Band : nullptr;
+    if (popupMenu_) popupMenu_->popup(Global);
+}
+
+void TFormLexEditor::RefreshCaption() {
+    setWindowTitle(ToQString(document_->Caption));
+}
+
+void TFormLexEditor::PostEdit() {
+    if (QWidget* editor = view_->CurrentEditor()) {
+        if (!delegate_->CommitEditor(editor)) throw EAbort();
+        view_->CloseEditorWithoutStoring(); // stored already
+    }
+    document_->PostEdit();
+}
+
+void TFormLexEditor::closeEvent(QCloseEvent* Event) {
+    try {
+        PostEdit();
+    } catch (const EAbort&) {
+        Event->ignore();
+        return;
+    }
+    if (document_->CloseQuery([this] {
+            if (OnSaveEditor) OnSaveEditor(*this);
+        }))
+        Event->accept();
+    else
+        Event->ignore();
+}
+
+// Document to grid.
+
+void TFormLexEditor::SyncFocusToView() {
+    if (syncing_) return;
+    SyncScope scope(syncing_);
+    const TLexTree& tree = document_->Tree();
+    const QModelIndex cell = model_->IndexOf(tree.FocusedNode(), tree.FocusedColumn());
+    // The document moved on: an editor left on another cell has no edit behind it.
+    if (QWidget* editor = view_->CurrentEditor();
+        editor && TLexItemDelegate::EditorIndex(editor) != cell)
+        view_->CloseEditorWithoutStoring();
+    view_->selectionModel()->setCurrentIndex(cell, QItemSelectionModel::NoUpdate);
+    if (cell.isValid()) view_->scrollTo(cell);
+}
+
+void TFormLexEditor::SyncSelectionToView() {
+    if (syncing_) return;
+    SyncScope scope(syncing_);
+    const TLexTree& tree = document_->Tree();
+    // One range per run of neighbouring rows: a selection model with a range
+    // per row would be slow to paint with a big selection.
+    std::vector<std::pair<const TTreeNode*, int>> rows;
+    rows.reserve(static_cast<size_t>(tree.SelectionCount()));
+    for (int i = 0; i < tree.SelectionCount(); ++i)
+        rows.emplace_back(tree.SelectedNode(i)->Parent(), tree.SelectedNode(i)->Index());
+    std::sort(rows.begin(), rows.end());
+    QItemSelection selection;
+    const int lastColumn = model_->columnCount() - 1;
+    for (size_t i = 0; i < rows.size();) {
+        size_t j = i + 1;
+        while (j < rows.size() && rows[j].first == rows[i].first &&
+               rows[j].second == rows[j - 1].second + 1)
+            ++j;
+        const QModelIndex parent = model_->IndexOf(rows[i].first);
+        selection.append(
+            QItemSelectionRange(model_->index(rows[i].second, 0, parent),
+                                model_->index(rows[j - 1].second, lastColumn, parent)));
+        i = j;
+    }
+    view_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+void TFormLexEditor::SyncEditingToView() {
+    // While the delegate stores an edit the document closes it; the
+    // delegate then closes the editor itself.
+    if (syncing_ || delegate_->Committing()) return;
+    const TLexTree& tree = document_->Tree();
+    if (!tree.Editing()) {
+        view_->CloseEditorWithoutStoring();
+        return;
+    }
+    if (view_->CurrentEditor()) return;
+    SyncScope scope(syncing_);
+    const QModelIndex cell = model_->IndexOf(tree.FocusedNode(), tree.FocusedColumn());
+    if (!cell.isValid()) return;
+    view_->selectionModel()->setCurrentIndex(cell, QItemSelectionModel::NoUpdate);
+    view_->scrollTo(cell);
+    view_->OpenEditor(cell);
+    // The document's edit may hold a text other than the cell's.
+    if (auto* line = qobject_cast<QLineEdit*>(view_->CurrentEditor())) {
+        line->setText(ToQString(tree.EditText(), model_->CodePageOf(cell.column())));
+        line->selectAll();
+    }
+}
+
+void TFormLexEditor::RememberExpansion() {
+    // The nodes are still there; after the reset they may not be.
+    for (const TTreeNode* node : expanded_)
+        expandedKeys_.emplace(document_->Key(node));
+    expanded_.clear();
+}
+
+void TFormLexEditor::AfterReset() {
+    view_->SetCurrentEditor(nullptr); // the reset dropped it
+    popupBand_ = nullptr;
+    popupColumn_ = nullptr;
+    if (!expandedKeys_.empty()) {
+        // Down through the expanded nodes only: a collapsed subtree is not
+        // visited, however big.
+        for (const TTreeNode* node = document_->Tree().FirstNode(); node;) {
+            if (node->Count() > 0 && expandedKeys_.contains(document_->Key(node))) {
+                view_->expand(model_->IndexOf(node));
+                node = node->FirstChild();
+                continue;
+            }
+            while (node && !node->NextSibling())
+                node = node->Parent();
+            if (node) node = node->NextSibling();
+        }
+        expandedKeys_.clear();
+    }
+    SyncFocusToView();
+    SyncSelectionToView();
+    SyncEditingToView();
+    RefreshCaption();
+}
+
+void TFormLexEditor::ForgetRemoved(const QModelIndex& Parent, int First, int Last) {
+    if (expanded_.empty()) return;
+    for (int row = First; row <= Last; ++row) {
+        const TTreeNode* removed = model_->NodeOf(model_->index(row, 0, Parent));
+        std::erase_if(expanded_,
+                      [&](const TTreeNode* node) { return TLexTree::IsInSubtree(node, removed); });
+    }
+}
+
+// Grid to document.
+
+void TFormLexEditor::OnCurrentChanged(const QModelIndex& Current) {
+    if (syncing_) return;
+    SyncScope scope(syncing_);
+    TLexTree& tree = document_->Tree();
+    tree.SetFocusedNode(model_->NodeOf(Current));
+    if (Current.isValid()) tree.SetFocusedColumn(Current.column());
+}
+
+void TFormLexEditor::OnSelectionChanged(const QItemSelection& Selected,
+                                        const QItemSelection& Deselected) {
+    if (syncing_) return;
+    SyncScope scope(syncing_);
+    TLexTree& tree = document_->Tree();
+    auto forEachNode = [this](const QItemSelection& Ranges, auto&& Call) {
+        for (const QItemSelectionRange& range : Ranges)
+            for (int row = range.top(); row <= range.bottom(); ++row)
+                if (TTreeNode* node = model_->NodeOf(model_->index(row, 0, range.parent())))
+                    Call(node);
+    };
+    std::unordered_set<const TTreeNode*> gone;
+    forEachNode(Deselected, [&](TTreeNode* Node) { gone.insert(Node); });
+    if (!gone.empty()) {
+        // The tree can only clear its selection: select the rest again, in
+        // the order they were selected.
+        std::vector<TTreeNode*> kept;
+        for (int i = 0; i < tree.SelectionCount(); ++i)
+            if (!gone.contains(tree.SelectedNode(i))) kept.push_back(tree.SelectedNode(i));
+        tree.ClearSelection();
+        for (TTreeNode* node : kept)
+            tree.Select(node);
+    }
+    forEachNode(Selected, [&](TTreeNode* Node) { tree.Select(Node); });
+}
+
+void TFormLexEditor::OnEditorCreated(QWidget* Editor, const QModelIndex& Index) {
+    view_->SetCurrentEditor(Editor);
+    if (auto* line = qobject_cast<QLineEdit*>(Editor)) {
+        const QPersistentModelIndex cell(Index);
+        connect(line, &QLineEdit::textChanged, this,
+                [this, cell](const QString& Text) { MirrorEditText(cell, Text); });
+    }
+    if (syncing_) return; // opened for the document's own edit
+    SyncScope scope(syncing_);
+    TLexTree& tree = document_->Tree();
+    TTreeNode* node = model_->NodeOf(Index);
+    if (tree.Editing() && (tree.FocusedNode() != node || tree.FocusedColumn() != Index.column()))
+        tree.CloseEditor();
+    tree.SetFocusedNode(node);
+    tree.SetFocusedColumn(Index.column());
+    if (!tree.Editing()) tree.ShowEditor();
+}
+
+void TFormLexEditor::MirrorEditText(const QModelIndex& Cell, const QString& Text) {
+    TLexTree& tree = document_->Tree();
+    if (!Cell.isValid() || !tree.Editing() || tree.FocusedNode() != model_->NodeOf(Cell) ||
+        tree.FocusedColumn() != Cell.column())
+        return;
+    try {
+        tree.SetEditText(FromQString(Text, model_->CodePageOf(Cell.column())));
+    } catch (const EConvertError&) {
+        // Kept at the last text the code page holds; storing refuses the rest.
+    }
+}
+
+void TFormLexEditor::OnEditorClosing(QWidget* Editor) {
+    // Closed without storing (Escape, or a refused edit left behind): the
+    // document's edit ends unchanged.
+    if (delegate_->Committing()) return;
+    TLexTree& tree = document_->Tree();
+    const QModelIndex cell = TLexItemDelegate::EditorIndex(Editor);
+    if (!tree.Editing() || tree.FocusedNode() != model_->NodeOf(cell) ||
+        tree.FocusedColumn() != cell.column())
+        return;
+    SyncScope scope(syncing_);
+    tree.CloseEditor();
+}
+
+} // namespace lex

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "editor/LexDocument.h"
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_set>
+
+class QMenu;
+class QTreeView;
+class QItemSelection;
+
+namespace lex {
+
+class TLexItemDelegate;
+class TLexTreeModel;
+class TLexTreeView;
+
+// The lexicon editor window: a document shown in the grid `Tree_Lex`.
+//
+// The document is the truth; the grid follows it and reports back: its
+// current cell is the document's focus, its selected rows the document's
+// selection in the order the user selected them, its open in-place editor
+// the document's edit (the typed text reaches the document as it is typed).
+// Expansion is the grid's own and survives the document's batches.
+class TFormLexEditor : public QWidget {
+    Q_OBJECT
+public:
+    explicit TFormLexEditor(const TLexEditorOptions& Options, QWidget* Parent = nullptr);
+    ~TFormLexEditor() override;
+
+    TLexDocument& Document();
+    QTreeView* TreeView() const; // the grid, "Tree_Lex"
+    TLexTreeModel* Model() const { return model_.get(); }
+
+    void SetEditorFont(const QFont& Font); // the window and every column
+    void SetShowGrid(bool Show);           // ShowEditorGrid
+    void SetImmediateEdit(bool Immediate); // ImmediateEdit: a click opens the editor at once
+    // Border style of the language cells' drop-down (0 dialog, 2 simple,
+    // 3 panel); also the document's.
+    void SetEditorStyle(int Style);
+    void SetPopupMenu(QMenu* Menu);  // the grid's context menu (owned by the main window)
+    TLexBand* PopupBand() const;     // the language band under the pointer at the menu, or null
+    TLexColumn* PopupColumn() const; // the language column there, or null
+
+    // Ends an in-place edit keeping its text, so that the tree holds it
+    // before anything reads it. The grid's editor is stored through the
+    // model, which refuses a character its column's code page cannot hold
+    // and a duplicate key: the message is shown, the edit stays open and
+    // EAbort is raised. Prefer this to Document().PostEdit(), which stores
+    // the last text the code page could hold.
+    void PostEdit();
+    // The title from the document's caption; the document changes it on
+    // open and save without telling, so call it after those (cheap).
+    void RefreshCaption();
+
+    // Called when "Data modified, Save?" is answered Yes: the main window's SaveEditor.
+    std::function<void(TFormLexEditor&)> OnSaveEditor;
+
+protected:
+    void closeEvent(QCloseEvent* Event) override; // Document().CloseQuery(...): accept or ignore
+
+private:
+    void SyncFocusToView();
+    void SyncSelectionToView();
+    void SyncEditingToView();
+    void OnCurrentChanged(const QModelIndex& Current);
+    void OnSelectionChanged(const QItemSelection& Selected, const QItemSelection& Deselected);
+    void OnEditorCreated(QWidget* Editor, const QModelIndex& Index);
+    void OnEditorClosing(QWidget* Editor);
+    void MirrorEditText(const QModelIndex& Cell, const QString& Text);
+    void RememberExpansion();
+    void AfterReset();
+    void ForgetRemoved(const QModelIndex& Parent, int First, int Last);
+    void ShowPopupMenu(const QPoint& Global, int X);
+
+    struct KeyHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view Key) const { return std::hash<std::string_view>()(Key); }
+    };
+
+    std::unique_ptr<TLexDocument> document_;
+    std::unique_ptr<TLexTreeModel> model_;
+    TLexTreeView* view_;
+    TLexItemDelegate* delegate_;
+    QMenu* popupMenu_ = nullptr;
+    TLexBand* popupBand_ = nullptr;
+    TLexColumn* popupColumn_ = nullptr;
+    bool syncing_ = false; // one side is following the other: no echo
+    std::unordered_set<const TTreeNode*> expanded_;
+    std::unordered_set<std::string, KeyHash, std::equal_to<>> expandedKeys_; // across a reset
+};
+
+} // namespace lex

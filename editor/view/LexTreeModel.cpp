@@ -1,0 +1,306 @@
+#include "editor/view/LexTreeModel.h"
+
+#include "platform/CodePage.h"
+#include "platform/Exceptions.h"
+#include "runtime/LumoMultiLex.h"
+#include "runtime/qt/QtText.h"
+
+#include <QApplication>
+#include <QMimeData>
+#include <QStyle>
+
+namespace lex {
+
+namespace {
+
+constexpr int NodeImage = 34;
+constexpr int NodeSelectedImage = 35;
+
+QPixmap NodePixmap(int Image) {
+    const QStyle::StandardPixmap kind =
+        Image == NodeSelectedImage ? QStyle::SP_DirOpenIcon : QStyle::SP_FileIcon;
+    return QApplication::style()->standardIcon(kind).pixmap(16, 16);
+}
+
+// A language column's code page as a number; keys, and languages whose code
+// page is no number or has no converter, use the process's.
+int ColumnCodePage(const TLexColumn& Column) {
+    if (Column.Band->Index() == 0) return ProcessCodePage();
+    const std::string codePage = TLexDocument::BandCodePage(*Column.Band);
+    if (!IsDigits(codePage) || codePage.size() > 9) return ProcessCodePage();
+    const int number = std::stoi(codePage);
+    return IsCodePageAvailable(number) ? number : ProcessCodePage();
+}
+
+} // namespace
+
+TLexTreeModel::TLexTreeModel(TLexDocument& Document, QObject* Parent)
+    : QAbstractItemModel(Parent), doc_(Document) {
+    TakeColumns();
+    doc_.Tree().AddObserver(this);
+}
+
+TLexTreeModel::~TLexTreeModel() {
+    doc_.Tree().RemoveObserver(this);
+}
+
+TTreeNode* TLexTreeModel::NodeOf(const QModelIndex& Index) const {
+    return Index.isValid() ? static_cast<TTreeNode*>(Index.internalPointer()) : nullptr;
+}
+
+QModelIndex TLexTreeModel::IndexOf(const TTreeNode* Node, int Column) const {
+    if (!Node || Column < 0 || Column >= static_cast<int>(columns_.size())) return {};
+    return createIndex(Node->Index(), Column, const_cast<TTreeNode*>(Node));
+}
+
+TLexColumn* TLexTreeModel::ColumnAt(int Section) const {
+    return Section >= 0 && Section < static_cast<int>(columns_.size()) ? columns_[Section].Column
+                                                                       : nullptr;
+}
+
+int TLexTreeModel::CodePageOf(int Column) const {
+    return Column >= 0 && Column < static_cast<int>(columns_.size()) ? columns_[Column].CodePage
+                                                                     : ProcessCodePage();
+}
+
+QString TLexTreeModel::BandCaption(const TLexBand& Band) const {
+    return ToQString(Band.Caption);
+}
+
+TTreeNode* TLexTreeModel::ChildAt(const TTreeNode* Parent, int Row) const {
+    const int count = Parent ? Parent->Count() : doc_.Tree().Count();
+    std::vector<TTreeNode*>& children = children_[Parent];
+    if (static_cast<int>(children.size()) != count) {
+        children.clear();
+        children.reserve(static_cast<size_t>(count));
+        for (TTreeNode* child = Parent ? Parent->FirstChild() : doc_.Tree().FirstNode(); child;
+             child = child->NextSibling())
+            children.push_back(child);
+    }
+    return children[static_cast<size_t>(Row)];
+}
+
+QModelIndex TLexTreeModel::index(int Row, int Column, const QModelIndex& Parent) const {
+    if (Row < 0 || Column < 0 || Column >= static_cast<int>(columns_.size()) || Parent.column() > 0)
+        return {};
+    const TTreeNode* parent = NodeOf(Parent);
+    if (Row >= (parent ? parent->Count() : doc_.Tree().Count())) return {};
+    return createIndex(Row, Column, ChildAt(parent, Row));
+}
+
+QModelIndex TLexTreeModel::parent(const QModelIndex& Child) const {
+    const TTreeNode* node = NodeOf(Child);
+    return node ? IndexOf(node->Parent()) : QModelIndex();
+}
+
+int TLexTreeModel::rowCount(const QModelIndex& Parent) const {
+    if (Parent.column() > 0) return 0;
+    const TTreeNode* parent = NodeOf(Parent);
+    return parent ? parent->Count() : doc_.Tree().Count();
+}
+
+int TLexTreeModel::columnCount(const QModelIndex&) const {
+    return static_cast<int>(columns_.size());
+}
+
+bool TLexTreeModel::hasChildren(const QModelIndex& Parent) const {
+    return rowCount(Parent) > 0;
+}
+
+QVariant TLexTreeModel::data(const QModelIndex& Index, int Role) const {
+    const TTreeNode* node = NodeOf(Index);
+    if (!node || Index.column() >= doc_.Tree().ColumnCount()) return {};
+    switch (Role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return ToQString(doc_.Tree().Value(node, Index.column()), CodePageOf(Index.column()));
+    case Qt::DecorationRole:
+        if (Index.column() != 0 || node->ImageIndex < 0) return {};
+        if (nodeIcon_.isNull()) {
+            nodeIcon_.addPixmap(NodePixmap(NodeImage), QIcon::Normal);
+            nodeIcon_.addPixmap(NodePixmap(NodeSelectedImage), QIcon::Selected);
+        }
+        return nodeIcon_;
+    default:
+        return {};
+    }
+}
+
+bool TLexTreeModel::setData(const QModelIndex& Index, const QVariant& Value, int Role) {
+    TTreeNode* node = NodeOf(Index);
+    if (Role != Qt::EditRole || !node) return false;
+    const int column = Index.column();
+    std::string text;
+    try {
+        text = FromQString(Value.toString(), CodePageOf(column));
+    } catch (const EConvertError& error) {
+        ReportRefusal(error.what());
+        return false;
+    }
+    TLexTree& tree = doc_.Tree();
+    bool opened = false;
+    try {
+        if (!tree.Editing() || tree.FocusedNode() != node || tree.FocusedColumn() != column) {
+            doc_.PostEdit(); // another cell's edit ends first, and may itself be refused
+            tree.SetFocusedNode(node);
+            tree.SetFocusedColumn(column);
+            tree.ShowEditor();
+            opened = true;
+        }
+        tree.SetEditText(std::move(text));
+        doc_.PostEdit();
+    } catch (const EAbort&) {
+        // The message is shown; an edit opened only for this call goes again.
+        if (opened) tree.CloseEditor();
+        return false;
+    }
+    return true;
+}
+
+void TLexTreeModel::ReportRefusal(const std::string& Message) const {
+    LexMessageBox(doc_.Window, Message, "Error", MB_OK | MB_ICONERROR, doc_.Options.CodePage,
+                  doc_.Options.SeqNo, "Lex_GUI");
+}
+
+QVariant TLexTreeModel::headerData(int Section, Qt::Orientation Orientation, int Role) const {
+    const TLexColumn* column = Orientation == Qt::Horizontal ? ColumnAt(Section) : nullptr;
+    if (!column) return {};
+    switch (Role) {
+    case Qt::DisplayRole:
+        return ToQString(column->Caption);
+    case Qt::TextAlignmentRole:
+        switch (column->HeaderAlignment) {
+        case TAlignment::Center:
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
+        case TAlignment::Right:
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+        default:
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+        }
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags TLexTreeModel::flags(const QModelIndex& Index) const {
+    if (!Index.isValid()) return Qt::ItemIsDropEnabled; // the top level
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsDragEnabled |
+           Qt::ItemIsDropEnabled;
+}
+
+QStringList TLexTreeModel::mimeTypes() const {
+    return {NodesMimeType};
+}
+
+QMimeData* TLexTreeModel::mimeData(const QModelIndexList&) const {
+    // The nodes are the document's selection; the data names the document so
+    // that a drop into another editor is refused.
+    auto* data = new QMimeData;
+    data->setData(NodesMimeType, QByteArray::number(reinterpret_cast<quintptr>(&doc_)));
+    return data;
+}
+
+bool TLexTreeModel::IsOwnDrag(const QMimeData* Data) const {
+    return Data &&
+           Data->data(NodesMimeType) == QByteArray::number(reinterpret_cast<quintptr>(&doc_));
+}
+
+bool TLexTreeModel::canDropMimeData(const QMimeData* Data, Qt::DropAction Action, int, int,
+                                    const QModelIndex& Parent) const {
+    return Action == Qt::MoveAction && IsOwnDrag(Data) && doc_.Tree().SelectionCount() > 0 &&
+           doc_.CanDrop(NodeOf(Parent));
+}
+
+bool TLexTreeModel::dropMimeData(const QMimeData* Data, Qt::DropAction Action, int Row, int Column,
+                                 const QModelIndex& Parent) {
+    if (!canDropMimeData(Data, Action, Row, Column, Parent)) return false;
+    doc_.Drop(NodeOf(Parent));
+    return true;
+}
+
+void TLexTreeModel::TakeColumns() {
+    const TLexTree& tree = doc_.Tree();
+    columns_.clear();
+    for (int i = 0; i < tree.ColumnCount(); ++i)
+        columns_.push_back({tree.Column(i), ColumnCodePage(*tree.Column(i))});
+}
+
+void TLexTreeModel::BeginReset() {
+    beginResetModel();
+}
+
+void TLexTreeModel::EndReset() {
+    children_.clear();
+    TakeColumns();
+    endResetModel();
+}
+
+void TLexTreeModel::NodeAboutToBeAdded(TTreeNode* Parent, int Row) {
+    beginInsertRows(IndexOf(Parent), Row, Row);
+}
+
+void TLexTreeModel::NodeAdded(TTreeNode* Node) {
+    // Nodes are only ever appended.
+    if (auto it = children_.find(Node->Parent()); it != children_.end()) it->second.push_back(Node);
+    endInsertRows();
+}
+
+void TLexTreeModel::NodeAboutToBeRemoved(TTreeNode* Node) {
+    const int row = Node->Index();
+    beginRemoveRows(IndexOf(Node->Parent()), row, row);
+    // The subtree's nodes go back to the tree's pool and come out again as
+    // other nodes: no table may outlive them.
+    std::erase_if(children_, [&](const auto& entry) {
+        return entry.first && TLexTree::IsInSubtree(entry.first, Node);
+    });
+    if (auto it = children_.find(Node->Parent());
+        it != children_.end() && row < static_cast<int>(it->second.size()))
+        it->second.erase(it->second.begin() + row);
+}
+
+void TLexTreeModel::NodeRemoved() {
+    endRemoveRows();
+}
+
+void TLexTreeModel::NodeAboutToMove(TTreeNode* Node, TTreeNode* NewParent) {
+    moveFromParent_ = Node->Parent();
+    moveFromRow_ = Node->Index();
+    const int destination = NewParent ? NewParent->Count() : doc_.Tree().Count();
+    // Qt refuses a move that changes nothing (the last child made last again).
+    moving_ = beginMoveRows(IndexOf(moveFromParent_), moveFromRow_, moveFromRow_,
+                            IndexOf(NewParent), destination);
+}
+
+void TLexTreeModel::NodeMoved(TTreeNode* Node) {
+    if (auto it = children_.find(moveFromParent_);
+        it != children_.end() && moveFromRow_ < static_cast<int>(it->second.size()))
+        it->second.erase(it->second.begin() + moveFromRow_);
+    if (auto it = children_.find(Node->Parent()); it != children_.end()) it->second.push_back(Node);
+    if (moving_) endMoveRows();
+    moving_ = false;
+}
+
+void TLexTreeModel::ValueChanged(TTreeNode* Node, int ColumnIndex) {
+    const QModelIndex cell = IndexOf(Node, ColumnIndex);
+    if (cell.isValid()) emit dataChanged(cell, cell, {Qt::DisplayRole, Qt::EditRole});
+}
+
+void TLexTreeModel::ColumnsChanged() {
+    const TLexTree& tree = doc_.Tree();
+    bool same = static_cast<int>(columns_.size()) == tree.ColumnCount();
+    for (int i = 0; same && i < tree.ColumnCount(); ++i)
+        same = columns_[static_cast<size_t>(i)].Column == tree.Column(i);
+    if (same) {
+        TakeColumns();
+        if (!columns_.empty())
+            emit headerDataChanged(Qt::Horizontal, 0, static_cast<int>(columns_.size()) - 1);
+        return;
+    }
+    // The tree reports a new or deleted column only once it is done; the
+    // nodes are as they were, so their tables stay.
+    beginResetModel();
+    TakeColumns();
+    endResetModel();
+}
+
+} // namespace lex

@@ -1,0 +1,107 @@
+#pragma once
+
+#include "editor/LexDocument.h"
+
+#include <QAbstractItemModel>
+#include <QIcon>
+#include <unordered_map>
+#include <vector>
+
+namespace lex {
+
+// The document's tree as a Qt item model: one row per node, one column per
+// grid column (band order), the internal pointer of an index is its node.
+//
+// The tree tells its observers of a change before and after it for nodes,
+// but only after it for columns; a change in the column set therefore comes
+// out as a model reset, a change of captions or widths as headerDataChanged.
+// A batch of the document (a load, a multiple delete, a deleted language) is
+// one reset.
+//
+// Edits go through the document's in-place edit path, so the key check runs
+// and FModified follows. A refused edit (a character the column's code page
+// cannot hold, a key another node has) shows its message through the
+// translated message box hook, owned by the document's window, and setData
+// returns false with nothing stored.
+class TLexTreeModel final : public QAbstractItemModel, private ILexTreeObserver {
+    Q_OBJECT
+public:
+    static constexpr const char* NodesMimeType = "application/x-lexmanager-nodes";
+
+    explicit TLexTreeModel(TLexDocument& Document, QObject* Parent = nullptr);
+    ~TLexTreeModel() override;
+
+    TLexDocument& Document() const { return doc_; }
+    TTreeNode* NodeOf(const QModelIndex& Index) const;
+    QModelIndex IndexOf(const TTreeNode* Node, int Column = 0) const;
+    // The grid column shown in a section; none outside the column range.
+    TLexColumn* ColumnAt(int Section) const;
+    // The code page a column's cells are decoded and encoded with.
+    int CodePageOf(int Column) const;
+    QString BandCaption(const TLexBand& Band) const;
+
+    QModelIndex index(int Row, int Column, const QModelIndex& Parent = {}) const override;
+    QModelIndex parent(const QModelIndex& Child) const override;
+    int rowCount(const QModelIndex& Parent = {}) const override;
+    int columnCount(const QModelIndex& Parent = {}) const override;
+    bool hasChildren(const QModelIndex& Parent = {}) const override;
+    QVariant data(const QModelIndex& Index, int Role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& Index, const QVariant& Value, int Role = Qt::EditRole) override;
+    QVariant headerData(int Section, Qt::Orientation Orientation,
+                        int Role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& Index) const override;
+
+    Qt::DropActions supportedDragActions() const override { return Qt::MoveAction; }
+    Qt::DropActions supportedDropActions() const override { return Qt::MoveAction; }
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& Indexes) const override;
+    // The drop target is the node `Parent` names (none: the top level); the
+    // nodes moved are the document's selected nodes, as the drag carries them.
+    bool canDropMimeData(const QMimeData* Data, Qt::DropAction Action, int Row, int Column,
+                         const QModelIndex& Parent) const override;
+    bool dropMimeData(const QMimeData* Data, Qt::DropAction Action, int Row, int Column,
+                      const QModelIndex& Parent) override;
+
+signals:
+    // The document's focus, selection and in-place edit state, for the window.
+    void DocumentFocusChanged();
+    void DocumentSelectionChanged();
+    void DocumentEditingChanged();
+
+private:
+    void BeginReset() override;
+    void EndReset() override;
+    void NodeAboutToBeAdded(TTreeNode* Parent, int Row) override;
+    void NodeAdded(TTreeNode* Node) override;
+    void NodeAboutToBeRemoved(TTreeNode* Node) override;
+    void NodeRemoved() override;
+    void NodeAboutToMove(TTreeNode* Node, TTreeNode* NewParent) override;
+    void NodeMoved(TTreeNode* Node) override;
+    void ValueChanged(TTreeNode* Node, int ColumnIndex) override;
+    void ColumnsChanged() override;
+    void FocusChanged() override { emit DocumentFocusChanged(); }
+    void SelectionChanged() override { emit DocumentSelectionChanged(); }
+    void EditingChanged() override { emit DocumentEditingChanged(); }
+
+    TTreeNode* ChildAt(const TTreeNode* Parent, int Row) const;
+    void TakeColumns();
+    void ReportRefusal(const std::string& Message) const;
+    bool IsOwnDrag(const QMimeData* Data) const;
+
+    struct ColumnInfo {
+        TLexColumn* Column;
+        int CodePage;
+    };
+
+    TLexDocument& doc_;
+    std::vector<ColumnInfo> columns_; // as the views know them
+    // Children by row for the parents a view has asked about (none = the
+    // top level): the tree links siblings, so a row needs a lookup table.
+    mutable std::unordered_map<const TTreeNode*, std::vector<TTreeNode*>> children_;
+    int moveFromRow_ = -1;
+    TTreeNode* moveFromParent_ = nullptr;
+    bool moving_ = false;
+    mutable QIcon nodeIcon_;
+};
+
+} // namespace lex

@@ -1,0 +1,91 @@
+#include "app/FormCodePage_U.h"
+#include "app_dialogs/DialogTestSupport.h"
+#include "runtime/qt/QtText.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+namespace lex {
+namespace {
+
+class FormCodePageTest : public test::DialogTest {
+protected:
+    // Filled as the add-language flow fills it: every catalogue entry.
+    void Fill(TFormCodePage& dialog) {
+        for (int i = 0; i < CodePageList->Count(); ++i)
+            dialog.AddEntry(ToQString(CodePageList->DisplayText(i)), CodePageList->Node(i));
+    }
+
+    static void ClickEntry(TFormCodePage& dialog, const QString& codePage) {
+        QListWidget& list = *dialog.CheckListBox_Lang;
+        const QList<QListWidgetItem*> found =
+            list.findItems(codePage + QLatin1Char(' '), Qt::MatchStartsWith);
+        ASSERT_EQ(found.size(), 1);
+        list.scrollToItem(found[0]);
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                          list.visualItemRect(found[0]).center());
+    }
+};
+
+TEST_F(FormCodePageTest, OkIsEnabledExactlyWhileTheCodePageIsNotEmpty) {
+    TFormCodePage dialog;
+    dialog.show();
+    EXPECT_FALSE(dialog.BitBtn_OK->isEnabled());
+    const struct {
+        const char* text;
+        bool enabled;
+    } steps[] = {{"9", true}, {"", false}, {" ", true}, {"not a number", true}, {"", false}};
+    for (const auto& step : steps) {
+        dialog.Edit_CodePage->setText(QString::fromLatin1(step.text));
+        EXPECT_EQ(dialog.BitBtn_OK->isEnabled(), step.enabled) << '"' << step.text << '"';
+    }
+}
+
+TEST_F(FormCodePageTest, PickingAnEntryTakesItsCodePageWithoutTheDescription) {
+    TFormCodePage dialog;
+    Fill(dialog);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    const QString shown = ToQString(CodePageList->DisplayText(CodePageList->IndexOf("936")));
+    ASSERT_TRUE(shown.startsWith(QLatin1String("936        Chinese")));
+
+    ClickEntry(dialog, QStringLiteral("936"));
+    EXPECT_EQ(dialog.Edit_CodePage->text(), QStringLiteral("936"));
+    EXPECT_TRUE(dialog.BitBtn_OK->isEnabled());
+    EXPECT_EQ(dialog.SelectedCodePage(), "936");
+
+    // Moving through the list with the keys picks as well.
+    QTest::keyClick(dialog.CheckListBox_Lang, Qt::Key_Down);
+    EXPECT_EQ(dialog.Edit_CodePage->text(),
+              ToQString(CodePageList->Name(CodePageList->IndexOf("936") + 1)));
+
+    // A typed text stays until an entry is picked again, and is not checked.
+    dialog.Edit_CodePage->setText(QStringLiteral("12x"));
+    dialog.CheckListBox_Lang->clearSelection();
+    emit dialog.CheckListBox_Lang->clicked(QModelIndex());
+    EXPECT_EQ(dialog.SelectedCodePage(), "12x");
+}
+
+TEST_F(FormCodePageTest, AnEntryWithoutACodePageRecordLeavesTheTextAlone) {
+    TFormCodePage dialog;
+    dialog.AddEntry(QStringLiteral("99999      "), nullptr);
+    dialog.show();
+    dialog.Edit_CodePage->setText(QStringLiteral("950"));
+    dialog.CheckListBox_Lang->setCurrentRow(0);
+    EXPECT_EQ(dialog.Edit_CodePage->text(), QStringLiteral("950"));
+}
+
+TEST_F(FormCodePageTest, OkAndCancelEndTheDialog) {
+    for (const bool ok : {true, false}) {
+        TFormCodePage dialog;
+        dialog.Edit_CodePage->setText(QStringLiteral("1252"));
+        test::WhenModal<TFormCodePage>(
+            [ok](TFormCodePage& shown) { (ok ? shown.BitBtn_OK : shown.BitBtn_Cancel)->click(); });
+        EXPECT_EQ(dialog.exec(), ok ? QDialog::Accepted : QDialog::Rejected);
+    }
+}
+
+} // namespace
+} // namespace lex

@@ -1,0 +1,326 @@
+#include "editor/view/BandedHeaderView.h"
+#include "editor/view/FormLexEditor_U.h"
+#include "editor/view/LexItemDelegate.h"
+#include "editor/view/LexTreeModel.h"
+#include "editor/view/LexTreeView.h"
+#include "editor/view/PopupMemoEdit.h"
+#include "editor_view/ViewSupport.h"
+#include "platform/Exceptions.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTreeView>
+#include <chrono>
+
+namespace lex {
+namespace {
+
+using test::StandardFields;
+
+class FormLexEditorTest : public test::DocumentTest {
+protected:
+    FormLexEditorTest() {
+        Load(doc, StandardFields, test::MenuRecords());
+        form.resize(900, 400);
+        form.show();
+    }
+
+    TTreeNode* Node(std::string_view key) { return doc.FindNodeByKey(key); }
+    QModelIndex Index(std::string_view key, int column = 0) {
+        return model.IndexOf(Node(key), column);
+    }
+    std::vector<std::string> SelectedKeys() {
+        std::vector<std::string> keys;
+        for (int i = 0; i < doc.Tree().SelectionCount(); ++i)
+            keys.emplace_back(doc.Key(doc.Tree().SelectedNode(i)));
+        return keys;
+    }
+    // The grid's open editor, or none.
+    QLineEdit* Editor() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        auto* editor = qobject_cast<QLineEdit*>(static_cast<TLexTreeView&>(view).CurrentEditor());
+        EXPECT_EQ(view.viewport()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly).size(),
+                  editor ? 1 : 0);
+        return editor;
+    }
+    // Opens the grid's editor on a cell the way a user does.
+    QLineEdit* EditCell(const QModelIndex& cell) {
+        view.setCurrentIndex(cell);
+        view.edit(cell);
+        return Editor();
+    }
+
+    TFormLexEditor form{TLexEditorOptions{}};
+    TLexDocument& doc = form.Document();
+    QTreeView& view = *form.TreeView();
+    TLexTreeModel& model = *form.Model();
+    static constexpr int Western = 3; // 1252/0: key, 936/0, 950/0, 1252/0, 1252/1
+};
+
+TEST_F(FormLexEditorTest, SelectionReachesTheDocumentInTheOrderItWasMade) {
+    QItemSelectionModel& selection = *view.selectionModel();
+    const auto rows = QItemSelectionModel::Select | QItemSelectionModel::Rows;
+    view.expandAll();
+    selection.select(Index("Save"), rows);
+    selection.select(Index("File"), rows);
+    selection.select(Index("Edit"), rows);
+    EXPECT_EQ(SelectedKeys(), (std::vector<std::string>{"Save", "File", "Edit"}));
+    selection.select(Index("File"), QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    EXPECT_EQ(SelectedKeys(), (std::vector<std::string>{"Save", "Edit"}));
+
+    selection.setCurrentIndex(Index("Open", Western), QItemSelectionModel::NoUpdate);
+    EXPECT_EQ(doc.Tree().FocusedNode(), Node("Open"));
+    EXPECT_EQ(doc.Tree().FocusedColumn(), Western);
+
+    selection.clearSelection();
+    EXPECT_EQ(doc.Tree().SelectionCount(), 0);
+}
+
+TEST_F(FormLexEditorTest, TheGridFollowsTheDocumentsFocusAndSelection) {
+    view.collapseAll();
+    doc.Find("speichern"); // the value of Save, under the collapsed File
+    EXPECT_EQ(view.currentIndex(), Index("Save", Western));
+    EXPECT_TRUE(view.isExpanded(Index("File")));
+    const QModelIndexList rows = view.selectionModel()->selectedRows();
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0], Index("Save"));
+    EXPECT_EQ(view.selectionModel()->selectedIndexes().size(), model.columnCount());
+
+    // The grid's answer to the document's selection does not echo back.
+    EXPECT_EQ(SelectedKeys(), std::vector<std::string>{"Save"});
+
+    doc.Tree().ClearSelection();
+    EXPECT_FALSE(view.selectionModel()->hasSelection());
+}
+
+TEST_F(FormLexEditorTest, TheGridsEditorIsTheDocumentsEdit) {
+    QLineEdit* editor = EditCell(Index("Edit"));
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(doc.Tree().Editing());
+    EXPECT_EQ(doc.Tree().FocusedNode(), Node("Edit"));
+    editor->setText("Bearbeiten");
+    EXPECT_EQ(doc.Tree().EditText(), "Bearbeiten"); // typed text reaches the document
+
+    // A duplicate key is refused and the editor stays open.
+    editor->setText("FILE");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(shown.back(), "Error|LexKey already exists!");
+    EXPECT_EQ(Editor(), editor);
+    EXPECT_TRUE(doc.Tree().Editing());
+
+    // Escape drops it.
+    QTest::keyClick(editor, Qt::Key_Escape);
+    EXPECT_EQ(Editor(), nullptr);
+    EXPECT_FALSE(doc.Tree().Editing());
+    EXPECT_EQ(doc.Key(Node("Edit")), "Edit");
+    EXPECT_FALSE(doc.FModified);
+
+    editor = EditCell(Index("Edit"));
+    editor->setText("Edit2");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(Editor(), nullptr);
+    EXPECT_FALSE(doc.Tree().Editing());
+    EXPECT_EQ(doc.Key(doc.Tree().LastNode()), "Edit2");
+    EXPECT_TRUE(doc.FModified);
+    EXPECT_EQ(view.currentIndex(), Index("Edit2", 1)); // Enter moves on to the next cell
+
+    // Tab stores and edits the next cell; after a row's last, the next row's first.
+    editor = EditCell(Index("File", 4));
+    QTest::keyClick(editor, Qt::Key_Tab);
+    EXPECT_EQ(TLexItemDelegate::EditorIndex(Editor()), Index("Edit2", 0));
+    QTest::keyClick(Editor(), Qt::Key_Escape);
+
+    // The document's own edit opens the grid's editor.
+    doc.NewNode();
+    editor = Editor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->text(), "LexKey1");
+    EXPECT_EQ(view.currentIndex(), model.IndexOf(doc.Tree().LastNode(), 0));
+    doc.PostEdit();
+    EXPECT_EQ(Editor(), nullptr);
+}
+
+TEST_F(FormLexEditorTest, PostEditStoresTheOpenEditorOrRefusesIt) {
+    QLineEdit* editor = EditCell(Index("Edit", Western));
+    editor->setText(QString::fromUtf8("Bearbeiten \xE2\x82\xAC")); // the euro sign is in 1252
+    form.PostEdit();
+    EXPECT_EQ(Editor(), nullptr);
+    EXPECT_EQ(doc.Tree().Value(Node("Edit"), Western), "Bearbeiten \x80");
+
+    editor = EditCell(Index("Edit", Western));
+    editor->setText(QString::fromUtf8("\xE4\xB8\xAD")); // a Chinese character is not
+    EXPECT_THROW(form.PostEdit(), EAbort);
+    EXPECT_EQ(shown.back(), "Error|Character U+4E2D cannot be written in code page 1252");
+    EXPECT_EQ(Editor(), editor);
+    EXPECT_EQ(doc.Tree().Value(Node("Edit"), Western), "Bearbeiten \x80");
+}
+
+TEST_F(FormLexEditorTest, OnlyAModifiedMemoReplacesTheText) {
+    auto* editor = qobject_cast<TPopupMemoEdit*>(EditCell(Index("Edit", Western)));
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->PopupBorderStyle(), 2);
+
+    QTest::keyClick(editor, Qt::Key_Down, Qt::AltModifier);
+    ASSERT_TRUE(editor->DroppedDown());
+    EXPECT_EQ(editor->Memo()->toPlainText(), "Bearbeiten");
+    editor->CloseUp(true); // unmodified: nothing happens
+    EXPECT_EQ(Editor(), editor);
+    EXPECT_FALSE(doc.FModified);
+
+    QTest::keyClick(editor, Qt::Key_F4);
+    QTest::keyClicks(editor->Memo(), "typed");
+    QTest::keyClick(editor->Memo(), Qt::Key_Escape); // dropped
+    EXPECT_FALSE(editor->DroppedDown());
+    EXPECT_EQ(editor->text(), "Bearbeiten");
+
+    QTest::keyClick(editor, Qt::Key_F4);
+    editor->Memo()->moveCursor(QTextCursor::End);
+    QTest::keyClick(editor->Memo(), Qt::Key_Return);
+    QTest::keyClicks(editor->Memo(), "line 2");
+    QTest::keyClick(editor->Memo(), Qt::Key_Up, Qt::AltModifier);
+    EXPECT_EQ(doc.Tree().Value(Node("Edit"), Western), "Bearbeiten\nline 2");
+    EXPECT_TRUE(doc.FModified);
+    EXPECT_EQ(Editor(), nullptr);
+
+    form.SetEditorStyle(3);
+    editor = qobject_cast<TPopupMemoEdit*>(EditCell(Index("Edit", Western)));
+    EXPECT_EQ(editor->PopupBorderStyle(), 3);
+    EXPECT_EQ(editor->Popup()->frameShape(), QFrame::Panel);
+    // Key cells edit in a plain editor.
+    EXPECT_EQ(qobject_cast<TPopupMemoEdit*>(EditCell(Index("Edit"))), nullptr);
+}
+
+TEST_F(FormLexEditorTest, AClickEditsAtOnceOnlyWithImmediateEdit) {
+    const QRect cell = view.visualRect(Index("Edit", Western));
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, cell.center());
+    ASSERT_NE(Editor(), nullptr);
+    EXPECT_EQ(TLexItemDelegate::EditorIndex(Editor()), Index("Edit", Western));
+    QTest::keyClick(Editor(), Qt::Key_Escape);
+
+    form.SetImmediateEdit(false);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(Index("File")).center());
+    EXPECT_EQ(Editor(), nullptr);
+    EXPECT_EQ(doc.Tree().FocusedNode(), Node("File"));
+}
+
+TEST_F(FormLexEditorTest, ADropLandsOnTheRowUnderThePointer) {
+    view.expandAll();
+    view.selectionModel()->select(Index("Edit"),
+                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    std::unique_ptr<QMimeData> data(model.mimeData({}));
+    // Near a row's top edge: still onto that row, never between two rows.
+    const QPoint point = view.visualRect(Index("Save")).topLeft() + QPoint(10, 1);
+    auto send = [&](QDropEvent&& event) {
+        event.setDropAction(Qt::MoveAction);
+        QCoreApplication::sendEvent(view.viewport(), &event);
+        return event.isAccepted();
+    };
+    EXPECT_TRUE(send(QDragEnterEvent(point, Qt::MoveAction, data.get(), Qt::LeftButton, {})));
+    EXPECT_TRUE(send(QDragMoveEvent(point, Qt::MoveAction, data.get(), Qt::LeftButton, {})));
+    EXPECT_TRUE(send(QDropEvent(point, Qt::MoveAction, data.get(), Qt::LeftButton, {})));
+    EXPECT_EQ(Node("Edit")->Parent(), Node("Save"));
+    EXPECT_EQ(Node("Edit")->Data->ParentKey, "Save");
+    EXPECT_TRUE(doc.FModified);
+
+    // Onto its own parent: refused.
+    const QPoint onParent = view.visualRect(Index("Save")).center();
+    EXPECT_TRUE(send(QDragEnterEvent(onParent, Qt::MoveAction, data.get(), Qt::LeftButton, {})));
+    EXPECT_FALSE(send(QDragMoveEvent(onParent, Qt::MoveAction, data.get(), Qt::LeftButton, {})));
+}
+
+TEST_F(FormLexEditorTest, ClosingAModifiedEditorAsksFirst) {
+    doc.FModified = true;
+    answers = {IDCANCEL};
+    EXPECT_FALSE(form.close());
+    EXPECT_EQ(shown.back(), "Confirm|Data modified, Save?");
+
+    int saves = 0;
+    form.OnSaveEditor = [&](TFormLexEditor& editor) {
+        EXPECT_EQ(&editor, &form);
+        ++saves; // a save that failed: still modified
+    };
+    answers = {IDYES};
+    EXPECT_FALSE(form.close());
+    EXPECT_EQ(saves, 1);
+
+    form.OnSaveEditor = [&](TFormLexEditor& editor) { editor.Document().FModified = false; };
+    answers = {IDYES};
+    EXPECT_TRUE(form.close());
+}
+
+TEST_F(FormLexEditorTest, ExpansionOutlivesTheDocumentsBatches) {
+    Merge(doc, StandardFields, {{"Deep", "1252", "0", "d", "Open"}});
+    view.collapseAll();
+    view.expand(Index("File"));
+    view.expand(Index("Open"));
+    doc.Tree().ClearSelection();
+    doc.Tree().Select(Node("Edit"));
+    doc.Tree().Select(Node("Save"));
+    doc.DeleteNodes(); // a batch: the model resets
+    EXPECT_TRUE(view.isExpanded(Index("File")));
+    EXPECT_TRUE(view.isExpanded(Index("Open")));
+
+    doc.AddSequenceColumn(doc.FBand950, "1"); // a new column: a reset too
+    EXPECT_TRUE(view.isExpanded(Index("Open")));
+    EXPECT_EQ(view.currentIndex().isValid(), doc.Tree().FocusedNode() != nullptr);
+}
+
+TEST_F(FormLexEditorTest, TheHeaderShowsBandsOverColumns) {
+    auto* header = static_cast<TBandedHeaderView*>(view.header());
+    const TLexBand* western = doc.Tree().Column(Western)->Band;
+    EXPECT_EQ(header->sectionSize(Western), 100); // 1252 has two columns in 200 pixels
+    EXPECT_EQ(header->sectionSize(1), 200);
+    EXPECT_EQ(header->sectionSize(0), doc.Tree().Column(0)->Width);
+    EXPECT_EQ(header->BandAt(header->sectionViewportPosition(Western + 1) + 5), western);
+    EXPECT_EQ(header->BandAt(5), doc.Tree().Band(0));
+    EXPECT_FALSE(header->sectionsMovable());
+
+    header->resizeSection(1, 150); // the user's width goes back into the column
+    EXPECT_EQ(doc.Tree().Column(1)->Width, 150);
+
+    // The context menu notes the language under the pointer.
+    QMenu menu;
+    form.SetPopupMenu(&menu);
+    emit view.customContextMenuRequested(QPoint(header->sectionViewportPosition(Western) + 5, 5));
+    EXPECT_EQ(form.PopupBand(), western);
+    EXPECT_EQ(form.PopupColumn(), doc.Tree().Column(Western));
+    menu.close();
+    emit view.customContextMenuRequested(QPoint(5, 5)); // over the keys
+    EXPECT_EQ(form.PopupBand(), nullptr);
+    EXPECT_EQ(form.PopupColumn(), nullptr);
+    menu.close();
+
+    const QImage image = form.grab().toImage();
+    EXPECT_FALSE(image.isNull());
+}
+
+TEST_F(FormLexEditorTest, ALargeFlatLexiconScrollsAndEditsQuickly) {
+    // Rows are found by position without walking their siblings: with a
+    // walk, showing the last of these rows would take minutes.
+    constexpr int Count = 100000;
+    std::vector<TLexRecord> records;
+    records.reserve(Count);
+    for (int i = 0; i < Count; ++i)
+        records.push_back({"Key" + std::to_string(i), "1252", "0", "Value"});
+    Load(doc, StandardFields, std::move(records));
+
+    const auto start = std::chrono::steady_clock::now();
+    const QModelIndex last = model.index(Count - 1, 1);
+    view.scrollTo(last);
+    view.setCurrentIndex(last);
+    QApplication::processEvents();
+    form.grab();
+    QLineEdit* editor = EditCell(last);
+    ASSERT_NE(editor, nullptr);
+    editor->setText("changed");
+    form.PostEdit();
+    EXPECT_EQ(doc.Tree().Value(doc.Tree().LastNode(), 1), "changed");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+} // namespace
+} // namespace lex
