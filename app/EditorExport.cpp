@@ -1,0 +1,35 @@
+#include "app/EditorExport.h"
+
+#include "app/FormExport_U.h"
+#include "app/WaitCursor.h"
+#include "editor/view/FormLexEditor_U.h"
+#include "runtime/qt/QtText.h"
+
+#include <QFile>
+
+namespace lex {
+
+void ExportToFile(TFormLexEditor& Editor, bool NodesOnly, const TLexProgressEvent& OnProgress,
+                  QWidget* Parent) {
+    TLexDocument& doc = Editor.Document();
+    const TLexTree& tree = doc.Tree();
+    TFormExport dialog(Parent);
+    for (int i = 1; i < tree.BandCount(); ++i)
+        dialog.AddLanguage(ToQString(tree.Band(i)->Caption), tree.Band(i), true);
+    dialog.SetNodesOnly(NodesOnly);
+    if (NodesOnly) {
+        if (tree.SelectionCount() > 0) {
+            for (int i = 0; i < tree.SelectionCount(); ++i)
+                dialog.AddNode(ToQString(doc.Key(tree.SelectedNode(i))));
+        } else if (tree.FocusedNode()) {
+            dialog.AddNode(ToQString(doc.Key(tree.FocusedNode())));
+        }
+    }
+    if (dialog.exec() != QDialog::Accepted) return;
+    const std::vector<TLexBand*> bands = dialog.CheckedBands();
+    const std::string fileName = QFile::encodeName(dialog.FileName()).toStdString();
+    TWaitCursor wait;
+    doc.SaveToFile(NodesOnly, bands, OnProgress, fileName);
+}
+
+} // namespace lex

@@ -1,0 +1,320 @@
+#include "app/EditorExport.h"
+#include "app/FormCodePage_U.h"
+#include "app/FormLexMain_U.h"
+#include "app/HistoryFiles.h"
+#include "app/LexFileDialog.h"
+#include "app/LumoOption.h"
+#include "app/WaitCursor.h"
+#include "editor/view/FormLexEditor_U.h"
+#include "platform/CodePageCatalog.h"
+#include "platform/Exceptions.h"
+#include "runtime/qt/QtText.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QProgressBar>
+#include <QToolBar>
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+// The main window's work: the editor windows it makes, opens, saves and
+// reports progress for, and the commands of its actions.
+namespace lex {
+namespace {
+
+// The save dialog's file type for a name: the form-notation and binary
+// extensions select their own types, anything else the CSV-style one.
+int FileTypeOfName(const std::string& FileName) {
+    const QString suffix = QFileInfo(QFile::decodeName(FileName.c_str())).suffix();
+    if (suffix.compare(QLatin1String("lxd"), Qt::CaseInsensitive) == 0) return 3;
+    if (suffix.compare(QLatin1String("lxb"), Qt::CaseInsensitive) == 0) return 4;
+    return 2;
+}
+
+// A caption up to its first " - ", where a previous popup appended a name.
+QString CaptionBeforeDash(const QString& Caption) {
+    const qsizetype dash = Caption.indexOf(QLatin1String(" - "));
+    return dash < 0 ? Caption : Caption.left(dash);
+}
+
+} // namespace
+
+TFormLexEditor* TFormLexMain::CreateEditor() {
+    TLexEditorOptions options;
+    options.CaseSensitive = LumoOption->CaseSensitive;
+    options.CodePage = LumoOption->CodePage;
+    options.SeqNo = LumoOption->SeqNo;
+    options.EditorStyle = LumoOption->EditorStyle;
+    options.FontName = LumoOption->Font.Name;
+    options.FontSize = LumoOption->Font.Size;
+
+    std::vector<std::string> captions;
+    for (TFormLexEditor* editor : Editors())
+        captions.push_back(editor->Document().Caption);
+
+    auto* editor = new TFormLexEditor(options);
+    TLexDocument& doc = editor->Document();
+    doc.Caption = NumberedCaption(doc.TranslateGUI("Lexicon"), captions);
+    doc.MainWindow = this;
+    doc.OnFileUsed = [this](const std::string& FileName) { RememberFile(FileName); };
+    // Called from the editor's close query, inside a Qt event handler: no
+    // exception may leave it. A failed save leaves the editor modified, and
+    // so open.
+    editor->OnSaveEditor = [this](TFormLexEditor& Editor) { Guard([&] { SaveEditor(Editor); }); };
+    editor->SetEditorFont(font());
+    editor->SetShowGrid(LumoOption->ShowEditorGrid);
+    editor->SetImmediateEdit(LumoOption->ImmediateEdit);
+    editor->SetPopupMenu(PopupMenu_Lex);
+    editor->RefreshCaption();
+
+    QMdiSubWindow* window = MDIClient->addSubWindow(editor);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->showMaximized();
+    MDIClient->setActiveSubWindow(window);
+    ScheduleIdle();
+    return editor;
+}
+
+TFormLexEditor* TFormLexMain::NewLexicon() {
+    TFormLexEditor* editor = CreateEditor();
+    editor->Document().AddDefaultLanguages();
+    editor->Document().FModified = false;
+    return editor;
+}
+
+void TFormLexMain::OpenLexiconFile(const std::string& FileName) {
+    TFormLexEditor* target = ActiveEditor();
+    if (!target || !target->Document().FFileName.empty() || target->Document().FModified ||
+        target->Document().Tree().Count() > 0)
+        target = CreateEditor();
+    OpenInto(*target, FileName);
+}
+
+void TFormLexMain::OpenInto(TFormLexEditor& Editor, const std::string& FileName) {
+    TWaitCursor wait;
+    // The document takes the file's name before reading it; the title
+    // follows on every way out, a failed load included.
+    struct TitleFollows {
+        TFormLexEditor& Editor;
+        ~TitleFollows() { Editor.RefreshCaption(); }
+    } title{Editor};
+    Editor.Document().OpenFile(FileName, Progress());
+}
+
+void TFormLexMain::SaveEditor(TFormLexEditor& Editor) {
+    Editor.PostEdit();
+    TLexDocument& doc = Editor.Document();
+    if (!doc.FTableName.empty())
+        throw Exception("Saving to a database table is not available in this version of Lex "
+                        "Manager; use Save To File As... instead.");
+    if (doc.FFileName.empty()) {
+        SaveEditorAs(Editor);
+        return;
+    }
+    TWaitCursor wait;
+    doc.SaveToFile(false, {}, Progress(), doc.FFileName);
+}
+
+void TFormLexMain::SaveEditorAs(TFormLexEditor& Editor) {
+    TLexDocument& doc = Editor.Document();
+    TLexSaveDialog& dialog = LexSaveDialog();
+    dialog.FileName = QFile::decodeName(doc.FFileName.c_str());
+    dialog.FilterIndex = FileTypeOfName(doc.FFileName);
+    if (!dialog.Execute(this)) return;
+    // The dialog has appended its default extension to a bare name; when
+    // there was none either, the CSV style is what gets written.
+    const std::string fileName =
+        QFile::encodeName(AppendDefaultExt(dialog.FileName, QStringLiteral(".lxc"))).toStdString();
+    {
+        TWaitCursor wait;
+        doc.SaveToFile(false, {}, Progress(), fileName);
+    }
+    // A table-bound editor keeps its table and its title: Save goes there.
+    if (!doc.FTableName.empty()) return;
+    doc.FFileName = fileName;
+    doc.Caption = fileName;
+    Editor.RefreshCaption();
+}
+
+void TFormLexMain::ShowProgress(std::span<const std::string_view>, double Fraction, bool&) {
+    if (!std::isfinite(Fraction)) return;
+    const int position = static_cast<int>(std::clamp(std::lround(Fraction * 100.0), 0L, 100L));
+    if (position == Gauge_Load->value()) return;
+    Gauge_Load->setValue(position);
+    // Painted now: the event loop is blocked until the operation ends.
+    Gauge_Load->repaint();
+}
+
+TLexProgressEvent TFormLexMain::Progress() {
+    return [this](std::span<const std::string_view> Values, double Fraction, bool& Accept) {
+        ShowProgress(Values, Fraction, Accept);
+    };
+}
+
+void TFormLexMain::RememberFile(const std::string& FileName) {
+    RememberHistoryFile(LumoOption->HistoryFiles, FileName);
+    RebuildHistoryMenus();
+}
+
+void TFormLexMain::RebuildHistoryMenus() {
+    lex::RebuildHistoryMenus(
+        LumoOption->HistoryFiles, {PopupMenu_HistoryFile, Menu_HistoryFile},
+        [this](const std::string& FileName) { Guard([&] { OpenLexiconFile(FileName); }); });
+    ScheduleIdle();
+}
+
+void TFormLexMain::SetToolBarVisible(QAction* Toggle, bool Visible) {
+    const QList<QAction*> toggles = ViewToggles();
+    QToolBar* const bars[] = {ToolBar_Menu, ToolBar_File,   ToolBar_Edit,
+                              ToolBar_DB,   ToolBar_Search, ToolBar_DFM};
+    bool* const options[] = {&LumoOption->ShowToolBarMenu,   &LumoOption->ShowToolBarFile,
+                             &LumoOption->ShowToolBarEdit,   &LumoOption->ShowToolBarDB,
+                             &LumoOption->ShowToolBarSearch, &LumoOption->ShowToolBarDFM};
+    const qsizetype i = toggles.indexOf(Toggle);
+    if (i < 0) return;
+    bars[i]->setVisible(Visible);
+    *options[i] = Visible;
+}
+
+void TFormLexMain::Action_ViewExecute(QAction* Toggle) {
+    SetToolBarVisible(Toggle, Toggle->isChecked());
+}
+
+void TFormLexMain::Action_OpenExecute() {
+    TLexOpenDialog& dialog = LexOpenDialog();
+    dialog.FileName.clear();
+    if (!dialog.Execute(this)) return;
+    OpenLexiconFile(QFile::encodeName(dialog.FileName).toStdString());
+}
+
+void TFormLexMain::Action_ImportExecute() {
+    TFormLexEditor* editor = ActiveEditor();
+    if (!editor) return;
+    editor->PostEdit();
+    TLexOpenDialog& dialog = LexOpenDialog();
+    dialog.FileName.clear();
+    if (!dialog.Execute(this)) return;
+    TWaitCursor wait;
+    editor->Document().ImportFile(QFile::encodeName(dialog.FileName).toStdString(), Progress());
+}
+
+void TFormLexMain::Action_ExportExecute(bool NodesOnly) {
+    TFormLexEditor* editor = ActiveEditor();
+    if (!editor) return;
+    if (!NodesOnly) editor->PostEdit();
+    ExportToFile(*editor, NodesOnly, Progress(), this);
+}
+
+void TFormLexMain::Action_FindExecute() {
+    TFormLexEditor* editor = ActiveEditor();
+    if (!editor) return;
+    editor->PostEdit();
+    editor->Document().Find(FromQString(Edit_LexValue->text()));
+}
+
+void TFormLexMain::Action_LocateExecute() {
+    TFormLexEditor* editor = ActiveEditor();
+    if (!editor) return;
+    editor->PostEdit();
+    editor->Document().Locate(FromQString(Edit_LexValue->text()));
+}
+
+void TFormLexMain::Action_ChineseExecute(bool ToGB) {
+    TFormLexEditor* editor = ActiveEditor();
+    if (!editor) return;
+    TLexDocument& doc = editor->Document();
+    if (!doc.FBand936 || !doc.FBand950) return;
+    TLexBand* source = ToGB ? doc.FBand950 : doc.FBand936;
+    TLexBand* target = ToGB ? doc.FBand936 : doc.FBand950;
+    TLexTree& tree = doc.Tree();
+    if (tree.SelectionCount() > 0) {
+        for (int i = tree.SelectionCount() - 1; i >= 0; --i)
+            doc.ConvertNodeChinese(tree.SelectedNode(i), source, target);
+    } else if (TTreeNode* focused = tree.FocusedNode()) {
+        doc.ConvertNodeChinese(focused, source, target);
+    }
+}
+
+void TFormLexMain::Action_NewLangExecute() {
+    TFormLexEditor* editor = ActiveEditor();
+    if (!editor) return;
+    TLexDocument& doc = editor->Document();
+    std::vector<std::string> present;
+    for (int i = 1; i < doc.Tree().BandCount(); ++i)
+        present.push_back(TLexDocument::BandCodePage(*doc.Tree().Band(i)));
+    TFormCodePage dialog(this);
+    for (int i = 0; i < CodePageList->Count(); ++i) {
+        if (std::find(present.begin(), present.end(), CodePageList->Name(i)) != present.end())
+            continue;
+        dialog.AddEntry(ToQString(CodePageList->DisplayText(i)), CodePageList->Node(i));
+    }
+    if (dialog.exec() != QDialog::Accepted) return;
+    TLexBand* band = doc.AddLanguageBand(dialog.SelectedCodePage());
+    doc.AddSequenceColumn(band, "0");
+}
+
+void TFormLexMain::PopupMenu_LexPopup() {
+    FPopupBand = nullptr;
+    FPopupColumn = nullptr;
+    TFormLexEditor* editor = ActiveEditor();
+    if (!editor) return;
+
+    FPopupBand = editor->PopupBand();
+    const bool deleteLanguage = FPopupBand && FPopupBand->Index() != 0;
+    Action_DeleteLang->setEnabled(deleteLanguage);
+    QString caption = CaptionBeforeDash(Menu_DeleteLanguage->text());
+    if (deleteLanguage) caption += QStringLiteral(" - ") + ToQString(FPopupBand->Caption);
+    Menu_DeleteLanguage->setText(caption);
+    Action_NewSequence->setEnabled(deleteLanguage);
+
+    FPopupColumn = editor->PopupColumn();
+    const bool deleteSequence = FPopupColumn && FPopupColumn->Index() != 0;
+    Action_DeleteSequence->setEnabled(deleteSequence);
+    caption = CaptionBeforeDash(Menu_DeleteSequence->text());
+    if (deleteSequence)
+        caption += QStringLiteral(" - ") + ToQString(FPopupColumn->Band->Caption) +
+                   QStringLiteral(" - ") + ToQString(FPopupColumn->Caption);
+    Menu_DeleteSequence->setText(caption);
+}
+
+void TFormLexMain::Action_DeleteLangExecute() {
+    TFormLexEditor* editor = ActiveEditor();
+    if (!FPopupBand || !editor) return;
+    TLexDocument& doc = editor->Document();
+    for (int i = FPopupBand->ColumnCount() - 1; i >= 0; --i)
+        doc.DeleteSequenceColumn(FPopupBand->Column(i));
+    // The column under the pointer went with its band.
+    if (FPopupColumn && FPopupColumn->Band == FPopupBand) FPopupColumn = nullptr;
+    doc.DeleteLanguageBand(std::exchange(FPopupBand, nullptr));
+}
+
+void TFormLexMain::Action_NewSequenceExecute() {
+    TFormLexEditor* editor = ActiveEditor();
+    if (!FPopupBand || !editor) return;
+    TLexDocument& doc = editor->Document();
+    int number = 0;
+    int position = 0;
+    while (doc.FindSequenceColumn(FPopupBand, std::to_string(number), position))
+        ++number;
+    doc.AddSequenceColumn(FPopupBand, std::to_string(number));
+    doc.SpreadBandColumns(FPopupBand);
+}
+
+void TFormLexMain::Action_DeleteSequenceExecute() {
+    TFormLexEditor* editor = ActiveEditor();
+    if (!FPopupColumn || !editor) return;
+    editor->Document().DeleteSequenceColumn(std::exchange(FPopupColumn, nullptr));
+}
+
+void TFormLexMain::Action_EditorStyleExecute(int Style) {
+    LumoOption->EditorStyle = static_cast<std::uint8_t>(Style);
+    for (TFormLexEditor* editor : Editors())
+        editor->SetEditorStyle(Style);
+}
+
+} // namespace lex

@@ -1,0 +1,623 @@
+#include "app/FormLexMain_U.h"
+
+#include "app/FormAbout_U.h"
+#include "app/FormLexDM_U.h"
+#include "app/Gauge.h"
+#include "app/GuiText.h"
+#include "app/HelpWindow.h"
+#include "app/IdleRules.h"
+#include "app/LumoOption.h"
+#include "app/MdiWindows.h"
+#include "editor/view/FormLexEditor_U.h"
+#include "platform/Exceptions.h"
+#include "platform/MessageBox.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFontDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <algorithm>
+#include <cmath>
+
+namespace lex {
+namespace {
+
+// TLexFont's style bits, as the options keep them.
+constexpr unsigned fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8;
+
+// The options' font; an empty name or a zero size keeps the toolkit's.
+// Font names are kept in UTF-8, like every other name in the options file.
+QFont OptionsFont() {
+    QFont font = QApplication::font();
+    const TLexFont& option = LumoOption->Font;
+    if (!option.Name.empty()) font.setFamily(QString::fromStdString(option.Name));
+    if (option.Size > 0) font.setPointSize(option.Size);
+    font.setBold(option.Style & fsBold);
+    font.setItalic(option.Style & fsItalic);
+    font.setUnderline(option.Style & fsUnderline);
+    font.setStrikeOut(option.Style & fsStrikeOut);
+    return font;
+}
+
+TLexFont LexFontOf(const QFont& Font) {
+    TLexFont font;
+    font.Name = Font.family().toStdString();
+    font.Size =
+        Font.pointSize() > 0 ? Font.pointSize() : static_cast<int>(std::lround(Font.pointSizeF()));
+    font.Style = (Font.bold() ? fsBold : 0) | (Font.italic() ? fsItalic : 0) |
+                 (Font.underline() ? fsUnderline : 0) | (Font.strikeOut() ? fsStrikeOut : 0);
+    return font;
+}
+
+std::string ApplicationTitle() {
+    return LexDM ? LexDM->TranslateGUI("Lex Manager") : std::string("Lex Manager");
+}
+
+struct TStatusPanel {
+    const char* Text;
+    int Width;
+    bool Bevel;
+};
+const TStatusPanel StatusPanelLayout[9] = {{"Total Nodes:", 65, false},
+                                           {"0", 50, true},
+                                           {"Sub Nodes:", 65, false},
+                                           {"0", 50, true},
+                                           {"Progress:", 60, false},
+                                           {"", 200, true},
+                                           {"", 50, true},
+                                           {"", 10, true},
+                                           {"", 50, true}};
+
+bool ClipboardHasText() {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    return data && data->hasText();
+}
+
+} // namespace
+
+TFormLexMain::TFormLexMain(TCommandLine CommandLine, QWidget* Parent)
+    : QMainWindow(Parent), FCommandLine(std::move(CommandLine)) {
+    setObjectName(QStringLiteral("FormLexMain"));
+    setWindowTitle(QStringLiteral("Lex Manager"));
+    MDIClient = new QMdiArea(this);
+    MDIClient->setObjectName(QStringLiteral("MDIClient"));
+    MDIClient->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    MDIClient->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(MDIClient);
+
+    CreateActions(this);
+    CreateMenus(this);
+    CreateToolBars();
+    CreateStatusBar();
+    ConnectActions();
+    ApplyOptions();
+
+    FClipboardHasText = ClipboardHasText();
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
+        FClipboardHasText = ClipboardHasText();
+        ScheduleIdle();
+    });
+    connect(MDIClient, &QMdiArea::subWindowActivated, this, &TFormLexMain::ScheduleIdle);
+    qApp->installEventFilter(this);
+}
+
+TFormLexMain::~TFormLexMain() {
+    qApp->removeEventFilter(this);
+}
+
+void TFormLexMain::CreateToolBars() {
+    const auto makeBar = [this](const char* Name, const char* Title) {
+        auto* bar = new QToolBar(QString::fromLatin1(Title), this);
+        bar->setObjectName(QString::fromLatin1(Name));
+        bar->setFloatable(false);
+        bar->setAllowedAreas(Qt::TopToolBarArea);
+        bar->setIconSize(QSize(16, 16));
+        bar->setMinimumHeight(26);
+        // Shown and hidden only through the View toggles.
+        bar->toggleViewAction()->setVisible(false);
+        return bar;
+    };
+    ToolBar_Menu = makeBar("ToolBar_Menu", "Menu");
+    ToolBar_Menu->addWidget(MainMenu1);
+
+    ToolBar_MDI = makeBar("ToolBar_MDI", "MDI");
+    // Keeps the child-window buttons at the right end of their row.
+    auto* spacer = new QWidget(ToolBar_MDI);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    ToolBar_MDI->addWidget(spacer);
+    ToolBar_MDI->addActions({Action_Min, Action_Restore, Action_Close});
+
+    ToolBar_File = makeBar("ToolBar_File", "File");
+    ToolBar_File->addAction(Action_NewLex);
+    ToolBar_File->addSeparator();
+    ToolBar_File->addAction(Action_Open);
+    if (auto* open = qobject_cast<QToolButton*>(ToolBar_File->widgetForAction(Action_Open))) {
+        open->setMenu(PopupMenu_HistoryFile);
+        open->setPopupMode(QToolButton::MenuButtonPopup);
+    }
+    ToolBar_File->addAction(Action_Import);
+    ToolBar_File->addSeparator();
+    ToolBar_File->addActions({Action_Save, Action_Export});
+
+    ToolBar_Edit = makeBar("ToolBar_Edit", "Edit");
+    ToolBar_Edit->addActions({Action_NewNode, Action_NewSubNode, Action_DeleteNode});
+    ToolBar_Edit->addSeparator();
+    ToolBar_Edit->addActions({EditCut1, EditCopy1, EditPaste1, EditUndo1});
+    ToolBar_Edit->addSeparator();
+    ToolBar_Edit->addActions({Action_GB, Action_Big5});
+    ToolBar_Edit->addSeparator();
+    ToolBar_Edit->addAction(Action_NewLang);
+
+    ToolBar_Search = makeBar("ToolBar_Search", "Search");
+    auto* bandText = new QLabel(QStringLiteral("Search"), ToolBar_Search);
+    bandText->setObjectName(QStringLiteral("Label_Search"));
+    bandText->setContentsMargins(4, 0, 4, 0);
+    ToolBar_Search->addWidget(bandText);
+    Edit_LexValue = new QLineEdit(ToolBar_Search);
+    Edit_LexValue->setObjectName(QStringLiteral("Edit_LexValue"));
+    Edit_LexValue->setFixedWidth(97);
+    Edit_LexValue->setEnabled(false);
+    ToolBar_Search->addWidget(Edit_LexValue);
+    ToolBar_Search->addSeparator();
+    ToolBar_Search->addActions({Action_Find, Action_FindPrior, Action_FindNext});
+    ToolBar_Search->addSeparator();
+    ToolBar_Search->addAction(Action_Locate);
+
+    ToolBar_DB = makeBar("ToolBar_DB", "DataBase");
+    ToolBar_DB->addActions({Action_OpenDB, Action_ImportDB});
+    ToolBar_DB->addSeparator();
+    ToolBar_DB->addAction(Action_SaveDB);
+
+    ToolBar_DFM = makeBar("ToolBar_DFM", "DFM");
+    ToolBar_DFM->addActions({Action_DFM2Lex, Action_Lex2DFM});
+    ToolBar_DFM->addSeparator();
+    ToolBar_DFM->addAction(Action_GrabData);
+
+    // The three rows of the bar area.
+    addToolBar(Qt::TopToolBarArea, ToolBar_Menu);
+    addToolBar(Qt::TopToolBarArea, ToolBar_MDI);
+    addToolBarBreak();
+    addToolBar(Qt::TopToolBarArea, ToolBar_File);
+    addToolBar(Qt::TopToolBarArea, ToolBar_Edit);
+    addToolBarBreak();
+    addToolBar(Qt::TopToolBarArea, ToolBar_Search);
+    addToolBar(Qt::TopToolBarArea, ToolBar_DB);
+    addToolBar(Qt::TopToolBarArea, ToolBar_DFM);
+}
+
+void TFormLexMain::CreateStatusBar() {
+    StatusBar_Main = new QStatusBar(this);
+    StatusBar_Main->setObjectName(QStringLiteral("StatusBar_Main"));
+    setStatusBar(StatusBar_Main);
+    for (std::size_t i = 0; i < StatusPanels.size(); ++i) {
+        const TStatusPanel& shape = StatusPanelLayout[i];
+        auto* panel = new QLabel(QString::fromLatin1(shape.Text), StatusBar_Main);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        if (shape.Bevel)
+            panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        else
+            panel->setAlignment(Qt::AlignCenter);
+        StatusBar_Main->addWidget(panel);
+        StatusPanels[i] = panel;
+    }
+    FitStatusPanels();
+    // The gauge fills its panel inside a two-pixel margin.
+    Gauge_Load = new TGauge(StatusPanels[5]);
+    Gauge_Load->setObjectName(QStringLiteral("Gauge_Load"));
+    auto* layout = new QHBoxLayout(StatusPanels[5]);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(Gauge_Load);
+}
+
+void TFormLexMain::FitStatusPanels() {
+    // The widths are those of the classic 8-point font; a larger font widens
+    // a caption panel rather than cutting its text.
+    for (std::size_t i = 0; i < StatusPanels.size(); ++i) {
+        QLabel* panel = StatusPanels[i];
+        const int text = panel->fontMetrics().horizontalAdvance(panel->text()) + 8;
+        panel->setFixedWidth(StatusPanelLayout[i].Bevel
+                                 ? StatusPanelLayout[i].Width
+                                 : std::max(StatusPanelLayout[i].Width, text));
+    }
+}
+
+void TFormLexMain::ConnectActions() {
+    const auto on = [this](QAction* Action, std::function<void()> Work) {
+        connect(Action, &QAction::triggered, this, [this, Work = std::move(Work)] { Guard(Work); });
+    };
+    // The editor-bound commands do nothing without an active editor.
+    const auto onEditor = [this, on](QAction* Action, std::function<void(TFormLexEditor&)> Work) {
+        on(Action, [this, Work = std::move(Work)] {
+            if (TFormLexEditor* editor = ActiveEditor()) Work(*editor);
+        });
+    };
+    const auto commit = [](TFormLexEditor& Editor) { Editor.PostEdit(); };
+
+    on(Action_NewLex, [this] { NewLexicon(); });
+    on(Action_Open, [this] { Action_OpenExecute(); });
+    on(Action_Import, [this] { Action_ImportExecute(); });
+    onEditor(Action_Save, [this](TFormLexEditor& e) { SaveEditor(e); });
+    onEditor(Action_SaveAs, [this](TFormLexEditor& e) { SaveEditorAs(e); });
+    on(Action_Export, [this] { Action_ExportExecute(false); });
+    on(Action_ExportNode, [this] { Action_ExportExecute(true); });
+    on(Action_Exit, [this] { close(); });
+
+    for (QAction* action : {EditCut1, EditCopy1, EditPaste1, EditUndo1})
+        on(action, [this, action] { StandardEditExecute(action); });
+
+    on(Action_Find, [this] { Action_FindExecute(); });
+    onEditor(Action_FindPrior, [commit](TFormLexEditor& e) {
+        commit(e);
+        e.Document().FindPrior();
+    });
+    onEditor(Action_FindNext, [commit](TFormLexEditor& e) {
+        commit(e);
+        e.Document().FindNext();
+    });
+    on(Action_Locate, [this] { Action_LocateExecute(); });
+    connect(Edit_LexValue, &QLineEdit::returnPressed, this, [this] {
+        ApplicationEvents1Idle();
+        if (Action_Locate->isEnabled()) Action_Locate->trigger();
+    });
+
+    for (QAction* toggle : ViewToggles())
+        on(toggle, [this, toggle] { Action_ViewExecute(toggle); });
+
+    // The document ends an open edit itself too; the editor's commit first
+    // refuses, with its message, a text the column's code page cannot hold.
+    onEditor(Action_NewNode, [commit](TFormLexEditor& e) {
+        commit(e);
+        e.Document().NewNode();
+    });
+    onEditor(Action_NewSubNode, [commit](TFormLexEditor& e) {
+        commit(e);
+        e.Document().NewSubNode();
+    });
+    onEditor(Action_DeleteNode, [commit](TFormLexEditor& e) {
+        commit(e);
+        e.Document().DeleteNodes();
+    });
+    on(Action_GB, [this] { Action_ChineseExecute(true); });
+    on(Action_Big5, [this] { Action_ChineseExecute(false); });
+    on(Action_NewLang, [this] { Action_NewLangExecute(); });
+    on(Action_DeleteLang, [this] { Action_DeleteLangExecute(); });
+    on(Action_NewSequence, [this] { Action_NewSequenceExecute(); });
+    on(Action_DeleteSequence, [this] { Action_DeleteSequenceExecute(); });
+    connect(PopupMenu_Lex, &QMenu::aboutToShow, this,
+            [this] { Guard([this] { PopupMenu_LexPopup(); }); });
+    // The database, form-file and grab commands arrive with their own flows;
+    // until then their actions only follow the enabling rules.
+
+    on(Action_Font, [this] { Action_FontExecute(); });
+    on(Action_EditorDialog, [this] { Action_EditorStyleExecute(EditorStyleDialog); });
+    on(Action_EditorSimple, [this] { Action_EditorStyleExecute(EditorStyleSimple); });
+    on(Action_EditorPanel, [this] { Action_EditorStyleExecute(EditorStylePanel); });
+    on(Action_ShowEditorGrid, [this] {
+        LumoOption->ShowEditorGrid = Action_ShowEditorGrid->isChecked();
+        for (TFormLexEditor* editor : Editors())
+            editor->SetShowGrid(LumoOption->ShowEditorGrid);
+    });
+    on(Action_ImmediateEdit, [this] {
+        LumoOption->ImmediateEdit = Action_ImmediateEdit->isChecked();
+        for (TFormLexEditor* editor : Editors())
+            editor->SetImmediateEdit(LumoOption->ImmediateEdit);
+    });
+    on(Action_CaseSensitive,
+       [this] { LumoOption->CaseSensitive = Action_CaseSensitive->isChecked(); });
+
+    const auto onSubWindow = [this, on](QAction* Action, void (QMdiSubWindow::*Show)()) {
+        on(Action, [this, Show] {
+            if (QMdiSubWindow* window = MDIClient->currentSubWindow()) (window->*Show)();
+        });
+    };
+    onSubWindow(Action_Min, &QWidget::showMinimized);
+    onSubWindow(Action_Restore, &QWidget::showNormal);
+    on(Action_Close, [this] {
+        if (QMdiSubWindow* window = MDIClient->currentSubWindow()) window->close();
+    });
+
+    on(WindowTileHorizontal1, [this] { TileHorizontally(*MDIClient); });
+    on(WindowTileVertical1, [this] { TileVertically(*MDIClient); });
+    on(WindowArrange1, [this] { ArrangeIcons(*MDIClient); });
+    on(WindowCascade1, [this] { MDIClient->cascadeSubWindows(); });
+    on(WindowMinimizeAll1, [this] { MinimizeAll(*MDIClient); });
+    connect(Menu_Windows, &QMenu::aboutToShow, this,
+            [this] { FillWindowList(*Menu_Windows, FWindowMenuItems, *MDIClient); });
+    FWindowMenuItems = static_cast<int>(Menu_Windows->actions().size());
+
+    on(HelpContents1, [this] { ShowHelp(this); });
+    on(HelpTopicSearch1, [this] { ShowHelp(this, QStringLiteral("topic search")); });
+    on(HelpOnHelp1, [this] { ShowHelp(this, QStringLiteral("help on help")); });
+    on(Action_About, [this] {
+        TFormAbout about(this);
+        about.exec();
+    });
+}
+
+void TFormLexMain::ApplyOptions() {
+    setFont(OptionsFont());
+    FitStatusPanels();
+    switch (LumoOption->EditorStyle) {
+    case EditorStyleDialog:
+        Action_EditorDialog->setChecked(true);
+        break;
+    case EditorStyleSimple:
+        Action_EditorSimple->setChecked(true);
+        break;
+    case EditorStylePanel:
+        Action_EditorPanel->setChecked(true);
+        break;
+    default:
+        break;
+    }
+    Action_ShowEditorGrid->setChecked(LumoOption->ShowEditorGrid);
+    Action_ImmediateEdit->setChecked(LumoOption->ImmediateEdit);
+    Action_CaseSensitive->setChecked(LumoOption->CaseSensitive);
+    const bool shown[] = {LumoOption->ShowToolBarMenu,   LumoOption->ShowToolBarFile,
+                          LumoOption->ShowToolBarEdit,   LumoOption->ShowToolBarDB,
+                          LumoOption->ShowToolBarSearch, LumoOption->ShowToolBarDFM};
+    const QList<QAction*> toggles = ViewToggles();
+    for (qsizetype i = 0; i < toggles.size(); ++i)
+        toggles[i]->setChecked(shown[i]);
+
+    const QString title = TranslateGUIText("Lex Manager");
+    QGuiApplication::setApplicationDisplayName(title);
+    setWindowTitle(title);
+    UpdateFontCaption();
+}
+
+void TFormLexMain::showEvent(QShowEvent* Event) {
+    QMainWindow::showEvent(Event);
+    if (FShown) return;
+    FShown = true;
+    Guard([this] { FormShow(); });
+}
+
+void TFormLexMain::FormShow() {
+    for (QAction* toggle : ViewToggles())
+        SetToolBarVisible(toggle, toggle->isChecked());
+    RebuildHistoryMenus();
+    TFormLexEditor* editor = NewLexicon();
+    // After the window is on screen, so the gauge shows the load.
+    QTimer::singleShot(0, this, [this, editor = QPointer<TFormLexEditor>(editor)] {
+        Guard([this, editor] {
+            if (editor) ApplyCommandLine(*editor);
+        });
+        emit CommandLineApplied();
+    });
+}
+
+void TFormLexMain::ApplyCommandLine(TFormLexEditor& Editor) {
+    switch (FCommandLine.kind) {
+    case TCommandLine::Kind::None:
+        break;
+    case TCommandLine::Kind::File:
+        OpenInto(Editor, FCommandLine.name);
+        break;
+    case TCommandLine::Kind::Table:
+        ShowMessageBox(this,
+                       "Opening a database table (\"" + FCommandLine.name +
+                           "\" /D) is not available in this version of Lex Manager.",
+                       ApplicationTitle(), MB_OK | MB_ICONINFORMATION);
+        break;
+    }
+}
+
+void TFormLexMain::closeEvent(QCloseEvent* Event) {
+    // Each editor's close query may ask to save; a cancel there keeps this
+    // window, and the editors not yet asked, open.
+    QList<QMdiSubWindow*> windows = MDIClient->subWindowList(QMdiArea::StackingOrder);
+    std::reverse(windows.begin(), windows.end());
+    for (QMdiSubWindow* window : windows) {
+        if (!window->close()) {
+            Event->ignore();
+            ScheduleIdle();
+            return;
+        }
+    }
+    Event->accept();
+}
+
+void TFormLexMain::contextMenuEvent(QContextMenuEvent* Event) {
+    // The bar area, its toolbars and (so that hidden bars can come back when
+    // every one is hidden) the status bar offer the View toggles.
+    const QWidget* child = childAt(Event->pos());
+    bool onBars = !child && Event->pos().y() < MDIClient->geometry().top();
+    for (const QWidget* w = child; w && w != this && !onBars; w = w->parentWidget())
+        onBars = qobject_cast<const QToolBar*>(w) || w == StatusBar_Main;
+    if (!onBars) {
+        Event->ignore();
+        return;
+    }
+    PopupMenu_ToolBar->popup(Event->globalPos());
+}
+
+bool TFormLexMain::eventFilter(QObject* Watched, QEvent* Event) {
+    // Qt has no idle signal: whatever the user does is followed by one idle
+    // turn once the event queue is empty. Events the idle turn itself causes
+    // (paints, action changes, timers) are not in this list, so it never
+    // feeds itself.
+    switch (Event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::FocusIn:
+    case QEvent::WindowActivate:
+    case QEvent::WindowDeactivate:
+    case QEvent::WindowStateChange:
+    case QEvent::Drop:
+    case QEvent::Close:
+    case QEvent::InputMethod:
+        ScheduleIdle();
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(Watched, Event);
+}
+
+void TFormLexMain::ScheduleIdle() {
+    if (FIdleScheduled) return;
+    FIdleScheduled = true;
+    QTimer::singleShot(0, this, &TFormLexMain::ApplicationEvents1Idle);
+}
+
+void TFormLexMain::ApplicationEvents1Idle() {
+    FIdleScheduled = false;
+    TFormLexEditor* editor = ActiveEditor();
+    const QMdiSubWindow* window = editor ? SubWindowOf(*editor) : nullptr;
+    TIdleInput input;
+    input.Editor = editor ? &editor->Document() : nullptr;
+    input.EditorMaximized = window && window->isMaximized();
+    input.SearchTextEmpty = Edit_LexValue->text().isEmpty();
+    input.HistoryCount = static_cast<int>(Menu_HistoryFile->actions().size());
+    const TIdleState state = ComputeIdleState(input);
+
+    Menu_HistoryFile->menuAction()->setEnabled(state.HistoryFile);
+    for (QAction* action : {Action_Min, Action_Restore, Action_Close})
+        action->setEnabled(state.Min);
+    for (QAction* action :
+         {Action_NewNode, Action_Export, Action_DFM2Lex, Action_Lex2DFM, Action_Import,
+          Action_ImportDB, Action_GrabData, Action_SaveAs, Action_SaveDB, Action_NewLang})
+        action->setEnabled(state.NewNode);
+    Edit_LexValue->setEnabled(state.NewNode);
+    Action_Locate->setEnabled(state.Locate);
+    Action_Find->setEnabled(state.Locate);
+    Action_FindNext->setEnabled(state.FindNext);
+    Action_FindPrior->setEnabled(state.FindPrior);
+    Action_Save->setEnabled(state.Save);
+    Action_NewSubNode->setEnabled(state.NewSubNode);
+    Action_ExportNode->setEnabled(state.ExportNode);
+    Action_DeleteNode->setEnabled(state.ExportNode);
+    Action_GB->setEnabled(state.GB);
+    Action_Big5->setEnabled(state.GB);
+    StatusPanels[1]->setText(QString::fromStdString(state.TotalNodes));
+    StatusPanels[3]->setText(QString::fromStdString(state.SubNodes));
+
+    // The toolkit's standard actions enable themselves.
+    const bool anyWindow = !MDIClient->subWindowList().isEmpty();
+    for (QAction* action : {WindowTileHorizontal1, WindowTileVertical1, WindowArrange1,
+                            WindowCascade1, WindowMinimizeAll1})
+        action->setEnabled(anyWindow);
+    UpdateStandardEditActions();
+}
+
+void TFormLexMain::UpdateStandardEditActions() {
+    bool cut = false, copy = false, paste = false, undo = false;
+    QWidget* focus = QApplication::focusWidget();
+    if (const auto* line = qobject_cast<const QLineEdit*>(focus)) {
+        const bool secret = line->echoMode() != QLineEdit::Normal;
+        copy = line->hasSelectedText() && !secret;
+        cut = copy && !line->isReadOnly();
+        paste = !line->isReadOnly() && FClipboardHasText;
+        undo = line->isUndoAvailable();
+    } else if (const auto* text = qobject_cast<const QTextEdit*>(focus)) {
+        copy = text->textCursor().hasSelection();
+        cut = copy && !text->isReadOnly();
+        paste = !text->isReadOnly() && FClipboardHasText;
+        undo = text->document()->isUndoAvailable();
+    } else if (const auto* plain = qobject_cast<const QPlainTextEdit*>(focus)) {
+        copy = plain->textCursor().hasSelection();
+        cut = copy && !plain->isReadOnly();
+        paste = !plain->isReadOnly() && FClipboardHasText;
+        undo = plain->document()->isUndoAvailable();
+    }
+    EditCut1->setEnabled(cut);
+    EditCopy1->setEnabled(copy);
+    EditPaste1->setEnabled(paste);
+    EditUndo1->setEnabled(undo);
+}
+
+void TFormLexMain::StandardEditExecute(QAction* Action) {
+    QWidget* focus = QApplication::focusWidget();
+    const auto apply = [Action, this](auto* box) {
+        if (Action == EditCut1)
+            box->cut();
+        else if (Action == EditCopy1)
+            box->copy();
+        else if (Action == EditPaste1)
+            box->paste();
+        else if (Action == EditUndo1)
+            box->undo();
+    };
+    if (auto* line = qobject_cast<QLineEdit*>(focus))
+        apply(line);
+    else if (auto* text = qobject_cast<QTextEdit*>(focus))
+        apply(text);
+    else if (auto* plain = qobject_cast<QPlainTextEdit*>(focus))
+        apply(plain);
+}
+
+void TFormLexMain::Guard(const std::function<void()>& Work) {
+    try {
+        Work();
+    } catch (const EAbort&) {
+    } catch (const std::exception& error) {
+        ShowError(error.what());
+    } catch (...) {
+        ShowError("Unknown error");
+    }
+    ScheduleIdle();
+}
+
+void TFormLexMain::ShowError(const std::string& Message) {
+    ShowMessageBox(this, Message, ApplicationTitle(), MB_OK | MB_ICONERROR);
+}
+
+TFormLexEditor* TFormLexMain::ActiveEditor() const {
+    // The current child stays current while a dialog has the focus, as the
+    // active child of the frame does.
+    const QMdiSubWindow* window = MDIClient->currentSubWindow();
+    return window ? qobject_cast<TFormLexEditor*>(window->widget()) : nullptr;
+}
+
+QList<TFormLexEditor*> TFormLexMain::Editors() const {
+    QList<TFormLexEditor*> editors;
+    for (const QMdiSubWindow* window : MDIClient->subWindowList())
+        if (auto* editor = qobject_cast<TFormLexEditor*>(window->widget())) editors << editor;
+    return editors;
+}
+
+QMdiSubWindow* TFormLexMain::SubWindowOf(const TFormLexEditor& Editor) const {
+    return qobject_cast<QMdiSubWindow*>(Editor.parentWidget());
+}
+
+void TFormLexMain::UpdateFontCaption() {
+    const QFont& current = font();
+    Menu_Font->setText(TranslateGUIText("Font") + QStringLiteral("    (") + current.family() +
+                       QStringLiteral(" - ") + QString::number(current.pointSize()) +
+                       QStringLiteral(")"));
+}
+
+void TFormLexMain::Action_FontExecute() {
+    bool accepted = false;
+    const QFont chosen = QFontDialog::getFont(&accepted, font(), this);
+    if (!accepted) return;
+    LumoOption->Font = LexFontOf(chosen);
+    setFont(chosen);
+    FitStatusPanels();
+    for (TFormLexEditor* editor : Editors())
+        editor->SetEditorFont(chosen);
+    UpdateFontCaption();
+}
+
+} // namespace lex

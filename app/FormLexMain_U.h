@@ -1,0 +1,134 @@
+#pragma once
+
+#include "app/CommandLine.h"
+#include "app/MainActions.h"
+#include "runtime/LumoMultiLexReader.h"
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+
+class QLabel;
+class QLineEdit;
+class QMdiArea;
+class QMdiSubWindow;
+class QProgressBar;
+class QStatusBar;
+class QToolBar;
+
+namespace lex {
+
+class TFormLexEditor;
+struct TLexBand;
+struct TLexColumn;
+
+// The main window: a multi-document frame whose children are lexicon
+// editors. Every command is an action of TMainActions, run on the active
+// editor or through a dialog; the enabled states follow the active editor on
+// every idle turn of the event loop.
+class TFormLexMain : public QMainWindow, public TMainActions {
+    Q_OBJECT
+
+public:
+    // The command line is applied once, after the first show has opened the
+    // start-up lexicon.
+    explicit TFormLexMain(TCommandLine CommandLine = {}, QWidget* Parent = nullptr);
+    ~TFormLexMain() override;
+
+    // The only ways editor windows come into being. CreateEditor gives a
+    // window without languages; NewLexicon one with 936, 950 and 1252.
+    TFormLexEditor* CreateEditor();
+    TFormLexEditor* NewLexicon();
+    // Loads into the active editor when it is a fresh empty window, else into
+    // a new one.
+    void OpenLexiconFile(const std::string& FileName);
+    // To the editor's table, else its file, else under a name asked for.
+    void SaveEditor(TFormLexEditor& Editor);
+    void SaveEditorAs(TFormLexEditor& Editor);
+    // The progress callback of every long operation: moves the gauge and
+    // paints it at once, since the event loop is blocked meanwhile.
+    void ShowProgress(std::span<const std::string_view> Values, double Fraction, bool& Accept);
+    TLexProgressEvent Progress();
+    // An editor used a file: it joins the history list.
+    void RememberFile(const std::string& FileName);
+    void RebuildHistoryMenus();
+    void UpdateFontCaption();
+    // The idle turn: enabled states and the node counters.
+    void ApplicationEvents1Idle();
+
+    TFormLexEditor* ActiveEditor() const;
+    QList<TFormLexEditor*> Editors() const;
+    QMdiSubWindow* SubWindowOf(const TFormLexEditor& Editor) const;
+
+    QMdiArea* MDIClient = nullptr;
+    QToolBar* ToolBar_Menu = nullptr;
+    QToolBar* ToolBar_MDI = nullptr;
+    QToolBar* ToolBar_File = nullptr;
+    QToolBar* ToolBar_Edit = nullptr;
+    QToolBar* ToolBar_Search = nullptr;
+    QToolBar* ToolBar_DB = nullptr;
+    QToolBar* ToolBar_DFM = nullptr;
+    QLineEdit* Edit_LexValue = nullptr;
+    QStatusBar* StatusBar_Main = nullptr;
+    std::array<QLabel*, 9> StatusPanels{};
+    QProgressBar* Gauge_Load = nullptr;
+
+    // Where the Delete Language, New Sequence and Delete Sequence of the
+    // editor's context menu work: what was under the mouse when it opened.
+    TLexBand* FPopupBand = nullptr;
+    TLexColumn* FPopupColumn = nullptr;
+
+signals:
+    // The command line has been applied (or failed) after the first show.
+    void CommandLineApplied();
+
+protected:
+    void showEvent(QShowEvent* Event) override;
+    void closeEvent(QCloseEvent* Event) override;
+    void contextMenuEvent(QContextMenuEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private:
+    void CreateToolBars();
+    void CreateStatusBar();
+    void FitStatusPanels();
+    void ConnectActions();
+    void ApplyOptions();
+    void FormShow();
+    void ApplyCommandLine(TFormLexEditor& Editor);
+    void OpenInto(TFormLexEditor& Editor, const std::string& FileName);
+    void ScheduleIdle();
+    void SetToolBarVisible(QAction* Toggle, bool Visible);
+    // Runs an action's work: an exception ends it with its message shown
+    // (a silent abort shows nothing), and the window carries on.
+    void Guard(const std::function<void()>& Work);
+    void ShowError(const std::string& Message);
+
+    void Action_OpenExecute();
+    void Action_ImportExecute();
+    void Action_ExportExecute(bool NodesOnly);
+    void Action_FindExecute();
+    void Action_LocateExecute();
+    void Action_ChineseExecute(bool ToGB);
+    void Action_NewLangExecute();
+    void Action_DeleteLangExecute();
+    void Action_NewSequenceExecute();
+    void Action_DeleteSequenceExecute();
+    void Action_FontExecute();
+    void Action_EditorStyleExecute(int Style);
+    void Action_ViewExecute(QAction* Toggle);
+    void StandardEditExecute(QAction* Action);
+    void UpdateStandardEditActions();
+    void PopupMenu_LexPopup();
+
+    TCommandLine FCommandLine;
+    bool FShown = false;
+    bool FIdleScheduled = false;
+    bool FClipboardHasText = false; // kept from the clipboard's signal: asking costs a round trip
+    int FWindowMenuItems = 0;       // the Windows menu's own items, before the window list
+};
+
+} // namespace lex

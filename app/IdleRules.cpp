@@ -1,0 +1,42 @@
+#include "app/IdleRules.h"
+
+#include "editor/LexDocument.h"
+
+namespace lex {
+
+TIdleState ComputeIdleState(const TIdleInput& Input) {
+    TIdleState state;
+    state.HistoryFile = Input.HistoryCount > 0;
+    const TLexDocument* e = Input.Editor;
+    if (!e) {
+        state.TotalNodes = state.SubNodes = "0";
+        return state;
+    }
+    const TLexTree& tree = e->Tree();
+    const TTreeNode* focused = tree.FocusedNode();
+    const bool anyNode = focused || tree.SelectionCount() > 0;
+
+    state.Min = Input.EditorMaximized;
+    state.NewNode = true;
+    state.Locate = !Input.SearchTextEmpty;
+
+    const int hits = static_cast<int>(e->FFoundNodes.size());
+    const int i = e->FFoundIndex;
+    const int j = e->FFoundColumn;
+    if (hits > 0 && i >= 0 && i < hits) {
+        const int columns = static_cast<int>(e->FFoundNodes[i].Columns.size());
+        state.FindNext = i < hits - 1 || (i == hits - 1 && j < columns - 1);
+    }
+    state.FindPrior = i > 0 || j > 0;
+
+    state.Save = e->FModified;
+    state.NewSubNode = focused != nullptr;
+    state.ExportNode = anyNode;
+    state.GB = e->FBand936 && e->FBand950 && anyNode;
+
+    state.TotalNodes = std::to_string(e->FNodeCount);
+    state.SubNodes = std::to_string(focused ? focused->Count() : tree.Count());
+    return state;
+}
+
+} // namespace lex

@@ -1,0 +1,844 @@
+// The main window on real widgets: start-up, the idle rules, opening and
+// saving, the history list, the close question, the editor's context menu.
+#include "app/AppModules.h"
+#include "app/FormCodePage_U.h"
+#include "app/FormLexDM_U.h"
+#include "app/FormLexMain_U.h"
+#include "app/HistoryFiles.h"
+#include "app/IdleRules.h"
+#include "app/LexFileDialog.h"
+#include "app/LumoOption.h"
+#include "editor/view/FormLexEditor_U.h"
+#include "editor/view/LexTreeModel.h"
+#include "platform/CodePageCatalog.h"
+#include "platform/MessageBox.h"
+#include "runtime/ChineseGbBig5.h"
+#include "support/TempDir.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QProgressBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeView>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace lex::test {
+namespace {
+
+void Settle() {
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+}
+
+// Plays the user in the next modal dialog of type Dialog once it is up.
+template <typename Dialog>
+void WhenModal(std::function<void(Dialog&)> Play) {
+    auto* timer = new QTimer;
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, tries, Play] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (!dialog && ++*tries < 300) return;
+        timer->stop();
+        timer->deleteLater();
+        if (dialog)
+            Play(*dialog);
+        else
+            ADD_FAILURE() << "no modal " << Dialog::staticMetaObject.className();
+    });
+    timer->start(10);
+}
+
+// The save dialog as a user leaves it: a file type picked (0: untouched) and
+// a name typed. The preselected type is recorded.
+void PlaySaveDialog(int Pick, const std::string& Typed, int* Preselected) {
+    WhenModal<QFileDialog>([=](QFileDialog& dialog) {
+        const QStringList filters = dialog.nameFilters();
+        *Preselected = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+        if (Pick > 0) {
+            dialog.selectNameFilter(filters[Pick - 1]);
+            emit dialog.filterSelected(filters[Pick - 1]);
+        }
+        // Typed into the name box: selectFile() leaves a focused box alone.
+        const std::filesystem::path path(Typed);
+        dialog.setDirectory(QString::fromStdString(path.parent_path().string()));
+        dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+            ->setText(QString::fromStdString(path.filename().string()));
+        static_cast<QDialog&>(dialog).accept(); // QFileDialog's own checks the name
+        if (dialog.isVisible()) {
+            ADD_FAILURE() << "the save dialog kept " << Typed;
+            dialog.reject();
+        }
+    });
+}
+
+void CancelSaveDialog() {
+    WhenModal<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
+}
+
+std::string Text(const QString& Value) {
+    return Value.toStdString();
+}
+
+class FormLexMainTest : public ::testing::Test {
+protected:
+    FormLexMainTest()
+        : modules(dir / "LexManager.ini"), dm(nullptr, LumoOption->CodePage, LumoOption->SeqNo) {
+        previousHook = SetMessageBoxHook([this](TWindowHandle, const std::string& text,
+                                                const std::string& caption, unsigned flags) {
+            shown.push_back(caption + "|" + text);
+            if (answers.empty()) return DefaultMessageBoxAnswer(flags);
+            const int answer = answers.front();
+            answers.pop_front();
+            return answer;
+        });
+        // The data module's dialogs outlive a test; each starts untouched.
+        LexSaveDialog() = {};
+        LexOpenDialog() = {};
+    }
+
+    ~FormLexMainTest() override {
+        if (window) {
+            for (TFormLexEditor* editor : window->Editors())
+                editor->Document().FModified = false;
+            window.reset();
+        }
+        Settle();
+        SetMessageBoxHook(std::move(previousHook));
+    }
+
+    TFormLexMain& Start(TCommandLine CommandLine = {}) {
+        window = std::make_unique<TFormLexMain>(std::move(CommandLine));
+        window->resize(900, 700);
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        Settle();
+        window->ApplicationEvents1Idle();
+        return *window;
+    }
+
+    TFormLexEditor& Editor() {
+        TFormLexEditor* editor = window->ActiveEditor();
+        EXPECT_NE(editor, nullptr);
+        return *editor;
+    }
+
+    // A CSV-style lexicon of top-level keys with a western value each.
+    std::string WriteLexicon(const std::string& Name, const std::vector<std::string>& Keys) {
+        const std::string path = dir / Name;
+        std::ofstream out(path, std::ios::binary);
+        out << "\"LexKey\",\"CodePage\",\"SeqNo\",\"DisplayValue\",\"CatalogID\",\r\n";
+        for (const std::string& key : Keys)
+            out << '"' << key << "\",\"1252\",\"0\",\"v\",,\r\n";
+        return path;
+    }
+
+    std::vector<std::string> BandCaptions(TFormLexEditor& Editor) {
+        std::vector<std::string> captions;
+        const TLexTree& tree = Editor.Document().Tree();
+        for (int i = 0; i < tree.BandCount(); ++i) {
+            std::string caption = tree.Band(i)->Caption + ":";
+            for (int c = 0; c < tree.Band(i)->ColumnCount(); ++c)
+                caption += " " + tree.Band(i)->Column(c)->Caption;
+            captions.push_back(caption);
+        }
+        return captions;
+    }
+
+    // The actions among the idle-ruled ones that are enabled now.
+    std::string EnabledActions() {
+        window->ApplicationEvents1Idle();
+        const std::pair<const char*, QAction*> watched[] = {
+            {"Big5", window->Action_Big5},
+            {"Close", window->Action_Close},
+            {"DeleteNode", window->Action_DeleteNode},
+            {"ExportNode", window->Action_ExportNode},
+            {"Find", window->Action_Find},
+            {"FindNext", window->Action_FindNext},
+            {"FindPrior", window->Action_FindPrior},
+            {"GB", window->Action_GB},
+            {"Locate", window->Action_Locate},
+            {"Min", window->Action_Min},
+            {"NewNode", window->Action_NewNode},
+            {"NewSubNode", window->Action_NewSubNode},
+            {"Restore", window->Action_Restore},
+            {"Save", window->Action_Save},
+            {"SaveAs", window->Action_SaveAs}};
+        std::string enabled;
+        for (const auto& [name, action] : watched)
+            if (action->isEnabled()) enabled += (enabled.empty() ? "" : " ") + std::string(name);
+        return enabled;
+    }
+
+    // Opens the editor's context menu over a grid column (none: the key
+    // column) and reads the three captions it rewrites.
+    std::string PopupCaptions(TFormLexEditor& Editor, const TLexColumn* Column) {
+        QHeaderView* header = Editor.TreeView()->header();
+        int section = 0;
+        for (int s = 0; s < header->count(); ++s)
+            if (Editor.Model()->ColumnAt(s) == Column) section = s;
+        emit header->customContextMenuRequested(
+            QPoint(header->sectionViewportPosition(section) + 3, 3));
+        const auto state = [](QAction* action) {
+            return Text(action->text()) + (action->isEnabled() ? "" : " (off)");
+        };
+        std::string result = state(window->Menu_DeleteLanguage) + " | " +
+                             state(window->Menu_NewSequence) + " | " +
+                             state(window->Menu_DeleteSequence);
+        window->PopupMenu_Lex->hide();
+        return result;
+    }
+
+    TempDir dir;
+    AppModules modules;
+    TLexDM dm;
+    std::deque<int> answers;
+    std::vector<std::string> shown;
+    std::unique_ptr<TFormLexMain> window;
+
+private:
+    MessageBoxHook previousHook;
+};
+
+TEST_F(FormLexMainTest, StartUpOpensOneEmptyLexiconWithTheThreeDefaultLanguages) {
+    Start();
+    ASSERT_EQ(window->Editors().size(), 1);
+    TFormLexEditor& editor = Editor();
+    EXPECT_EQ(Text(editor.windowTitle()), "Lexicon 1");
+    EXPECT_EQ(BandCaptions(editor),
+              (std::vector<std::string>{"LexKey: LexKey", "Chinese Simplified (GB2312): 0",
+                                        "Chinese Traditional (Big5): 0",
+                                        "Western European (Windows): 0"}));
+    EXPECT_EQ(editor.Document().FNodeCount, 0);
+    EXPECT_FALSE(editor.Document().FModified);
+    EXPECT_FALSE(window->Action_Save->isEnabled());
+    EXPECT_TRUE(window->Action_SaveAs->isEnabled());
+    EXPECT_EQ(Text(window->StatusPanels[1]->text()), "0");
+    EXPECT_EQ(Text(window->windowTitle()), "Lex Manager");
+}
+
+TEST_F(FormLexMainTest, OptionsDecideTheToggleStatesAndTheToolbars) {
+    LumoOption->ShowToolBarDB = false;
+    LumoOption->ShowEditorGrid = false;
+    LumoOption->CaseSensitive = true;
+    LumoOption->EditorStyle = EditorStylePanel;
+    Start();
+    EXPECT_FALSE(window->Action_ViewDB->isChecked());
+    EXPECT_FALSE(window->ToolBar_DB->isVisible());
+    EXPECT_TRUE(window->ToolBar_DFM->isVisible());
+    EXPECT_TRUE(window->Action_EditorPanel->isChecked());
+    EXPECT_FALSE(window->Action_EditorSimple->isChecked());
+    EXPECT_FALSE(window->Action_ShowEditorGrid->isChecked());
+    EXPECT_TRUE(window->Action_CaseSensitive->isChecked());
+    EXPECT_FALSE(window->Action_CaseSensitive->isEnabled());
+
+    // A toggle shows its bar again and remembers it.
+    window->Action_ViewDB->trigger();
+    EXPECT_TRUE(window->ToolBar_DB->isVisible());
+    EXPECT_TRUE(LumoOption->ShowToolBarDB);
+    window->Action_ViewMenu->trigger();
+    EXPECT_FALSE(window->ToolBar_Menu->isVisible());
+    EXPECT_FALSE(LumoOption->ShowToolBarMenu);
+}
+
+TEST_F(FormLexMainTest, AnEditorStyleOutsideTheThreeLeavesEditorSimpleChecked) {
+    LumoOption->EditorStyle = 1;
+    Start();
+    EXPECT_TRUE(window->Action_EditorSimple->isChecked());
+    window->Action_EditorDialog->trigger();
+    EXPECT_EQ(LumoOption->EditorStyle, EditorStyleDialog);
+    EXPECT_FALSE(window->Action_EditorSimple->isChecked());
+}
+
+struct CommandLineCase {
+    const char* Name;
+    TCommandLine::Kind Kind;
+    bool Loaded;
+    bool Message;
+};
+void PrintTo(const CommandLineCase& Case, std::ostream* Out) {
+    *Out << Case.Name;
+}
+
+class CommandLineTest : public FormLexMainTest,
+                        public ::testing::WithParamInterface<CommandLineCase> {};
+
+TEST_P(CommandLineTest, IsAppliedToTheStartUpEditor) {
+    const CommandLineCase& c = GetParam();
+    const std::string sample = std::string(LEX_TEST_DATA) + "/sample.lxc";
+    Start({c.Kind, sample});
+    Settle();
+    ASSERT_EQ(window->Editors().size(), 1);
+    TLexDocument& doc = Editor().Document();
+    EXPECT_EQ(doc.FNodeCount > 0, c.Loaded);
+    EXPECT_EQ(!shown.empty(), c.Message) << (shown.empty() ? "" : shown.front());
+    if (c.Loaded) {
+        EXPECT_EQ(Text(Editor().windowTitle()), sample);
+        EXPECT_EQ(LumoOption->HistoryFiles, std::vector<std::string>{sample});
+        EXPECT_EQ(window->Gauge_Load->value(), 100);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Switches, CommandLineTest,
+    ::testing::Values(CommandLineCase{"none", TCommandLine::Kind::None, false, false},
+                      CommandLineCase{"file", TCommandLine::Kind::File, true, false},
+                      // Tables need the database layer: said so, nothing opened.
+                      CommandLineCase{"table", TCommandLine::Kind::Table, false, true}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(FormLexMainTest, OpeningReusesOnlyAFreshEmptyWindow) {
+    Start();
+    const std::string first = WriteLexicon("first.lxc", {"A", "B"});
+    const std::string second = WriteLexicon("second.lxc", {"C"});
+    TFormLexEditor* startEditor = window->ActiveEditor();
+
+    window->OpenLexiconFile(first);
+    Settle();
+    EXPECT_EQ(window->Editors().size(), 1);
+    EXPECT_EQ(window->ActiveEditor(), startEditor);
+    EXPECT_EQ(startEditor->Document().FNodeCount, 2);
+
+    window->OpenLexiconFile(second);
+    Settle();
+    EXPECT_EQ(window->Editors().size(), 2);
+    EXPECT_NE(window->ActiveEditor(), startEditor);
+    EXPECT_EQ(Text(window->ActiveEditor()->windowTitle()), second);
+
+    // A new lexicon with unsaved changes is not empty any more.
+    window->NewLexicon()->Document().FModified = true;
+    Settle();
+    window->OpenLexiconFile(first);
+    Settle();
+    EXPECT_EQ(window->Editors().size(), 4);
+
+    // Nor is one holding keys, saved or not (a table's, say).
+    TLexDocument& withKeys = window->NewLexicon()->Document();
+    withKeys.NewNode();
+    withKeys.PostEdit();
+    withKeys.FModified = false;
+    Settle();
+    window->OpenLexiconFile(first);
+    Settle();
+    EXPECT_EQ(window->Editors().size(), 6);
+}
+
+TEST_F(FormLexMainTest, FailedOpenShowsTheErrorAndTheWindowCarriesOn) {
+    Start();
+    window->RememberFile(dir / "missing.lxc");
+    window->PopupMenu_HistoryFile->actions().at(0)->trigger();
+    Settle();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_NE(shown[0].find("missing.lxc"), std::string::npos) << shown[0];
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->Action_NewLex->isEnabled());
+}
+
+struct IdleCase {
+    const char* Name;
+    std::function<void(TFormLexMain&, TFormLexEditor&)> Setup;
+    const char* Enabled;
+};
+void PrintTo(const IdleCase& Case, std::ostream* Out) {
+    *Out << Case.Name;
+}
+
+class IdleRulesTest : public FormLexMainTest, public ::testing::WithParamInterface<IdleCase> {};
+
+TEST_P(IdleRulesTest, EnableTheActionsFromTheActiveEditor) {
+    Start();
+    GetParam().Setup(*window, Editor());
+    Settle();
+    EXPECT_EQ(EnabledActions(), GetParam().Enabled);
+}
+
+void DeleteBand(TLexDocument& Doc, TLexBand* Band) {
+    for (int i = Band->ColumnCount() - 1; i >= 0; --i)
+        Doc.DeleteSequenceColumn(Band->Column(i));
+    Doc.DeleteLanguageBand(Band);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    States, IdleRulesTest,
+    ::testing::Values(
+        IdleCase{"fresh", [](TFormLexMain&, TFormLexEditor&) {},
+                 "Close Min NewNode Restore SaveAs"},
+        IdleCase{"no_editor",
+                 [](TFormLexMain& w, TFormLexEditor&) {
+                     w.MDIClient->closeAllSubWindows();
+                     Settle();
+                 },
+                 ""},
+        // The child-window buttons act on a maximised child only.
+        IdleCase{"not_maximised",
+                 [](TFormLexMain& w, TFormLexEditor& e) { w.SubWindowOf(e)->showNormal(); },
+                 "NewNode SaveAs"},
+        IdleCase{"new_node", [](TFormLexMain&, TFormLexEditor& e) { e.Document().NewNode(); },
+                 "Big5 Close DeleteNode ExportNode GB Min NewNode NewSubNode Restore Save SaveAs"},
+        IdleCase{"search_text",
+                 [](TFormLexMain& w, TFormLexEditor&) { w.Edit_LexValue->setText("x"); },
+                 "Close Find Locate Min NewNode Restore SaveAs"},
+        IdleCase{"no_950_band",
+                 [](TFormLexMain&, TFormLexEditor& e) {
+                     DeleteBand(e.Document(), e.Document().FBand950);
+                     e.Document().NewNode();
+                 },
+                 "Close DeleteNode ExportNode Min NewNode NewSubNode Restore Save SaveAs"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(FormLexMainTest, FindStepsFollowTheHitList) {
+    Start();
+    window->OpenLexiconFile(WriteLexicon("fruit.lxc", {"Apple", "Banana", "Apricot"}));
+    Settle();
+    window->Edit_LexValue->setText("ap");
+    window->ApplicationEvents1Idle();
+    window->Action_Find->trigger();
+    EXPECT_EQ(EnabledActions(), "Close DeleteNode ExportNode Find FindNext Locate Min NewNode "
+                                "NewSubNode Restore SaveAs");
+    window->Action_FindNext->trigger();
+    // The last column of the last hit: nothing further, one step back.
+    EXPECT_EQ(EnabledActions(), "Close DeleteNode ExportNode Find FindPrior Locate Min NewNode "
+                                "NewSubNode Restore SaveAs");
+    window->Edit_LexValue->setText("zzz");
+    window->Action_Find->trigger();
+    const std::string after = EnabledActions();
+    EXPECT_EQ(after.find("FindNext"), std::string::npos) << after;
+    EXPECT_EQ(after.find("FindPrior"), std::string::npos) << after;
+}
+
+TEST_F(FormLexMainTest, EnterInTheSearchBoxLocates) {
+    Start();
+    window->OpenLexiconFile(WriteLexicon("keys.lxc", {"One", "Two", "Three"}));
+    Settle();
+    window->Edit_LexValue->setText("two");
+    emit window->Edit_LexValue->returnPressed();
+    TLexDocument& doc = Editor().Document();
+    ASSERT_NE(doc.Tree().FocusedNode(), nullptr);
+    EXPECT_EQ(doc.Key(doc.Tree().FocusedNode()), "Two");
+}
+
+// Inputs the window cannot easily reach: the hit positions and a selection
+// without a focused node.
+TEST(IdleRules, FindStepsAndNodeCounters) {
+    RuntimeModules modules;
+    InitializeCodePageList();
+    {
+        TLexDocument doc;
+        doc.AddDefaultLanguages();
+        TTreeNode* parent = doc.NewNode();
+        for (int i = 0; i < 2; ++i) {
+            doc.Tree().SetFocusedNode(parent);
+            doc.NewSubNode();
+            doc.PostEdit();
+        }
+        struct Case {
+            std::vector<int> Columns; // of each hit
+            int Index, Column;
+            bool Next, Prior;
+        } cases[] = {{{}, 0, 0, false, false},    {{1}, 0, 0, false, false},
+                     {{2}, 0, 0, true, false},    {{2}, 0, 1, false, true},
+                     {{1, 1}, 0, 0, true, false}, {{1, 3}, 1, 1, true, true},
+                     {{1, 3}, 1, 2, false, true}};
+        for (const Case& c : cases) {
+            doc.FFoundNodes.clear();
+            for (int columns : c.Columns)
+                doc.FFoundNodes.push_back({parent, std::vector<TLexColumn*>(columns)});
+            doc.FFoundIndex = c.Index;
+            doc.FFoundColumn = c.Column;
+            const TIdleState state = ComputeIdleState({&doc, true, true, 0});
+            EXPECT_EQ(state.FindNext, c.Next) << c.Columns.size() << " hits at " << c.Index;
+            EXPECT_EQ(state.FindPrior, c.Prior) << c.Columns.size() << " hits at " << c.Index;
+        }
+        doc.FFoundNodes.clear();
+
+        doc.Tree().SetFocusedNode(parent);
+        TIdleState state = ComputeIdleState({&doc, false, true, 0});
+        EXPECT_EQ(state.TotalNodes, "3");
+        EXPECT_EQ(state.SubNodes, "2");
+
+        // Selected but not focused: deleting and converting work on the
+        // selection, a sub node needs the focus.
+        doc.Tree().SetFocusedNode(nullptr);
+        doc.Tree().ClearSelection();
+        doc.Tree().Select(parent);
+        state = ComputeIdleState({&doc, false, true, 0});
+        EXPECT_TRUE(state.ExportNode);
+        EXPECT_TRUE(state.GB);
+        EXPECT_FALSE(state.NewSubNode);
+        EXPECT_EQ(state.SubNodes, "1"); // the top-level nodes
+
+        state = ComputeIdleState({nullptr, false, false, 2});
+        EXPECT_EQ(state.TotalNodes + state.SubNodes, "00");
+        EXPECT_TRUE(state.HistoryFile);
+        EXPECT_FALSE(state.NewNode);
+    }
+    FinalizeCodePageList();
+}
+
+TEST(HistoryFiles, KeepsTenInOrderOfFirstUseIgnoringCase) {
+    std::vector<std::string> history;
+    for (int i = 0; i < 10; ++i)
+        RememberHistoryFile(history, "/f" + std::to_string(i) + ".lxc");
+    RememberHistoryFile(history, "/F3.LXC");
+    EXPECT_EQ(history.size(), 10u);
+    EXPECT_EQ(history[3], "/f3.lxc");
+    RememberHistoryFile(history, "/new.lxc");
+    ASSERT_EQ(history.size(), 10u);
+    EXPECT_EQ(history.front(), "/f1.lxc");
+    EXPECT_EQ(history.back(), "/new.lxc");
+}
+
+TEST(HistoryFiles, CaptionsCarryTheIndexAndTheNameAfterATab) {
+    EXPECT_EQ(Text(HistoryCaption(7, "/a/b.lxc")), "&7\t/a/b.lxc");
+    EXPECT_EQ(HistoryFileOfCaption(HistoryCaption(0, "/a/b.lxc")), "/a/b.lxc");
+    // Only the first tab separates.
+    EXPECT_EQ(HistoryFileOfCaption(QStringLiteral("&1\t/odd\tname")), "/odd\tname");
+}
+
+TEST_F(FormLexMainTest, HistoryMenusFollowTheListAndOpenTheirFile) {
+    Start();
+    EXPECT_FALSE(window->Menu_HistoryFile->menuAction()->isEnabled());
+    const std::string first = WriteLexicon("one.lxc", {"K"});
+    window->RememberFile(first);
+    window->RememberFile(dir / "two.lxc");
+    window->RememberFile(dir / "ONE.lxc");
+    EXPECT_EQ(LumoOption->HistoryFiles, (std::vector<std::string>{first, dir / "two.lxc"}));
+    for (QMenu* menu : {window->Menu_HistoryFile, window->PopupMenu_HistoryFile}) {
+        ASSERT_EQ(menu->actions().size(), 2);
+        EXPECT_EQ(Text(menu->actions()[1]->text()), "&1\t" + dir / "two.lxc");
+    }
+    window->ApplicationEvents1Idle();
+    EXPECT_TRUE(window->Menu_HistoryFile->menuAction()->isEnabled());
+
+    window->Menu_HistoryFile->actions()[0]->trigger();
+    Settle();
+    EXPECT_EQ(window->Editors().size(), 1);
+    EXPECT_EQ(Editor().Document().FFileName, first);
+}
+
+struct SaveAsCase {
+    const char* Name;
+    const char* FileName; // the editor's before
+    int Preselected;
+    int Pick;
+    const char* Typed;
+    const char* Saved;
+};
+void PrintTo(const SaveAsCase& Case, std::ostream* Out) {
+    *Out << Case.Name;
+}
+
+class SaveAsTest : public FormLexMainTest, public ::testing::WithParamInterface<SaveAsCase> {};
+
+TEST_P(SaveAsTest, PreselectsTheTypeAndCompletesTheName) {
+    const SaveAsCase& c = GetParam();
+    Start();
+    TLexDocument& doc = Editor().Document();
+    if (*c.FileName) doc.FFileName = dir / c.FileName;
+    doc.NewNode();
+    int preselected = 0;
+    PlaySaveDialog(c.Pick, dir / c.Typed, &preselected);
+    window->Action_SaveAs->trigger();
+    Settle();
+
+    const std::string saved = dir / c.Saved;
+    EXPECT_EQ(preselected, c.Preselected);
+    EXPECT_TRUE(std::filesystem::exists(saved)) << saved;
+    EXPECT_EQ(doc.FFileName, saved);
+    EXPECT_EQ(Text(Editor().windowTitle()), saved);
+    EXPECT_FALSE(doc.FModified);
+    EXPECT_EQ(LumoOption->HistoryFiles, std::vector<std::string>{saved});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, SaveAsTest,
+    ::testing::Values(SaveAsCase{"new_lexicon", "", 2, 0, "plain", "plain.lxc"},
+                      SaveAsCase{"from_lng", "old.lng", 2, 0, "a", "a.lxc"},
+                      SaveAsCase{"from_form_text", "old.lxd", 3, 0, "b.lxd", "b.lxd"},
+                      // The type alone adds no extension until the user picks one.
+                      SaveAsCase{"from_binary", "old.LXB", 4, 0, "c", "c.lxc"},
+                      SaveAsCase{"picked_form_text", "", 2, 3, "d", "d.lxd"},
+                      SaveAsCase{"picked_binary", "", 2, 4, "e", "e.lxb"},
+                      SaveAsCase{"picked_any", "", 2, 5, "f", "f.lxc"},
+                      SaveAsCase{"typed_extension", "", 2, 4, "g.txt", "g.txt"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(FormLexMainTest, SaveAsOnATableBoundEditorKeepsTheBindingAndTheTitle) {
+    Start();
+    TFormLexEditor& editor = Editor();
+    TLexDocument& doc = editor.Document();
+    doc.FTableName = "FORMLEX";
+    doc.Caption = "localhost : lex : FORMLEX";
+    editor.RefreshCaption();
+    int preselected = 0;
+    PlaySaveDialog(0, dir / "copy", &preselected);
+    window->Action_SaveAs->trigger();
+    Settle();
+    EXPECT_TRUE(std::filesystem::exists(dir / "copy.lxc"));
+    EXPECT_EQ(doc.FTableName, "FORMLEX");
+    EXPECT_EQ(doc.FFileName, "");
+    EXPECT_EQ(Text(editor.windowTitle()), "localhost : lex : FORMLEX");
+}
+
+TEST_F(FormLexMainTest, SaveWritesToTheFileItCameFrom) {
+    Start();
+    const std::string path = WriteLexicon("keys.lxc", {"One"});
+    window->OpenLexiconFile(path);
+    Settle();
+    Editor().Document().NewNode();
+    window->ApplicationEvents1Idle();
+    ASSERT_TRUE(window->Action_Save->isEnabled());
+    window->Action_Save->trigger();
+    EXPECT_FALSE(Editor().Document().FModified);
+    std::ifstream in(path);
+    const std::string content((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_NE(content.find("LexKey1"), std::string::npos) << content;
+}
+
+struct CloseCase {
+    const char* Name;
+    int Answer;
+    bool HasFile;
+    bool DialogSaves; // when the save dialog comes up
+    bool Closes;
+    bool Written;
+};
+void PrintTo(const CloseCase& Case, std::ostream* Out) {
+    *Out << Case.Name;
+}
+
+class CloseTest : public FormLexMainTest, public ::testing::WithParamInterface<CloseCase> {};
+
+TEST_P(CloseTest, AModifiedEditorAsksBeforeTheProgramEnds) {
+    const CloseCase& c = GetParam();
+    Start();
+    TLexDocument& doc = Editor().Document();
+    const std::string file = dir / "lexicon.lxc";
+    if (c.HasFile) doc.FFileName = file;
+    doc.NewNode();
+    answers = {c.Answer};
+    int preselected = 0;
+    const bool dialog = c.Answer == IDYES && !c.HasFile;
+    if (dialog && c.DialogSaves)
+        PlaySaveDialog(0, file, &preselected);
+    else if (dialog)
+        CancelSaveDialog();
+
+    EXPECT_EQ(window->close(), c.Closes);
+    Settle();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], "Confirm|Data modified, Save?");
+    EXPECT_EQ(std::filesystem::exists(file), c.Written);
+    EXPECT_EQ(window->Editors().size(), c.Closes ? 0 : 1);
+    if (!c.Closes) {
+        EXPECT_TRUE(Editor().Document().FModified);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, CloseTest,
+    ::testing::Values(CloseCase{"cancel", IDCANCEL, true, false, false, false},
+                      CloseCase{"no", IDNO, true, false, true, false},
+                      CloseCase{"yes_with_file", IDYES, true, false, true, true},
+                      CloseCase{"yes_dialog_cancelled", IDYES, false, false, false, false},
+                      CloseCase{"yes_dialog_named", IDYES, false, true, true, true}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(FormLexMainTest, ContextMenuNamesTheLanguageAndSequenceUnderThePointer) {
+    Start();
+    TFormLexEditor& editor = Editor();
+    TLexDocument& doc = editor.Document();
+    EXPECT_EQ(PopupCaptions(editor, doc.Tree().Column(0)),
+              "Delete Language (off) | New Sequence (off) | Delete Sequence (off)");
+    TLexColumn* big5 = doc.FBand950->Column(0);
+    EXPECT_EQ(PopupCaptions(editor, big5),
+              "Delete Language - Chinese Traditional (Big5) | New Sequence | "
+              "Delete Sequence - Chinese Traditional (Big5) - 0");
+    // Back on the key band the names go again.
+    EXPECT_EQ(PopupCaptions(editor, doc.Tree().Column(0)),
+              "Delete Language (off) | New Sequence (off) | Delete Sequence (off)");
+
+    PopupCaptions(editor, big5);
+    window->Action_DeleteLang->trigger();
+    EXPECT_EQ(doc.FBand950, nullptr);
+    EXPECT_EQ(BandCaptions(editor),
+              (std::vector<std::string>{"LexKey: LexKey", "Chinese Simplified (GB2312): 0",
+                                        "Western European (Windows): 0"}));
+    EXPECT_EQ(window->FPopupBand, nullptr);
+}
+
+TEST_F(FormLexMainTest, NewSequenceTakesTheSmallestFreeNumber) {
+    Start();
+    TLexDocument& doc = Editor().Document();
+    TLexBand* band = doc.FBand936;
+    doc.AddSequenceColumn(band, "1");
+    doc.AddSequenceColumn(band, "3");
+    PopupCaptions(Editor(), band->Column(0));
+    window->Action_NewSequence->trigger();
+    PopupCaptions(Editor(), band->Column(0));
+    window->Action_NewSequence->trigger();
+    EXPECT_EQ(BandCaptions(Editor())[1], "Chinese Simplified (GB2312): 0 1 2 3 4");
+    EXPECT_EQ(band->Column(0)->Width, 200 / 5);
+
+    PopupCaptions(Editor(), band->Column(2));
+    window->Action_DeleteSequence->trigger();
+    EXPECT_EQ(BandCaptions(Editor())[1], "Chinese Simplified (GB2312): 0 1 3 4");
+}
+
+TEST_F(FormLexMainTest, AddNewLanguageOffersOnlyTheMissingCodePages) {
+    Start();
+    int offered = -1;
+    bool offersPresent = true;
+    WhenModal<TFormCodePage>([&](TFormCodePage& dialog) {
+        offered = dialog.CheckListBox_Lang->count();
+        offersPresent = !dialog.CheckListBox_Lang->findItems("936 ", Qt::MatchStartsWith).isEmpty();
+        dialog.Edit_CodePage->setText("1251");
+        dialog.accept();
+    });
+    window->Action_NewLang->trigger();
+    EXPECT_EQ(offered, CodePageList->Count() - 3);
+    EXPECT_FALSE(offersPresent);
+    EXPECT_EQ(BandCaptions(Editor()).back(), "Cyrillic (Windows): 0");
+}
+
+TEST_F(FormLexMainTest, GaugeShowsTheRoundedPercentage) {
+    Start();
+    const std::pair<double, int> cases[] = {{0.0, 0},     {0.004, 0}, {0.005, 1}, {0.5, 50},
+                                            {0.999, 100}, {1.5, 100}, {-1, 0}};
+    for (const auto& [fraction, percent] : cases) {
+        window->Gauge_Load->setValue(42);
+        bool accept = false;
+        window->ShowProgress({}, fraction, accept);
+        EXPECT_EQ(window->Gauge_Load->value(), percent) << fraction;
+        EXPECT_FALSE(accept);
+    }
+}
+
+TEST_F(FormLexMainTest, FontChoiceReachesTheOptionsAndTheMenuCaption) {
+    Start();
+    WhenModal<QFontDialog>([](QFontDialog& dialog) {
+        QFont font = dialog.currentFont();
+        font.setPointSize(17);
+        dialog.setCurrentFont(font);
+        dialog.accept();
+    });
+    window->Action_Font->trigger();
+    EXPECT_EQ(LumoOption->Font.Size, 17);
+    EXPECT_EQ(Text(window->Menu_Font->text()), "Font    (" + LumoOption->Font.Name + " - 17)");
+    EXPECT_EQ(Editor().font().pointSize(), 17);
+}
+
+TEST_F(FormLexMainTest, TilingSharesTheAreaBetweenTheWindows) {
+    Start();
+    window->NewLexicon();
+    Settle();
+    const QRect area = window->MDIClient->viewport()->rect();
+    window->WindowTileHorizontal1->trigger();
+    std::vector<QRect> frames;
+    for (QMdiSubWindow* w : window->MDIClient->subWindowList())
+        frames.push_back(w->geometry());
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].width(), area.width());
+    EXPECT_EQ(frames[0].height() + frames[1].height(), area.height());
+
+    window->WindowTileVertical1->trigger();
+    frames.clear();
+    for (QMdiSubWindow* w : window->MDIClient->subWindowList())
+        frames.push_back(w->geometry());
+    EXPECT_EQ(frames[0].height(), area.height());
+    EXPECT_EQ(frames[0].width() + frames[1].width(), area.width());
+    EXPECT_NE(frames[0].x(), frames[1].x());
+}
+
+TEST_F(FormLexMainTest, WindowsMenuListsTheEditorsWithTheActiveOneChecked) {
+    Start();
+    window->NewLexicon();
+    Settle();
+    emit window->Menu_Windows->aboutToShow();
+    std::vector<std::string> items;
+    for (QAction* item : window->Menu_Windows->actions())
+        if (!item->isSeparator())
+            items.push_back(Text(item->text()) + (item->isChecked() ? " *" : ""));
+    EXPECT_EQ(items, (std::vector<std::string>{"Tile &Horizontally", "&Tile Vertically", "&Arrange",
+                                               "&Cascade", "&Minimize All", "&1 Lexicon 1",
+                                               "&2 Lexicon 2 *"}));
+    window->Menu_Windows->actions().at(6)->trigger();
+    EXPECT_EQ(Text(Editor().windowTitle()), "Lexicon 1");
+}
+
+TEST_F(FormLexMainTest, TheBarAreaOffersTheViewToggles) {
+    Start();
+    const auto rightClick = [](QWidget* Target) {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2),
+                                Target->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(Target, &event);
+    };
+    rightClick(window->MDIClient->viewport());
+    EXPECT_FALSE(window->PopupMenu_ToolBar->isVisible());
+    rightClick(window->ToolBar_DB);
+    EXPECT_TRUE(window->PopupMenu_ToolBar->isVisible());
+    EXPECT_EQ(window->PopupMenu_ToolBar->actions(), window->ViewToggles());
+    window->PopupMenu_ToolBar->hide();
+}
+
+TEST_F(FormLexMainTest, StandardEditActionsWorkOnTheFocusedTextBox) {
+    Start();
+    window->Edit_LexValue->setFocus();
+    window->Edit_LexValue->setText("word");
+    window->ApplicationEvents1Idle();
+    EXPECT_FALSE(window->EditCut1->isEnabled());
+    window->Edit_LexValue->selectAll();
+    window->ApplicationEvents1Idle();
+    ASSERT_TRUE(window->EditCut1->isEnabled());
+    EXPECT_TRUE(window->EditCopy1->isEnabled());
+    window->EditCut1->trigger();
+    EXPECT_EQ(Text(window->Edit_LexValue->text()), "");
+    EXPECT_EQ(Text(QApplication::clipboard()->text()), "word");
+    Settle();
+    window->ApplicationEvents1Idle();
+    EXPECT_TRUE(window->EditUndo1->isEnabled());
+    EXPECT_TRUE(window->EditPaste1->isEnabled());
+    window->EditUndo1->trigger();
+    EXPECT_EQ(Text(window->Edit_LexValue->text()), "word");
+}
+
+TEST_F(FormLexMainTest, ChineseConversionCoversTheSelectedNodesOnly) {
+    Start();
+    TLexDocument& doc = Editor().Document();
+    TLexTree& tree = doc.Tree();
+    const std::string gb = "\xB4\xF2\xBF\xAA"; // "open" in GB2312
+    std::vector<TTreeNode*> nodes;
+    for (int i = 0; i < 3; ++i) {
+        nodes.push_back(doc.NewNode());
+        Editor().PostEdit();
+        tree.SetValue(nodes.back(), doc.FBand936->Column(0)->Index(), gb);
+    }
+    tree.ClearSelection();
+    tree.Select(nodes[2]);
+    tree.Select(nodes[0]);
+    window->ApplicationEvents1Idle();
+    window->Action_Big5->trigger();
+    const int big5Column = doc.FBand950->Column(0)->Index();
+    const std::string big5 = TChineseGbBig5().GbToBig5(gb);
+    EXPECT_EQ(tree.Value(nodes[0], big5Column), big5);
+    EXPECT_EQ(tree.Value(nodes[1], big5Column), "");
+    EXPECT_EQ(tree.Value(nodes[2], big5Column), big5);
+}
+
+} // namespace
+} // namespace lex::test
