@@ -286,10 +286,10 @@ void TFormLexMain::Action_DeleteLangExecute() {
     TFormLexEditor* editor = ActiveEditor();
     if (!FPopupBand || !editor) return;
     TLexDocument& doc = editor->Document();
+    // The column under the pointer goes with its band.
+    if (FPopupColumn && FPopupColumn->Band == FPopupBand) FPopupColumn = nullptr;
     for (int i = FPopupBand->ColumnCount() - 1; i >= 0; --i)
         doc.DeleteSequenceColumn(FPopupBand->Column(i));
-    // The column under the pointer went with its band.
-    if (FPopupColumn && FPopupColumn->Band == FPopupBand) FPopupColumn = nullptr;
     doc.DeleteLanguageBand(std::exchange(FPopupBand, nullptr));
 }
 

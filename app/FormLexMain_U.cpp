@@ -119,6 +119,12 @@ TFormLexMain::TFormLexMain(TCommandLine CommandLine, QWidget* Parent)
 
 TFormLexMain::~TFormLexMain() {
     qApp->removeEventFilter(this);
+    // The base destructors delete the children, whose last signals (an MDI
+    // area activating no window, say) must not reach this half-destroyed
+    // window's slots.
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
+    disconnect(QGuiApplication::clipboard(), nullptr, this, nullptr);
 }
 
 void TFormLexMain::CreateToolBars() {
