@@ -12,17 +12,17 @@ std::string FormatText(std::string_view pattern, std::span<const std::string_vie
             result += c;
             continue;
         }
-        const char spec = pattern[++i];
-        if (spec == '%') {
+        const char kind = pattern[++i];
+        if (kind == '%') {
             result += '%';
-        } else if (spec == 's' || spec == 'd') {
+        } else if (kind == 's' || kind == 'd') {
             if (next == args.size())
                 throw EConvertError("Format '" + std::string(pattern) +
                                     "' invalid or incompatible with argument");
             result += args[next++];
         } else {
             result += '%';
-            result += spec;
+            result += kind;
         }
     }
     return result;
