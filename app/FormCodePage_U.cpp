@@ -1,18 +1,14 @@
 #include "app/FormCodePage_U.h"
 
 #include "app/GuiText.h"
-#include "app/HelpWindow.h"
 #include "platform/CodePageCatalog.h"
 #include "runtime/qt/QtText.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTabWidget>
-#include <QVBoxLayout>
 
 namespace lex {
 namespace {
@@ -21,19 +17,10 @@ constexpr int NodeRole = Qt::UserRole;
 
 } // namespace
 
-TFormCodePage::TFormCodePage(QWidget* Parent) : QDialog(Parent) {
-    InitDialogResources();
-    setObjectName(QStringLiteral("FormCodePage"));
-    if (Parent) setFont(Parent->window()->font());
-    setWindowTitle(TranslateGUIText("Add New Language"));
-
-    PageControl1 = new QTabWidget(this);
-    TabSheet1 = new QWidget(PageControl1);
-    PageControl1->addTab(TabSheet1, TranslateGUIText("Language"));
-
-    Image1 = new QLabel(TabSheet1);
-    Image1->setPixmap(QPixmap(QStringLiteral(":/help/images/language.png")));
-    Image1->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+TFormCodePage::TFormCodePage(QWidget* Parent)
+    : TPageDialog(Parent, QStringLiteral("FormCodePage"), "Add New Language", "Language",
+                  QStringLiteral(":/help/images/language.png"),
+                  QStringLiteral("data#addlanguage")) {
     Label1 = new QLabel(TranslateGUIText("Select a Language:"), TabSheet1);
     Edit_CodePage = new QLineEdit(TabSheet1);
     Edit_CodePage->setObjectName(QStringLiteral("Edit_CodePage"));
@@ -45,45 +32,19 @@ TFormCodePage::TFormCodePage(QWidget* Parent) : QDialog(Parent) {
     listFont.setStyleHint(QFont::TypeWriter);
     CheckListBox_Lang->setFont(listFont);
 
-    auto* page = new QGridLayout(TabSheet1);
-    page->addWidget(Image1, 0, 0, 3, 1);
-    page->addWidget(Label1, 0, 1);
-    page->addWidget(Edit_CodePage, 1, 1);
-    page->addWidget(CheckListBox_Lang, 2, 1);
-    page->setColumnStretch(1, 1);
-    page->setRowStretch(2, 1);
-
-    BitBtn_OK = new QPushButton(TranslateGUIText("OK"), this);
-    BitBtn_OK->setObjectName(QStringLiteral("BitBtn_OK"));
-    BitBtn_OK->setDefault(true);
-    BitBtn_OK->setEnabled(false);
-    BitBtn_Cancel = new QPushButton(TranslateGUIText("Cancel"), this);
-    BitBtn_Cancel->setObjectName(QStringLiteral("BitBtn_Cancel"));
-    BitBtn_Help = new QPushButton(TranslateGUIText("&Help"), this);
-    BitBtn_Help->setObjectName(QStringLiteral("BitBtn_Help"));
-    BitBtn_Help->setAutoDefault(false);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn_OK);
-    buttons->addWidget(BitBtn_Cancel);
-    buttons->addWidget(BitBtn_Help);
-    auto* form = new QVBoxLayout(this);
-    form->addWidget(PageControl1);
-    form->addLayout(buttons);
+    Page->addWidget(Label1, 0, 1);
+    Page->addWidget(Edit_CodePage, 1, 1);
+    Page->addWidget(CheckListBox_Lang, 2, 1);
+    Page->setColumnStretch(1, 1);
+    Page->setRowStretch(2, 1);
 
     connect(Edit_CodePage, &QLineEdit::textChanged, this, [this] { Edit_CodePageChange(); });
     // A click, or moving through the list with the keys.
     connect(CheckListBox_Lang, &QListWidget::clicked, this, [this] { CheckListBox_LangClick(); });
     connect(CheckListBox_Lang, &QListWidget::currentRowChanged, this,
             [this] { CheckListBox_LangClick(); });
-    connect(BitBtn_OK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(BitBtn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(BitBtn_Help, &QPushButton::clicked, this,
-            [this] { ShowHelp(this, QStringLiteral("data#addlanguage")); });
 
-    setFixedSize(QSize(452, 347).expandedTo(minimumSizeHint()));
-    CentreOnScreen(*this);
+    FixSize(QSize(452, 347));
     Edit_CodePage->setFocus();
 }
 

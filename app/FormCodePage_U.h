@@ -1,13 +1,12 @@
 #pragma once
 
-#include <QDialog>
+#include "app/PageDialog.h"
+
 #include <string>
 
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QPushButton;
-class QTabWidget;
 
 namespace lex {
 
@@ -16,11 +15,9 @@ struct TCodePageNode;
 // "Add New Language": asks for the code page of a language to add. The caller
 // fills the list, runs the dialog and on OK reads the code-page box, which
 // the user may also type into freely; nothing here checks the text.
-class TFormCodePage : public QDialog {
+class TFormCodePage : public TPageDialog {
     Q_OBJECT
 public:
-    // Takes the font of Parent's window, as the dialogs follow the main
-    // window's font choice.
     explicit TFormCodePage(QWidget* Parent = nullptr);
 
     // An entry shown as Text (as a rule the code page padded to 11
@@ -31,15 +28,9 @@ public:
     // EConvertError for a character that code page cannot hold.
     std::string SelectedCodePage() const;
 
-    QTabWidget* PageControl1;
-    QWidget* TabSheet1;
-    QLabel* Image1;
     QLabel* Label1;
     QLineEdit* Edit_CodePage;
     QListWidget* CheckListBox_Lang;
-    QPushButton* BitBtn_OK;
-    QPushButton* BitBtn_Cancel;
-    QPushButton* BitBtn_Help;
 
 private:
     void Edit_CodePageChange();

@@ -1,7 +1,6 @@
 #include "app/FormExport_U.h"
 
 #include "app/GuiText.h"
-#include "app/HelpWindow.h"
 #include "app/LexFileDialog.h"
 
 #include <QGridLayout>
@@ -10,9 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 namespace lex {
 namespace {
@@ -21,19 +18,9 @@ constexpr int BandRole = Qt::UserRole;
 
 } // namespace
 
-TFormExport::TFormExport(QWidget* Parent) : QDialog(Parent) {
-    InitDialogResources();
-    setObjectName(QStringLiteral("FormExport"));
-    if (Parent) setFont(Parent->window()->font());
-    setWindowTitle(TranslateGUIText("Export Lexicon"));
-
-    PageControl1 = new QTabWidget(this);
-    TabSheet1 = new QWidget(PageControl1);
-    PageControl1->addTab(TabSheet1, TranslateGUIText("Export Option"));
-
-    Image1 = new QLabel(TabSheet1);
-    Image1->setPixmap(QPixmap(QStringLiteral(":/help/images/export.png")));
-    Image1->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+TFormExport::TFormExport(QWidget* Parent)
+    : TPageDialog(Parent, QStringLiteral("FormExport"), "Export Lexicon", "Export Option",
+                  QStringLiteral(":/help/images/export.png"), QStringLiteral("file#export")) {
     Label_FileName = new QLabel(TranslateGUIText("Export To File Name:"), TabSheet1);
     Edit_FileName = new QLineEdit(TabSheet1);
     Edit_FileName->setObjectName(QStringLiteral("Edit_FileName"));
@@ -55,48 +42,21 @@ TFormExport::TFormExport(QWidget* Parent) : QDialog(Parent) {
     fileRow->setSpacing(2);
     fileRow->addWidget(Edit_FileName);
     fileRow->addWidget(SpeedButton1);
-    auto* page = new QGridLayout(TabSheet1);
-    page->addWidget(Image1, 0, 0, 5, 1);
-    page->addWidget(Label_FileName, 0, 1, 1, 2);
-    page->addLayout(fileRow, 1, 1, 1, 2);
-    page->addWidget(Label_Languages, 2, 1);
-    page->addWidget(CheckListBox_Language, 3, 1);
-    page->addWidget(Panel_Nodes, 2, 2);
-    page->addWidget(ListBox_Nodes, 3, 2);
-    page->setColumnStretch(1, 3);
-    page->setColumnStretch(2, 2);
-    page->setRowStretch(3, 1);
-
-    BitBtn_OK = new QPushButton(TranslateGUIText("OK"), this);
-    BitBtn_OK->setObjectName(QStringLiteral("BitBtn_OK"));
-    BitBtn_OK->setDefault(true);
-    BitBtn_OK->setEnabled(false);
-    BitBtn_Cancel = new QPushButton(TranslateGUIText("Cancel"), this);
-    BitBtn_Cancel->setObjectName(QStringLiteral("BitBtn_Cancel"));
-    BitBtn_Help = new QPushButton(TranslateGUIText("&Help"), this);
-    BitBtn_Help->setObjectName(QStringLiteral("BitBtn_Help"));
-    BitBtn_Help->setAutoDefault(false);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn_OK);
-    buttons->addWidget(BitBtn_Cancel);
-    buttons->addWidget(BitBtn_Help);
-    auto* form = new QVBoxLayout(this);
-    form->addWidget(PageControl1);
-    form->addLayout(buttons);
+    Page->addWidget(Label_FileName, 0, 1, 1, 2);
+    Page->addLayout(fileRow, 1, 1, 1, 2);
+    Page->addWidget(Label_Languages, 2, 1);
+    Page->addWidget(CheckListBox_Language, 3, 1);
+    Page->addWidget(Panel_Nodes, 2, 2);
+    Page->addWidget(ListBox_Nodes, 3, 2);
+    Page->setColumnStretch(1, 3);
+    Page->setColumnStretch(2, 2);
+    Page->setRowStretch(3, 1);
 
     connect(Edit_FileName, &QLineEdit::textChanged, this, [this] { UpdateOkButton(); });
     // Fires for check-box changes; texts never change after adding.
     connect(CheckListBox_Language, &QListWidget::itemChanged, this, [this] { UpdateOkButton(); });
     connect(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
-    connect(BitBtn_OK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(BitBtn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(BitBtn_Help, &QPushButton::clicked, this,
-            [this] { ShowHelp(this, QStringLiteral("file#export")); });
-
-    setFixedSize(QSize(535, 375).expandedTo(minimumSizeHint()));
-    CentreOnScreen(*this);
+    FixSize(QSize(535, 375));
     Edit_FileName->setFocus();
 }
 

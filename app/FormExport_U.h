@@ -1,13 +1,12 @@
 #pragma once
 
-#include <QDialog>
+#include "app/PageDialog.h"
+
 #include <vector>
 
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QPushButton;
-class QTabWidget;
 class QToolButton;
 
 namespace lex {
@@ -16,10 +15,9 @@ struct TLexBand;
 
 // "Export Lexicon": asks for the file, the languages and, for an export of
 // nodes, shows the nodes. The caller fills the lists and writes the file.
-class TFormExport : public QDialog {
+class TFormExport : public TPageDialog {
     Q_OBJECT
 public:
-    // Takes the font of Parent's window.
     explicit TFormExport(QWidget* Parent = nullptr);
 
     void AddLanguage(const QString& Caption, TLexBand* Band, bool Checked);
@@ -32,9 +30,6 @@ public:
     std::vector<TLexBand*> CheckedBands() const;
     QString FileName() const;
 
-    QTabWidget* PageControl1;
-    QWidget* TabSheet1;
-    QLabel* Image1;
     QLabel* Label_FileName;
     QLineEdit* Edit_FileName;
     QToolButton* SpeedButton1;
@@ -42,9 +37,6 @@ public:
     QListWidget* CheckListBox_Language;
     QLabel* Panel_Nodes;
     QListWidget* ListBox_Nodes;
-    QPushButton* BitBtn_OK;
-    QPushButton* BitBtn_Cancel;
-    QPushButton* BitBtn_Help;
 
 protected:
     void showEvent(QShowEvent* Event) override;

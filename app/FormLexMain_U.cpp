@@ -426,16 +426,21 @@ void TFormLexMain::ApplyCommandLine(TFormLexEditor& Editor) {
 }
 
 void TFormLexMain::closeEvent(QCloseEvent* Event) {
-    // Each editor's close query may ask to save; a cancel there keeps this
-    // window, and the editors not yet asked, open.
+    // Every editor is asked before any closes: a cancel on one keeps the
+    // program, and every editor, as it was.
     QList<QMdiSubWindow*> windows = MDIClient->subWindowList(QMdiArea::StackingOrder);
     std::reverse(windows.begin(), windows.end());
     for (QMdiSubWindow* window : windows) {
-        if (!window->close()) {
+        auto* editor = qobject_cast<TFormLexEditor*>(window->widget());
+        if (editor && !editor->QueryClose()) {
             Event->ignore();
             ScheduleIdle();
             return;
         }
+    }
+    for (QMdiSubWindow* window : windows) {
+        if (auto* editor = qobject_cast<TFormLexEditor*>(window->widget())) editor->AcceptClose();
+        window->close();
     }
     Event->accept();
 }

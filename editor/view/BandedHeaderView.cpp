@@ -52,11 +52,6 @@ QSize TBandedHeaderView::sizeHint() const {
     return size;
 }
 
-TLexBand* TBandedHeaderView::BandAt(int X) const {
-    const TLexColumn* column = lexModel_ ? lexModel_->ColumnAt(logicalIndexAt(X)) : nullptr;
-    return column ? column->Band : nullptr;
-}
-
 void TBandedHeaderView::paintSection(QPainter* Painter, const QRect& Rect, int LogicalIndex) const {
     const int half = Rect.height() / 2;
     QRect lower = Rect;

@@ -5,7 +5,6 @@
 namespace lex {
 
 class TLexTreeModel;
-struct TLexBand;
 
 // The grid's header in two rows: each band's caption spans its columns above
 // the sequence captions. Sections cannot move, so the key band stays at the
@@ -19,7 +18,6 @@ public:
     void setModel(QAbstractItemModel* Model) override;
     QSize sizeHint() const override;
 
-    TLexBand* BandAt(int X) const; // the band under a viewport x, or none
     // Sets every section to its column's width.
     void ApplyColumnWidths();
 

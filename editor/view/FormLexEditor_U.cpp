@@ -129,7 +129,7 @@ TLexColumn* TFormLexEditor::PopupColumn() const {
 }
 
 void TFormLexEditor::ShowPopupMenu(const QPoint& Global, int X) {
-    TLexColumn* column = model_->ColumnAt(view_->header()->logicalIndexAt(X));
+    TLexColumn* column = model_->ColumnAt(view_->ColumnAt(X));
     popupColumn_ = column && column->Band->Index() > 0 ? column : nullptr;
     popupBand_ = popupColumn_ ? popupColumn_->Band : nullptr;
     if (popupMenu_) popupMenu_->popup(Global);
@@ -147,16 +147,19 @@ void TFormLexEditor::PostEdit() {
     document_->PostEdit();
 }
 
-void TFormLexEditor::closeEvent(QCloseEvent* Event) {
+bool TFormLexEditor::QueryClose() {
     try {
         PostEdit();
     } catch (const EAbort&) {
-        Event->ignore();
-        return;
+        return false;
     }
-    if (document_->CloseQuery([this] {
-            if (OnSaveEditor) OnSaveEditor(*this);
-        }))
+    return document_->CloseQuery([this] {
+        if (OnSaveEditor) OnSaveEditor(*this);
+    });
+}
+
+void TFormLexEditor::closeEvent(QCloseEvent* Event) {
+    if (closeAccepted_ || QueryClose())
         Event->accept();
     else
         Event->ignore();

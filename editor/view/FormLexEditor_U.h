@@ -56,11 +56,17 @@ public:
     // open and save without telling, so call it after those (cheap).
     void RefreshCaption();
 
+    // Whether the window may close: stores an open edit (a refused one keeps
+    // the window), then asks "Data modified, Save?" if there is anything to save.
+    bool QueryClose();
+    // The next close asks nothing: QueryClose has been answered.
+    void AcceptClose() { closeAccepted_ = true; }
+
     // Called when "Data modified, Save?" is answered Yes: the main window's SaveEditor.
     std::function<void(TFormLexEditor&)> OnSaveEditor;
 
 protected:
-    void closeEvent(QCloseEvent* Event) override; // Document().CloseQuery(...): accept or ignore
+    void closeEvent(QCloseEvent* Event) override; // QueryClose: accept or ignore
 
 private:
     void SyncFocusToView();
@@ -89,6 +95,7 @@ private:
     TLexBand* popupBand_ = nullptr;
     TLexColumn* popupColumn_ = nullptr;
     bool syncing_ = false; // one side is following the other: no echo
+    bool closeAccepted_ = false;
     std::unordered_set<const TTreeNode*> expanded_;
     std::unordered_set<std::string, KeyHash, std::equal_to<>> expandedKeys_; // across a reset
 };

@@ -6,10 +6,52 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
 
 namespace lex {
 
-TLexTreeView::TLexTreeView(QWidget* Parent) : QTreeView(Parent) {
+TLexTreeView::TLexTreeView(QWidget* Parent) : QTreeView(Parent), keyView_(new TLexTreeView(*this)) {
+    Configure();
+    // The key view scrolls, expands and sizes its column with the grid.
+    for (auto [from, to] : {std::pair{this, keyView_}, std::pair{keyView_, this}}) {
+        connect(from, &QTreeView::expanded, to, &QTreeView::expand);
+        connect(from, &QTreeView::collapsed, to, &QTreeView::collapse);
+        QScrollBar* source = from->verticalScrollBar();
+        QScrollBar* target = to->verticalScrollBar();
+        connect(source, &QAbstractSlider::valueChanged, target, &QAbstractSlider::setValue);
+        // A range that grows after a layout must not leave the views apart.
+        connect(target, &QAbstractSlider::rangeChanged, source,
+                [source, target] { target->setValue(source->value()); });
+        connect(from->header(), &QHeaderView::sectionResized, this,
+                [this, to](int Section, int, int Size) {
+                    if (Section != 0) return;
+                    to->header()->resizeSection(0, Size);
+                    PlaceKeyView();
+                });
+    }
+    // Its menus are the grid's.
+    connect(keyView_, &QWidget::customContextMenuRequested, this,
+            &QWidget::customContextMenuRequested);
+    connect(keyView_->header(), &QWidget::customContextMenuRequested, header(),
+            &QWidget::customContextMenuRequested);
+}
+
+TLexTreeView::TLexTreeView(TLexTreeView& Grid) : QTreeView(&Grid), grid_(&Grid) {
+    Configure();
+    setObjectName("KeyView");
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Clicks focus the grid, which takes the keys for both.
+    setFocusPolicy(Qt::ClickFocus);
+    setFocusProxy(&Grid);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    header()->setContextMenuPolicy(Qt::CustomContextMenu);
+}
+
+void TLexTreeView::Configure() {
     setHeader(new TBandedHeaderView(this));
     // Rows are laid out without asking each one its height: a million-node
     // tree costs no more to show than a small one.
@@ -39,12 +81,69 @@ TLexTreeView::TLexTreeView(QWidget* Parent) : QTreeView(Parent) {
     setPalette(colours);
 }
 
+void TLexTreeView::setModel(QAbstractItemModel* Model) {
+    QTreeView::setModel(Model);
+    if (!keyView_) return;
+    keyView_->setModel(Model);
+    QItemSelectionModel* own = keyView_->selectionModel();
+    keyView_->setSelectionModel(selectionModel());
+    delete own;
+    keyView_->setItemDelegate(itemDelegate());
+    if (Model) {
+        // After the views' own handlers, which show every section again.
+        connect(Model, &QAbstractItemModel::modelReset, this, &TLexTreeView::HideLanguageColumns);
+        connect(Model, &QAbstractItemModel::columnsInserted, this,
+                &TLexTreeView::HideLanguageColumns);
+    }
+    HideLanguageColumns();
+}
+
+void TLexTreeView::HideLanguageColumns() {
+    for (int column = 1; column < keyView_->header()->count(); ++column)
+        keyView_->setColumnHidden(column, true);
+}
+
+void TLexTreeView::updateGeometries() {
+    QTreeView::updateGeometries();
+    if (keyView_) PlaceKeyView();
+}
+
+void TLexTreeView::PlaceKeyView() {
+    const int width = std::min(header()->sectionSize(0), viewport()->width());
+    keyView_->header()->setFixedHeight(header()->height());
+    keyView_->setGeometry(frameWidth(), frameWidth(), width,
+                          header()->height() + viewport()->height());
+}
+
+int TLexTreeView::ColumnAt(int X) const {
+    return X < keyView_->width() ? 0 : header()->logicalIndexAt(X);
+}
+
+void TLexTreeView::scrollTo(const QModelIndex& Index, ScrollHint Hint) {
+    if (!keyView_) {
+        QTreeView::scrollTo(Index, Hint);
+        return;
+    }
+    // The key cell is always in sight sideways; a language cell must not end
+    // up beneath the key view.
+    QScrollBar& sideways = *horizontalScrollBar();
+    const int offset = sideways.value();
+    QTreeView::scrollTo(Index, Hint);
+    if (Index.column() == 0) {
+        sideways.setValue(offset);
+        return;
+    }
+    const int hidden = keyView_->width() - visualRect(Index).left();
+    if (hidden > 0) sideways.setValue(sideways.value() - hidden);
+}
+
 TBandedHeaderView* TLexTreeView::BandedHeader() const {
     return static_cast<TBandedHeaderView*>(header());
 }
 
 void TLexTreeView::SetImmediateEdit(bool Immediate) {
     immediateEdit_ = Immediate;
+    if (keyView_) keyView_->SetImmediateEdit(Immediate);
     // A click on the selected cell waits for a possible double click before
     // it edits; with immediate editing every click edits at once instead.
     EditTriggers triggers = DoubleClicked | EditKeyPressed | AnyKeyPressed;
@@ -52,18 +151,42 @@ void TLexTreeView::SetImmediateEdit(bool Immediate) {
     setEditTriggers(triggers);
 }
 
+TLexTreeView& TLexTreeView::ViewFor(int Column) {
+    TLexTreeView& grid = Grid();
+    return Column == 0 ? *grid.keyView_ : grid;
+}
+
+bool TLexTreeView::Owns(const QWidget* Editor) const {
+    // Editors are made on the viewport; the shared delegate's signals reach both views.
+    return Editor && Editor->parentWidget() == viewport();
+}
+
 bool TLexTreeView::OpenEditor(const QModelIndex& Index) {
     return edit(Index, QAbstractItemView::AllEditTriggers, nullptr);
 }
 
+bool TLexTreeView::edit(const QModelIndex& Index, EditTrigger Trigger, QEvent* Event) {
+    TLexTreeView& view = Index.isValid() ? ViewFor(Index.column()) : *this;
+    if (&view != this) return view.edit(Index, Trigger, Event);
+    return QTreeView::edit(Index, Trigger, Event);
+}
+
 void TLexTreeView::CloseEditorWithoutStoring() {
-    if (editor_) closeEditor(editor_, QAbstractItemDelegate::NoHint);
+    if (!editor_) return;
+    TLexTreeView& owner = keyView_->Owns(editor_) ? *keyView_ : *this;
+    owner.closeEditor(editor_, QAbstractItemDelegate::NoHint);
+}
+
+void TLexTreeView::commitData(QWidget* Editor) {
+    if (Owns(Editor)) QTreeView::commitData(Editor);
 }
 
 void TLexTreeView::closeEditor(QWidget* Editor, QAbstractItemDelegate::EndEditHint Hint) {
+    if (!Owns(Editor)) return;
+    TLexTreeView& grid = Grid();
     // Forgotten first: with Tab the base class opens the next cell's editor.
-    if (Editor == editor_) editor_ = nullptr;
-    emit EditorClosing(Editor);
+    if (Editor == grid.editor_) grid.editor_ = nullptr;
+    emit grid.EditorClosing(Editor);
     // The delegate ends an edit with Enter this way (the view itself does
     // too when the current row changes, which must not move once more).
     const bool enter =
@@ -124,6 +247,16 @@ QModelIndex TLexTreeView::moveCursor(CursorAction Action, Qt::KeyboardModifiers 
         break;
     }
     return QTreeView::moveCursor(Action, Modifiers);
+}
+
+void TLexTreeView::paintEvent(QPaintEvent* Event) {
+    QTreeView::paintEvent(Event);
+    if (!grid_) return;
+    // The line that divides the keys from the languages.
+    QPainter painter(viewport());
+    painter.setPen(Qt::blue);
+    const int x = viewport()->width() - 1;
+    painter.drawLine(x, 0, x, viewport()->height());
 }
 
 void TLexTreeView::startDrag(Qt::DropActions) {

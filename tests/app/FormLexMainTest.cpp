@@ -13,6 +13,7 @@
 #include "platform/CodePageCatalog.h"
 #include "platform/MessageBox.h"
 #include "runtime/ChineseGbBig5.h"
+#include "support/ScriptedMessageBoxes.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
@@ -99,14 +100,6 @@ class FormLexMainTest : public ::testing::Test {
 protected:
     FormLexMainTest()
         : modules(dir / "LexManager.ini"), dm(nullptr, LumoOption->CodePage, LumoOption->SeqNo) {
-        previousHook = SetMessageBoxHook([this](TWindowHandle, const std::string& text,
-                                                const std::string& caption, unsigned flags) {
-            shown.push_back(caption + "|" + text);
-            if (answers.empty()) return DefaultMessageBoxAnswer(flags);
-            const int answer = answers.front();
-            answers.pop_front();
-            return answer;
-        });
         // The data module's dialogs outlive a test; each starts untouched.
         LexSaveDialog() = {};
         LexOpenDialog() = {};
@@ -119,7 +112,6 @@ protected:
             window.reset();
         }
         Settle();
-        SetMessageBoxHook(std::move(previousHook));
     }
 
     TFormLexMain& Start(TCommandLine CommandLine = {}) {
@@ -205,14 +197,12 @@ protected:
     }
 
     TempDir dir;
+    test::ScriptedMessageBoxes boxes; // first made, last gone: the windows' questions reach it
     AppModules modules;
     TLexDM dm;
-    std::deque<int> answers;
-    std::vector<std::string> shown;
+    std::deque<int>& answers = boxes.answers;
+    std::vector<std::string>& shown = boxes.shown;
     std::unique_ptr<TFormLexMain> window;
-
-private:
-    MessageBoxHook previousHook;
 };
 
 TEST_F(FormLexMainTest, StartUpOpensOneEmptyLexiconWithTheThreeDefaultLanguages) {
@@ -658,6 +648,28 @@ INSTANTIATE_TEST_SUITE_P(
                       CloseCase{"yes_dialog_cancelled", IDYES, false, false, false, false},
                       CloseCase{"yes_dialog_named", IDYES, false, true, true, true}),
     [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(FormLexMainTest, EveryEditorIsAskedBeforeAnyCloses) {
+    Start();
+    TFormLexEditor& first = Editor();
+    first.Document().NewNode();
+    first.Document().PostEdit();
+    TFormLexEditor& second = *window->NewLexicon();
+    second.Document().NewNode();
+    second.Document().PostEdit();
+    answers = {IDNO, IDCANCEL};
+    EXPECT_FALSE(window->close());
+    EXPECT_EQ(shown.size(), 2u);
+    // The one answered No is still there with its changes.
+    EXPECT_EQ(window->Editors().size(), 2);
+    EXPECT_TRUE(first.Document().FModified);
+
+    answers = {IDNO, IDNO};
+    EXPECT_TRUE(window->close());
+    Settle();
+    EXPECT_EQ(shown.size(), 4u);
+    EXPECT_TRUE(window->Editors().isEmpty());
+}
 
 TEST_F(FormLexMainTest, ContextMenuNamesTheLanguageAndSequenceUnderThePointer) {
     Start();

@@ -2,12 +2,10 @@
 
 #include "editor/LexDocument.h"
 #include "platform/CodePageCatalog.h"
-#include "platform/MessageBox.h"
 #include "runtime/LexFiles.h"
+#include "support/ScriptedMessageBoxes.h"
 #include "support/TempDir.h"
 #include "support/TestSupport.h"
-
-#include <deque>
 
 namespace lex::test {
 
@@ -15,21 +13,8 @@ namespace lex::test {
 // boxes; every box shown is recorded as "caption|text".
 class DocumentTest : public RuntimeTest {
 protected:
-    DocumentTest() {
-        InitializeCodePageList();
-        previous_ = SetMessageBoxHook([this](TWindowHandle, const std::string& text,
-                                             const std::string& caption, unsigned flags) {
-            shown.push_back(caption + "|" + text);
-            if (answers.empty()) return DefaultMessageBoxAnswer(flags);
-            const int answer = answers.front();
-            answers.pop_front();
-            return answer;
-        });
-    }
-    ~DocumentTest() override {
-        SetMessageBoxHook(std::move(previous_));
-        FinalizeCodePageList();
-    }
+    DocumentTest() { InitializeCodePageList(); }
+    ~DocumentTest() override { FinalizeCodePageList(); }
 
     void Load(TLexDocument& doc, std::vector<std::string> fields, std::vector<TLexRecord> records) {
         TRecordListLexReader reader(std::move(fields), std::move(records));
@@ -69,11 +54,9 @@ protected:
         return captions;
     }
 
-    std::deque<int> answers;
-    std::vector<std::string> shown;
-
-private:
-    MessageBoxHook previous_;
+    ScriptedMessageBoxes boxes;
+    std::deque<int>& answers = boxes.answers;
+    std::vector<std::string>& shown = boxes.shown;
 };
 
 } // namespace lex::test
