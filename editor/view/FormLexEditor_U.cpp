@@ -4,10 +4,12 @@
 #include "editor/view/LexItemDelegate.h"
 #include "editor/view/LexTreeModel.h"
 #include "editor/view/LexTreeView.h"
+#include "editor/view/RowIndicator.h"
 #include "platform/Exceptions.h"
 #include "runtime/qt/QtText.h"
 
 #include <QCloseEvent>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QVBoxLayout>
@@ -38,9 +40,19 @@ TFormLexEditor::TFormLexEditor(const TLexEditorOptions& Options, QWidget* Parent
     view_->setObjectName("Tree_Lex");
     view_->setItemDelegate(delegate_);
     view_->setModel(model_.get());
+    // The row indicator and the grid share one frame.
+    auto* frame = new QFrame(this);
+    frame->setFrameStyle(view_->frameStyle());
+    view_->setFrameShape(QFrame::NoFrame);
+    auto* rows = new QHBoxLayout(frame);
+    rows->setContentsMargins(frame->frameWidth(), frame->frameWidth(), frame->frameWidth(),
+                             frame->frameWidth());
+    rows->setSpacing(0);
+    rows->addWidget(new TRowIndicator(*view_, frame));
+    rows->addWidget(view_);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(view_);
+    layout->addWidget(frame);
 
     connect(model_.get(), &TLexTreeModel::DocumentFocusChanged, this,
             &TFormLexEditor::SyncFocusToView);

@@ -249,6 +249,43 @@ QModelIndex TLexTreeView::moveCursor(CursorAction Action, Qt::KeyboardModifiers 
     return QTreeView::moveCursor(Action, Modifiers);
 }
 
+void TLexTreeView::drawBranches(QPainter* Painter, const QRect& Rect,
+                                const QModelIndex& Index) const {
+    // Dotted lines in the grey of disabled text join each node to its
+    // parent and to the siblings below; a boxed sign marks a node with
+    // children. Only the row's ancestors are looked at.
+    const int step = indentation();
+    const auto hasNextSibling = [](const QModelIndex& Node) {
+        return Node.sibling(Node.row() + 1, 0).isValid();
+    };
+    Painter->save();
+    Painter->setPen(QPen(palette().color(QPalette::Disabled, QPalette::Text), 1, Qt::DotLine));
+    const int middle = Rect.top() + Rect.height() / 2;
+    const int own = Rect.right() + 1 - step; // the node's own level
+    const int centre = own + step / 2;
+    const bool first = Index.row() == 0 && !Index.parent().isValid();
+    Painter->drawLine(centre, first ? middle : Rect.top(), centre,
+                      hasNextSibling(Index) ? Rect.bottom() : middle);
+    Painter->drawLine(centre, middle, own + step - 1, middle);
+    int left = own - step;
+    for (QModelIndex ancestor = Index.parent(); ancestor.isValid() && left >= Rect.left();
+         ancestor = ancestor.parent(), left -= step)
+        if (hasNextSibling(ancestor))
+            Painter->drawLine(left + step / 2, Rect.top(), left + step / 2, Rect.bottom());
+
+    if (model()->hasChildren(Index)) {
+        constexpr int Half = 4;
+        const QRect box(centre - Half, middle - Half, 2 * Half, 2 * Half);
+        Painter->setPen(palette().color(QPalette::Disabled, QPalette::Text));
+        Painter->setBrush(palette().color(QPalette::Base));
+        Painter->drawRect(box);
+        Painter->setPen(palette().color(QPalette::Text));
+        Painter->drawLine(centre - 2, middle, centre + 2, middle);
+        if (!isExpanded(Index)) Painter->drawLine(centre, middle - 2, centre, middle + 2);
+    }
+    Painter->restore();
+}
+
 void TLexTreeView::paintEvent(QPaintEvent* Event) {
     QTreeView::paintEvent(Event);
     if (!grid_) return;

@@ -44,6 +44,8 @@ signals:
     void EditorClosing(QWidget* Editor);
 
 protected:
+    void drawBranches(QPainter* Painter, const QRect& Rect,
+                      const QModelIndex& Index) const override;
     bool edit(const QModelIndex& Index, EditTrigger Trigger, QEvent* Event) override;
     void commitData(QWidget* Editor) override;
     void closeEditor(QWidget* Editor, QAbstractItemDelegate::EndEditHint Hint) override;

@@ -4,6 +4,7 @@
 #include "editor/view/LexTreeModel.h"
 #include "editor/view/LexTreeView.h"
 #include "editor/view/PopupMemoEdit.h"
+#include "editor/view/RowIndicator.h"
 #include "editor_view/ViewSupport.h"
 #include "platform/Exceptions.h"
 
@@ -350,6 +351,29 @@ TEST_F(FormLexEditorTest, TheKeyColumnStaysWhenTheGridScrollsSideways) {
     EXPECT_EQ(doc.Key(Node("Edit2")), "Edit2");
     EXPECT_EQ(view.currentIndex(), Index("Edit2", 1));
     EXPECT_GE(view.visualRect(view.currentIndex()).left(), keys.width());
+}
+
+TEST_F(FormLexEditorTest, TheRowIndicatorMarksTheFocusedRow) {
+    auto* strip = form.findChild<TRowIndicator*>();
+    ASSERT_NE(strip, nullptr);
+    // Whether the strip is marked level with the middle of the key's row.
+    const auto marked = [&](std::string_view key) {
+        const QRect row = view.visualRect(Index(key));
+        const int y = strip->mapFromGlobal(view.viewport()->mapToGlobal(row.center())).y();
+        const QImage image = strip->grab().toImage();
+        const QColor background = strip->palette().color(QPalette::Button);
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) != background) return true;
+        return false;
+    };
+    view.setCurrentIndex(Index("Edit", Western));
+    QApplication::processEvents();
+    EXPECT_TRUE(marked("Edit"));
+    EXPECT_FALSE(marked("File"));
+    doc.Tree().SetFocusedNode(Node("File")); // the document moves the focus
+    QApplication::processEvents();
+    EXPECT_TRUE(marked("File"));
+    EXPECT_FALSE(marked("Edit"));
 }
 
 TEST_F(FormLexEditorTest, ALargeFlatLexiconScrollsAndEditsQuickly) {
