@@ -3,6 +3,7 @@
 #include "editor/view/BandedHeaderView.h"
 
 #include <QDrag>
+#include <QDragMoveEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -247,6 +248,15 @@ QModelIndex TLexTreeView::moveCursor(CursorAction Action, Qt::KeyboardModifiers 
         break;
     }
     return QTreeView::moveCursor(Action, Modifiers);
+}
+
+void TLexTreeView::dragMoveEvent(QDragMoveEvent* Event) {
+    QTreeView::dragMoveEvent(Event);
+    // The focus follows the pointer to the node a drop would land on.
+    const QModelIndex row = indexAt(Event->position().toPoint());
+    if (row.isValid())
+        selectionModel()->setCurrentIndex(row.siblingAtColumn(std::max(currentIndex().column(), 0)),
+                                          QItemSelectionModel::NoUpdate);
 }
 
 void TLexTreeView::drawBranches(QPainter* Painter, const QRect& Rect,

@@ -44,6 +44,7 @@ signals:
     void EditorClosing(QWidget* Editor);
 
 protected:
+    void dragMoveEvent(QDragMoveEvent* Event) override;
     void drawBranches(QPainter* Painter, const QRect& Rect,
                       const QModelIndex& Index) const override;
     bool edit(const QModelIndex& Index, EditTrigger Trigger, QEvent* Event) override;

@@ -226,6 +226,7 @@ TEST_F(FormLexEditorTest, ADropLandsOnTheRowUnderThePointer) {
     };
     EXPECT_TRUE(send(QDragEnterEvent(point, Qt::MoveAction, data.get(), Qt::LeftButton, {})));
     EXPECT_TRUE(send(QDragMoveEvent(point, Qt::MoveAction, data.get(), Qt::LeftButton, {})));
+    EXPECT_EQ(doc.Tree().FocusedNode(), Node("Save")); // the focus follows the pointer
     EXPECT_TRUE(send(QDropEvent(point, Qt::MoveAction, data.get(), Qt::LeftButton, {})));
     EXPECT_EQ(Node("Edit")->Parent(), Node("Save"));
     EXPECT_EQ(Node("Edit")->Data->ParentKey, "Save");
