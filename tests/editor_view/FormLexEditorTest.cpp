@@ -16,7 +16,6 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTreeView>
-#include <chrono>
 
 namespace lex {
 namespace {
@@ -387,7 +386,6 @@ TEST_F(FormLexEditorTest, ALargeFlatLexiconScrollsAndEditsQuickly) {
         records.push_back({"Key" + std::to_string(i), "1252", "0", "Value"});
     Load(doc, StandardFields, std::move(records));
 
-    const auto start = std::chrono::steady_clock::now();
     const QModelIndex last = model.index(Count - 1, 1);
     view.scrollTo(last);
     view.setCurrentIndex(last);
@@ -398,7 +396,6 @@ TEST_F(FormLexEditorTest, ALargeFlatLexiconScrollsAndEditsQuickly) {
     editor->setText("changed");
     form.PostEdit();
     EXPECT_EQ(doc.Tree().Value(doc.Tree().LastNode(), 1), "changed");
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
 } // namespace
