@@ -129,9 +129,10 @@ void TLexDocument::ShowFoundNode() {
 
 bool TLexDocument::Locate(std::string_view Text) {
     const int columns = FTree.ColumnCount();
+    const TSameTextMatcher sameText(Text);
     for (TTreeNode* node = FTree.FirstNode(); node; node = TLexTree::NextInTreeOrder(node)) {
         for (int c = 0; c < columns; ++c) {
-            if (AnsiCompareText(FTree.Value(node, c), Text) == 0) {
+            if (sameText(FTree.Value(node, c))) {
                 FTree.SetFocusedNode(node);
                 FTree.SetFocusedColumn(c);
                 FTree.MakeVisible(node);

@@ -130,17 +130,21 @@ bool IsCodePageAvailable(int codePage) {
 }
 
 std::u16string DecodeText(std::string_view bytes, int codePage) {
+    std::u16string result;
+    DecodeTextTo(bytes, codePage, result);
+    return result;
+}
+
+void DecodeTextTo(std::string_view bytes, int codePage, std::u16string& out) {
     UConverter* converter = RequireConverter(codePage);
-    std::u16string result(bytes.size() * 2 + 2, u'\0');
+    out.resize(bytes.size() * 2 + 2);
     UErrorCode status = U_ZERO_ERROR;
-    const int32_t length =
-        ucnv_toUChars(converter, result.data(), static_cast<int32_t>(result.size()), bytes.data(),
-                      static_cast<int32_t>(bytes.size()), &status);
+    const int32_t length = ucnv_toUChars(converter, out.data(), static_cast<int32_t>(out.size()),
+                                         bytes.data(), static_cast<int32_t>(bytes.size()), &status);
     if (U_FAILURE(status))
         throw EConvertError("Cannot decode text from code page " + std::to_string(codePage) + ": " +
                             u_errorName(status));
-    result.resize(static_cast<size_t>(length));
-    return result;
+    out.resize(static_cast<size_t>(length));
 }
 
 std::string EncodeText(std::u16string_view text, int codePage) {

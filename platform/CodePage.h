@@ -15,6 +15,8 @@ bool IsCodePageAvailable(int codePage);
 // Decodes bytes; a byte sequence the code page does not define becomes U+FFFD.
 // Raises EConvertError for a code page without a converter.
 std::u16string DecodeText(std::string_view bytes, int codePage);
+// The same into a buffer that keeps its storage from call to call.
+void DecodeTextTo(std::string_view bytes, int codePage, std::u16string& out);
 
 // Encodes text; raises EConvertError naming the first character the code page
 // cannot hold, so an edit is refused rather than silently changed.

@@ -28,12 +28,20 @@ bool IsPrintableAscii(std::string_view text) {
 
 // Text as UTF-16: every supported code page keeps ASCII as it is, so plain
 // ASCII widens without a converter.
-std::u16string ToUtf16(std::string_view text) {
+void ToUtf16(std::string_view text, std::u16string& out) {
     bool ascii = true;
     for (const char c : text)
         ascii &= static_cast<unsigned char>(c) < 0x80;
-    if (ascii) return std::u16string(text.begin(), text.end());
-    return DecodeText(text, ProcessCodePage());
+    if (ascii)
+        out.assign(text.begin(), text.end());
+    else
+        DecodeTextTo(text, ProcessCodePage(), out);
+}
+
+std::u16string ToUtf16(std::string_view text) {
+    std::u16string out;
+    ToUtf16(text, out);
+    return out;
 }
 
 // A collator with what it takes to compare printable ASCII without ICU: the
@@ -61,11 +69,16 @@ public:
     }
 
     int CompareIcu(std::string_view a, std::string_view b) const {
-        const std::u16string ua = ToUtf16(a);
-        const std::u16string ub = ToUtf16(b);
-        return ucol_strcoll(collator_.get(), ua.data(), static_cast<int32_t>(ua.size()), ub.data(),
-                            static_cast<int32_t>(ub.size()));
+        return CompareIcu(ToUtf16(a), ToUtf16(b));
     }
+
+    int CompareIcu(std::u16string_view a, std::u16string_view b) const {
+        return ucol_strcoll(collator_.get(), a.data(), static_cast<int32_t>(a.size()), b.data(),
+                            static_cast<int32_t>(b.size()));
+    }
+
+    // Whether printable ASCII compares without ICU.
+    bool AsciiShortcut() const { return fast_; }
 
     std::string SortKey(std::string_view text) const {
         const std::u16string u = ToUtf16(text);
@@ -83,8 +96,7 @@ public:
     }
 
     bool AsciiSortKey(std::string_view text, std::string& key) const {
-        if (!fast_ || !IsPrintableAscii(text))
-            return false;
+        if (!fast_ || !IsPrintableAscii(text)) return false;
         key.resize(strength_ < UCOL_TERTIARY ? text.size() : text.size() * 2 + 1);
         for (size_t i = 0; i < text.size(); ++i)
             key[i] = static_cast<char>(rank_[static_cast<unsigned char>(text[i])]);
@@ -98,6 +110,22 @@ public:
             }
         }
         return true;
+    }
+
+    int CompareAscii(std::string_view a, std::string_view b) const {
+        const size_t n = std::min(a.size(), b.size());
+        size_t caseDifference = n;
+        for (size_t i = 0; i < n; ++i) {
+            const unsigned char x = a[i], y = b[i];
+            if (x == y) continue;
+            const int ra = rank_[x], rb = rank_[y];
+            if (ra != rb) return ra < rb ? -1 : 1;
+            if (caseDifference == n) caseDifference = i;
+        }
+        if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+        if (strength_ < UCOL_TERTIARY || caseDifference == n) return 0;
+        const bool aLower = a[caseDifference] >= 'a';
+        return aLower == lowerFirst_ ? -1 : 1;
     }
 
 private:
@@ -157,22 +185,6 @@ private:
         fast_ = true;
     }
 
-    int CompareAscii(std::string_view a, std::string_view b) const {
-        const size_t n = std::min(a.size(), b.size());
-        size_t caseDifference = n;
-        for (size_t i = 0; i < n; ++i) {
-            const unsigned char x = a[i], y = b[i];
-            if (x == y) continue;
-            const int ra = rank_[x], rb = rank_[y];
-            if (ra != rb) return ra < rb ? -1 : 1;
-            if (caseDifference == n) caseDifference = i;
-        }
-        if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
-        if (strength_ < UCOL_TERTIARY || caseDifference == n) return 0;
-        const bool aLower = a[caseDifference] >= 'a';
-        return aLower == lowerFirst_ ? -1 : 1;
-    }
-
     UCollationStrength strength_;
     CollatorPtr collator_;
     bool fast_ = false;
@@ -187,6 +199,19 @@ const Collation& ForCase(bool caseSensitive) {
 }
 
 } // namespace
+
+TSameTextMatcher::TSameTextMatcher(std::string_view Text)
+    : text_(Text), wide_(ToUtf16(Text)),
+      ascii_(ForCase(false).AsciiShortcut() && IsPrintableAscii(Text)) {}
+
+bool TSameTextMatcher::operator()(std::string_view Other) const {
+    const Collation& collation = ForCase(false);
+    // Printable ASCII texts of different lengths never compare equal.
+    if (ascii_ && IsPrintableAscii(Other))
+        return Other.size() == text_.size() && collation.CompareAscii(Other, text_) == 0;
+    ToUtf16(Other, buffer_);
+    return collation.CompareIcu(buffer_, wide_) == 0;
+}
 
 int AnsiCompareText(std::string_view a, std::string_view b) {
     return ForCase(false).Compare(a, b);

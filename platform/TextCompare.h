@@ -18,6 +18,21 @@ inline bool AnsiSameText(std::string_view a, std::string_view b) {
     return AnsiCompareText(a, b) == 0;
 }
 
+// Whether texts are AnsiSameText as one given text, with that text's share
+// of the work done once: for comparing it with many others, as a search
+// through every cell does.
+class TSameTextMatcher {
+public:
+    explicit TSameTextMatcher(std::string_view Text);
+    bool operator()(std::string_view Other) const;
+
+private:
+    std::string text_;
+    std::u16string wide_;
+    bool ascii_; // printable ASCII, compared without ICU where the other is too
+    mutable std::u16string buffer_;
+};
+
 // Bytes whose order under memcmp is the order of AnsiCompareStr (caseSensitive)
 // or AnsiCompareText, and which are equal exactly when the texts compare equal:
 // a key for sorting and hashing many texts with one collation each.

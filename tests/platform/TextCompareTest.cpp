@@ -1,13 +1,14 @@
 #include "platform/TextCompare.h"
 
 #include <gtest/gtest.h>
-
 #include <random>
 
 namespace lex {
 namespace {
 
-int Sign(int x) { return (x > 0) - (x < 0); }
+int Sign(int x) {
+    return (x > 0) - (x < 0);
+}
 
 TEST(TextCompareTest, LocaleOrderIgnoringCaseOrNot) {
     EXPECT_EQ(AnsiCompareText("LexKey", "lexkey"), 0);
@@ -33,6 +34,8 @@ TEST(TextCompareTest, ShortcutAndSortKeysAgreeWithTheCollator) {
     };
     for (int i = 0; i < 20000; ++i) {
         const std::string a = text(), b = text();
+        ASSERT_EQ(TSameTextMatcher(a)(b), AnsiCompareCollated(a, b, false) == 0)
+            << '"' << a << "\" vs \"" << b << '"';
         for (const bool caseSensitive : {false, true}) {
             const int expected = Sign(AnsiCompareCollated(a, b, caseSensitive));
             const int fast = Sign(caseSensitive ? AnsiCompareStr(a, b) : AnsiCompareText(a, b));
@@ -50,6 +53,12 @@ TEST(TextCompareTest, NonAsciiTextsGoThroughTheCodePage) {
     const std::string high = "caf\xE9";
     EXPECT_EQ(AnsiCompareText(high, high), 0);
     EXPECT_EQ(Sign(AnsiCompareText(high, "cafe")), -Sign(AnsiCompareText("cafe", high)));
+    // A matcher gives AnsiSameText's answers, whichever kind of text comes next.
+    for (const std::string& pattern : {std::string("cafe"), std::string("CAFE"), high}) {
+        const TSameTextMatcher same(pattern);
+        for (const std::string& other : {high, std::string("Cafe"), std::string("caf"), high})
+            EXPECT_EQ(same(other), AnsiSameText(pattern, other)) << pattern << " vs " << other;
+    }
 }
 
 } // namespace
