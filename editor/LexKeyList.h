@@ -122,29 +122,43 @@ public:
     void Reserve(size_t count) { (mixed_ ? icu_ : ascii_).Reserve(count); }
 
     TTreeNode* Find(std::string_view text) {
-        if (AnsiAsciiSortKey(text, caseSensitive_, key_)) {
-            if (TTreeNode* node = ascii_.Find(key_)) return node;
-            if (!mixed_) return nullptr;
-        } else {
-            MakeMixed();
-        }
-        return icu_.Find(AnsiSortKey(text, caseSensitive_));
+        bool ascii;
+        return Lookup(text, ascii);
     }
 
-    // Lists a node whose key Find has just not found.
-    void Add(std::string_view text, TTreeNode* node) {
-        if (AnsiAsciiSortKey(text, caseSensitive_, key_)) ascii_.Add(key_, node);
-        if (mixed_) icu_.Add(AnsiSortKey(text, caseSensitive_), node);
+    // The node listed under an equal key; when there is none, Make() gives
+    // the node to list. Each key is made once either way.
+    template <typename Make>
+    TTreeNode* FindOrAdd(std::string_view text, Make&& make) {
+        bool ascii;
+        if (TTreeNode* node = Lookup(text, ascii)) return node;
+        TTreeNode* node = make();
+        if (ascii) ascii_.Add(key_, node);
+        if (mixed_) icu_.Add(icuKey_, node);
+        return node;
     }
 
     // Lists a node unless an equal key is listed already (the first stays).
     void Insert(std::string_view text, TTreeNode* node) {
-        if (!Find(text)) Add(text, node);
+        FindOrAdd(text, [node] { return node; });
     }
 
     std::vector<TTreeNode*> Sorted() const { return (mixed_ ? icu_ : ascii_).Sorted(); }
 
 private:
+    // Leaves the text's keys in key_ (when ascii) and icuKey_ (when mixed_).
+    TTreeNode* Lookup(std::string_view text, bool& ascii) {
+        ascii = AnsiAsciiSortKey(text, caseSensitive_, key_);
+        if (ascii) {
+            if (TTreeNode* node = ascii_.Find(key_)) return node;
+            if (!mixed_) return nullptr;
+        } else {
+            MakeMixed();
+        }
+        icuKey_ = AnsiSortKey(text, caseSensitive_);
+        return icu_.Find(icuKey_);
+    }
+
     void MakeMixed() {
         if (mixed_) return;
         mixed_ = true;
@@ -160,6 +174,7 @@ private:
     TLexKeyTable ascii_;
     TLexKeyTable icu_;
     std::string key_;
+    std::string icuKey_;
 };
 
 } // namespace lex

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <deque>
-#include <unordered_map>
 
 namespace lex {
 
@@ -188,12 +187,10 @@ void TLexDocument::LoadRecords(ILexReader& Reader, TLexKeyList& Keys, BandList& 
         ReadRecordFields(Reader, fields, values);
         const std::string_view key = field(KeyField);
         if (!node || key != lastKey) {
-            node = Keys.Find(key);
-            if (!node) {
-                node = CreateNode(nullptr, key, field(CatalogIndex));
-                Keys.Add(key, node);
+            node = Keys.FindOrAdd(key, [&] {
                 ++FNodeCount;
-            }
+                return CreateNode(nullptr, key, field(CatalogIndex));
+            });
             lastKey = key;
         }
         if (hasCodePage) {
@@ -232,20 +229,23 @@ void TLexDocument::BuildHierarchy(TLexKeyList& Keys, const TLexProgressEvent& On
     TLexKeyList createdParents(FTree, Options.CaseSensitive);
     // Many nodes name the same parent: its exact text finds it again
     // without the collator.
-    std::unordered_map<std::string_view, TTreeNode*> parentByText;
+    TLexKeyTable parentByText;
+    parentByText.Reserve(Keys.Size() / 8);
     const std::vector<TTreeNode*> entries = Keys.Sorted();
     const double total = static_cast<double>(entries.size());
     for (size_t i = 0; i < entries.size(); ++i) {
         TTreeNode* node = entries[i];
         const std::string& parentKey = node->Data->ParentKey;
         if (parentKey.empty()) continue;
-        TTreeNode*& parent = parentByText[parentKey];
-        if (!parent) parent = Keys.Find(parentKey);
-        if (!parent) parent = createdParents.Find(parentKey);
+        TTreeNode* parent = parentByText.Find(parentKey);
         if (!parent) {
-            parent = CreateNode(nullptr, parentKey, "");
-            createdParents.Insert(parentKey, parent);
-            ++FNodeCount;
+            parent = Keys.Find(parentKey);
+            if (!parent)
+                parent = createdParents.FindOrAdd(parentKey, [&] {
+                    ++FNodeCount;
+                    return CreateNode(nullptr, parentKey, "");
+                });
+            parentByText.Add(parentKey, parent);
         }
         // Parent keys may form a cycle; the move that would close it is left
         // out, so that node stays where it is.
