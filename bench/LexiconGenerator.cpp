@@ -107,14 +107,4 @@ std::string_view GeneratedLexReader::FieldName(int Index) const {
     return names[Index];
 }
 
-std::string_view GeneratedLexReader::FieldValueByName(std::string_view Name) const {
-    const int index = lex::FindFieldIndex(*this, Name);
-    return index < 0 ? std::string_view() : FieldValue(index);
-}
-
-bool GeneratedLexReader::IsNullByName(std::string_view Name) const {
-    const int index = lex::FindFieldIndex(*this, Name);
-    return index < 0 || IsNull(index);
-}
-
 } // namespace lexbench

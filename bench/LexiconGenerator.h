@@ -57,13 +57,7 @@ public:
     std::string_view FieldValue(int Index) const override {
         return lexicon_.Value(current_, Index);
     }
-    std::string_view FieldValueByName(std::string_view Name) const override;
     bool IsNull(int Index) const override { return lexicon_.IsNull(current_, Index); }
-    bool IsNullByName(std::string_view Name) const override;
-    bool IsBlob(int) const override { return false; }
-    bool IsBlobByName(std::string_view) const override { return false; }
-    void BeginRead() override {}
-    void EndRead() override {}
 
 private:
     const GeneratedLexicon& lexicon_;

@@ -99,11 +99,6 @@ std::string_view TNodeListLexReader::FieldValue(int Index) const {
     }
 }
 
-std::string_view TNodeListLexReader::FieldValueByName(std::string_view Name) const {
-    const int index = FindFieldIndex(*this, Name);
-    return index < 0 ? std::string_view() : FieldValue(index);
-}
-
 std::unique_ptr<ILexReader>
 TLexDocument::CreateNodeListReader(bool NodesOnly, const std::vector<TLexBand*>& BandFilter) {
     PostEdit();

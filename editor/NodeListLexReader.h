@@ -27,13 +27,7 @@ public:
     int RecNo() const override { return FRecordNo; }
     std::string_view FieldName(int Index) const override;
     std::string_view FieldValue(int Index) const override;
-    std::string_view FieldValueByName(std::string_view Name) const override;
     bool IsNull(int) const override { return false; }
-    bool IsNullByName(std::string_view) const override { return false; }
-    bool IsBlob(int) const override { return false; }
-    bool IsBlobByName(std::string_view) const override { return false; }
-    void BeginRead() override {}
-    void EndRead() override {}
 
 private:
     void Advance();

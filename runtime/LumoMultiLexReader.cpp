@@ -24,6 +24,16 @@ double LexFraction(int RecNo, int RecordCount) {
     return std::clamp(static_cast<double>(RecNo) / RecordCount, 0.0, 1.0);
 }
 
+std::string_view TCustomLexReader::FieldValueByName(std::string_view Name) const {
+    const int index = FindFieldIndex(*this, Name);
+    return index < 0 ? std::string_view() : FieldValue(index);
+}
+
+bool TCustomLexReader::IsNullByName(std::string_view Name) const {
+    const int index = FindFieldIndex(*this, Name);
+    return index >= 0 && IsNull(index);
+}
+
 void TCustomStreamLexReader::First() {
     RecNoValue = 0;
 }
@@ -31,17 +41,6 @@ void TCustomStreamLexReader::First() {
 void TCustomStreamLexReader::SetFieldNames(std::vector<std::string> Names) {
     FieldNames = std::move(Names);
     Nulls.assign(FieldNames.size(), 0);
-}
-
-std::string_view TCustomStreamLexReader::FieldValueByName(std::string_view Name) const {
-    const int index = FindFieldIndex(*this, Name);
-    return index < 0 ? std::string_view() : FieldValue(index);
-}
-
-bool TCustomStreamLexReader::IsNullByName(std::string_view Name) const {
-    // A name no field has reads as null: there is no value behind it.
-    const int index = FindFieldIndex(*this, Name);
-    return index < 0 || Nulls[index];
 }
 
 auto TLumoMultiStreamLexReaderStorage::Search(std::string_view ReaderID) const

@@ -40,11 +40,23 @@ public:
     virtual void EndRead() = 0;
 };
 
-// Abstract base of every reader.
-class TCustomLexReader : public ILexReader {};
-
 // Index of the first field named `Name` (ignoring case), or -1.
 int FindFieldIndex(const ILexReader& Reader, std::string_view Name);
+
+// Abstract base of every reader. The operations that readers answer alike
+// have their one definition here; a reader overrides only what it does
+// differently.
+class TCustomLexReader : public ILexReader {
+public:
+    // The first field named `Name` (ignoring case); empty, or not null, when
+    // no field has that name.
+    std::string_view FieldValueByName(std::string_view Name) const override;
+    bool IsNullByName(std::string_view Name) const override;
+    bool IsBlob(int) const override { return false; }
+    bool IsBlobByName(std::string_view) const override { return false; }
+    void BeginRead() override {}
+    void EndRead() override {}
+};
 
 // Per-record progress of writers and loaders. `Values` is empty when the
 // caller has none to offer; clearing `Accept` makes a writer skip the record.
@@ -92,13 +104,7 @@ public:
     int RecordCount() const override { return RecordCountValue; }
     int RecNo() const override { return RecNoValue; }
     std::string_view FieldName(int Index) const override { return FieldNames[Index]; }
-    std::string_view FieldValueByName(std::string_view Name) const override;
     bool IsNull(int Index) const override { return Nulls[Index]; }
-    bool IsNullByName(std::string_view Name) const override;
-    bool IsBlob(int) const override { return false; }
-    bool IsBlobByName(std::string_view) const override { return false; }
-    void BeginRead() override {}
-    void EndRead() override {}
 
 protected:
     explicit TCustomStreamLexReader(std::string Source) : Buffer(std::move(Source)) {}

@@ -28,18 +28,8 @@ std::string_view TRecordListLexReader::FieldValue(int Index) const {
     return field ? std::string_view(*field) : std::string_view();
 }
 
-std::string_view TRecordListLexReader::FieldValueByName(std::string_view Name) const {
-    const int index = FindFieldIndex(*this, Name);
-    return index < 0 ? std::string_view() : FieldValue(index);
-}
-
 bool TRecordListLexReader::IsNull(int Index) const {
     return Eof() || !records_[current_][Index].has_value();
-}
-
-bool TRecordListLexReader::IsNullByName(std::string_view Name) const {
-    const int index = FindFieldIndex(*this, Name);
-    return index < 0 || IsNull(index);
 }
 
 } // namespace lex

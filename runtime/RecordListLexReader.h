@@ -27,13 +27,7 @@ public:
     int RecNo() const override { return recNo_; }
     std::string_view FieldName(int Index) const override { return fieldNames_[Index]; }
     std::string_view FieldValue(int Index) const override;
-    std::string_view FieldValueByName(std::string_view Name) const override;
     bool IsNull(int Index) const override;
-    bool IsNullByName(std::string_view Name) const override;
-    bool IsBlob(int) const override { return false; }
-    bool IsBlobByName(std::string_view) const override { return false; }
-    void BeginRead() override {}
-    void EndRead() override {}
 
 private:
     std::vector<std::string> fieldNames_;

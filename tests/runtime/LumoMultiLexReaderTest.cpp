@@ -46,7 +46,7 @@ TEST(StreamReaderTest, OwnsItsBytesAndMatchesNamesIgnoringCase) {
     EXPECT_EQ(reader->RecNo(), 1);
     EXPECT_EQ(reader->FieldValueByName("lexkey"), "k1");
     EXPECT_EQ(reader->FieldValueByName("Nothing"), "");
-    EXPECT_TRUE(reader->IsNullByName("Nothing"));
+    EXPECT_FALSE(reader->IsNullByName("Nothing")); // no field, so no null either
     EXPECT_FALSE(reader->IsBlob(0));
     reader->Next();
     EXPECT_EQ(reader->RecNo(), 2);
