@@ -55,13 +55,13 @@ TFormLexEditor* TFormLexMain::CreateEditor() {
 
     std::vector<std::string> captions;
     for (TFormLexEditor* editor : Editors())
-        captions.push_back(editor->Document().Caption);
+        captions.push_back(editor->Document().Caption());
 
     auto* editor = new TFormLexEditor(options);
     TLexDocument& doc = editor->Document();
-    doc.Caption = NumberedCaption(doc.TranslateGUI("Lexicon"), captions);
-    doc.MainWindow = this;
-    doc.OnFileUsed = [this](const std::string& FileName) { RememberFile(FileName); };
+    doc.SetUntitledCaption(NumberedCaption(doc.TranslateGUI("Lexicon"), captions));
+    doc.SetMainWindow(this);
+    doc.SetOnFileUsed([this](const std::string& FileName) { RememberFile(FileName); });
     // Called from the editor's close query, inside a Qt event handler: no
     // exception may leave it. A failed save leaves the editor modified, and
     // so open.
@@ -83,13 +83,12 @@ TFormLexEditor* TFormLexMain::CreateEditor() {
 TFormLexEditor* TFormLexMain::NewLexicon() {
     TFormLexEditor* editor = CreateEditor();
     editor->Document().AddDefaultLanguages();
-    editor->Document().FModified = false;
     return editor;
 }
 
 void TFormLexMain::OpenLexiconFile(const std::string& FileName) {
     TFormLexEditor* target = ActiveEditor();
-    if (!target || !target->Document().FFileName.empty() || target->Document().FModified ||
+    if (!target || !target->Document().FileName().empty() || target->Document().Modified() ||
         target->Document().Tree().Count() > 0)
         target = CreateEditor();
     OpenInto(*target, FileName);
@@ -109,22 +108,22 @@ void TFormLexMain::OpenInto(TFormLexEditor& Editor, const std::string& FileName)
 void TFormLexMain::SaveEditor(TFormLexEditor& Editor) {
     Editor.PostEdit();
     TLexDocument& doc = Editor.Document();
-    if (!doc.FTableName.empty())
+    if (!doc.TableName().empty())
         throw Exception("Saving to a database table is not available in this version of Lex "
                         "Manager; use Save To File As... instead.");
-    if (doc.FFileName.empty()) {
+    if (doc.FileName().empty()) {
         SaveEditorAs(Editor);
         return;
     }
     TWaitCursor wait;
-    doc.SaveToFile(false, {}, Progress(), doc.FFileName);
+    doc.SaveAs(doc.FileName(), Progress());
 }
 
 void TFormLexMain::SaveEditorAs(TFormLexEditor& Editor) {
     TLexDocument& doc = Editor.Document();
     TLexSaveDialog& dialog = LexSaveDialog();
-    dialog.FileName = QFile::decodeName(doc.FFileName.c_str());
-    dialog.FilterIndex = FileTypeOfName(doc.FFileName);
+    dialog.FileName = QFile::decodeName(doc.FileName().c_str());
+    dialog.FilterIndex = FileTypeOfName(doc.FileName());
     if (!dialog.Execute(this)) return;
     // The dialog has appended its default extension to a bare name; when
     // there was none either, the CSV style is what gets written.
@@ -132,12 +131,8 @@ void TFormLexMain::SaveEditorAs(TFormLexEditor& Editor) {
         QFile::encodeName(AppendDefaultExt(dialog.FileName, QStringLiteral(".lxc"))).toStdString();
     {
         TWaitCursor wait;
-        doc.SaveToFile(false, {}, Progress(), fileName);
+        doc.SaveAs(fileName, Progress());
     }
-    // A table-bound editor keeps its table and its title: Save goes there.
-    if (!doc.FTableName.empty()) return;
-    doc.FFileName = fileName;
-    doc.Caption = fileName;
     Editor.RefreshCaption();
 }
 
@@ -228,9 +223,9 @@ void TFormLexMain::Action_ChineseExecute(bool ToGB) {
     TFormLexEditor* editor = ActiveEditor();
     if (!editor) return;
     TLexDocument& doc = editor->Document();
-    if (!doc.FBand936 || !doc.FBand950) return;
-    TLexBand* source = ToGB ? doc.FBand950 : doc.FBand936;
-    TLexBand* target = ToGB ? doc.FBand936 : doc.FBand950;
+    if (!doc.Band936() || !doc.Band950()) return;
+    TLexBand* source = ToGB ? doc.Band950() : doc.Band936();
+    TLexBand* target = ToGB ? doc.Band936() : doc.Band950();
     TLexTree& tree = doc.Tree();
     if (tree.SelectionCount() > 0) {
         for (int i = tree.SelectionCount() - 1; i >= 0; --i)

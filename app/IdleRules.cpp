@@ -20,21 +20,21 @@ TIdleState ComputeIdleState(const TIdleInput& Input) {
     state.NewNode = true;
     state.Locate = !Input.SearchTextEmpty;
 
-    const int hits = static_cast<int>(e->FFoundNodes.size());
-    const int i = e->FFoundIndex;
-    const int j = e->FFoundColumn;
+    const int hits = static_cast<int>(e->FoundNodes().size());
+    const int i = e->FoundIndex();
+    const int j = e->FoundColumn();
     if (hits > 0 && i >= 0 && i < hits) {
-        const int columns = static_cast<int>(e->FFoundNodes[i].Columns.size());
+        const int columns = static_cast<int>(e->FoundNodes()[i].Columns.size());
         state.FindNext = i < hits - 1 || (i == hits - 1 && j < columns - 1);
     }
     state.FindPrior = i > 0 || j > 0;
 
-    state.Save = e->FModified;
+    state.Save = e->Modified();
     state.NewSubNode = focused != nullptr;
     state.ExportNode = anyNode;
-    state.GB = e->FBand936 && e->FBand950 && anyNode;
+    state.GB = e->Band936() && e->Band950() && anyNode;
 
-    state.TotalNodes = std::to_string(e->FNodeCount);
+    state.TotalNodes = std::to_string(e->NodeCount());
     state.SubNodes = std::to_string(focused ? focused->Count() : tree.Count());
     return state;
 }

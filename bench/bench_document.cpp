@@ -161,7 +161,7 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("locate", Locate)->Unit(ms);
     return lexbench::RunBenchmarks(argc, argv, [](const lexbench::RatioReporter& R) {
         R.Print("\nLexicon document, %d nodes (1,000,000 records), one key in ten a parent\n",
-                Data().document.FNodeCount);
+                Data().document.NodeCount());
         R.Print("%-32s %7s   goal\n", "ratio of times", "ratio");
         const struct {
             const char *label, *a, *b;

@@ -43,7 +43,7 @@ std::string NumberedCaption(std::string_view Base, const std::vector<std::string
     }
 }
 
-TLexDocument::TLexDocument(TLexEditorOptions Options) : Options(std::move(Options)) {
+TLexDocument::TLexDocument(TLexEditorOptions Options) : options_(std::move(Options)) {
     TLexBand* keyBand = FTree.AddBand();
     keyBand->Fixed = true;
     keyBand->Caption = TranslateGUI("LexKey");
@@ -57,7 +57,7 @@ TLexDocument::TLexDocument(TLexEditorOptions Options) : Options(std::move(Option
 TLexDocument::~TLexDocument() = default;
 
 int TLexDocument::CompareLexText(std::string_view A, std::string_view B) const {
-    return Options.CaseSensitive ? AnsiCompareStr(A, B) : AnsiCompareText(A, B);
+    return options_.CaseSensitive ? AnsiCompareStr(A, B) : AnsiCompareText(A, B);
 }
 
 std::string TLexDocument::BandCodePage(const TLexBand& Band) {
@@ -77,7 +77,7 @@ int TLexDocument::CodePageCharset(std::string_view CodePage) const {
 
 std::string TLexDocument::TranslateGUI(std::string_view Text) const {
     return MultiLexStorage
-               ? MultiLexStorage->Translate(LexGUIName, Text, Options.CodePage, Options.SeqNo)
+               ? MultiLexStorage->Translate(LexGUIName, Text, options_.CodePage, options_.SeqNo)
                : std::string(Text);
 }
 
@@ -137,7 +137,7 @@ TLexColumn* TLexDocument::AddSequenceColumn(TLexBand* Band, std::string_view Seq
     column->HeaderAlignment = TAlignment::Center;
     column->Caption = SeqNo;
     column->Charset = CodePageCharset(BandCodePage(*Band));
-    column->PopupStyle = Options.EditorStyle;
+    column->PopupStyle = options_.EditorStyle;
     column->Width = BandWidth;
     FTree.ColumnsChanged();
     FModified = true;
@@ -172,7 +172,7 @@ void TLexDocument::DeleteLanguageBand(TLexBand* Band) {
 }
 
 void TLexDocument::SetEditorStyle(int Style) {
-    Options.EditorStyle = Style;
+    options_.EditorStyle = Style;
     for (int i = 1; i < FTree.ColumnCount(); ++i)
         FTree.Column(i)->PopupStyle = Style;
     FTree.ColumnsChanged();
@@ -203,8 +203,8 @@ void TLexDocument::Tree_LexColumn_LexKeyValidate(std::string_view Text) {
     TTreeNode* focused = FTree.FocusedNode();
     const TTreeNode* other = FindNodeByKey(Text);
     if (other && other != focused) {
-        LexMessageBox(Window, "LexKey already exists!", "Error", MB_OK | MB_ICONERROR,
-                      Options.CodePage, Options.SeqNo, LexGUIName);
+        LexMessageBox(window_, "LexKey already exists!", "Error", MB_OK | MB_ICONERROR,
+                      options_.CodePage, options_.SeqNo, LexGUIName);
         throw EAbort();
     }
     for (TTreeNode* child = focused->FirstChild(); child; child = child->NextSibling())
@@ -254,7 +254,7 @@ TTreeNode* TLexDocument::NewSubNode() {
 std::string TLexDocument::NewNodeKey() const {
     // One pass lists every key; asking FindNodeByKey per candidate would walk
     // the tree once for each "LexKey<n>" already taken.
-    TLexKeyList keys(FTree, Options.CaseSensitive);
+    TLexKeyList keys(FTree, options_.CaseSensitive);
     for (TTreeNode* node = FTree.FirstNode(); node; node = TLexTree::NextInTreeOrder(node))
         keys.Insert(Key(node), node);
     for (int n = 1;; ++n) {
@@ -351,8 +351,8 @@ void TLexDocument::ConvertNodeChinese(TTreeNode* Node, TLexBand* Source, TLexBan
 
 bool TLexDocument::CloseQuery(const std::function<void()>& SaveEditor) {
     if (!FModified) return true;
-    switch (LexMessageBox(Window, "Data modified, Save?", "Confirm",
-                          MB_YESNOCANCEL | MB_ICONQUESTION, Options.CodePage, Options.SeqNo,
+    switch (LexMessageBox(window_, "Data modified, Save?", "Confirm",
+                          MB_YESNOCANCEL | MB_ICONQUESTION, options_.CodePage, options_.SeqNo,
                           LexGUIName)) {
     case IDCANCEL:
         return false;
@@ -365,7 +365,17 @@ bool TLexDocument::CloseQuery(const std::function<void()>& SaveEditor) {
 }
 
 void TLexDocument::NotifyFileUsed(const std::string& FileName) {
-    if (OnFileUsed) OnFileUsed(FileName);
+    if (onFileUsed_) onFileUsed_(FileName);
+}
+
+void TLexDocument::SetUntitledCaption(std::string Caption) {
+    untitledCaption_ = std::move(Caption);
+    if (FFileName.empty()) caption_ = untitledCaption_;
+}
+
+void TLexDocument::Unbind() {
+    FFileName.clear();
+    caption_ = untitledCaption_;
 }
 
 } // namespace lex

@@ -45,21 +45,33 @@ public:
     TLexTree& Tree() { return FTree; }
     const TLexTree& Tree() const { return FTree; }
 
-    TLexEditorOptions Options;
-    TWindowHandle Window = nullptr;     // owner of the editor's own questions
-    TWindowHandle MainWindow = nullptr; // owner of load refusals
-    std::function<void(const std::string& FileName)> OnFileUsed; // the history list
+    // The editor's state. Read here; changed only through the operations
+    // below, so that the window and the main window never write it.
+    const TLexEditorOptions& Options() const { return options_; }
+    // The window title: the file name while bound to a file, otherwise the
+    // numbered title the window was created with.
+    const std::string& Caption() const { return caption_; }
+    const std::string& FileName() const { return FFileName; }
+    const std::string& TableName() const { return FTableName; }
+    bool Modified() const { return FModified; }
+    TLexBand* Band936() const { return FBand936; }
+    TLexBand* Band950() const { return FBand950; }
+    int NodeCount() const { return FNodeCount; }
+    const std::vector<TFoundNode>& FoundNodes() const { return FFoundNodes; }
+    int FoundIndex() const { return FFoundIndex; }
+    int FoundColumn() const { return FFoundColumn; }
 
-    std::string Caption;
-    std::string FFileName;
-    std::string FTableName;
-    bool FModified = false;
-    TLexBand* FBand936 = nullptr;
-    TLexBand* FBand950 = nullptr;
-    int FNodeCount = 0;
-    std::vector<TFoundNode> FFoundNodes;
-    int FFoundIndex = 0;
-    int FFoundColumn = 0;
+    // Wiring by the windows: the owners of the document's questions (its own
+    // window; the main window for load refusals) and the history list.
+    void SetWindow(TWindowHandle Window) { window_ = Window; }
+    void SetMainWindow(TWindowHandle MainWindow) { mainWindow_ = MainWindow; }
+    TWindowHandle Window() const { return window_; }
+    void SetOnFileUsed(std::function<void(const std::string& FileName)> OnFileUsed) {
+        onFileUsed_ = std::move(OnFileUsed);
+    }
+    // The numbered title ("Lexicon 2") the window is created with; the
+    // caption whenever no file is bound.
+    void SetUntitledCaption(std::string Caption);
 
     // Helpers.
     int CompareLexText(std::string_view A, std::string_view B) const;
@@ -95,7 +107,11 @@ public:
     void MergeFromReader(ILexReader& Reader, const TLexProgressEvent& OnProgress = {});
     void NotifyFileUsed(const std::string& FileName);
 
-    // Saving.
+    // Saving. SaveAs writes every node and language to FileName, binds the
+    // document to it (unless it is bound to a table, where Save goes) and
+    // clears Modified; SaveToFile writes what it is given (an export) and
+    // leaves Modified alone, since the user's own file is still unsaved.
+    void SaveAs(const std::string& FileName, const TLexProgressEvent& OnProgress = {});
     std::unique_ptr<ILexReader> CreateNodeListReader(bool NodesOnly,
                                                      const std::vector<TLexBand*>& BandFilter);
     void WriteNodes(bool NodesOnly, const std::vector<TLexBand*>& BandFilter,
@@ -133,6 +149,7 @@ public:
     bool Locate(std::string_view Text);
 
 private:
+    friend struct TLexDocumentTestAccess;
     class BandList;
     void LoadRecords(ILexReader& Reader, TLexKeyList& Keys, BandList& Bands,
                      const TLexProgressEvent& OnProgress);
@@ -143,6 +160,23 @@ private:
     int AskOverwrite(std::string_view OldKey, std::string_view NewKey, std::string_view OldValue,
                      std::string_view NewValue);
 
+    void Unbind(); // no longer tied to a file: Save asks for a name
+
+    TLexEditorOptions options_;
+    TWindowHandle window_ = nullptr;
+    TWindowHandle mainWindow_ = nullptr;
+    std::function<void(const std::string& FileName)> onFileUsed_;
+    std::string untitledCaption_;
+    std::string caption_;
+    std::string FFileName;
+    std::string FTableName;
+    bool FModified = false;
+    TLexBand* FBand936 = nullptr;
+    TLexBand* FBand950 = nullptr;
+    int FNodeCount = 0;
+    std::vector<TFoundNode> FFoundNodes;
+    int FFoundIndex = 0;
+    int FFoundColumn = 0;
     TLexTree FTree;
     // The nodes' records, pooled: a million nodes cost no million allocations.
     std::deque<TLexNode> FNodeData;

@@ -81,17 +81,46 @@ TLexDocument::CreateFileReader(const std::string& FileName) {
     return OpenLexFile(FileName);
 }
 
+namespace {
+// Runs a load from FileName; a failure that does not name the file itself
+// is raised again with the file's name in front, so that the message says
+// where the fault is.
+template <typename Load>
+void LoadNamingFile(const std::string& FileName, Load load) {
+    try {
+        load();
+    } catch (const EAbort&) {
+        throw;
+    } catch (const EFOpenError&) {
+        throw;
+    } catch (const Exception& e) {
+        throw Exception(FormatText("Cannot load \"%s\": %s", {FileName, e.what()}));
+    }
+}
+} // namespace
+
 void TLexDocument::OpenFile(const std::string& FileName, const TLexProgressEvent& OnProgress) {
-    Caption = FileName;
+    caption_ = FileName;
     FFileName = FileName;
-    const auto reader = CreateFileReader(FileName);
-    LoadFromReader(*reader, OnProgress);
+    try {
+        LoadNamingFile(FileName, [&] {
+            const auto reader = CreateFileReader(FileName);
+            LoadFromReader(*reader, OnProgress);
+        });
+    } catch (...) {
+        // What was read stays for the user to see, but a later Save must not
+        // replace the file it could not read with it.
+        Unbind();
+        throw;
+    }
     NotifyFileUsed(FileName);
 }
 
 void TLexDocument::ImportFile(const std::string& FileName, const TLexProgressEvent& OnProgress) {
-    const auto reader = CreateFileReader(FileName);
-    MergeFromReader(*reader, OnProgress);
+    LoadNamingFile(FileName, [&] {
+        const auto reader = CreateFileReader(FileName);
+        MergeFromReader(*reader, OnProgress);
+    });
     NotifyFileUsed(FileName);
 }
 
@@ -114,7 +143,7 @@ void FocusFirstNode(TLexTree& tree) {
 
 void TLexDocument::LoadFromReader(ILexReader& Reader, const TLexProgressEvent& OnProgress) {
     FBand936 = FBand950 = nullptr;
-    TLexKeyList keys(FTree, Options.CaseSensitive);
+    TLexKeyList keys(FTree, options_.CaseSensitive);
     BandList bands(*this);
     UpdateScope update(FTree);
     for (TTreeNode* node = FTree.FirstNode(); node; node = node->NextSibling())
@@ -136,7 +165,7 @@ void TLexDocument::LoadFromReader(ILexReader& Reader, const TLexProgressEvent& O
 
 void TLexDocument::MergeFromReader(ILexReader& Reader, const TLexProgressEvent& OnProgress) {
     PostEdit();
-    TLexKeyList keys(FTree, Options.CaseSensitive);
+    TLexKeyList keys(FTree, options_.CaseSensitive);
     BandList bands(*this);
     UpdateScope update(FTree);
     for (TTreeNode* node = FTree.FirstNode(); node; node = TLexTree::NextInTreeOrder(node))
@@ -166,13 +195,13 @@ int TLexDocument::AskOverwrite(std::string_view OldKey, std::string_view NewKey,
     text += TranslateGUI("New Value") + " : " + std::string(NewValue) + lineBreak + lineBreak;
     text += TranslateGUI("Override old value?") + lineBreak;
     text += TranslateGUI("(If select \"Cancel\",don`t ask again,override automatically.)");
-    return ShowMessageBox(Window, text, TranslateGUI("Confirm"), MB_YESNOCANCEL | MB_ICONQUESTION);
+    return ShowMessageBox(window_, text, TranslateGUI("Confirm"), MB_YESNOCANCEL | MB_ICONQUESTION);
 }
 
 void TLexDocument::LoadRecords(ILexReader& Reader, TLexKeyList& Keys, BandList& Bands,
                                const TLexProgressEvent& OnProgress) {
     const TRecordFields fields = LocateRecordFields(Reader);
-    CheckRecordFields(fields, MainWindow, Options);
+    CheckRecordFields(fields, mainWindow_, options_);
     std::string_view values[5];
     const auto field = [&values](int role) { return values[role]; };
     const bool hasCodePage = fields.Index[CodePageIndex] >= 0;
@@ -226,7 +255,7 @@ void TLexDocument::LoadRecords(ILexReader& Reader, TLexKeyList& Keys, BandList& 
 }
 
 void TLexDocument::BuildHierarchy(TLexKeyList& Keys, const TLexProgressEvent& OnProgress) {
-    TLexKeyList createdParents(FTree, Options.CaseSensitive);
+    TLexKeyList createdParents(FTree, options_.CaseSensitive);
     // Many nodes name the same parent: its exact text finds it again
     // without the collator.
     TLexKeyTable parentByText;

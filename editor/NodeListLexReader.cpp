@@ -134,13 +134,20 @@ void TLexDocument::WriteNodes(bool NodesOnly, const std::vector<TLexBand*>& Band
                               const TLexProgressEvent& OnProgress, const std::string& FileName) {
     const auto reader = CreateNodeListReader(NodesOnly, BandFilter);
     WriteLexFile(*reader, FileName, OnProgress);
-    FModified = false;
 }
 
 void TLexDocument::SaveToFile(bool NodesOnly, const std::vector<TLexBand*>& BandFilter,
                               const TLexProgressEvent& OnProgress, const std::string& FileName) {
     WriteNodes(NodesOnly, BandFilter, OnProgress, FileName);
     NotifyFileUsed(FileName);
+}
+
+void TLexDocument::SaveAs(const std::string& FileName, const TLexProgressEvent& OnProgress) {
+    SaveToFile(false, {}, OnProgress, FileName);
+    FModified = false;
+    if (!FTableName.empty()) return;
+    FFileName = FileName;
+    caption_ = FileName;
 }
 
 } // namespace lex

@@ -36,7 +36,7 @@ TFormLexEditor::TFormLexEditor(const TLexEditorOptions& Options, QWidget* Parent
       model_(std::make_unique<TLexTreeModel>(*document_)), view_(new TLexTreeView(this)),
       delegate_(new TLexItemDelegate(*model_, view_)) {
     setObjectName("FormLexEditor");
-    document_->Window = static_cast<QWidget*>(this);
+    document_->SetWindow(static_cast<QWidget*>(this));
     view_->setObjectName("Tree_Lex");
     view_->setItemDelegate(delegate_);
     view_->setModel(model_.get());
@@ -148,7 +148,7 @@ void TFormLexEditor::ShowPopupMenu(const QPoint& Global, int X) {
 }
 
 void TFormLexEditor::RefreshCaption() {
-    setWindowTitle(ToQString(document_->Caption));
+    setWindowTitle(ToQString(document_->Caption()));
 }
 
 void TFormLexEditor::PostEdit() {

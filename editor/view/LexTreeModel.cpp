@@ -158,8 +158,8 @@ bool TLexTreeModel::setData(const QModelIndex& Index, const QVariant& Value, int
 }
 
 void TLexTreeModel::ReportRefusal(const std::string& Message) const {
-    LexMessageBox(doc_.Window, Message, "Error", MB_OK | MB_ICONERROR, doc_.Options.CodePage,
-                  doc_.Options.SeqNo, "Lex_GUI");
+    LexMessageBox(doc_.Window(), Message, "Error", MB_OK | MB_ICONERROR, doc_.Options().CodePage,
+                  doc_.Options().SeqNo, "Lex_GUI");
 }
 
 QVariant TLexTreeModel::headerData(int Section, Qt::Orientation Orientation, int Role) const {

@@ -13,6 +13,7 @@
 #include "platform/CodePageCatalog.h"
 #include "platform/MessageBox.h"
 #include "runtime/ChineseGbBig5.h"
+#include "support/DocumentState.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TempDir.h"
 
@@ -108,7 +109,7 @@ protected:
     ~FormLexMainTest() override {
         if (window) {
             for (TFormLexEditor* editor : window->Editors())
-                editor->Document().FModified = false;
+                SetModified(editor->Document(), false);
             window.reset();
         }
         Settle();
@@ -214,8 +215,8 @@ TEST_F(FormLexMainTest, StartUpOpensOneEmptyLexiconWithTheThreeDefaultLanguages)
               (std::vector<std::string>{"LexKey: LexKey", "Chinese Simplified (GB2312): 0",
                                         "Chinese Traditional (Big5): 0",
                                         "Western European (Windows): 0"}));
-    EXPECT_EQ(editor.Document().FNodeCount, 0);
-    EXPECT_FALSE(editor.Document().FModified);
+    EXPECT_EQ(editor.Document().NodeCount(), 0);
+    EXPECT_FALSE(editor.Document().Modified());
     EXPECT_FALSE(window->Action_Save->isEnabled());
     EXPECT_TRUE(window->Action_SaveAs->isEnabled());
     EXPECT_EQ(Text(window->StatusPanels[1]->text()), "0");
@@ -275,7 +276,7 @@ TEST_P(CommandLineTest, IsAppliedToTheStartUpEditor) {
     Settle();
     ASSERT_EQ(window->Editors().size(), 1);
     TLexDocument& doc = Editor().Document();
-    EXPECT_EQ(doc.FNodeCount > 0, c.Loaded);
+    EXPECT_EQ(doc.NodeCount() > 0, c.Loaded);
     EXPECT_EQ(!shown.empty(), c.Message) << (shown.empty() ? "" : shown.front());
     if (c.Loaded) {
         EXPECT_EQ(Text(Editor().windowTitle()), sample);
@@ -302,7 +303,7 @@ TEST_F(FormLexMainTest, OpeningReusesOnlyAFreshEmptyWindow) {
     Settle();
     EXPECT_EQ(window->Editors().size(), 1);
     EXPECT_EQ(window->ActiveEditor(), startEditor);
-    EXPECT_EQ(startEditor->Document().FNodeCount, 2);
+    EXPECT_EQ(startEditor->Document().NodeCount(), 2);
 
     window->OpenLexiconFile(second);
     Settle();
@@ -311,7 +312,7 @@ TEST_F(FormLexMainTest, OpeningReusesOnlyAFreshEmptyWindow) {
     EXPECT_EQ(Text(window->ActiveEditor()->windowTitle()), second);
 
     // A new lexicon with unsaved changes is not empty any more.
-    window->NewLexicon()->Document().FModified = true;
+    SetModified(window->NewLexicon()->Document(), true);
     Settle();
     window->OpenLexiconFile(first);
     Settle();
@@ -321,7 +322,7 @@ TEST_F(FormLexMainTest, OpeningReusesOnlyAFreshEmptyWindow) {
     TLexDocument& withKeys = window->NewLexicon()->Document();
     withKeys.NewNode();
     withKeys.PostEdit();
-    withKeys.FModified = false;
+    SetModified(withKeys, false);
     Settle();
     window->OpenLexiconFile(first);
     Settle();
@@ -385,7 +386,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "Close Find Locate Min NewNode Restore SaveAs"},
         IdleCase{"no_950_band",
                  [](TFormLexMain&, TFormLexEditor& e) {
-                     DeleteBand(e.Document(), e.Document().FBand950);
+                     DeleteBand(e.Document(), e.Document().Band950());
                      e.Document().NewNode();
                  },
                  "Close DeleteNode ExportNode Min NewNode NewSubNode Restore Save SaveAs"}),
@@ -445,16 +446,15 @@ TEST(IdleRules, FindStepsAndNodeCounters) {
                      {{1, 1}, 0, 0, true, false}, {{1, 3}, 1, 1, true, true},
                      {{1, 3}, 1, 2, false, true}};
         for (const Case& c : cases) {
-            doc.FFoundNodes.clear();
+            std::vector<TFoundNode> hits;
             for (int columns : c.Columns)
-                doc.FFoundNodes.push_back({parent, std::vector<TLexColumn*>(columns)});
-            doc.FFoundIndex = c.Index;
-            doc.FFoundColumn = c.Column;
+                hits.push_back({parent, std::vector<TLexColumn*>(columns)});
+            TLexDocumentTestAccess::SetHits(doc, std::move(hits), c.Index, c.Column);
             const TIdleState state = ComputeIdleState({&doc, true, true, 0});
             EXPECT_EQ(state.FindNext, c.Next) << c.Columns.size() << " hits at " << c.Index;
             EXPECT_EQ(state.FindPrior, c.Prior) << c.Columns.size() << " hits at " << c.Index;
         }
-        doc.FFoundNodes.clear();
+        TLexDocumentTestAccess::SetHits(doc, {}, 0, 0);
 
         doc.Tree().SetFocusedNode(parent);
         TIdleState state = ComputeIdleState({&doc, false, true, 0});
@@ -518,7 +518,7 @@ TEST_F(FormLexMainTest, HistoryMenusFollowTheListAndOpenTheirFile) {
     window->Menu_HistoryFile->actions()[0]->trigger();
     Settle();
     EXPECT_EQ(window->Editors().size(), 1);
-    EXPECT_EQ(Editor().Document().FFileName, first);
+    EXPECT_EQ(Editor().Document().FileName(), first);
 }
 
 struct SaveAsCase {
@@ -539,7 +539,7 @@ TEST_P(SaveAsTest, PreselectsTheTypeAndCompletesTheName) {
     const SaveAsCase& c = GetParam();
     Start();
     TLexDocument& doc = Editor().Document();
-    if (*c.FileName) doc.FFileName = dir / c.FileName;
+    if (*c.FileName) TLexDocumentTestAccess::SetFileName(doc, dir / c.FileName);
     doc.NewNode();
     int preselected = 0;
     PlaySaveDialog(c.Pick, dir / c.Typed, &preselected);
@@ -549,9 +549,9 @@ TEST_P(SaveAsTest, PreselectsTheTypeAndCompletesTheName) {
     const std::string saved = dir / c.Saved;
     EXPECT_EQ(preselected, c.Preselected);
     EXPECT_TRUE(std::filesystem::exists(saved)) << saved;
-    EXPECT_EQ(doc.FFileName, saved);
+    EXPECT_EQ(doc.FileName(), saved);
     EXPECT_EQ(Text(Editor().windowTitle()), saved);
-    EXPECT_FALSE(doc.FModified);
+    EXPECT_FALSE(doc.Modified());
     EXPECT_EQ(LumoOption->HistoryFiles, std::vector<std::string>{saved});
 }
 
@@ -572,16 +572,15 @@ TEST_F(FormLexMainTest, SaveAsOnATableBoundEditorKeepsTheBindingAndTheTitle) {
     Start();
     TFormLexEditor& editor = Editor();
     TLexDocument& doc = editor.Document();
-    doc.FTableName = "FORMLEX";
-    doc.Caption = "localhost : lex : FORMLEX";
+    TLexDocumentTestAccess::BindTable(doc, "FORMLEX", "localhost : lex : FORMLEX");
     editor.RefreshCaption();
     int preselected = 0;
     PlaySaveDialog(0, dir / "copy", &preselected);
     window->Action_SaveAs->trigger();
     Settle();
     EXPECT_TRUE(std::filesystem::exists(dir / "copy.lxc"));
-    EXPECT_EQ(doc.FTableName, "FORMLEX");
-    EXPECT_EQ(doc.FFileName, "");
+    EXPECT_EQ(doc.TableName(), "FORMLEX");
+    EXPECT_EQ(doc.FileName(), "");
     EXPECT_EQ(Text(editor.windowTitle()), "localhost : lex : FORMLEX");
 }
 
@@ -594,7 +593,7 @@ TEST_F(FormLexMainTest, SaveWritesToTheFileItCameFrom) {
     window->ApplicationEvents1Idle();
     ASSERT_TRUE(window->Action_Save->isEnabled());
     window->Action_Save->trigger();
-    EXPECT_FALSE(Editor().Document().FModified);
+    EXPECT_FALSE(Editor().Document().Modified());
     std::ifstream in(path);
     const std::string content((std::istreambuf_iterator<char>(in)), {});
     EXPECT_NE(content.find("LexKey1"), std::string::npos) << content;
@@ -619,7 +618,7 @@ TEST_P(CloseTest, AModifiedEditorAsksBeforeTheProgramEnds) {
     Start();
     TLexDocument& doc = Editor().Document();
     const std::string file = dir / "lexicon.lxc";
-    if (c.HasFile) doc.FFileName = file;
+    if (c.HasFile) TLexDocumentTestAccess::SetFileName(doc, file);
     doc.NewNode();
     answers = {c.Answer};
     int preselected = 0;
@@ -636,7 +635,7 @@ TEST_P(CloseTest, AModifiedEditorAsksBeforeTheProgramEnds) {
     EXPECT_EQ(std::filesystem::exists(file), c.Written);
     EXPECT_EQ(window->Editors().size(), c.Closes ? 0 : 1);
     if (!c.Closes) {
-        EXPECT_TRUE(Editor().Document().FModified);
+        EXPECT_TRUE(Editor().Document().Modified());
     }
 }
 
@@ -662,7 +661,7 @@ TEST_F(FormLexMainTest, EveryEditorIsAskedBeforeAnyCloses) {
     EXPECT_EQ(shown.size(), 2u);
     // The one answered No is still there with its changes.
     EXPECT_EQ(window->Editors().size(), 2);
-    EXPECT_TRUE(first.Document().FModified);
+    EXPECT_TRUE(first.Document().Modified());
 
     answers = {IDNO, IDNO};
     EXPECT_TRUE(window->close());
@@ -677,7 +676,7 @@ TEST_F(FormLexMainTest, ContextMenuNamesTheLanguageAndSequenceUnderThePointer) {
     TLexDocument& doc = editor.Document();
     EXPECT_EQ(PopupCaptions(editor, doc.Tree().Column(0)),
               "Delete Language (off) | New Sequence (off) | Delete Sequence (off)");
-    TLexColumn* big5 = doc.FBand950->Column(0);
+    TLexColumn* big5 = doc.Band950()->Column(0);
     EXPECT_EQ(PopupCaptions(editor, big5),
               "Delete Language - Chinese Traditional (Big5) | New Sequence | "
               "Delete Sequence - Chinese Traditional (Big5) - 0");
@@ -687,7 +686,7 @@ TEST_F(FormLexMainTest, ContextMenuNamesTheLanguageAndSequenceUnderThePointer) {
 
     PopupCaptions(editor, big5);
     window->Action_DeleteLang->trigger();
-    EXPECT_EQ(doc.FBand950, nullptr);
+    EXPECT_EQ(doc.Band950(), nullptr);
     EXPECT_EQ(BandCaptions(editor),
               (std::vector<std::string>{"LexKey: LexKey", "Chinese Simplified (GB2312): 0",
                                         "Western European (Windows): 0"}));
@@ -697,7 +696,7 @@ TEST_F(FormLexMainTest, ContextMenuNamesTheLanguageAndSequenceUnderThePointer) {
 TEST_F(FormLexMainTest, NewSequenceTakesTheSmallestFreeNumber) {
     Start();
     TLexDocument& doc = Editor().Document();
-    TLexBand* band = doc.FBand936;
+    TLexBand* band = doc.Band936();
     doc.AddSequenceColumn(band, "1");
     doc.AddSequenceColumn(band, "3");
     PopupCaptions(Editor(), band->Column(0));
@@ -838,14 +837,14 @@ TEST_F(FormLexMainTest, ChineseConversionCoversTheSelectedNodesOnly) {
     for (int i = 0; i < 3; ++i) {
         nodes.push_back(doc.NewNode());
         Editor().PostEdit();
-        tree.SetValue(nodes.back(), doc.FBand936->Column(0)->Index(), gb);
+        tree.SetValue(nodes.back(), doc.Band936()->Column(0)->Index(), gb);
     }
     tree.ClearSelection();
     tree.Select(nodes[2]);
     tree.Select(nodes[0]);
     window->ApplicationEvents1Idle();
     window->Action_Big5->trigger();
-    const int big5Column = doc.FBand950->Column(0)->Index();
+    const int big5Column = doc.Band950()->Column(0)->Index();
     const std::string big5 = TChineseGbBig5().GbToBig5(gb);
     EXPECT_EQ(tree.Value(nodes[0], big5Column), big5);
     EXPECT_EQ(tree.Value(nodes[1], big5Column), "");

@@ -22,7 +22,7 @@ protected:
 
 TEST_F(EditingTest, NewNodesGetFreeKeysAndTheirParentsKey) {
     doc.AddDefaultLanguages();
-    EXPECT_FALSE(doc.FModified);
+    EXPECT_FALSE(doc.Modified());
     TTreeNode* first = doc.NewNode();
     EXPECT_TRUE(doc.Tree().Editing());
     doc.PostEdit();
@@ -40,8 +40,8 @@ TEST_F(EditingTest, NewNodesGetFreeKeysAndTheirParentsKey) {
     doc.PostEdit();
     EXPECT_EQ(sibling->Parent(), Node("File"));
     EXPECT_EQ(sibling->Data->ParentKey, "File");
-    EXPECT_EQ(doc.FNodeCount, 4);
-    EXPECT_TRUE(doc.FModified);
+    EXPECT_EQ(doc.NodeCount(), 4);
+    EXPECT_TRUE(doc.Modified());
     EXPECT_EQ(Outline(doc), "File(LexKey1 LexKey3) LexKey2");
 }
 
@@ -53,7 +53,7 @@ TEST_F(EditingTest, KeyEditsAreCheckedAndCarryTheChildren) {
     EditKey(Node("File"), "FILE"); // the same key in other case is fine
     EXPECT_EQ(doc.Key(doc.Tree().FirstNode()), "FILE");
     EXPECT_EQ(Node("Open")->Data->ParentKey, "FILE");
-    EXPECT_TRUE(doc.FModified);
+    EXPECT_TRUE(doc.Modified());
 
     EXPECT_THROW(EditKey(Node("Edit"), "file"), EAbort);
     EXPECT_EQ(shown.back(), "Error|LexKey already exists!");
@@ -71,18 +71,18 @@ TEST_F(EditingTest, DeletingNodesColumnsAndBands) {
     doc.Tree().Select(Node("b"));
     doc.Tree().Select(Node("a"));
     doc.DeleteNodes();
-    EXPECT_EQ(doc.FNodeCount, 2);
+    EXPECT_EQ(doc.NodeCount(), 2);
     EXPECT_EQ(Outline(doc), "d[936/1=y] e[950/0=z]");
 
-    doc.FModified = false;
-    doc.DeleteSequenceColumn(doc.FBand936->Column(0));
-    EXPECT_EQ(doc.FBand936->Column(0)->Width, 200);
-    EXPECT_TRUE(doc.FModified);
-    doc.DeleteLanguageBand(doc.FBand936);
-    EXPECT_EQ(doc.FBand936, nullptr);
+    SetModified(doc, false);
+    doc.DeleteSequenceColumn(doc.Band936()->Column(0));
+    EXPECT_EQ(doc.Band936()->Column(0)->Width, 200);
+    EXPECT_TRUE(doc.Modified());
+    doc.DeleteLanguageBand(doc.Band936());
+    EXPECT_EQ(doc.Band936(), nullptr);
     EXPECT_EQ(Outline(doc), "d e[950/0=z]");
     // A new column must not see the values of the deleted ones.
-    TLexColumn* added = doc.AddSequenceColumn(doc.FBand950, "5");
+    TLexColumn* added = doc.AddSequenceColumn(doc.Band950(), "5");
     EXPECT_EQ(doc.Tree().Value(Node("d"), added->Index()), "");
 }
 
@@ -128,29 +128,29 @@ TEST_F(EditingTest, DragAndDrop) {
     tree.Select(Node("a"));
     tree.Select(Node("b"));
     ASSERT_TRUE(doc.CanDrop(Node("t")));
-    doc.FModified = false;
+    SetModified(doc, false);
     doc.Drop(Node("t"));
     EXPECT_EQ(Outline(doc), "t[936/0=x](b[936/0=x] a[936/0=x]) c[936/0=x]");
     EXPECT_EQ(Node("a")->Data->ParentKey, "t");
-    EXPECT_TRUE(doc.FModified);
+    EXPECT_TRUE(doc.Modified());
 }
 
 TEST_F(EditingTest, ConvertsChineseBetweenTheBands) {
     Load(doc, StandardFields,
          {{"k", "936", "0", "\xB9\xFA"}, {"k", "936", "1", "\xBA\xF3"}, {"k", "950", "0", "old"}});
     TTreeNode* node = Node("k");
-    doc.FModified = false;
-    doc.ConvertNodeChinese(node, doc.FBand936, doc.FBand950);
+    SetModified(doc, false);
+    doc.ConvertNodeChinese(node, doc.Band936(), doc.Band950());
     EXPECT_EQ(Outline(doc), "k[936/0=\xB9\xFA 936/1=\xBA\xF3 950/0=\xB0\xEA]");
-    EXPECT_TRUE(doc.FModified);
-    doc.Tree().SetValue(node, doc.FBand936->Column(0)->Index(), "");
-    doc.ConvertNodeChinese(node, doc.FBand950, doc.FBand936);
-    EXPECT_EQ(doc.Tree().Value(node, doc.FBand936->Column(0)->Index()), "\xB9\xFA");
+    EXPECT_TRUE(doc.Modified());
+    doc.Tree().SetValue(node, doc.Band936()->Column(0)->Index(), "");
+    doc.ConvertNodeChinese(node, doc.Band950(), doc.Band936());
+    EXPECT_EQ(doc.Tree().Value(node, doc.Band936()->Column(0)->Index()), "\xB9\xFA");
 }
 
 TEST_F(EditingTest, CloseQuery) {
     EXPECT_TRUE(doc.CloseQuery([] { FAIL(); }));
-    doc.FModified = true;
+    SetModified(doc, true);
     const struct {
         int answer;
         bool saveSucceeds;
@@ -158,17 +158,17 @@ TEST_F(EditingTest, CloseQuery) {
     } cases[] = {
         {IDCANCEL, true, false}, {IDNO, false, true}, {IDYES, true, true}, {IDYES, false, false}};
     for (const auto& c : cases) {
-        doc.FModified = true;
+        SetModified(doc, true);
         answers = {c.answer};
         shown.clear();
-        EXPECT_EQ(doc.CloseQuery([&] { doc.FModified = !c.saveSucceeds; }), c.closes);
+        EXPECT_EQ(doc.CloseQuery([&] { SetModified(doc, !c.saveSucceeds); }), c.closes);
         EXPECT_EQ(shown, std::vector<std::string>{"Confirm|Data modified, Save?"});
     }
 }
 
 TEST_F(EditingTest, CharsetsByCodePage) {
-    const std::pair<const char*, int> cases[] = {{"936", 134}, {"950", 136},  {"1251", 204},
-                                                 {"874", 222}, {"1252", 1},   {"12345", 1}};
+    const std::pair<const char*, int> cases[] = {{"936", 134}, {"950", 136}, {"1251", 204},
+                                                 {"874", 222}, {"1252", 1},  {"12345", 1}};
     const std::string own = std::to_string(ProcessCodePage());
     for (auto [codePage, charset] : cases)
         EXPECT_EQ(doc.CodePageCharset(codePage), codePage == own ? 1 : charset) << codePage;

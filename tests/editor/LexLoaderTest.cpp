@@ -1,5 +1,8 @@
 #include "platform/Exceptions.h"
+#include "platform/FileUtil.h"
 #include "support/DocumentSupport.h"
+
+#include <gmock/gmock.h>
 
 namespace lex {
 namespace {
@@ -10,7 +13,7 @@ class LoaderTest : public test::DocumentTest {};
 
 TEST_F(LoaderTest, RecordsBecomeNodesBandsAndColumns) {
     TLexDocument doc;
-    doc.FModified = true;
+    SetModified(doc, true);
     Load(doc, StandardFields,
          {{"&File", "936", "0", "F936", ""},
           {"&File", "950", "0", "F950", ""},
@@ -21,11 +24,11 @@ TEST_F(LoaderTest, RecordsBecomeNodesBandsAndColumns) {
           {"Quit", "1252", "0", "Q", ""}});
     EXPECT_EQ(Outline(doc), "&File[936/0=F936 950/0=F950](Open[936/0=O936-0 936/1=O936-1] "
                             "Save[1252/9=S9 1252/10=S10]) Quit[1252/0=Q]");
-    EXPECT_EQ(doc.FNodeCount, 4);
-    EXPECT_FALSE(doc.FModified);
+    EXPECT_EQ(doc.NodeCount(), 4);
+    EXPECT_FALSE(doc.Modified());
     ASSERT_EQ(doc.Tree().BandCount(), 4);
-    EXPECT_EQ(doc.FBand936, doc.Tree().Band(1));
-    EXPECT_EQ(doc.FBand950, doc.Tree().Band(2));
+    EXPECT_EQ(doc.Band936(), doc.Tree().Band(1));
+    EXPECT_EQ(doc.Band950(), doc.Tree().Band(2));
     EXPECT_EQ(doc.Tree().Band(1)->Caption, "Chinese Simplified (GB2312)");
     EXPECT_EQ(Captions(doc.Tree().Band(1)), (std::vector<std::string>{"0", "1"}));
     EXPECT_EQ(Captions(doc.Tree().Band(3)), (std::vector<std::string>{"0", "9", "10"}));
@@ -99,12 +102,12 @@ TEST_F(LoaderTest, PartialReaders) {
              {{"Key", "CodePage"}, "LexKey"}, {{"LexKey", "CodePage"}, "DisplayValue"}}) {
         TLexDocument doc;
         Load(doc, StandardFields, {{"old", "936", "0", "v"}});
-        doc.FModified = true;
+        SetModified(doc, true);
         shown.clear();
         EXPECT_THROW(Load(doc, fields, {{"a", "936"}}), EAbort);
         EXPECT_EQ(shown, std::vector<std::string>{"Error|Field \"" + missing + "\" not found!"});
         EXPECT_EQ(Outline(doc), ""); // a refused load leaves the editor empty
-        EXPECT_TRUE(doc.FModified);
+        EXPECT_TRUE(doc.Modified());
 
         Load(doc, StandardFields, {{"old", "936", "0", "v"}});
         EXPECT_THROW(Merge(doc, fields, {{"a", "936"}}), EAbort);
@@ -126,7 +129,7 @@ TEST_F(LoaderTest, ParentKeysBuildTheTree) {
     // follow; children stand in key order; the cycle's closing move is left out.
     EXPECT_EQ(Outline(doc), "top[1252/0=t](x) self[1252/0=s] B[1252/0=b](A[1252/0=a]) "
                             "missing(c1 c2)");
-    EXPECT_EQ(doc.FNodeCount, 8);
+    EXPECT_EQ(doc.NodeCount(), 8);
 }
 
 TEST_F(LoaderTest, MergeKeepsExistingParentsAndSortsChildren) {
@@ -141,7 +144,7 @@ TEST_F(LoaderTest, MergeKeepsExistingParentsAndSortsChildren) {
            {"new", "950", "1", "n"}});
     EXPECT_EQ(Outline(doc), "root[936/0=r](a[950/0=a] m[936/0=m] z[936/0=z 950/0=z2]) "
                             "new[950/1=n]");
-    EXPECT_TRUE(doc.FModified);
+    EXPECT_TRUE(doc.Modified());
     EXPECT_EQ(doc.Tree().BandCount(), 3);
 }
 
@@ -154,7 +157,7 @@ TEST_F(LoaderTest, OpenAndImportFiles) {
 
     TLexDocument doc;
     std::vector<std::string> used;
-    doc.OnFileUsed = [&](const std::string& name) { used.push_back(name); };
+    doc.SetOnFileUsed([&](const std::string& name) { used.push_back(name); });
     std::vector<double> fractions;
     doc.OpenFile(dir / "one.lxd", [&](auto values, double f, bool&) {
         EXPECT_TRUE(values.empty());
@@ -162,11 +165,44 @@ TEST_F(LoaderTest, OpenAndImportFiles) {
     });
     doc.ImportFile(dir / "two.lxb");
     EXPECT_EQ(Outline(doc), "a[936/0=x](b[936/0=y])");
-    EXPECT_EQ(doc.FFileName, dir / "one.lxd");
-    EXPECT_EQ(doc.Caption, dir / "one.lxd");
+    EXPECT_EQ(doc.FileName(), dir / "one.lxd");
+    EXPECT_EQ(doc.Caption(), dir / "one.lxd");
     EXPECT_EQ(used, (std::vector<std::string>{dir / "one.lxd", dir / "two.lxb"}));
     EXPECT_EQ(fractions, std::vector<double>{1.0});
     EXPECT_THROW(doc.OpenFile(dir / "missing.lxc"), EFOpenError);
+}
+
+// A load that fails part way, or is refused, leaves what was read on show but
+// unbinds the document, so that a Save cannot replace the file with it.
+TEST_F(LoaderTest, AFailedOpenUnbindsTheDocument) {
+    test::TempDir dir;
+    TRecordListLexReader source(StandardFields,
+                                {{"a", "936", "0", "x", ""}, {"b", "936", "0", "y", ""}});
+    WriteLexFile(source, dir / "good.lxb");
+    std::string bytes = ReadFileBytes(dir / "good.lxb");
+    bytes.resize(bytes.size() - 3); // the last record cut short
+    WriteFileAtomically(dir / "cut.lxb", [&](OutputStream& out) { out.Write(bytes); });
+    WriteFileAtomically(dir / "nokey.lxc",
+                        [](OutputStream& out) { out.Write("\"Key\"\r\n\"a\"\r\n"); });
+
+    TLexDocument doc;
+    doc.SetUntitledCaption("Lexicon 1");
+    try {
+        doc.OpenFile(dir / "cut.lxb");
+        FAIL() << "a cut file loads";
+    } catch (const Exception& e) {
+        EXPECT_THAT(e.what(), testing::HasSubstr(dir / "cut.lxb"));
+        EXPECT_THAT(e.what(), testing::HasSubstr("byte offset"));
+    }
+    EXPECT_EQ(Outline(doc), "a[936/0=x]");
+    EXPECT_EQ(doc.FileName(), "");
+    EXPECT_EQ(doc.Caption(), "Lexicon 1");
+
+    doc.SaveAs(dir / "good.lxb");
+    answers = {IDOK};
+    EXPECT_THROW(doc.OpenFile(dir / "nokey.lxc"), EAbort);
+    EXPECT_EQ(doc.FileName(), "");
+    EXPECT_EQ(doc.Caption(), "Lexicon 1");
 }
 
 } // namespace

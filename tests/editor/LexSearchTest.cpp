@@ -26,8 +26,8 @@ protected:
 TEST_F(SearchTest, FindStepsThroughCellsInTreeOrder) {
     for (const char* text : {"file", "FILE"}) {
         doc.Find(text);
-        ASSERT_EQ(doc.FFoundNodes.size(), 2u) << text;
-        EXPECT_EQ(doc.FFoundNodes[0].Columns.size(), 3u);
+        ASSERT_EQ(doc.FoundNodes().size(), 2u) << text;
+        EXPECT_EQ(doc.FoundNodes()[0].Columns.size(), 3u);
         EXPECT_EQ(Current(), "&File:0");
     }
     std::vector<std::string> visited;
@@ -42,9 +42,9 @@ TEST_F(SearchTest, FindStepsThroughCellsInTreeOrder) {
     EXPECT_EQ(doc.Tree().SelectionCount(), 1);
 
     doc.Find("Fil");
-    EXPECT_EQ(doc.FFoundNodes.size(), 2u);
+    EXPECT_EQ(doc.FoundNodes().size(), 2u);
     doc.Find("");
-    EXPECT_TRUE(doc.FFoundNodes.empty());
+    EXPECT_TRUE(doc.FoundNodes().empty());
 }
 
 TEST_F(SearchTest, LocateMatchesWholeTextsIgnoringCase) {
@@ -57,36 +57,36 @@ TEST_F(SearchTest, LocateMatchesWholeTextsIgnoringCase) {
 
 TEST_F(SearchTest, HitsFollowDeletions) {
     doc.Find("i");
-    ASSERT_EQ(doc.FFoundNodes.size(), 3u); // &File (3 columns), &Open, Child
+    ASSERT_EQ(doc.FoundNodes().size(), 3u); // &File (3 columns), &Open, Child
     doc.FindNext();
     doc.FindNext();
     doc.FindNext(); // &Open, column 0
-    ASSERT_EQ(doc.FFoundIndex, 1);
+    ASSERT_EQ(doc.FoundIndex(), 1);
     // Deleting &Open takes Child's hit too; the previous hit becomes
     // current, at its last column.
     doc.DeleteNode(doc.FindNodeByKey("&Open"));
-    EXPECT_EQ(doc.FFoundNodes.size(), 1u);
-    EXPECT_EQ(doc.FFoundIndex, 0);
-    EXPECT_EQ(doc.FFoundColumn, 2);
+    EXPECT_EQ(doc.FoundNodes().size(), 1u);
+    EXPECT_EQ(doc.FoundIndex(), 0);
+    EXPECT_EQ(doc.FoundColumn(), 2);
 
     TLexDocument fresh;
     Load(fresh, StandardFields, {{"&File", "936", "0", "File"}, {"&Open", "936", "0", "fichier"}});
     fresh.Find("i");
     fresh.DeleteNode(fresh.FindNodeByKey("&File")); // the first hit: the next becomes current
-    EXPECT_EQ(fresh.FFoundIndex, 0);
-    EXPECT_EQ(fresh.FFoundColumn, 0);
-    ASSERT_EQ(fresh.FFoundNodes.size(), 1u);
-    EXPECT_EQ(fresh.FFoundNodes[0].Node, fresh.FindNodeByKey("&Open"));
+    EXPECT_EQ(fresh.FoundIndex(), 0);
+    EXPECT_EQ(fresh.FoundColumn(), 0);
+    ASSERT_EQ(fresh.FoundNodes().size(), 1u);
+    EXPECT_EQ(fresh.FoundNodes()[0].Node, fresh.FindNodeByKey("&Open"));
 }
 
 TEST_F(SearchTest, HitsFollowDeletedColumns) {
     doc.Find("file");
     doc.FindNext(); // &File, 936 column
-    doc.DeleteSequenceColumn(doc.FBand936->Column(0));
-    EXPECT_EQ(doc.FFoundColumn, 0);
-    EXPECT_EQ(doc.FFoundNodes[0].Columns.size(), 2u);
+    doc.DeleteSequenceColumn(doc.Band936()->Column(0));
+    EXPECT_EQ(doc.FoundColumn(), 0);
+    EXPECT_EQ(doc.FoundNodes()[0].Columns.size(), 2u);
     // Child's only column went: stepping onto and over it must not fail.
-    EXPECT_TRUE(doc.FFoundNodes[1].Columns.empty());
+    EXPECT_TRUE(doc.FoundNodes()[1].Columns.empty());
     for (int i = 0; i < 4; ++i)
         doc.FindNext();
     for (int i = 0; i < 6; ++i)

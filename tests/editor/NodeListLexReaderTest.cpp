@@ -31,7 +31,7 @@ TEST_F(SaveTest, OneRecordPerNonEmptyCellInGridOrder) {
     EXPECT_EQ(Records(false), (std::vector<TLexRecord>{{"File", "936", "0", "F936", ""},
                                                        {"File", "950", "0", "F950", ""},
                                                        {"Open", "936", "0", "O936", "File"}}));
-    EXPECT_EQ(Records(false, {doc.FBand950}),
+    EXPECT_EQ(Records(false, {doc.Band950()}),
               (std::vector<TLexRecord>{{"File", "950", "0", "F950", ""},
                                        {"Open", "950", "0", "", "File"}}));
 }
@@ -71,21 +71,34 @@ TEST_F(SaveTest, NodesWithoutValuesAndGridsWithoutLanguages) {
 TEST_F(SaveTest, SavingWritesByExtensionAndClearsModified) {
     test::TempDir dir;
     std::vector<std::string> used;
-    doc.OnFileUsed = [&](const std::string& name) { used.push_back(name); };
+    doc.SetOnFileUsed([&](const std::string& name) { used.push_back(name); });
     for (const char* name : {"out.LXB", "out.txt", "out", "out.lxd"}) {
-        doc.FModified = true;
-        doc.SaveToFile(false, {}, {}, dir / name);
-        EXPECT_FALSE(doc.FModified);
+        SetModified(doc, true);
+        doc.SaveAs(dir / name);
+        EXPECT_FALSE(doc.Modified());
+        EXPECT_EQ(doc.FileName(), dir / name);
         EXPECT_EQ(ReadAll(*OpenLexFile(dir / name)), Records(false)) << name;
     }
     EXPECT_EQ(ReadFileBytes(dir / "out.LXB").substr(0, 4), std::string("\x05\0\0\0", 4));
     EXPECT_EQ(ReadFileBytes(dir / "out").substr(0, 9), "\"LexKey\",");
     EXPECT_EQ(used.size(), 4u);
 
-    doc.FModified = true;
-    EXPECT_THROW(doc.SaveToFile(false, {}, {}, dir / "no/such/dir/x.lxc"), Exception);
-    EXPECT_TRUE(doc.FModified);
+    SetModified(doc, true);
+    EXPECT_THROW(doc.SaveAs(dir / "no/such/dir/x.lxc"), Exception);
+    EXPECT_TRUE(doc.Modified());
+    EXPECT_EQ(doc.FileName(), dir / "out.lxd");
     EXPECT_EQ(used.size(), 4u);
+}
+
+// An export writes another file: the user's own file is still unsaved.
+TEST_F(SaveTest, ExportingLeavesTheDocumentModifiedAndBound) {
+    test::TempDir dir;
+    doc.SaveAs(dir / "own.lxc");
+    doc.NewNode();
+    doc.PostEdit();
+    doc.SaveToFile(false, {doc.Band950()}, {}, dir / "part.lxc");
+    EXPECT_TRUE(doc.Modified());
+    EXPECT_EQ(doc.FileName(), dir / "own.lxc");
 }
 
 } // namespace

@@ -121,7 +121,7 @@ TEST_F(FormLexEditorTest, TheGridsEditorIsTheDocumentsEdit) {
     EXPECT_EQ(Editor(), nullptr);
     EXPECT_FALSE(doc.Tree().Editing());
     EXPECT_EQ(doc.Key(Node("Edit")), "Edit");
-    EXPECT_FALSE(doc.FModified);
+    EXPECT_FALSE(doc.Modified());
 
     editor = EditCell(Index("Edit"));
     editor->setText("Edit2");
@@ -129,7 +129,7 @@ TEST_F(FormLexEditorTest, TheGridsEditorIsTheDocumentsEdit) {
     EXPECT_EQ(Editor(), nullptr);
     EXPECT_FALSE(doc.Tree().Editing());
     EXPECT_EQ(doc.Key(doc.Tree().LastNode()), "Edit2");
-    EXPECT_TRUE(doc.FModified);
+    EXPECT_TRUE(doc.Modified());
     EXPECT_EQ(view.currentIndex(), Index("Edit2", 1)); // Enter moves on to the next cell
 
     // Tab stores and edits the next cell; after a row's last, the next row's first.
@@ -173,7 +173,7 @@ TEST_F(FormLexEditorTest, OnlyAModifiedMemoReplacesTheText) {
     EXPECT_EQ(editor->Memo()->toPlainText(), "Bearbeiten");
     editor->CloseUp(true); // unmodified: nothing happens
     EXPECT_EQ(Editor(), editor);
-    EXPECT_FALSE(doc.FModified);
+    EXPECT_FALSE(doc.Modified());
 
     QTest::keyClick(editor, Qt::Key_F4);
     QTest::keyClicks(editor->Memo(), "typed");
@@ -187,7 +187,7 @@ TEST_F(FormLexEditorTest, OnlyAModifiedMemoReplacesTheText) {
     QTest::keyClicks(editor->Memo(), "line 2");
     QTest::keyClick(editor->Memo(), Qt::Key_Up, Qt::AltModifier);
     EXPECT_EQ(doc.Tree().Value(Node("Edit"), Western), "Bearbeiten\nline 2");
-    EXPECT_TRUE(doc.FModified);
+    EXPECT_TRUE(doc.Modified());
     EXPECT_EQ(Editor(), nullptr);
 
     form.SetEditorStyle(3);
@@ -229,7 +229,7 @@ TEST_F(FormLexEditorTest, ADropLandsOnTheRowUnderThePointer) {
     EXPECT_TRUE(send(QDropEvent(point, Qt::MoveAction, data.get(), Qt::LeftButton, {})));
     EXPECT_EQ(Node("Edit")->Parent(), Node("Save"));
     EXPECT_EQ(Node("Edit")->Data->ParentKey, "Save");
-    EXPECT_TRUE(doc.FModified);
+    EXPECT_TRUE(doc.Modified());
 
     // Onto its own parent: refused.
     const QPoint onParent = view.visualRect(Index("Save")).center();
@@ -238,7 +238,7 @@ TEST_F(FormLexEditorTest, ADropLandsOnTheRowUnderThePointer) {
 }
 
 TEST_F(FormLexEditorTest, ClosingAModifiedEditorAsksFirst) {
-    doc.FModified = true;
+    SetModified(doc, true);
     answers = {IDCANCEL};
     EXPECT_FALSE(form.close());
     EXPECT_EQ(shown.back(), "Confirm|Data modified, Save?");
@@ -252,7 +252,7 @@ TEST_F(FormLexEditorTest, ClosingAModifiedEditorAsksFirst) {
     EXPECT_FALSE(form.close());
     EXPECT_EQ(saves, 1);
 
-    form.OnSaveEditor = [&](TFormLexEditor& editor) { editor.Document().FModified = false; };
+    form.OnSaveEditor = [&](TFormLexEditor& editor) { SetModified(editor.Document(), false); };
     answers = {IDYES};
     EXPECT_TRUE(form.close());
 }
@@ -269,7 +269,7 @@ TEST_F(FormLexEditorTest, ExpansionOutlivesTheDocumentsBatches) {
     EXPECT_TRUE(view.isExpanded(Index("File")));
     EXPECT_TRUE(view.isExpanded(Index("Open")));
 
-    doc.AddSequenceColumn(doc.FBand950, "1"); // a new column: a reset too
+    doc.AddSequenceColumn(doc.Band950(), "1"); // a new column: a reset too
     EXPECT_TRUE(view.isExpanded(Index("Open")));
     EXPECT_EQ(view.currentIndex().isValid(), doc.Tree().FocusedNode() != nullptr);
 }

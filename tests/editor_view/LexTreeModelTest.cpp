@@ -86,27 +86,27 @@ TEST_F(LexTreeModelTest, CellsDecodeWithTheirLanguagesCodePage) {
 }
 
 TEST_F(LexTreeModelTest, EditsEncodeBackOrAreRefusedWithNothingStored) {
-    doc.FModified = false;
+    SetModified(doc, false);
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
     const QString chinese = QString::fromUtf8("\xE4\xB8\xAD\xE6\x96\x87");
     const int gb = ColumnOf("936", "0");
     ASSERT_TRUE(model.setData(Index("Edit", gb), chinese));
     EXPECT_EQ(doc.Tree().Value(Node("Edit"), gb), "\xD6\xD0\xCE\xC4");
-    EXPECT_TRUE(doc.FModified);
+    EXPECT_TRUE(doc.Modified());
     EXPECT_FALSE(doc.Tree().Editing());
     EXPECT_EQ(changed.count(), 1);
 
-    doc.FModified = false;
+    SetModified(doc, false);
     const int western = ColumnOf("1252", "0");
     EXPECT_FALSE(model.setData(Index("Edit", western), "x" + chinese));
     EXPECT_EQ(shown.back(), "Error|Character U+4E2D cannot be written in code page 1252");
     EXPECT_EQ(doc.Tree().Value(Node("Edit"), western), "Bearbeiten");
-    EXPECT_FALSE(doc.FModified);
+    EXPECT_FALSE(doc.Modified());
     EXPECT_FALSE(doc.Tree().Editing());
 
     // Storing the same text is no change.
     EXPECT_TRUE(model.setData(Index("Edit", western), "Bearbeiten"));
-    EXPECT_FALSE(doc.FModified);
+    EXPECT_FALSE(doc.Modified());
 }
 
 TEST_F(LexTreeModelTest, KeyEditsRunTheKeyCheck) {
@@ -114,12 +114,12 @@ TEST_F(LexTreeModelTest, KeyEditsRunTheKeyCheck) {
     EXPECT_EQ(shown.back(), "Error|LexKey already exists!");
     EXPECT_EQ(doc.Key(Node("Edit")), "Edit");
     EXPECT_FALSE(doc.Tree().Editing()); // the edit opened for the call is gone again
-    EXPECT_FALSE(doc.FModified);
+    EXPECT_FALSE(doc.Modified());
 
     ASSERT_TRUE(model.setData(Index("File"), "FILE"));
     EXPECT_EQ(Cell(model, Node("FILE"), 0), "FILE");
     EXPECT_EQ(Node("Open")->Data->ParentKey, "FILE");
-    EXPECT_TRUE(doc.FModified);
+    EXPECT_TRUE(doc.Modified());
 }
 
 TEST_F(LexTreeModelTest, DocumentOperationsKeepTheModelConsistent) {
@@ -149,10 +149,10 @@ TEST_F(LexTreeModelTest, DocumentOperationsKeepTheModelConsistent) {
     EXPECT_EQ(model.rowCount(Index("File")), 2);
 
     // A new sequence and a deleted language reshape the columns.
-    doc.AddSequenceColumn(doc.FBand936, "1");
+    doc.AddSequenceColumn(doc.Band936(), "1");
     EXPECT_EQ(model.columnCount(), 6);
     EXPECT_EQ(model.headerData(2, Qt::Horizontal).toString(), "1");
-    doc.DeleteLanguageBand(doc.FBand950);
+    doc.DeleteLanguageBand(doc.Band950());
     EXPECT_EQ(model.columnCount(), 5);
     EXPECT_EQ(Cell(model, Node("File"), ColumnOf("1252", "1")), "&Datei");
 
@@ -204,9 +204,9 @@ TEST_F(LexTreeModelTest, DropsMoveTheSelectedNodesOntoTheTarget) {
     select({"Help", "Edit"});
     EXPECT_FALSE(model.canDropMimeData(foreign.get(), Qt::MoveAction, -1, -1, Index("View")));
 
-    doc.FModified = false;
+    SetModified(doc, false);
     ASSERT_TRUE(model.dropMimeData(data.get(), Qt::MoveAction, -1, -1, Index("View")));
-    EXPECT_TRUE(doc.FModified);
+    EXPECT_TRUE(doc.Modified());
     const QModelIndex view = Index("View");
     ASSERT_EQ(model.rowCount(view), 2);
     EXPECT_EQ(model.NodeOf(model.index(0, 0, view)), Node("Edit")); // reverse selection order

@@ -3,6 +3,7 @@
 #include "editor/LexDocument.h"
 #include "platform/CodePageCatalog.h"
 #include "runtime/LexFiles.h"
+#include "support/DocumentState.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TempDir.h"
 #include "support/TestSupport.h"
