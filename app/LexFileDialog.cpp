@@ -42,16 +42,11 @@ QStringList QtNameFilters(std::string_view Filter) {
 }
 
 QString DefaultExtForFileType(int Type) {
-    switch (Type) {
-    case 2:
-        return QStringLiteral(".lxc");
-    case 3:
-        return QStringLiteral(".lxd");
-    case 4:
-        return QStringLiteral(".lxb");
-    default:
-        return {};
-    }
+    const TLexFormat* format = LexFormatOfFileType(Type);
+    if (!format) return {};
+    const std::string_view extension = format->ExtensionList().front();
+    return QLatin1Char('.') +
+           QString::fromLatin1(extension.data(), static_cast<qsizetype>(extension.size()));
 }
 
 QString AppendDefaultExt(const QString& FileName, const QString& Ext) {

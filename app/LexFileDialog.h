@@ -1,24 +1,27 @@
 #pragma once
 
+#include "runtime/LexFormats.h"
+
 #include <QString>
 #include <QStringList>
+#include <string>
 #include <string_view>
 
 class QWidget;
 
 namespace lex {
 
-// The file types of the lexicon file dialogs, numbered 1 to 5 in this order.
-inline constexpr std::string_view LexFileFilter =
-    "All (*.lxc;*.lng;*.lxd;*.lxb)|*.lxc;*.lng;*.lxd;*.lxb|LumoTextCSV (*.lxc;*.lng)|*.lxc;*.lng|"
-    "LumoTextDFM (*.lxd)|*.lxd|LumoBinary (*.lxb)|*.lxb|ANY (*.*)|*.*";
+// The file types of the lexicon file dialogs, numbered from 1: "All", one per
+// lexicon format, "ANY".
+inline const std::string LexFileFilter = LexDialogFilter();
 
 // A "Text|patterns|Text|patterns" filter as Qt name filters, "Text (p1 p2)".
 // "*.*" becomes "*", so that names without a dot are listed as well.
 QStringList QtNameFilters(std::string_view Filter);
 
 // The default extension a save dialog takes when the user picks a file type:
-// ".lxc" for 2, ".lxd" for 3, ".lxb" for 4, none for the others.
+// the first extension of the type's format (".lxc" for 2, ".lxd" for 3,
+// ".lxb" for 4), none for "All" and "ANY".
 QString DefaultExtForFileType(int Type);
 
 // FileName, with Ext appended when its last path component has no dot.

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <iomanip>
 #include <iostream>
 #include <iterator>
 #include <map>
@@ -129,7 +130,7 @@ void Translate(const Arguments& a, std::istream&, std::ostream& out, std::ostrea
     const std::string& file = a.positional[0];
     TLumoMultiStreamLex lexicon;
     lexicon.LexReaderID =
-        a.Has("reader-id") ? a.Option("reader-id") : std::string(ReaderIDOf(LexFileFormatOf(file)));
+        a.Has("reader-id") ? a.Option("reader-id") : std::string(LexFormatOf(file).ReaderID);
     lexicon.Dictionary.ReadData(ReadFileBytes(file));
     const std::string& key = a.positional[1];
     const std::string& codePage = a.positional[2];
@@ -283,10 +284,19 @@ const std::vector<Command>& Commands() {
 
 void PrintHelp(std::ostream& out) {
     out << "Usage: lextool COMMAND [ARGS]\n\n"
-           "Reads, writes, merges and converts lexicon files (.lxb binary, .lxd form\n"
-           "notation, anything else CSV style). Commands:\n";
+           "Reads, writes, merges and converts lexicon files. Commands:\n";
     for (const Command& command : Commands())
         out << "  " << command.usage << '\n';
+    out << "\nThe extension of a file name picks its format (--reader-id ID overrides it when "
+           "reading):\n";
+    for (const TLexFormat* format : ListedLexFormats()) {
+        std::string extensions;
+        for (const std::string_view extension : format->ExtensionList())
+            extensions.append(extensions.empty() ? "." : " .").append(extension);
+        out << "  " << std::left << std::setw(11) << extensions << std::setw(13) << format->ReaderID
+            << format->Description
+            << (format == &DefaultLexFormat() ? ", also any other extension" : "") << '\n';
+    }
     out << "\nEach command prints its usage with --help. Exit codes: 0 done, 1 failed, 2 usage.\n";
 }
 

@@ -1,18 +1,13 @@
 #pragma once
 
-#include "runtime/LumoMultiLexReader.h"
+#include "runtime/LexFormats.h"
 
 #include <memory>
 #include <string>
 
 namespace lex {
 
-// Lexicon files by name: ".lxb" is binary, ".lxd" form notation, any other
-// extension (".lxc", ".lng", ...) CSV style; extensions compare ignoring case.
-enum class LexFileFormat { Binary, TextCSV, TextDFM };
-
-LexFileFormat LexFileFormatOf(std::string_view FileName);
-std::string_view ReaderIDOf(LexFileFormat Format);
+// Lexicon files by name: the extension picks the format (LexFormatOf).
 
 // Reads a file with the reader its extension names, or with the reader
 // registered under ReaderID when one is given.

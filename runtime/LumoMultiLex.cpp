@@ -186,11 +186,7 @@ std::string TCustomMultiLex::TranslateWords(std::string_view Text, std::string_v
 }
 
 void TLumoMultiStreamLex::DoBuildLex() {
-    const TLexReaderClass readerClass = MultiStreamLexReaderStorage
-                                            ? MultiStreamLexReaderStorage->FindReader(LexReaderID)
-                                            : nullptr;
-    if (!readerClass)
-        throw Exception(FormatText("dictionary reader ID \"%s\" ,not registered!", {LexReaderID}));
+    const TLexReaderClass readerClass = RegisteredReader(LexReaderID);
     Dictionary.Position = 0;
     const std::unique_ptr<TCustomStreamLexReader> reader = readerClass(Dictionary.Stream);
     BuildFromReader(*reader);

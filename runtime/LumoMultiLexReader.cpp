@@ -2,8 +2,7 @@
 
 #include "platform/Exceptions.h"
 #include "platform/TextCompare.h"
-#include "runtime/BinaryLexFormat.h"
-#include "runtime/TextLexFormat.h"
+#include "runtime/LexFormats.h"
 
 #include <algorithm>
 #include <cmath>
@@ -65,17 +64,21 @@ TLexReaderClass TLumoMultiStreamLexReaderStorage::FindReader(std::string_view Re
 
 void InitializeLumoMultiLexReader() {
     MultiStreamLexReaderStorage = new TLumoMultiStreamLexReaderStorage;
-    MultiStreamLexReaderStorage->RegisterReader(LumoTextDFMID,
-                                                CreateLexReader<TTextDFMStreamLexReader>);
-    MultiStreamLexReaderStorage->RegisterReader(LumoTextCSVID,
-                                                CreateLexReader<TTextCSVStreamLexReader>);
-    MultiStreamLexReaderStorage->RegisterReader(LumoBinaryID,
-                                                CreateLexReader<TBinaryStreamLexReader>);
+    for (const TLexFormat& format : LexFormats())
+        MultiStreamLexReaderStorage->RegisterReader(format.ReaderID, format.ReaderClass);
 }
 
 void FinalizeLumoMultiLexReader() {
     delete MultiStreamLexReaderStorage;
     MultiStreamLexReaderStorage = nullptr;
+}
+
+TLexReaderClass RegisteredReader(std::string_view ReaderID) {
+    const TLexReaderClass readerClass =
+        MultiStreamLexReaderStorage ? MultiStreamLexReaderStorage->FindReader(ReaderID) : nullptr;
+    if (!readerClass)
+        throw Exception(FormatText("dictionary reader ID \"%s\" ,not registered!", {ReaderID}));
+    return readerClass;
 }
 
 } // namespace lex

@@ -147,9 +147,13 @@ inline constexpr std::string_view LumoTextCSVID = "LumoTextCSV";
 inline constexpr std::string_view LumoTextDFMID = "LumoTextDFM";
 
 // The global registry, alive between InitializeLumoMultiLexReader() (which
-// registers the three stream readers) and FinalizeLumoMultiLexReader().
+// registers the reader of each file format) and FinalizeLumoMultiLexReader().
 extern TLumoMultiStreamLexReaderStorage* MultiStreamLexReaderStorage;
 void InitializeLumoMultiLexReader();
 void FinalizeLumoMultiLexReader();
+
+// The class registered under ReaderID; raises "dictionary reader ID \"%s\"
+// ,not registered!" when there is none.
+TLexReaderClass RegisteredReader(std::string_view ReaderID);
 
 } // namespace lex

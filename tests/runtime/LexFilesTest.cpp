@@ -10,17 +10,6 @@ namespace {
 
 using LexFilesTest = test::RuntimeTest;
 
-TEST(LexFileFormatTest, ExtensionPicksTheFormat) {
-    const std::pair<const char*, LexFileFormat> cases[] = {
-        {"a.lxb", LexFileFormat::Binary},  {"A.LXB", LexFileFormat::Binary},
-        {"a.lxd", LexFileFormat::TextDFM}, {"dir.lxb/a.LxD", LexFileFormat::TextDFM},
-        {"a.lxc", LexFileFormat::TextCSV}, {"a.lng", LexFileFormat::TextCSV},
-        {"a.txt", LexFileFormat::TextCSV}, {"lxb", LexFileFormat::TextCSV},
-    };
-    for (auto [name, format] : cases)
-        EXPECT_EQ(LexFileFormatOf(name), format) << name;
-}
-
 TEST_F(LexFilesTest, EveryFormatConvertsIntoEveryOther) {
     test::TempDir dir;
     const char* extensions[] = {".lxb", ".lxc", ".lxd"};

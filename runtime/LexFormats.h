@@ -1,0 +1,53 @@
+#pragma once
+
+#include "runtime/LumoMultiLexReader.h"
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lex {
+
+// Writes every record of Reader to FileName, replacing the file atomically.
+using TLexFileWriter = void (*)(ILexReader& Reader, const std::string& FileName,
+                                const TLexProgressEvent& OnProgress);
+
+// One lexicon file format: all that the file functions, the reader registry,
+// lextool and the file dialogs know of it. A new format is one more entry in
+// LexFormats().
+struct TLexFormat {
+    std::string_view ReaderID;
+    std::string_view Extensions;  // without dots, ';' between; the first is the default
+    std::string_view FilterName;  // the file dialogs' caption of the type
+    std::string_view Description; // for help texts
+    TLexReaderClass ReaderClass;
+    TLexFileWriter WriteFile;
+
+    std::vector<std::string_view> ExtensionList() const;
+};
+
+// Every format, in the order the reader registry registers them.
+std::span<const TLexFormat> LexFormats();
+
+// The format that reads and writes any extension no format lists (CSV style).
+const TLexFormat& DefaultLexFormat();
+
+// The formats as lists for people show them: the default first, then the
+// others in table order.
+std::vector<const TLexFormat*> ListedLexFormats();
+
+// The format FileName's extension names (compared ignoring case), or the
+// default format.
+const TLexFormat& LexFormatOf(std::string_view FileName);
+
+// The file dialogs' filter, "Text|patterns|...": "All" of the formats, each
+// listed format, then "ANY". Its file types are numbered from 1 in that order.
+std::string LexDialogFilter();
+
+// The format of a dialog file type; none for "All" and "ANY".
+const TLexFormat* LexFormatOfFileType(int Type);
+// The dialog file type of a format.
+int LexFileTypeOf(const TLexFormat& Format);
+
+} // namespace lex
