@@ -104,6 +104,18 @@ TLexBand* TLexDocument::AddLanguageBand(std::string_view CodePage) {
     return band;
 }
 
+TLexBand* TLexDocument::AddLanguage(std::string_view CodePage) {
+    TLexBand* band = nullptr;
+    for (int i = 1; i < FTree.BandCount() && !band; ++i)
+        if (BandCodePage(*FTree.Band(i)) == CodePage) band = FTree.Band(i);
+    if (!band) band = AddLanguageBand(CodePage);
+    if (band->ColumnCount() == 0) {
+        AddSequenceColumn(band, "0");
+        SpreadBandColumns(band);
+    }
+    return band;
+}
+
 TLexColumn* TLexDocument::FindSequenceColumn(const TLexBand* Band, std::string_view SeqNo,
                                              int& Position) const {
     const bool digits = IsDigits(SeqNo);
@@ -179,11 +191,8 @@ void TLexDocument::SetEditorStyle(int Style) {
 }
 
 void TLexDocument::AddDefaultLanguages() {
-    for (const char* codePage : {"936", "950", "1252"}) {
-        TLexBand* band = AddLanguageBand(codePage);
-        AddSequenceColumn(band, "0");
-        SpreadBandColumns(band);
-    }
+    for (const char* codePage : {"936", "950", "1252"})
+        AddLanguage(codePage);
     FModified = false;
 }
 

@@ -82,6 +82,10 @@ public:
 
     // Languages and sequences.
     TLexBand* AddLanguageBand(std::string_view CodePage);
+    // Add New Language: the band of CodePage (BandCodePage compared exactly),
+    // made only when there is none, so that a code page never has two bands;
+    // a band without a column gets the sequence "0".
+    TLexBand* AddLanguage(std::string_view CodePage);
     // The band's column captioned SeqNo, or none; Position is where it belongs.
     TLexColumn* FindSequenceColumn(const TLexBand* Band, std::string_view SeqNo,
                                    int& Position) const;

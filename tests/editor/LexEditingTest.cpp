@@ -2,6 +2,9 @@
 #include "platform/Exceptions.h"
 #include "support/DocumentSupport.h"
 
+#include <set>
+#include <tuple>
+
 namespace lex {
 namespace {
 
@@ -103,6 +106,41 @@ TEST_F(EditingTest, SequenceColumnsStandInOrder) {
     TLexBand* unknown = doc.AddLanguageBand("12345");
     EXPECT_EQ(unknown->Caption, "12345");
     EXPECT_EQ(doc.AddSequenceColumn(unknown, "0")->Charset, 1);
+}
+
+// Add New Language of a code page that has a band goes to that band, so a
+// save never writes one key, code page and sequence twice.
+TEST_F(EditingTest, OneBandPerCodePage) {
+    doc.AddDefaultLanguages();
+    TTreeNode* node = doc.NewNode();
+    doc.PostEdit();
+    doc.Tree().SetValue(node, doc.Band950()->Column(0)->Index(), "v");
+    SetModified(doc, false);
+    EXPECT_EQ(doc.AddLanguage("950"), doc.Band950());
+    EXPECT_EQ(doc.Tree().BandCount(), 4);
+    EXPECT_EQ(Captions(doc.Band950()), std::vector<std::string>{"0"});
+    EXPECT_FALSE(doc.Modified());
+
+    // A band whose last sequence went gets the sequence "0" back.
+    doc.DeleteSequenceColumn(doc.Band936()->Column(0));
+    EXPECT_EQ(doc.AddLanguage("936"), doc.Band936());
+    EXPECT_EQ(Captions(doc.Band936()), std::vector<std::string>{"0"});
+    EXPECT_EQ(doc.Tree().BandCount(), 4);
+
+    TLexBand* added = doc.AddLanguage("1250");
+    EXPECT_EQ(doc.Tree().BandCount(), 5);
+    EXPECT_EQ(Captions(added), std::vector<std::string>{"0"});
+    EXPECT_EQ(doc.AddLanguage("1250"), added);
+    EXPECT_NE(doc.AddLanguage("01250"), added); // another code page's text
+    EXPECT_TRUE(doc.Modified());
+
+    for (int c = 1; c < doc.Tree().ColumnCount(); ++c)
+        doc.Tree().SetValue(node, c, "v");
+    const auto records = test::ReadAll(*doc.CreateNodeListReader(false, {}));
+    EXPECT_EQ(records.size(), 5u);
+    std::set<std::tuple<std::string, std::string, std::string>> seen;
+    for (const TLexRecord& r : records)
+        EXPECT_TRUE(seen.emplace(*r[0], *r[1], *r[2]).second) << *r[0] << "/" << *r[1];
 }
 
 TEST_F(EditingTest, DragAndDrop) {
