@@ -8,9 +8,12 @@
 #include <memory>
 #include <numeric>
 #include <string>
+#include <unicode/uchar.h>
 #include <unicode/ucol.h>
 #include <unicode/uloc.h>
 #include <unicode/uset.h>
+#include <unicode/utf16.h>
+#include <unicode/utf8.h>
 
 namespace lex {
 namespace {
@@ -44,10 +47,52 @@ std::u16string ToUtf16(std::string_view text) {
     return out;
 }
 
+int Sign(int x) {
+    return (x > 0) - (x < 0);
+}
+
+// Bytes the code page does not define decode to U+FFFD: such a text is told
+// apart from others by its bytes, or every undecodable key would be one.
+bool HasReplacement(std::u16string_view text) {
+    return text.find(u'\uFFFD') != std::u16string_view::npos;
+}
+
+// Code point order of the texts after simple case folding. Full folding
+// would make "Masse" and "Maße" one text.
+int CompareFolded(std::u16string_view a, std::u16string_view b) {
+    size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        UChar32 x, y;
+        U16_NEXT(a.data(), i, a.size(), x);
+        U16_NEXT(b.data(), j, b.size(), y);
+        x = u_foldCase(x, U_FOLD_CASE_DEFAULT);
+        y = u_foldCase(y, U_FOLD_CASE_DEFAULT);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return (i < a.size()) - (j < b.size());
+}
+
+// The folded text in UTF-8, whose byte order is code point order.
+void AppendFolded(std::u16string_view text, std::string& out) {
+    for (size_t i = 0; i < text.size();) {
+        UChar32 c;
+        U16_NEXT(text.data(), i, text.size(), c);
+        uint8_t bytes[U8_MAX_LENGTH];
+        int32_t length = 0;
+        U8_APPEND_UNSAFE(bytes, length, u_foldCase(c, U_FOLD_CASE_DEFAULT));
+        out.append(reinterpret_cast<const char*>(bytes), static_cast<size_t>(length));
+    }
+}
+
 // A collator with what it takes to compare printable ASCII without ICU: the
 // primary rank of each character and which case sorts first. Locales whose
 // rules join or split ASCII characters (contractions such as "ch") use ICU
 // for everything.
+//
+// The collator decides the order, but its ties are not all the same text:
+// it equates full-width and half-width forms, hiragana and katakana, and
+// skips control characters. Two keys must never become one, so a tie is
+// broken by the case-folded code points (ignoring case) or by the bytes.
 class Collation {
 public:
     explicit Collation(UCollationStrength strength) : strength_(strength) {
@@ -69,17 +114,23 @@ public:
     }
 
     int CompareIcu(std::string_view a, std::string_view b) const {
-        return CompareIcu(ToUtf16(a), ToUtf16(b));
+        return CompareIcu(a, ToUtf16(a), b, ToUtf16(b));
     }
 
-    int CompareIcu(std::u16string_view a, std::u16string_view b) const {
-        return ucol_strcoll(collator_.get(), a.data(), static_cast<int32_t>(a.size()), b.data(),
-                            static_cast<int32_t>(b.size()));
+    // The texts with their UTF-16 forms.
+    int CompareIcu(std::string_view a, std::u16string_view wideA, std::string_view b,
+                   std::u16string_view wideB) const {
+        const int order =
+            ucol_strcoll(collator_.get(), wideA.data(), static_cast<int32_t>(wideA.size()),
+                         wideB.data(), static_cast<int32_t>(wideB.size()));
+        return order != 0 ? order : BreakTie(a, wideA, b, wideB);
     }
 
     // Whether printable ASCII compares without ICU.
     bool AsciiShortcut() const { return fast_; }
 
+    // ICU's key, whose only zero byte ends it, then what BreakTie compares,
+    // encoded so that memcmp orders it the same way.
     std::string SortKey(std::string_view text) const {
         const std::u16string u = ToUtf16(text);
         std::string key(u.size() * 4 + 16, '\0');
@@ -88,11 +139,21 @@ public:
                 collator_.get(), u.data(), static_cast<int32_t>(u.size()),
                 reinterpret_cast<uint8_t*>(key.data()), static_cast<int32_t>(key.size()));
             if (length <= static_cast<int32_t>(key.size())) {
-                key.resize(static_cast<size_t>(length > 0 ? length - 1 : 0)); // less the NUL
-                return key;
+                key.resize(static_cast<size_t>(length > 0 ? length : 1)); // with the NUL
+                break;
             }
             key.resize(static_cast<size_t>(length));
         }
+        if (strength_ >= UCOL_TERTIARY) {
+            key.append(text);
+        } else if (HasReplacement(u)) {
+            key.push_back('\2');
+            key.append(text);
+        } else {
+            key.push_back('\1');
+            AppendFolded(u, key);
+        }
+        return key;
     }
 
     bool AsciiSortKey(std::string_view text, std::string& key) const {
@@ -129,6 +190,17 @@ public:
     }
 
 private:
+    // Case-sensitive: the bytes. Ignoring case: the folded code points, and
+    // undecodable texts after all others, by their bytes.
+    int BreakTie(std::string_view a, std::u16string_view wideA, std::string_view b,
+                 std::u16string_view wideB) const {
+        if (strength_ >= UCOL_TERTIARY) return Sign(a.compare(b));
+        const bool undecodableA = HasReplacement(wideA), undecodableB = HasReplacement(wideB);
+        if (undecodableA != undecodableB) return undecodableA ? 1 : -1;
+        if (undecodableA) return Sign(a.compare(b));
+        return CompareFolded(wideA, wideB);
+    }
+
     void PrepareShortcut() {
         UErrorCode status = U_ZERO_ERROR;
         // Settings under which ASCII characters stop mapping to one primary
@@ -175,9 +247,15 @@ private:
                   [&](char16_t x, char16_t y) { return collate(x, y) < 0; });
         // Ignorable characters sort first; one of them would break the ranks.
         if (ucol_strcoll(primary.get(), chars.data(), 1, nullptr, 0) == 0) return;
+        // Characters of one rank must be one letter in two cases, so that
+        // equal ranks mean the same text ignoring case.
+        const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? c + 32 : c; };
         unsigned char rank = 1;
         for (size_t i = 0; i < chars.size(); ++i) {
-            if (i > 0 && collate(chars[i - 1], chars[i]) != 0) ++rank;
+            if (i > 0 && collate(chars[i - 1], chars[i]) != 0)
+                ++rank;
+            else if (i > 0 && lower(chars[i - 1]) != lower(chars[i]))
+                return;
             rank_[chars[i]] = rank;
         }
         const char16_t a = u'a', upperA = u'A';
@@ -210,7 +288,7 @@ bool TSameTextMatcher::operator()(std::string_view Other) const {
     if (ascii_ && IsPrintableAscii(Other))
         return Other.size() == text_.size() && collation.CompareAscii(Other, text_) == 0;
     ToUtf16(Other, buffer_);
-    return collation.CompareIcu(buffer_, wide_) == 0;
+    return collation.CompareIcu(Other, buffer_, text_, wide_) == 0;
 }
 
 int AnsiCompareText(std::string_view a, std::string_view b) {

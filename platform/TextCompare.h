@@ -8,6 +8,12 @@ namespace lex {
 // Locale-aware comparison of byte strings in the process's code page, through
 // an ICU collator for the user's locale. Names (fields, reader IDs,
 // dictionaries) and the editor's keys compare this way.
+//
+// The collator gives the order; two texts are equal only when they are the
+// same text ignoring case (simple Unicode case folding) or, case-sensitive,
+// the same bytes. Texts the collator cannot tell apart otherwise (full-width
+// and half-width forms, kana, control characters) follow code point order,
+// and texts with bytes the code page does not define follow their bytes.
 
 // Ignoring case (secondary strength): negative, zero or positive.
 int AnsiCompareText(std::string_view a, std::string_view b);

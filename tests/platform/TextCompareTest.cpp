@@ -1,14 +1,94 @@
 #include "platform/TextCompare.h"
 
+#include "platform/CodePage.h"
+#include "platform/Exceptions.h"
+
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <memory>
+#include <optional>
 #include <random>
+#include <unicode/uchar.h>
+#include <unicode/ucol.h>
+#include <unicode/uloc.h>
+#include <unicode/utf16.h>
+#include <vector>
 
 namespace lex {
 namespace {
 
+#ifdef LEX_TEST_CODEPAGE
+// Set before anything asks for the process's code page.
+const bool ForcedCodePage = setenv("LEXMANAGER_CODEPAGE", LEX_TEST_CODEPAGE, 1) == 0;
+#endif
+
 int Sign(int x) {
     return (x > 0) - (x < 0);
 }
+
+// The text in the process's code page, or nothing when it cannot hold it.
+std::optional<std::string> Encoded(std::u16string_view text) {
+    try {
+        return EncodeText(text, ProcessCodePage());
+    } catch (const EConvertError&) {
+        return std::nullopt;
+    }
+}
+
+// The user locale's collator as it stands, ties and all.
+int CollatorOrder(std::string_view a, std::string_view b, bool caseSensitive) {
+    struct Closer {
+        void operator()(UCollator* c) const { ucol_close(c); }
+    };
+    static const auto open = [](UCollationStrength strength) {
+        UErrorCode status = U_ZERO_ERROR;
+        const bool posix = std::string_view(uloc_getDefault()).starts_with("en_US_POSIX");
+        std::unique_ptr<UCollator, Closer> collator(ucol_open(posix ? "" : nullptr, &status));
+        ucol_setStrength(collator.get(), strength);
+        return collator;
+    };
+    static const auto secondary = open(UCOL_SECONDARY), tertiary = open(UCOL_TERTIARY);
+    const std::u16string x = DecodeText(a, ProcessCodePage()), y = DecodeText(b, ProcessCodePage());
+    return Sign(ucol_strcoll((caseSensitive ? tertiary : secondary).get(), x.data(),
+                             static_cast<int32_t>(x.size()), y.data(),
+                             static_cast<int32_t>(y.size())));
+}
+
+std::u32string SimpleFolded(std::string_view text) {
+    const std::u16string wide = DecodeText(text, ProcessCodePage());
+    std::u32string folded;
+    for (size_t i = 0; i < wide.size();) {
+        UChar32 c;
+        U16_NEXT(wide.data(), i, wide.size(), c);
+        folded.push_back(static_cast<char32_t>(u_foldCase(c, U_FOLD_CASE_DEFAULT)));
+    }
+    return folded;
+}
+
+// Every form of the comparison gives the same answer for the pair.
+void ExpectConsistent(const std::string& a, const std::string& b, bool caseSensitive, int order) {
+    const auto pair = [&] {
+        return ::testing::Message() << '"' << a << "\" vs \"" << b << "\" " << caseSensitive;
+    };
+    const auto compare = caseSensitive ? AnsiCompareStr : AnsiCompareText;
+    ASSERT_EQ(Sign(compare(b, a)), -order) << pair();
+    ASSERT_EQ(Sign(AnsiCompareCollated(a, b, caseSensitive)), order) << pair();
+    ASSERT_EQ(Sign(AnsiSortKey(a, caseSensitive).compare(AnsiSortKey(b, caseSensitive))), order)
+        << pair();
+    std::string keyA, keyB;
+    if (AnsiAsciiSortKey(a, caseSensitive, keyA) && AnsiAsciiSortKey(b, caseSensitive, keyB)) {
+        ASSERT_EQ(Sign(keyA.compare(keyB)), order) << pair();
+    }
+    if (!caseSensitive) {
+        ASSERT_EQ(TSameTextMatcher(a)(b), order == 0) << pair();
+    }
+}
+
+#ifdef LEX_TEST_CODEPAGE
+TEST(TextCompareTest, RunsInTheCodePageItWasBuiltFor) {
+    EXPECT_EQ(ProcessCodePage(), std::atoi(LEX_TEST_CODEPAGE));
+}
+#endif
 
 TEST(TextCompareTest, LocaleOrderIgnoringCaseOrNot) {
     EXPECT_EQ(AnsiCompareText("LexKey", "lexkey"), 0);
@@ -20,29 +100,105 @@ TEST(TextCompareTest, LocaleOrderIgnoringCaseOrNot) {
     EXPECT_NE(AnsiSortKey("Save", true), AnsiSortKey("SAVE", true));
 }
 
-// The printable-ASCII shortcut and the sort keys must agree with the collator
-// on every pair, in both strengths.
-TEST(TextCompareTest, ShortcutAndSortKeysAgreeWithTheCollator) {
+// Texts the collator ties that are different keys, and case variants that
+// are one key; rows the process's code page cannot hold are skipped.
+TEST(TextCompareTest, OnlyTheSameTextIgnoringCaseIsEqual) {
+    struct Row {
+        std::u16string a, b;
+        bool sameIgnoringCase;
+    };
+    const Row rows[] = {
+        {u"Name:", u"Name\uFF1A", false}, // full-width colon
+        {u"FILE", u"\uFF26\uFF29\uFF2C\uFF25", false},
+        {u"\u3067\u30FC\u305F", u"\u30C7\u30FC\u30BF", false}, // hiragana, katakana
+        {u"a\u0001b", u"a\u007Fb", false},
+        {u"a\u0001b", u"ab", false},
+        {u"\u00E9", u"e\u0301", false}, // precomposed and combining accent
+        {u"Masse", u"Ma\u00DFe", false},
+        {u"File", u"FILE", true},
+        {u"\uFF26\uFF29\uFF2C\uFF25", u"\uFF46\uFF49\uFF4C\uFF45", true},
+        {u"\u00C9t\u00E9", u"\u00E9T\u00C9", true},
+        {u"\u03A3\u03B1", u"\u03C3\u0391", true},
+        {u"\u4E2D\u6587", u"\u4E2D\u6587", true},
+    };
+    int checked = 0;
+    for (const Row& row : rows) {
+        const auto a = Encoded(row.a), b = Encoded(row.b);
+        if (!a || !b) continue;
+        ++checked;
+        const bool same = *a == *b;
+        EXPECT_EQ(AnsiCompareText(*a, *b) == 0, row.sameIgnoringCase) << *a << " vs " << *b;
+        EXPECT_EQ(AnsiCompareStr(*a, *b) == 0, same) << *a << " vs " << *b;
+        for (const bool caseSensitive : {false, true})
+            ExpectConsistent(*a, *b, caseSensitive,
+                             Sign((caseSensitive ? AnsiCompareStr : AnsiCompareText)(*a, *b)));
+    }
+    EXPECT_GE(checked, 5);
+    // Bytes the code page may not define (GBK read as UTF-8) stay apart.
+    for (const bool caseSensitive : {false, true}) {
+        const auto compare = caseSensitive ? AnsiCompareStr : AnsiCompareText;
+        EXPECT_NE(compare("\xC4\xE3", "\xBA\xC3"), 0);
+        EXPECT_EQ(compare("\xC4\xE3", "\xC4\xE3"), 0);
+        ExpectConsistent("\xC4\xE3", "\xBA\xC3", caseSensitive,
+                         Sign(compare("\xC4\xE3", "\xBA\xC3")));
+        ExpectConsistent("\xC4\xE3", "x", caseSensitive, Sign(compare("\xC4\xE3", "x")));
+    }
+}
+
+// Random pairs, many of them twins the collator ties (case, width, kana,
+// accents, control characters): where the collator orders them, so does the
+// comparison; where it ties them, they are equal exactly when they fold to
+// the same text (ignoring case) or are the same bytes. The printable-ASCII
+// shortcut, the sort keys and the matcher agree on every pair.
+TEST(TextCompareTest, CollatorOrderWithTiesBrokenByCodePoints) {
+    const std::vector<std::vector<std::u16string>> twins = {
+        {u"a", u"A", u"\uFF41", u"\uFF21"},
+        {u"f", u"F", u"\uFF46", u"\uFF26"},
+        {u"z", u"Z"},
+        {u"1", u"\uFF11"},
+        {u":", u"\uFF1A"},
+        {u" ", u"-", u"_", u".", u"&", u"'", u"\"", u"(", u"~"},
+        {u"e", u"E", u"\u00E9", u"\u00C9", u"\u00E8", u"e\u0301"},
+        {u"\u3067", u"\u30C7"},
+        {u"\u305F", u"\u30BF"},
+        {u"\u30FC"},
+        {u"\u03C3", u"\u03A3", u"\u03C2"},
+        {u"k", u"K", u"\u212A"}, // Kelvin sign folds to k
+        {u"\u4E2D", u"\u6587"},
+        {u"", u"\u0001", u"\u007F", u"\u001F"},
+    };
+    // Each group as the process's code page holds it, and printable ASCII.
+    std::vector<std::vector<std::string>> groups(1);
+    for (char c = ' '; c <= '~'; ++c)
+        groups[0].push_back(std::string(1, c));
+    for (const auto& group : twins) {
+        std::vector<std::string> held;
+        for (const std::u16string& text : group)
+            if (const auto bytes = Encoded(text)) held.push_back(*bytes);
+        if (!held.empty()) groups.push_back(held);
+    }
     std::mt19937 random(7);
-    const std::string alphabet = "aAbBzZ019 -_.,&'\"()[]~";
-    const auto text = [&] {
-        std::string s(random() % 5, ' ');
-        for (char& c : s)
-            c = random() % 8 == 0 ? static_cast<char>(0x20 + random() % 95)
-                                  : alphabet[random() % alphabet.size()];
-        return s;
+    const auto pick = [&](const std::vector<std::string>& group) {
+        return group[random() % group.size()];
     };
     for (int i = 0; i < 20000; ++i) {
-        const std::string a = text(), b = text();
-        ASSERT_EQ(TSameTextMatcher(a)(b), AnsiCompareCollated(a, b, false) == 0)
-            << '"' << a << "\" vs \"" << b << '"';
+        std::string a, b;
+        const bool twin = random() % 2 == 0;
+        for (size_t n = random() % 5; n > 0; --n) {
+            const auto& group = groups[random() % groups.size()];
+            a += pick(group);
+            b += twin ? pick(group) : pick(groups[random() % groups.size()]);
+        }
         for (const bool caseSensitive : {false, true}) {
-            const int expected = Sign(AnsiCompareCollated(a, b, caseSensitive));
-            const int fast = Sign(caseSensitive ? AnsiCompareStr(a, b) : AnsiCompareText(a, b));
-            ASSERT_EQ(fast, expected) << '"' << a << "\" vs \"" << b << '"' << caseSensitive;
-            ASSERT_EQ(Sign(AnsiSortKey(a, caseSensitive).compare(AnsiSortKey(b, caseSensitive))),
-                      expected)
-                << '"' << a << "\" vs \"" << b << '"';
+            const int order = Sign(caseSensitive ? AnsiCompareStr(a, b) : AnsiCompareText(a, b));
+            const int collator = CollatorOrder(a, b, caseSensitive);
+            if (collator != 0) {
+                ASSERT_EQ(order, collator) << '"' << a << "\" vs \"" << b << '"' << caseSensitive;
+            } else {
+                const bool same = caseSensitive ? a == b : SimpleFolded(a) == SimpleFolded(b);
+                ASSERT_EQ(order == 0, same) << '"' << a << "\" vs \"" << b << '"' << caseSensitive;
+            }
+            ExpectConsistent(a, b, caseSensitive, order);
         }
     }
 }
