@@ -20,13 +20,14 @@ constexpr int NodeImage = 34;
 constexpr int NodeSelectedImage = 35;
 constexpr int BandWidth = 200;
 
-int ToInt32(std::string_view digits) {
-    long long value = 0;
-    for (const char c : digits) {
-        value = value * 10 + (c - '0');
-        if (value > 0x7FFFFFFF) throw EConvertError(FormatText(SInvalidInteger, {digits}));
-    }
-    return static_cast<int>(value);
+// Digit strings as numbers of any length: without leading zeros the longer
+// is the greater, and of equal lengths the text order is the number order.
+int CompareNumbers(std::string_view A, std::string_view B) {
+    A.remove_prefix(std::min(A.find_first_not_of('0'), A.size()));
+    B.remove_prefix(std::min(B.find_first_not_of('0'), B.size()));
+    if (A.size() != B.size()) return A.size() < B.size() ? -1 : 1;
+    const int c = A.compare(B);
+    return (c > 0) - (c < 0);
 }
 } // namespace
 
@@ -119,15 +120,13 @@ TLexBand* TLexDocument::AddLanguage(std::string_view CodePage) {
 TLexColumn* TLexDocument::FindSequenceColumn(const TLexBand* Band, std::string_view SeqNo,
                                              int& Position) const {
     const bool digits = IsDigits(SeqNo);
-    const int seqNumber = digits ? ToInt32(SeqNo) : 0;
     TLexColumn* found = nullptr;
     int lo = 0, hi = Band->ColumnCount() - 1;
     while (lo <= hi) {
         const int mid = (lo + hi) / 2;
         const std::string& caption = Band->Column(mid)->Caption;
-        const int c = digits && IsDigits(caption)
-                          ? (ToInt32(caption) < seqNumber ? -1 : ToInt32(caption) > seqNumber)
-                          : CompareLexText(caption, SeqNo);
+        const int c = digits && IsDigits(caption) ? CompareNumbers(caption, SeqNo)
+                                                  : CompareLexText(caption, SeqNo);
         if (c < 0) {
             lo = mid + 1;
         } else {

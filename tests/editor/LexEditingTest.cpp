@@ -101,7 +101,19 @@ TEST_F(EditingTest, SequenceColumnsStandInOrder) {
     EXPECT_EQ(doc.FindSequenceColumn(band, "9", position), band->Column(3));
     EXPECT_EQ(doc.FindSequenceColumn(band, "3", position), nullptr);
     EXPECT_EQ(position, 3);
-    EXPECT_THROW(doc.FindSequenceColumn(band, "99999999999", position), EConvertError);
+
+    // Digit strings are numbers of any length; leading zeros do not count.
+    TLexDocument big;
+    Load(big, StandardFields,
+         {{"k", "950", "99999999999", "a"},
+          {"k", "950", "2", "b"},
+          {"k", "950", "18446744073709551616", "c"},
+          {"k", "950", "0099999999998", "d"}});
+    EXPECT_EQ(
+        Captions(big.Band950()),
+        (std::vector<std::string>{"2", "0099999999998", "99999999999", "18446744073709551616"}));
+    EXPECT_EQ(big.FindSequenceColumn(big.Band950(), "099999999999", position),
+              big.Band950()->Column(2));
 
     TLexBand* unknown = doc.AddLanguageBand("12345");
     EXPECT_EQ(unknown->Caption, "12345");
