@@ -22,6 +22,30 @@ std::string Reason() {
     throw EFCreateError(FormatText(SFCreateError, {path}) + ". " + Reason());
 }
 
+// The file a save replaces: a symbolic link, or a chain of them, is followed
+// to the file it names, which need not exist yet, so that the link stays a
+// link and the file it points to gets the new content.
+std::string SaveTarget(const std::string& path) {
+    std::string target = path;
+    for (int hops = 0;; ++hops) {
+        struct stat info {};
+        if (::lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return target;
+        if (hops == 40) {
+            errno = ELOOP;
+            ThrowCreateError(path);
+        }
+        std::string link(static_cast<size_t>(info.st_size > 0 ? info.st_size : 255) + 1, '\0');
+        const ssize_t length = ::readlink(target.c_str(), link.data(), link.size());
+        if (length < 0) ThrowCreateError(path);
+        if (static_cast<size_t>(length) == link.size()) continue; // grew meanwhile: again
+        link.resize(static_cast<size_t>(length));
+        const size_t slash = target.rfind('/');
+        target = link.starts_with('/') || slash == std::string::npos
+                     ? link
+                     : target.substr(0, slash + 1) + link;
+    }
+}
+
 } // namespace
 
 std::string ReadFileBytes(const std::string& path) {
@@ -48,10 +72,10 @@ std::string ReadFileBytes(const std::string& path) {
     return bytes;
 }
 
-AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
-    const size_t slash = path_.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : path_.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path_ : path_.substr(slash + 1);
+AtomicFile::AtomicFile(std::string path) : path_(std::move(path)), target_(SaveTarget(path_)) {
+    const size_t slash = target_.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : target_.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? target_ : target_.substr(slash + 1);
     tempPath_ = folder + "." + name + ".XXXXXX";
     fd_ = ::mkstemp(tempPath_.data());
     if (fd_ < 0) ThrowCreateError(path_);
@@ -59,7 +83,7 @@ AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
     // mode a newly created file would get.
     struct stat existing {};
     mode_t mode;
-    if (::stat(path_.c_str(), &existing) == 0) {
+    if (::stat(target_.c_str(), &existing) == 0) {
         mode = existing.st_mode & 07777;
     } else {
         const mode_t mask = ::umask(0);
@@ -118,7 +142,7 @@ void AtomicFile::Commit() {
         throw EWriteError("Cannot write file " + path_ + ". " + Reason());
     }
     fd_ = -1;
-    if (::rename(tempPath_.c_str(), path_.c_str()) != 0) {
+    if (::rename(tempPath_.c_str(), target_.c_str()) != 0) {
         const std::string reason = Reason();
         ::unlink(tempPath_.c_str());
         throw EFCreateError(FormatText(SFCreateError, {path_}) + ". " + reason);

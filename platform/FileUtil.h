@@ -14,7 +14,8 @@ std::string ReadFileBytes(const std::string& path);
 // folder, which Commit() flushes to disk and renames over the target. Until
 // then the target is untouched; a writer destroyed without Commit() (an
 // exception on the way) removes the temporary file, so a failed save never
-// leaves a half-written lexicon or litter behind.
+// leaves a half-written lexicon or litter behind. A path that is a symbolic
+// link replaces the file the link names.
 class AtomicFile final : public OutputStream {
 public:
     explicit AtomicFile(std::string path); // EFCreateError when the folder refuses
@@ -30,7 +31,8 @@ private:
     void WriteAll(std::string_view bytes);
     void Discard() noexcept;
 
-    std::string path_;
+    std::string path_;   // as given, for messages
+    std::string target_; // the file the path names, through any links
     std::string tempPath_;
     std::string buffer_;
     int fd_ = -1;

@@ -3,10 +3,14 @@
 #include "platform/Exceptions.h"
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace lex {
 namespace {
@@ -87,6 +91,47 @@ TEST(FileUtilTest, NewFileGetsTheTargetsMode) {
     std::filesystem::permissions(path, std::filesystem::perms(0640));
     WriteFileAtomically(path, [](OutputStream& out) { out.Write("y"); });
     EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0640));
+}
+
+std::vector<std::string> Names(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Saving through a link writes the file it names, in that file's folder; the
+// link stays, and so does every link of a chain.
+TEST(FileUtilTest, SavingThroughALinkWritesItsTarget) {
+    namespace fs = std::filesystem;
+    TempDir dir;
+    fs::create_directory(dir / "data");
+    fs::create_directory(dir / "links");
+    WriteFile(dir / "data/real.lxc", "old");
+    fs::permissions(dir / "data/real.lxc", fs::perms(0640));
+    fs::create_symlink("../data/real.lxc", dir / "links/first.lxc");
+    fs::create_symlink(dir / "links/first.lxc", dir / "links/second.lxc");
+    fs::create_symlink("../data/fresh.lxc", dir / "links/dangling.lxc");
+
+    WriteFileAtomically(dir / "links/second.lxc", [](OutputStream& out) { out.Write("new"); });
+    WriteFileAtomically(dir / "links/dangling.lxc", [](OutputStream& out) { out.Write("made"); });
+
+    EXPECT_EQ(ReadFileBytes(dir / "data/real.lxc"), "new");
+    EXPECT_EQ(fs::status(dir / "data/real.lxc").permissions(), fs::perms(0640));
+    EXPECT_EQ(ReadFileBytes(dir / "data/fresh.lxc"), "made");
+    EXPECT_EQ(fs::read_symlink(dir / "links/first.lxc"), "../data/real.lxc");
+    EXPECT_EQ(fs::read_symlink(dir / "links/second.lxc"), dir / "links/first.lxc");
+    EXPECT_EQ(fs::read_symlink(dir / "links/dangling.lxc"), "../data/fresh.lxc");
+    EXPECT_EQ(Names(dir / "data"), (std::vector<std::string>{"fresh.lxc", "real.lxc"}));
+
+    // Links that lead round in a circle are an error, and nothing is written.
+    fs::create_symlink("loop2.lxc", dir / "links/loop1.lxc");
+    fs::create_symlink("loop1.lxc", dir / "links/loop2.lxc");
+    EXPECT_THROW(WriteFileAtomically(dir / "links/loop1.lxc", [](OutputStream&) {}), EFCreateError);
+    EXPECT_EQ(Names(dir / "links"),
+              (std::vector<std::string>{"dangling.lxc", "first.lxc", "loop1.lxc", "loop2.lxc",
+                                        "second.lxc"}));
 }
 
 } // namespace

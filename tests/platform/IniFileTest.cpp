@@ -191,5 +191,18 @@ TEST(IniFileTest, UnreadableFileIsAnErrorAndAFailedUpdateKeepsTheOld) {
     EXPECT_THROW(ini.UpdateFile(), EFCreateError);
 }
 
+TEST(IniFileTest, UpdateThroughALinkWritesItsTarget) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "config");
+    WriteFile(dir / "config/LexManager.ini", "[A]\nx=1\n");
+    std::filesystem::create_symlink(dir / "config/LexManager.ini", dir / "link.ini");
+    TIniFile ini(dir / "link.ini");
+    EXPECT_EQ(ini.ReadString("A", "x", ""), "1");
+    ini.WriteString("A", "x", "2");
+    ini.UpdateFile();
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.ini"));
+    EXPECT_EQ(ReadFileBytes(dir / "config/LexManager.ini"), "[A]\nx=2\n");
+}
+
 } // namespace
 } // namespace lex
