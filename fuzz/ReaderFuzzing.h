@@ -15,6 +15,8 @@ int FuzzReader(const uint8_t* data, size_t size) {
     try {
         Reader reader(std::string(reinterpret_cast<const char*>(data), size));
         if (!reader.Eof()) reader.FieldValueByName("lexkey");
+        // What consumers reserve from must follow the data, not the header.
+        if (static_cast<size_t>(reader.ReservableRecordCount()) > size) __builtin_trap();
         for (int pass = 0; pass < 2; ++pass) {
             size_t bytes = 0;
             for (reader.First(); !reader.Eof(); reader.Next()) {

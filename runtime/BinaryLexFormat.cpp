@@ -3,6 +3,7 @@
 #include "platform/Exceptions.h"
 #include "platform/FileUtil.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <limits>
@@ -81,6 +82,13 @@ std::string_view TBinaryStreamLexReader::ReadBytes(int32_t length, size_t length
     const std::string_view bytes(Buffer.data() + Pos, static_cast<size_t>(length));
     Pos += static_cast<size_t>(length);
     return bytes;
+}
+
+int TBinaryStreamLexReader::ReservableRecordCount() const {
+    if (FieldNames.empty()) return 0; // no record data follows such a header
+    const size_t fit = (Buffer.size() - DataStart) / (4 * FieldNames.size());
+    return static_cast<int>(
+        std::min<size_t>(fit, static_cast<size_t>(std::max(RecordCountValue, 0))));
 }
 
 void TBinaryStreamLexReader::First() {

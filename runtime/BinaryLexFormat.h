@@ -21,6 +21,8 @@ public:
     void First() override;
     void Next() override { ReadRecord(); }
     std::string_view FieldValue(int Index) const override { return Values[Index]; }
+    // Every record takes at least a 4-byte length per field.
+    int ReservableRecordCount() const override;
 
 protected:
     virtual void ReadRecord();

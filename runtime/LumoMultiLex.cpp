@@ -132,10 +132,11 @@ void TCustomMultiLex::BuildFromReader(ILexReader& Reader) {
     };
 
     ClearLex();
-    const int announced = Reader.RecordCount();
-    Entries = std::make_unique<TLumoHashList<TLexValue>>(announced > 0 ? NextPrime(announced) : 1,
+    // About one entry per bucket, for as many records as the source can hold.
+    const int expected = Reader.ReservableRecordCount();
+    Entries = std::make_unique<TLumoHashList<TLexValue>>(expected > 0 ? NextPrime(expected) : 1,
                                                          HashWeightedShift, CompareKeys);
-    if (announced > 0 && (key < 0 || display < 0)) throw missingField();
+    if (Reader.RecordCount() > 0 && (key < 0 || display < 0)) throw missingField();
 
     ReadScope scope(Reader);
     std::string entryKey;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <span>
@@ -38,6 +39,11 @@ public:
     virtual bool IsBlobByName(std::string_view Name) const = 0;
     virtual void BeginRead() = 0;
     virtual void EndRead() = 0;
+
+    // RecordCount(), cut to what the source can hold (never negative): what a
+    // consumer may reserve room for before reading, so that a header cannot
+    // make it allocate more than the data justifies.
+    virtual int ReservableRecordCount() const = 0;
 };
 
 // Index of the first field named `Name` (ignoring case), or -1.
@@ -56,6 +62,8 @@ public:
     bool IsBlobByName(std::string_view) const override { return false; }
     void BeginRead() override {}
     void EndRead() override {}
+    // For readers whose count is that of the records they hold.
+    int ReservableRecordCount() const override { return std::max(RecordCount(), 0); }
 };
 
 // Per-record progress of writers and loaders. `Values` is empty when the

@@ -1,5 +1,7 @@
 #include "runtime/RecordListLexReader.h"
 
+#include <algorithm>
+
 namespace lex {
 
 TRecordListLexReader::TRecordListLexReader(std::vector<std::string> FieldNames,
@@ -30,6 +32,10 @@ std::string_view TRecordListLexReader::FieldValue(int Index) const {
 
 bool TRecordListLexReader::IsNull(int Index) const {
     return Eof() || !records_[current_][Index].has_value();
+}
+
+int TRecordListLexReader::ReservableRecordCount() const {
+    return std::clamp(announced_, 0, static_cast<int>(records_.size()));
 }
 
 } // namespace lex

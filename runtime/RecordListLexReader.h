@@ -28,6 +28,7 @@ public:
     std::string_view FieldName(int Index) const override { return fieldNames_[Index]; }
     std::string_view FieldValue(int Index) const override;
     bool IsNull(int Index) const override;
+    int ReservableRecordCount() const override;
 
 private:
     std::vector<std::string> fieldNames_;

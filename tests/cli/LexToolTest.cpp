@@ -156,6 +156,18 @@ TEST_F(LexToolTest, ExportFiltersLanguagesAndNodes) {
     EXPECT_FALSE(std::filesystem::exists(dir / "c.lxc"));
 }
 
+TEST_F(LexToolTest, AnOverstatedRecordCountCostsNoMemory) {
+    // One record behind a header announcing 2^31 - 1: reported as it is,
+    // but nothing is sized from it.
+    TRecordListLexReader source(test::StandardFields, {{"&File", "1252", "0", "Datei", ""}},
+                                0x7FFFFFFF);
+    WriteLexFile(source, dir / "big.lxb");
+    EXPECT_EQ(Run({"translate", dir / "big.lxb", "&File", "1252", "0"}).out, "Datei");
+    const Result dump = Run({"dump", dir / "big.lxb"});
+    EXPECT_EQ(dump.code, 0) << dump.err;
+    EXPECT_NE(dump.out.find("\"recordCount\":2147483647"), std::string::npos) << dump.out;
+}
+
 TEST_F(LexToolTest, RefusedInputsReportOnce) {
     std::ofstream(dir / "nokey.lxc") << "\"Key\",\r\n\"a\",\r\n";
     const Result r = Run({"tree", dir / "nokey.lxc"});

@@ -95,6 +95,29 @@ TEST(BinaryLexFormatTest, CountAndPositionFollowTheData) {
     EXPECT_EQ(Write(all, [](auto, double, bool& accept) { accept = false; }).size(), 68u);
 }
 
+TEST(BinaryLexFormatTest, ReservationsAreBoundedByWhatTheDataHolds) {
+    // Each record of five fields takes at least 20 bytes: the worked example
+    // (one record, 35 bytes of data) can hold one, whatever its header says.
+    const struct {
+        int announced;
+        int reservable;
+    } cases[] = {{1, 1}, {0, 0}, {-5, 0}, {1 << 28, 1}, {0x7FFFFFFF, 1}};
+    for (const auto& c : cases) {
+        std::string bytes = WorkedExample;
+        const auto r = static_cast<uint32_t>(c.announced);
+        for (int i = 0; i < 4; ++i)
+            bytes[64 + i] = static_cast<char>(r >> (8 * i));
+        TBinaryStreamLexReader reader(bytes);
+        EXPECT_EQ(reader.RecordCount(), c.announced); // reported as the header says
+        EXPECT_EQ(reader.ReservableRecordCount(), c.reservable) << c.announced;
+        EXPECT_EQ(ReadAll(reader).size(), 1u);
+    }
+    TRecordListLexReader empty(StandardFields, {}, 1000);
+    EXPECT_EQ(TBinaryStreamLexReader(Write(empty)).ReservableRecordCount(), 0);
+    TRecordListLexReader noFields({}, {}, 1000);
+    EXPECT_EQ(TBinaryStreamLexReader(Write(noFields)).ReservableRecordCount(), 0);
+}
+
 TEST(BinaryLexFormatTest, DamagedDataIsAClearErrorNamingTheOffset) {
     const struct {
         const char* what;

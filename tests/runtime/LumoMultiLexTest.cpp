@@ -139,6 +139,23 @@ TEST_F(DictionaryTest, ManyMoreRecordsThanAnnouncedStillBuildQuickly) {
     EXPECT_GE(lex.BucketCount(), 20000 / 4);
 }
 
+TEST_F(DictionaryTest, BucketsAreBoundedByWhatTheDataHolds) {
+    // A header announcing far more records than the bytes can hold sizes
+    // the buckets by the bytes, not by the header.
+    for (const int announced : {1 << 28, 0x7FFFFFFF}) {
+        TLumoMultiStreamLex& lex = NewLexicon();
+        lex.Dictionary = {};
+        lex.Dictionary.ReadData(
+            BinaryLexicon(StandardFields, {{"&File", "1252", "0", "Datei", ""}}, announced));
+        EXPECT_EQ(lex.Translate("&File", "1252", "0"), "Datei");
+        EXPECT_EQ(lex.BucketCount(), 1) << announced;
+    }
+    TRecordListLexReader overstated(StandardFields, Menu, 1 << 30);
+    TLumoMultiStreamLex& lex = NewLexicon();
+    lex.BuildFromReader(overstated);
+    EXPECT_EQ(lex.BucketCount(), 5); // as many as the records held
+}
+
 TEST_F(DictionaryTest, TranslatesWordByWord) {
     TLumoMultiStreamLex& lex = NewLexicon({{"Open", "1252", "0", "Offnen"},
                                            {"File", "1252", "0", "Datei"},
