@@ -74,24 +74,47 @@ std::string ReadFileBytes(const std::string& path) {
 
 AtomicFile::AtomicFile(std::string path) : path_(std::move(path)), target_(SaveTarget(path_)) {
     const size_t slash = target_.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : target_.substr(0, slash + 1);
+    folder_ = slash == std::string::npos ? "./" : target_.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? target_ : target_.substr(slash + 1);
-    tempPath_ = folder + "." + name + ".XXXXXX";
+    tempPath_ = folder_ + "." + name + ".XXXXXX";
     fd_ = ::mkstemp(tempPath_.data());
     if (fd_ < 0) ThrowCreateError(path_);
-    // mkstemp makes the file private; give it the target's mode, or the
-    // mode a newly created file would get.
+    try {
+        KeepAttributes();
+    } catch (...) {
+        Discard();
+        throw;
+    }
+    buffer_.reserve(BufferLimit);
+}
+
+void AtomicFile::KeepAttributes() {
+    // mkstemp makes the file private and ours; give it the target's owner
+    // and mode, or the mode a newly created file would get.
     struct stat existing {};
     mode_t mode;
     if (::stat(target_.c_str(), &existing) == 0) {
         mode = existing.st_mode & 07777;
+        // Only root may give a file away; anyone else keeps the group where
+        // they belong to it, and otherwise becomes the owner, as any editor
+        // that replaces a file does.
+        if ((existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) &&
+            ::fchown(fd_, existing.st_uid, existing.st_gid) != 0) {
+            if (errno != EPERM) ThrowAttributeError();
+            if (::fchown(fd_, static_cast<uid_t>(-1), existing.st_gid) != 0 && errno != EPERM)
+                ThrowAttributeError();
+        }
     } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    ::fchmod(fd_, mode);
-    buffer_.reserve(BufferLimit);
+    // After the owner: a change of owner clears the set-user-ID bits.
+    if (::fchmod(fd_, mode) != 0) ThrowAttributeError();
+}
+
+void AtomicFile::ThrowAttributeError() const {
+    throw EFCreateError("Cannot keep the owner and permissions of file " + path_ + ". " + Reason());
 }
 
 AtomicFile::~AtomicFile() {
@@ -147,6 +170,17 @@ void AtomicFile::Commit() {
         ::unlink(tempPath_.c_str());
         throw EFCreateError(FormatText(SFCreateError, {path_}) + ". " + reason);
     }
+    // The rename lives in the folder: until the folder reaches the disk, a
+    // crash can still bring back the old file or none. File systems that
+    // cannot sync a folder say EINVAL; they have nothing to flush.
+    const int folder = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) throw EWriteError("Cannot write file " + path_ + ". " + Reason());
+    if (::fsync(folder) != 0 && errno != EINVAL) {
+        const std::string reason = Reason();
+        ::close(folder);
+        throw EWriteError("Cannot write file " + path_ + ". " + reason);
+    }
+    ::close(folder);
 }
 
 void WriteFileAtomically(const std::string& path, const std::function<void(OutputStream&)>& write) {

@@ -11,14 +11,16 @@ namespace lex {
 std::string ReadFileBytes(const std::string& path);
 
 // Replaces a file atomically: bytes go to a temporary file in the target's
-// folder, which Commit() flushes to disk and renames over the target. Until
-// then the target is untouched; a writer destroyed without Commit() (an
-// exception on the way) removes the temporary file, so a failed save never
-// leaves a half-written lexicon or litter behind. A path that is a symbolic
-// link replaces the file the link names.
+// folder, which Commit() flushes to disk and renames over the target, then
+// flushes the folder. Until then the target is untouched; a writer destroyed
+// without Commit() (an exception on the way) removes the temporary file, so a
+// failed save never leaves a half-written lexicon or litter behind. A path
+// that is a symbolic link replaces the file the link names; the new file
+// keeps the old one's owner (where the user may give it) and mode.
 class AtomicFile final : public OutputStream {
 public:
-    explicit AtomicFile(std::string path); // EFCreateError when the folder refuses
+    // EFCreateError when the folder refuses or the old file's mode cannot be kept.
+    explicit AtomicFile(std::string path);
     ~AtomicFile() override;
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
@@ -27,12 +29,15 @@ public:
     void Commit();
 
 private:
+    void KeepAttributes();
+    [[noreturn]] void ThrowAttributeError() const;
     void Flush();
     void WriteAll(std::string_view bytes);
     void Discard() noexcept;
 
     std::string path_;   // as given, for messages
     std::string target_; // the file the path names, through any links
+    std::string folder_;
     std::string tempPath_;
     std::string buffer_;
     int fd_ = -1;

@@ -134,5 +134,33 @@ TEST(FileUtilTest, SavingThroughALinkWritesItsTarget) {
                                         "second.lxc"}));
 }
 
+// Only root can give a file away, so only root can check that it does; and
+// as someone else, replacing another's file in a shared folder still works.
+TEST(FileUtilTest, NewFileKeepsTheTargetsOwnerWhereItMay) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root";
+    TempDir dir;
+    const std::string path = dir / "owned.lxc";
+    WriteFile(path, "x");
+    ASSERT_EQ(::chown(path.c_str(), 4321, 4322), 0);
+    std::filesystem::permissions(path, std::filesystem::perms(0604));
+    WriteFileAtomically(path, [](OutputStream& out) { out.Write("y"); });
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 4321u);
+    EXPECT_EQ(info.st_gid, 4322u);
+    EXPECT_EQ(info.st_mode & 07777, 0604u);
+
+    std::filesystem::permissions(dir.path(), std::filesystem::perms(0777));
+    ASSERT_EQ(::setegid(65534), 0);
+    ASSERT_EQ(::seteuid(65534), 0);
+    EXPECT_NO_THROW(WriteFileAtomically(path, [](OutputStream& out) { out.Write("z"); }));
+    ASSERT_EQ(::seteuid(0), 0);
+    ASSERT_EQ(::setegid(0), 0);
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 65534u);
+    EXPECT_EQ(info.st_mode & 07777, 0604u);
+    EXPECT_EQ(ReadFileBytes(path), "z");
+}
+
 } // namespace
 } // namespace lex
