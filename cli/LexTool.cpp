@@ -23,8 +23,12 @@ namespace {
 constexpr int ExitFailure = 1;
 constexpr int ExitUsage = 2;
 
+// Reported with the command's usage line, unless the message shows the
+// right form itself.
 struct UsageError : std::runtime_error {
-    using std::runtime_error::runtime_error;
+    explicit UsageError(const std::string& Message, bool ShowUsage = true)
+        : std::runtime_error(Message), showUsage(ShowUsage) {}
+    bool showUsage;
 };
 
 // Positional arguments and --name [value] options of one subcommand.
@@ -48,8 +52,8 @@ Arguments Parse(const std::vector<std::string>& args, size_t first,
         const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h") {
             parsed.help = true;
-        } else if (arg.starts_with("--")) {
-            const std::string name = arg.substr(2);
+        } else if (arg.starts_with("--") || arg == "-o") {
+            const std::string name = arg == "-o" ? "output" : arg.substr(2);
             if (std::find(valued.begin(), valued.end(), name) != valued.end()) {
                 if (i + 1 == args.size()) throw UsageError("option " + arg + " needs a value");
                 parsed.options[name] = args[++i];
@@ -184,16 +188,20 @@ int ParseAnswer(const std::string& text) {
     throw UsageError("--answer must be yes, no or cancel");
 }
 
+// The output is named by an option, as msgcat and lconvert do: the old
+// "merge OUT IN..." form silently replaced a file meant as an input.
 void Merge(const Arguments& a, std::istream&, std::ostream&, std::ostream& err) {
+    if (!a.Has("output"))
+        throw UsageError("the output is named with -o: lextool merge IN [IN...] -o OUT", false);
     const int answer = ParseAnswer(a.Option("answer"));
     TLexEditorOptions options;
     options.CaseSensitive = a.Has("case-sensitive");
     TLexDocument document(options);
     const ScriptedAnswers answers(answer, err);
-    document.OpenFile(a.positional[1]);
-    for (size_t i = 2; i < a.positional.size(); ++i)
+    document.OpenFile(a.positional[0]);
+    for (size_t i = 1; i < a.positional.size(); ++i)
         document.ImportFile(a.positional[i]);
-    document.SaveToFile(false, {}, {}, a.positional[0]);
+    document.SaveToFile(false, {}, {}, a.Option("output"));
 }
 
 void Export(const Arguments& a, std::istream&, std::ostream&, std::ostream& err) {
@@ -264,10 +272,10 @@ const std::vector<Command>& Commands() {
          1,
          Chinese},
         {"merge",
-         "lextool merge OUT IN [IN...] [--answer yes|no|cancel] [--case-sensitive]",
-         {"answer"},
+         "lextool merge IN [IN...] -o|--output OUT [--answer yes|no|cancel] [--case-sensitive]",
+         {"output", "answer"},
          {"case-sensitive"},
-         2,
+         1,
          SIZE_MAX,
          Merge},
         {"export",
@@ -329,8 +337,8 @@ int RunLexTool(const std::vector<std::string>& args, std::istream& in, std::ostr
     } catch (const EAbort&) {
         return ExitFailure; // the refusal has been reported already
     } catch (const UsageError& e) {
-        err << "lextool " << command->name << ": " << e.what() << "\nUsage: " << command->usage
-            << '\n';
+        err << "lextool " << command->name << ": " << e.what() << '\n';
+        if (e.showUsage) err << "Usage: " << command->usage << '\n';
         return ExitUsage;
     } catch (const std::exception& e) {
         err << "lextool " << command->name << ": " << e.what() << '\n';

@@ -125,14 +125,41 @@ TEST_F(LexToolTest, MergeAnswersTheOverwriteQuestion) {
          "\"open\" 1252/0=\"Oeffnen\"\n"},
     };
     for (const auto& c : cases) {
-        std::vector<std::string> args = {"merge", dir / "out.lxd", dir / "base.lxc",
-                                         dir / "more.lxb"};
+        std::vector<std::string> args = {"merge", dir / "base.lxc", dir / "more.lxb", "-o",
+                                         dir / "out.lxd"};
         args.insert(args.end(), c.flags.begin(), c.flags.end());
         const Result merged = Run(args);
         ASSERT_EQ(merged.code, 0) << merged.err;
         EXPECT_EQ(Run({"tree", dir / "out.lxd", "--case-sensitive"}).out, c.tree);
     }
-    EXPECT_EQ(Run({"merge", "o.lxc", "a.lxc", "--answer", "maybe"}).code, 2);
+    EXPECT_EQ(Run({"merge", "a.lxc", "-o", "o.lxc", "--answer", "maybe"}).code, 2);
+}
+
+TEST_F(LexToolTest, MergeTakesItsOutputOnlyFromTheOption) {
+    TRecordListLexReader demo(test::StandardFields, {{"File", "1252", "0", "Datei", ""}});
+    WriteLexFile(demo, dir / "demo.lxc");
+    TRecordListLexReader import(test::StandardFields, {{"Open", "1252", "0", "Offnen", ""}});
+    WriteLexFile(import, dir / "import.lxc");
+    const std::string before = ReadFileBytes(dir / "demo.lxc");
+
+    // The old form, OUT first: refused in one line that shows the new one.
+    const Result old = Run({"merge", dir / "demo.lxc", dir / "import.lxc"});
+    EXPECT_EQ(old.code, 2);
+    EXPECT_EQ(old.err, "lextool merge: the output is named with -o: "
+                       "lextool merge IN [IN...] -o OUT\n");
+    EXPECT_EQ(ReadFileBytes(dir / "demo.lxc"), before);
+
+    // Into one of the inputs, and into a new file with the long option.
+    const std::string merged = "\"File\" 1252/0=\"Datei\"\n\"Open\" 1252/0=\"Offnen\"\n";
+    ASSERT_EQ(Run({"merge", dir / "demo.lxc", dir / "import.lxc", "-o", dir / "demo.lxc"}).code, 0);
+    EXPECT_EQ(Run({"tree", dir / "demo.lxc"}).out, merged);
+    ASSERT_EQ(
+        Run({"merge", dir / "import.lxc", dir / "demo.lxc", "--output", dir / "all.lxb"}).code, 0);
+    EXPECT_EQ(Run({"tree", dir / "all.lxb"}).out,
+              "\"Open\" 1252/0=\"Offnen\"\n\"File\" 1252/0=\"Datei\"\n");
+    EXPECT_EQ(Run({"merge", "-o", dir / "x.lxc"}).code, 2); // no input
+    EXPECT_EQ(Run({"dump", dir / "demo.lxc", "-o", "x"}).code, 2);
+    EXPECT_FALSE(std::filesystem::exists(dir / "x.lxc"));
 }
 
 TEST_F(LexToolTest, ExportFiltersLanguagesAndNodes) {
