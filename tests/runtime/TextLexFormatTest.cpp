@@ -163,30 +163,41 @@ TEST(TextLexFormatTest, HeaderAndCounting) {
     EXPECT_EQ(TTextCSVStreamLexReader(lines + "\r\n").RecordCount(), 2);
 }
 
-TEST(TextLexFormatTest, MalformedLinesReadWithoutFault) {
-    // None of these follows the layout; each must read within its buffer.
-    const std::string inputs[] = {
-        "\"LexKey\",\"CodePage\"",     // header without line end
-        "a,b,\n1,2,\n3,4,\n",          // bare LF
-        "a,b,\r1,2,\r3,4,\r",          // bare CR
-        "a,b,\r\n1,\r\n",              // missing fields
-        "a,b,\r\n1,2,3,4,5,\r\n",      // extra fields
-        "a,b,\r\n\"open quote,2,\r\n", // quote left open at the end
-        "a,\r\n\r\n\r\n",              // blank lines
-        "\"",                          // a lone quote
-        ",",
-        "\r\n",
-        "\r",
+TEST(TextLexFormatTest, MalformedLinesReadAsTheLayoutImplies) {
+    // None of these follows the layout. Each is read as the layout implies,
+    // the same in both formats, and never outside its buffer: the first byte
+    // of a line is taken for the LF, the byte after the last field for the
+    // CR, and only separators end fields.
+    const struct {
+        std::string input;
+        std::vector<std::string> fields;
+        int announced; // RecordCount(): line ends outside quotes, less the header's
+        std::vector<TLexRecord> records;
+    } cases[] = {
+        {"\"LexKey\",\"CodePage\"", {"LexKey", "CodePage"}, 0, {}}, // header without line end
+        {"a,b,\n1,2,\n3,4,\n", {"a", "b", "\n1", "2", "\n3", "4", "\n"}, 0, {}}, // bare LF
+        // bare CR: each line's first byte is taken for the LF
+        {"a,b,\r1,2,\r3,4,\r", {"a", "b"}, 2, {{std::nullopt, "2"}, {std::nullopt, "4"}}},
+        {"a,b,\r\n1,\r\n", {"a", "b"}, 1, {{"1", "\r\n"}}},                  // missing field
+        {"a,b,\r\n1,2,3,4,5,\r\n", {"a", "b"}, 1, {{"1", "2"}, {"4", "5"}}}, // extra fields
+        {"a,b,\r\n\"open quote,2,\r\n", {"a", "b"}, 0, {{"open quote,2,\r\n", std::nullopt}}},
+        {"a,\r\n\r\n\r\n", {"a"}, 2, {{"\r\n\r\n"}}}, // blank lines
+        {"\"", {""}, 0, {}},                          // a lone quote
+        {",", {""}, 0, {}},
+        {"\r\n", {"\r\n"}, 0, {}},
+        {"\r", {"\r"}, 0, {}},
     };
-    for (const std::string& input : inputs) {
+    for (const auto& c : cases) {
         for (const Format& format : Formats) {
-            const auto reader = format.read(input);
-            ReadAll(*reader);
-            EXPECT_GE(reader->RecordCount(), 0);
+            const auto reader = format.read(c.input);
+            std::vector<std::string> fields;
+            for (int i = 0; i < reader->FieldCount(); ++i)
+                fields.emplace_back(reader->FieldName(i));
+            EXPECT_EQ(fields, c.fields) << format.name << " " << c.input;
+            EXPECT_EQ(reader->RecordCount(), c.announced) << format.name << " " << c.input;
+            EXPECT_EQ(ReadAll(*reader), c.records) << format.name << " " << c.input;
         }
     }
-    TTextCSVStreamLexReader missing("a,b,\r\n1,\r\n");
-    EXPECT_EQ(missing.FieldValue(0), "1");
 }
 
 } // namespace
