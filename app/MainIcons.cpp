@@ -1,99 +1,261 @@
 #include "app/MainIcons.h"
 
-#include <QApplication>
 #include <QColor>
 #include <QFont>
+#include <QGuiApplication>
+#include <QLinearGradient>
 #include <QPainter>
 #include <QPixmap>
-#include <QStyle>
+
+// Q_INIT_RESOURCE must be used outside any namespace.
+static void InitIconResource() {
+    Q_INIT_RESOURCE(icons);
+}
 
 namespace lex {
 namespace {
 
-constexpr int NoStandardIcon = -1;
+// The sizes bundled: toolbars and menus use 16, denser screens the others.
+constexpr int IconSizes[] = {16, 22, 32};
+
+// The Tango palette.
+constexpr QRgb Aluminium1 = 0xffeeeeec, Aluminium2 = 0xffd3d7cf, Aluminium4 = 0xff888a85,
+               SkyBlue1 = 0xff729fcf, SkyBlue2 = 0xff3465a4, SkyBlue3 = 0xff204a87,
+               ScarletRed1 = 0xffef2929, ScarletRed2 = 0xffcc0000, ScarletRed3 = 0xffa40000;
+
+// Pictures the set has none for, drawn in its style.
+enum class TDrawn {
+    None,
+    Window,       // one window
+    TiledRows,    // two windows, one above the other
+    TiledColumns, // two windows side by side
+    Cascade,      // three windows stepping down to the right
+    Minimized,    // a row of minimised windows (title bars only)
+    Form,         // a window with a few controls: a form file
+    Sheet,        // a table with one column picked out: a sequence column
+    BadgeGB,      // lettering for the code sets of the Chinese conversion
+    BadgeBig5,
+};
 
 struct TIconRow {
     std::string_view Action;
-    const char* Theme;
-    int Standard; // QStyle::StandardPixmap, or NoStandardIcon
-    const char* Badge;
-    QRgb Colour;
+    const char* Picture; // a bundled picture, or nullptr to draw one
+    const char* Emblem;  // a bundled picture drawn small in the lower right corner
+    TDrawn Drawn;
 };
-
-constexpr QRgb Blue = 0xff2060b0, Green = 0xff2e8540, Red = 0xffb03030, Purple = 0xff7040a0,
-               Brown = 0xff8a5a20, Grey = 0xff606060;
 
 // clang-format off
 const TIconRow IconRows[] = {
-    {"Action_NewLex", "document-new", QStyle::SP_FileIcon, "N", Blue},
-    {"Action_Open", "document-open", QStyle::SP_DialogOpenButton, "O", Blue},
-    {"Action_Import", "document-import", NoStandardIcon, "Im", Blue},
-    {"Action_Save", "document-save", QStyle::SP_DialogSaveButton, "S", Blue},
-    {"Action_SaveAs", "document-save-as", NoStandardIcon, "SA", Blue},
-    {"Action_Export", "document-export", NoStandardIcon, "Ex", Blue},
-    {"Action_ExportNode", "", NoStandardIcon, "EN", Blue},
-    {"Action_Exit", "application-exit", NoStandardIcon, "X", Grey},
-    {"EditCut1", "edit-cut", NoStandardIcon, "Ct", Grey},
-    {"EditCopy1", "edit-copy", NoStandardIcon, "Cp", Grey},
-    {"EditPaste1", "edit-paste", NoStandardIcon, "Ps", Grey},
-    {"EditUndo1", "edit-undo", NoStandardIcon, "Un", Grey},
-    {"Action_Find", "edit-find", NoStandardIcon, "F", Green},
-    {"Action_FindPrior", "go-previous", QStyle::SP_ArrowBack, "<", Green},
-    {"Action_FindNext", "go-next", QStyle::SP_ArrowForward, ">", Green},
-    {"Action_Locate", "go-jump", NoStandardIcon, "L", Green},
-    {"Action_OpenDB", "", NoStandardIcon, "DB", Brown},
-    {"Action_ImportDB", "", NoStandardIcon, "DI", Brown},
-    {"Action_SaveDB", "", NoStandardIcon, "DS", Brown},
-    {"Action_NewNode", "list-add", NoStandardIcon, "+", Purple},
-    {"Action_NewSubNode", "", NoStandardIcon, "+>", Purple},
-    {"Action_DeleteNode", "list-remove", NoStandardIcon, "-", Red},
-    {"Action_GB", "", NoStandardIcon, "GB", Red},
-    {"Action_Big5", "", NoStandardIcon, "B5", Red},
-    {"Action_NewLang", "", NoStandardIcon, "Lg", Purple},
-    {"Action_DFM2Lex", "", NoStandardIcon, "FI", Brown},
-    {"Action_Lex2DFM", "", NoStandardIcon, "FE", Brown},
-    {"Action_GrabData", "", NoStandardIcon, "Gr", Brown},
-    {"Action_Font", "preferences-desktop-font", NoStandardIcon, "A", Grey},
-    {"Action_Min", "window-minimize", QStyle::SP_TitleBarMinButton, "_", Grey},
-    {"Action_Restore", "window-restore", QStyle::SP_TitleBarNormalButton, "R", Grey},
-    {"Action_Close", "window-close", QStyle::SP_TitleBarCloseButton, "x", Grey},
-    {"HelpContents1", "help-contents", QStyle::SP_DialogHelpButton, "?", Grey},
-    {"Action_About", "help-about", QStyle::SP_MessageBoxInformation, "i", Grey},
+    {"Action_NewLex", "document-new", nullptr, TDrawn::None},
+    {"Action_Open", "document-open", nullptr, TDrawn::None},
+    {"Action_Import", "text-x-generic", "go-down", TDrawn::None},
+    {"Action_Save", "document-save", nullptr, TDrawn::None},
+    {"Action_SaveAs", "document-save-as", nullptr, TDrawn::None},
+    {"Action_Export", "text-x-generic", "go-up", TDrawn::None},
+    {"Action_ExportNode", "edit-select-all", "go-up", TDrawn::None},
+    {"Action_Exit", "system-log-out", nullptr, TDrawn::None},
+    {"EditCut1", "edit-cut", nullptr, TDrawn::None},
+    {"EditCopy1", "edit-copy", nullptr, TDrawn::None},
+    {"EditPaste1", "edit-paste", nullptr, TDrawn::None},
+    {"EditUndo1", "edit-undo", nullptr, TDrawn::None},
+    {"Action_Find", "edit-find", nullptr, TDrawn::None},
+    {"Action_FindPrior", "go-previous", nullptr, TDrawn::None},
+    {"Action_FindNext", "go-next", nullptr, TDrawn::None},
+    {"Action_Locate", "go-jump", nullptr, TDrawn::None},
+    {"Action_OpenDB", "network-server", "document-open", TDrawn::None},
+    {"Action_ImportDB", "network-server", "go-down", TDrawn::None},
+    {"Action_SaveDB", "network-server", "document-save", TDrawn::None},
+    {"Action_NewNode", "list-add", nullptr, TDrawn::None},
+    {"Action_NewSubNode", "format-indent-more", "list-add", TDrawn::None},
+    {"Action_DeleteNode", "list-remove", nullptr, TDrawn::None},
+    {"Action_GB", nullptr, nullptr, TDrawn::BadgeGB},
+    {"Action_Big5", nullptr, nullptr, TDrawn::BadgeBig5},
+    {"Action_NewLang", "preferences-desktop-locale", "list-add", TDrawn::None},
+    {"Action_DeleteLang", "preferences-desktop-locale", "list-remove", TDrawn::None},
+    {"Action_NewSequence", nullptr, "list-add", TDrawn::Sheet},
+    {"Action_DeleteSequence", nullptr, "list-remove", TDrawn::Sheet},
+    {"Action_DFM2Lex", nullptr, "go-down", TDrawn::Form},
+    {"Action_Lex2DFM", nullptr, "go-up", TDrawn::Form},
+    {"Action_GrabData", "edit-paste", "system-search", TDrawn::None},
+    {"Action_Font", "preferences-desktop-font", nullptr, TDrawn::None},
+    {"Action_Min", nullptr, "go-bottom", TDrawn::Window},
+    {"Action_Restore", "preferences-system-windows", nullptr, TDrawn::None},
+    {"Action_Close", nullptr, "process-stop", TDrawn::Window},
+    {"WindowTileHorizontal1", nullptr, nullptr, TDrawn::TiledRows},
+    {"WindowTileVertical1", nullptr, nullptr, TDrawn::TiledColumns},
+    {"WindowArrange1", nullptr, nullptr, TDrawn::Minimized},
+    {"WindowCascade1", nullptr, nullptr, TDrawn::Cascade},
+    {"WindowMinimizeAll1", nullptr, "go-bottom", TDrawn::Cascade},
+    {"HelpContents1", "help-browser", nullptr, TDrawn::None},
+    {"HelpTopicSearch1", "help-browser", "system-search", TDrawn::None},
+    {"HelpOnHelp1", "help-browser", "dialog-information", TDrawn::None},
+    {"Action_About", "dialog-information", nullptr, TDrawn::None},
 };
 // clang-format on
 
-QPixmap Badge(const char* Text, QRgb Colour, int Size) {
+QPixmap Bundled(const char* Name, int Size) {
+    return QPixmap(QStringLiteral(":/icons/%1x%1/%2.png").arg(Size).arg(QLatin1String(Name)));
+}
+
+// Drawings are laid out on the 16-pixel grid of the smallest size and scaled
+// to whole pixels, so their one-pixel outlines stay sharp at every size.
+class TGrid {
+public:
+    explicit TGrid(int Size) : scale_(Size / 16.0) {}
+    QRectF Rect(int X, int Y, int W, int H) const {
+        const auto at = [this](int Unit) { return qRound(Unit * scale_); };
+        // Half-pixel insets centre a one-pixel pen on the outermost pixels.
+        return QRectF(at(X) + 0.5, at(Y) + 0.5, at(X + W) - at(X) - 1, at(Y + H) - at(Y) - 1);
+    }
+    int Pixels(int Units) const { return qMax(1, qRound(Units * scale_)); }
+
+private:
+    double scale_;
+};
+
+QLinearGradient Vertical(const QRectF& Rect, QRgb Top, QRgb Bottom) {
+    QLinearGradient gradient(Rect.topLeft(), Rect.bottomLeft());
+    gradient.setColorAt(0, QColor::fromRgba(Top));
+    gradient.setColorAt(1, QColor::fromRgba(Bottom));
+    return gradient;
+}
+
+// A window as Tango's window pictures show one: a light body under a blue
+// title bar, a grey outline. A frame of title-bar height is a minimised one.
+void DrawWindow(QPainter& Painter, const TGrid& Grid, const QRectF& Frame, QRgb Top = 0xffffffff,
+                QRgb Bottom = Aluminium1) {
+    const double title = qMin<double>(Frame.height(), Grid.Pixels(3));
+    Painter.setPen(QPen(QColor::fromRgba(Aluminium4), 1));
+    Painter.setBrush(Vertical(Frame, Top, Bottom));
+    Painter.drawRect(Frame);
+    const QRectF bar(Frame.left(), Frame.top(), Frame.width(), title);
+    Painter.setPen(QPen(QColor::fromRgba(SkyBlue3), 1));
+    Painter.setBrush(Vertical(bar, SkyBlue1, SkyBlue2));
+    Painter.drawRect(bar);
+}
+
+// A dialog's grey face with an edit box and a button, clear of the emblem.
+void DrawForm(QPainter& Painter, const TGrid& Grid) {
+    DrawWindow(Painter, Grid, Grid.Rect(1, 1, 14, 14), Aluminium1, Aluminium2);
+    Painter.setPen(QPen(QColor::fromRgba(Aluminium4), 1));
+    Painter.setBrush(Qt::white);
+    Painter.drawRect(Grid.Rect(3, 5, 10, 3));
+    Painter.setBrush(QColor::fromRgba(Aluminium1));
+    Painter.drawRect(Grid.Rect(3, 9, 4, 3));
+}
+
+void DrawSheet(QPainter& Painter, const TGrid& Grid) {
+    const QRectF sheet = Grid.Rect(1, 1, 14, 14);
+    Painter.setPen(QPen(QColor::fromRgba(Aluminium4), 1));
+    Painter.setBrush(Vertical(sheet, 0xffffffff, Aluminium1));
+    Painter.drawRect(sheet);
+    Painter.setBrush(QColor::fromRgba(Aluminium2));
+    Painter.drawRect(Grid.Rect(1, 1, 14, 4));
+    Painter.setBrush(Qt::NoBrush);
+    Painter.drawRect(Grid.Rect(5, 1, 5, 14));
+    // The picked-out column on the left, clear of the emblem.
+    Painter.setPen(QPen(QColor::fromRgba(SkyBlue2), 1));
+    Painter.setBrush(QColor::fromRgba(SkyBlue1));
+    Painter.drawRect(Grid.Rect(1, 1, 5, 14));
+}
+
+// Letters in a rounded badge of Tango's red or blue, outlined in the
+// colour's darkest shade with a light inner edge, as the set draws buttons.
+void DrawBadge(QPainter& Painter, int Size, const char* Text, QRgb Light, QRgb Mid, QRgb Dark) {
+    const QRectF outer(0.5, 0.5, Size - 1, Size - 1);
+    const double radius = Size / 5.0;
+    Painter.setPen(QPen(QColor::fromRgba(Dark), 1));
+    Painter.setBrush(Vertical(outer, Light, Mid));
+    Painter.drawRoundedRect(outer, radius, radius);
+    Painter.setPen(QPen(QColor(255, 255, 255, 90), 1));
+    Painter.setBrush(Qt::NoBrush);
+    Painter.drawRoundedRect(outer.adjusted(1, 1, -1, -1), radius - 1, radius - 1);
+    QFont font = QGuiApplication::font();
+    font.setBold(true);
+    font.setPixelSize(Size * 9 / 16);
+    font.setLetterSpacing(QFont::AbsoluteSpacing, -Size / 32.0);
+    Painter.setFont(font);
+    const QString text = QString::fromLatin1(Text);
+    Painter.setPen(QColor::fromRgba(Dark));
+    Painter.drawText(QRectF(0, 1, Size, Size), Qt::AlignCenter, text);
+    Painter.setPen(Qt::white);
+    Painter.drawText(QRectF(0, 0, Size, Size), Qt::AlignCenter, text);
+}
+
+void Draw(QPainter& Painter, TDrawn Drawn, int Size) {
+    const TGrid grid(Size);
+    const auto windows = [&](std::initializer_list<QRectF> Frames) {
+        for (const QRectF& frame : Frames)
+            DrawWindow(Painter, grid, frame);
+    };
+    switch (Drawn) {
+    case TDrawn::None:
+        break;
+    case TDrawn::Window:
+        windows({grid.Rect(1, 1, 14, 13)});
+        break;
+    case TDrawn::TiledRows:
+        windows({grid.Rect(1, 1, 14, 7), grid.Rect(1, 8, 14, 7)});
+        break;
+    case TDrawn::TiledColumns:
+        windows({grid.Rect(1, 1, 7, 14), grid.Rect(8, 1, 7, 14)});
+        break;
+    case TDrawn::Cascade:
+        windows({grid.Rect(1, 1, 10, 9), grid.Rect(3, 4, 10, 9), grid.Rect(5, 7, 10, 9)});
+        break;
+    case TDrawn::Minimized:
+        windows({grid.Rect(1, 8, 7, 3), grid.Rect(1, 12, 7, 3), grid.Rect(8, 12, 7, 3)});
+        break;
+    case TDrawn::Form:
+        DrawForm(Painter, grid);
+        break;
+    case TDrawn::Sheet:
+        DrawSheet(Painter, grid);
+        break;
+    case TDrawn::BadgeGB:
+        DrawBadge(Painter, Size, "GB", ScarletRed1, ScarletRed2, ScarletRed3);
+        break;
+    case TDrawn::BadgeBig5:
+        DrawBadge(Painter, Size, "B5", SkyBlue1, SkyBlue2, SkyBlue3);
+        break;
+    }
+}
+
+QPixmap Picture(const TIconRow& Row, int Size) {
     QPixmap pixmap(Size, Size);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor::fromRgba(Colour));
-    painter.drawRoundedRect(QRectF(0.5, 0.5, Size - 1, Size - 1), Size / 5.0, Size / 5.0);
-    QFont font = QApplication::font();
-    font.setBold(true);
-    font.setPixelSize(qstrlen(Text) > 1 ? Size * 9 / 16 : Size * 3 / 4);
-    painter.setFont(font);
-    painter.setPen(Qt::white);
-    painter.drawText(pixmap.rect(), Qt::AlignCenter, QString::fromLatin1(Text));
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (Row.Picture)
+        painter.drawPixmap(0, 0, Bundled(Row.Picture, Size));
+    else
+        Draw(painter, Row.Drawn, Size);
+    if (Row.Emblem) {
+        // As the set's own emblems: about five eighths of the picture, taken
+        // from the smallest bundled size that is not smaller.
+        const int emblem = Size * 5 / 8;
+        int source = IconSizes[0];
+        for (int size : IconSizes) {
+            source = size;
+            if (size >= emblem) break;
+        }
+        painter.drawPixmap(QRect(Size - emblem, Size - emblem, emblem, emblem),
+                           Bundled(Row.Emblem, source));
+    }
     return pixmap;
 }
 
 } // namespace
 
 QIcon MainActionIcon(std::string_view ActionName) {
+    static const bool resources = (InitIconResource(), true);
+    (void)resources;
     for (const TIconRow& row : IconRows) {
         if (row.Action != ActionName) continue;
-        if (*row.Theme) {
-            const QIcon themed = QIcon::fromTheme(QString::fromLatin1(row.Theme));
-            if (!themed.isNull()) return themed;
-        }
-        if (row.Standard != NoStandardIcon)
-            return QApplication::style()->standardIcon(
-                static_cast<QStyle::StandardPixmap>(row.Standard));
         QIcon icon;
-        for (int size : {16, 24, 32})
-            icon.addPixmap(Badge(row.Badge, row.Colour, size));
+        for (int size : IconSizes)
+            icon.addPixmap(Picture(row, size));
         return icon;
     }
     return {};
