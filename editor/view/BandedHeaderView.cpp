@@ -7,6 +7,22 @@
 
 namespace lex {
 
+namespace {
+
+class FlagScope {
+public:
+    explicit FlagScope(bool& Flag) : flag_(Flag), was_(Flag) { flag_ = true; }
+    ~FlagScope() { flag_ = was_; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+    bool was_;
+};
+
+} // namespace
+
 TBandedHeaderView::TBandedHeaderView(QWidget* Parent) : QHeaderView(Qt::Horizontal, Parent) {
     setSectionsMovable(false);
     setStretchLastSection(false);
@@ -32,15 +48,23 @@ void TBandedHeaderView::setModel(QAbstractItemModel* Model) {
 
 void TBandedHeaderView::ApplyColumnWidths() {
     if (!lexModel_) return;
-    applying_ = true;
     for (int i = 0; i < count(); ++i)
         if (const TLexColumn* column = lexModel_->ColumnAt(i)) resizeSection(i, column->Width);
-    applying_ = false;
     viewport()->update();
 }
 
+void TBandedHeaderView::mouseMoveEvent(QMouseEvent* Event) {
+    const FlagScope scope(userResizing_);
+    QHeaderView::mouseMoveEvent(Event);
+}
+
+void TBandedHeaderView::mouseDoubleClickEvent(QMouseEvent* Event) {
+    const FlagScope scope(userResizing_);
+    QHeaderView::mouseDoubleClickEvent(Event);
+}
+
 void TBandedHeaderView::OnSectionResized(int LogicalIndex, int, int NewSize) {
-    if (applying_ || !lexModel_) return;
+    if (!userResizing_ || !lexModel_) return;
     if (TLexColumn* column = lexModel_->ColumnAt(LogicalIndex)) column->Width = NewSize;
     // The band row spans several sections: redraw all of it.
     viewport()->update();
@@ -52,6 +76,17 @@ QSize TBandedHeaderView::sizeHint() const {
     return size;
 }
 
+QRect TBandedHeaderView::BandRect(int LogicalIndex) const {
+    const TLexColumn* column = lexModel_ ? lexModel_->ColumnAt(LogicalIndex) : nullptr;
+    if (!column) return {};
+    const TLexBand& band = *column->Band;
+    const int first = band.Column(0)->Index();
+    const int last = band.Column(band.ColumnCount() - 1)->Index();
+    const int left = sectionViewportPosition(first);
+    const int right = sectionViewportPosition(last) + sectionSize(last);
+    return {left, 0, right - left, height() / 2};
+}
+
 void TBandedHeaderView::paintSection(QPainter* Painter, const QRect& Rect, int LogicalIndex) const {
     const int half = Rect.height() / 2;
     QRect lower = Rect;
@@ -60,20 +95,15 @@ void TBandedHeaderView::paintSection(QPainter* Painter, const QRect& Rect, int L
     QHeaderView::paintSection(Painter, lower, LogicalIndex);
     Painter->restore();
 
-    const TLexColumn* column = lexModel_ ? lexModel_->ColumnAt(LogicalIndex) : nullptr;
-    if (!column) return;
+    const QRect band = BandRect(LogicalIndex);
+    if (band.isEmpty()) return;
     // Every section of a band draws the whole band cell; the same pixels
     // each time, so whichever sections are repainted the cell is complete.
-    const TLexBand& band = *column->Band;
-    const int first = band.Column(0)->Index();
-    const int last = band.Column(band.ColumnCount() - 1)->Index();
-    const int left = sectionViewportPosition(first);
-    const int right = sectionViewportPosition(last) + sectionSize(last);
     QStyleOptionHeader option;
     initStyleOption(&option);
-    option.rect = QRect(left, Rect.top(), right - left, half);
-    option.section = first;
-    option.text = lexModel_->BandCaption(band);
+    option.rect = QRect(band.left(), Rect.top(), band.width(), half);
+    option.section = LogicalIndex;
+    option.text = lexModel_->BandCaption(*lexModel_->ColumnAt(LogicalIndex)->Band);
     option.textAlignment = Qt::AlignCenter;
     option.position = QStyleOptionHeader::Middle;
     Painter->save();

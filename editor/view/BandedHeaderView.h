@@ -20,15 +20,23 @@ public:
 
     // Sets every section to its column's width.
     void ApplyColumnWidths();
+    // The upper row's cell of the band that a section belongs to, in
+    // viewport coordinates; empty outside the columns.
+    QRect BandRect(int LogicalIndex) const;
 
 protected:
     void paintSection(QPainter* Painter, const QRect& Rect, int LogicalIndex) const override;
+    void mouseMoveEvent(QMouseEvent* Event) override;
+    void mouseDoubleClickEvent(QMouseEvent* Event) override;
 
 private:
     void OnSectionResized(int LogicalIndex, int OldSize, int NewSize);
 
     TLexTreeModel* lexModel_ = nullptr;
-    bool applying_ = false;
+    // Only the user's drags and double clicks change a column's width; the
+    // header's own resizes (a model reset gives sections sizes of its own,
+    // even 0 to a section whose column took a removed one's place) do not.
+    bool userResizing_ = false;
 };
 
 } // namespace lex

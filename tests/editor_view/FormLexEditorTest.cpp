@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QSet>
 #include <QTest>
 #include <QTreeView>
 
@@ -55,6 +56,42 @@ protected:
         view.setCurrentIndex(cell);
         view.edit(cell);
         return Editor();
+    }
+
+    // Each language band's caption is drawn over exactly its columns, each
+    // column wide enough to be seen.
+    void ExpectBandsOverTheirColumns() {
+        QApplication::processEvents();
+        auto& header = static_cast<TBandedHeaderView&>(*view.header());
+        const QImage image = header.grab().toImage();
+        for (int b = 1; b < doc.Tree().BandCount(); ++b) {
+            const TLexBand& band = *doc.Tree().Band(b);
+            SCOPED_TRACE(band.Caption);
+            ASSERT_GT(band.ColumnCount(), 0);
+            const int first = band.Column(0)->Index();
+            const int last = band.Column(band.ColumnCount() - 1)->Index();
+            for (int i = first; i <= last; ++i) {
+                EXPECT_EQ(doc.Tree().Column(i)->Band, &band);
+                EXPECT_GE(header.sectionSize(i), 20);
+                EXPECT_EQ(header.BandRect(i), header.BandRect(first));
+            }
+            const QRect caption = header.BandRect(first);
+            EXPECT_EQ(caption.left(), header.sectionViewportPosition(first));
+            EXPECT_EQ(caption.right(),
+                      header.sectionViewportPosition(last) + header.sectionSize(last) - 1);
+            EXPECT_EQ(caption.bottom(), header.height() / 2 - 1);
+            EXPECT_TRUE(HasText(image, caption.intersected(image.rect())));
+        }
+    }
+    // Whether something is drawn inside a header cell besides its frame:
+    // pixels of more colours than the cell's background and borders.
+    static bool HasText(const QImage& image, const QRect& cell) {
+        QSet<QRgb> colours;
+        const QRect inside = cell.adjusted(4, 3, -4, -3);
+        for (int y = inside.top(); y <= inside.bottom(); ++y)
+            for (int x = inside.left(); x <= inside.right(); ++x)
+                colours.insert(image.pixel(x, y));
+        return colours.size() > 2;
     }
 
     TFormLexEditor form{TLexEditorOptions{}};
@@ -281,9 +318,16 @@ TEST_F(FormLexEditorTest, TheHeaderShowsBandsOverColumns) {
     EXPECT_EQ(header->sectionSize(1), 200);
     EXPECT_EQ(header->sectionSize(0), doc.Tree().Column(0)->Width);
     EXPECT_FALSE(header->sectionsMovable());
+    ExpectBandsOverTheirColumns();
 
-    header->resizeSection(1, 150); // the user's width goes back into the column
+    // A drag on the divider is the user's width, and goes back into the column.
+    const int divider = header->sectionViewportPosition(1) + header->sectionSize(1) - 1;
+    const int y = header->height() * 3 / 4;
+    QTest::mousePress(header->viewport(), Qt::LeftButton, {}, QPoint(divider, y));
+    QTest::mouseMove(header->viewport(), QPoint(divider - 50, y));
+    QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, QPoint(divider - 50, y));
     EXPECT_EQ(doc.Tree().Column(1)->Width, 150);
+    ExpectBandsOverTheirColumns();
 
     // The context menu notes the language under the pointer.
     QMenu menu;
@@ -296,9 +340,27 @@ TEST_F(FormLexEditorTest, TheHeaderShowsBandsOverColumns) {
     EXPECT_EQ(form.PopupBand(), nullptr);
     EXPECT_EQ(form.PopupColumn(), nullptr);
     menu.close();
+}
 
-    const QImage image = form.grab().toImage();
-    EXPECT_FALSE(image.isNull());
+TEST_F(FormLexEditorTest, EveryBandStaysInViewAfterALanguageIsDeleted) {
+    // A new lexicon's languages, a merge that adds 1250 after them, and the
+    // Big5 band deleted the way the main window does: its columns last
+    // first, then the band. The reset that removes a section once gave the
+    // section taking its place a width of 0, which went into that column.
+    Merge(doc, StandardFields, {{"Edit", "1250", "0", "Upravit"}});
+    const TLexBand* central = doc.Tree().Band(doc.Tree().BandCount() - 1);
+    TLexBand* big5 = doc.Band950();
+    for (int i = big5->ColumnCount() - 1; i >= 0; --i)
+        doc.DeleteSequenceColumn(big5->Column(i));
+    doc.DeleteLanguageBand(big5);
+    QApplication::processEvents();
+
+    ASSERT_EQ(doc.Tree().BandCount(), 4); // keys, 936, 1252, 1250
+    EXPECT_EQ(central->Column(0)->Width, 200);
+    ExpectBandsOverTheirColumns();
+    const QModelIndex cell = model.IndexOf(Node("Edit"), central->Column(0)->Index());
+    EXPECT_EQ(cell.data().toString(), "Upravit");
+    EXPECT_EQ(view.visualRect(cell).width(), 200);
 }
 
 TEST_F(FormLexEditorTest, TheKeyColumnStaysWhenTheGridScrollsSideways) {
@@ -324,7 +386,12 @@ TEST_F(FormLexEditorTest, TheKeyColumnStaysWhenTheGridScrollsSideways) {
     ASSERT_GT(view.verticalScrollBar()->maximum(), 0);
     view.verticalScrollBar()->setValue(1);
     EXPECT_EQ(keys.verticalScrollBar()->value(), 1);
-    keys.header()->resizeSection(0, 90);
+    QWidget& keyHeader = *keys.header()->viewport();
+    const int divider = keys.header()->sectionSize(0) - 1;
+    const int y = keys.header()->height() * 3 / 4;
+    QTest::mousePress(&keyHeader, Qt::LeftButton, {}, QPoint(divider, y));
+    QTest::mouseMove(&keyHeader, QPoint(89, y));
+    QTest::mouseRelease(&keyHeader, Qt::LeftButton, {}, QPoint(89, y));
     EXPECT_EQ(view.header()->sectionSize(0), 90);
     EXPECT_EQ(doc.Tree().Column(0)->Width, 90);
     EXPECT_EQ(keys.width(), 90);
