@@ -9,7 +9,7 @@
 
 namespace lex {
 
-TLumoMultiLexStorage* MultiLexStorage = nullptr;
+std::unique_ptr<TLumoMultiLexStorage> MultiLexStorage;
 
 namespace {
 
@@ -43,30 +43,28 @@ void TMultiDictionary::WriteData(OutputStream& Destination) const {
     if (Position < Stream.size()) Destination.Write(std::string_view(Stream).substr(Position));
 }
 
-TCustomMultiLex::TCustomMultiLex(TComponent* Owner) : TComponent(Owner) {
-    TLumoMultiLexStorage& storage = Storage();
+TCustomMultiLex::TCustomMultiLex(TComponent* Owner) : TComponent(Owner), registry_(Storage()) {
     for (int n = 0;; ++n) {
         std::string name = "Lex" + std::to_string(n);
-        if (!storage.Find(name)) {
+        if (!registry_.Find(name)) {
             LexNameValue = std::move(name);
             break;
         }
     }
-    storage.Insert(this);
+    registry_.Insert(this);
 }
 
 TCustomMultiLex::~TCustomMultiLex() {
-    if (MultiLexStorage) MultiLexStorage->Remove(this);
+    registry_.Remove(this);
 }
 
 void TCustomMultiLex::SetLexName(std::string_view Value) {
     if (Value.empty() || Value == LexNameValue) return;
-    TLumoMultiLexStorage& storage = Storage();
-    if (storage.Find(Value))
+    if (registry_.Find(Value))
         throw Exception(FormatText("lexicon: \"%s\" already exists.", {Value}));
-    storage.Remove(this);
+    registry_.Remove(this);
     LexNameValue = Value;
-    storage.Insert(this);
+    registry_.Insert(this);
 }
 
 std::string TCustomMultiLex::MakeKey(std::string_view Key, std::string_view CodePage,
@@ -227,14 +225,11 @@ std::string TLumoMultiLexStorage::Translate(std::string_view LexName, std::strin
 }
 
 void InitializeLumoMultiLex() {
-    MultiLexStorage = new TLumoMultiLexStorage;
+    if (!MultiLexStorage) MultiLexStorage = std::make_unique<TLumoMultiLexStorage>();
 }
 
 void FinalizeLumoMultiLex() {
-    // Components deleted by the registry check MultiLexStorage, so it stays
-    // set until they are gone.
-    delete MultiLexStorage;
-    MultiLexStorage = nullptr;
+    MultiLexStorage.reset();
 }
 
 int NextPrime(int n) {

@@ -74,6 +74,7 @@ struct TMultiReplaceOption {
 };
 
 class TCustomMultiLex;
+class TLumoMultiLexStorage;
 using TNotifyEvent = std::function<void(TCustomMultiLex& Sender)>;
 using TBuildingLexEvent =
     std::function<void(TCustomMultiLex& Sender, std::string_view ALexKey,
@@ -127,6 +128,9 @@ protected:
 
 private:
     std::string LexNameValue;
+    // The registry the component is listed in; it outlives the component,
+    // since destroying a registry destroys its components.
+    TLumoMultiLexStorage& registry_;
     std::unique_ptr<TLumoHashList<TLexValue>> Entries;
     bool BuiltFlag = false;
     std::string KeyBuffer; // reused by Translate so a look-up allocates nothing
@@ -173,7 +177,10 @@ private:
     std::vector<TCustomMultiLex*> Entries; // sorted by LexName
 };
 
-extern TLumoMultiLexStorage* MultiLexStorage;
+// The global registry, alive between InitializeLumoMultiLex() and
+// FinalizeLumoMultiLex(). A second start-up keeps the registry it finds, so
+// that no live component loses its entry.
+extern std::unique_ptr<TLumoMultiLexStorage> MultiLexStorage;
 void InitializeLumoMultiLex();
 void FinalizeLumoMultiLex();
 

@@ -9,7 +9,7 @@
 
 namespace lex {
 
-TLumoMultiStreamLexReaderStorage* MultiStreamLexReaderStorage = nullptr;
+std::unique_ptr<TLumoMultiStreamLexReaderStorage> MultiStreamLexReaderStorage;
 
 int FindFieldIndex(const ILexReader& Reader, std::string_view Name) {
     const int count = Reader.FieldCount();
@@ -63,14 +63,15 @@ TLexReaderClass TLumoMultiStreamLexReaderStorage::FindReader(std::string_view Re
 }
 
 void InitializeLumoMultiLexReader() {
-    MultiStreamLexReaderStorage = new TLumoMultiStreamLexReaderStorage;
+    if (MultiStreamLexReaderStorage) return;
+    auto storage = std::make_unique<TLumoMultiStreamLexReaderStorage>();
     for (const TLexFormat& format : LexFormats())
-        MultiStreamLexReaderStorage->RegisterReader(format.ReaderID, format.ReaderClass);
+        storage->RegisterReader(format.ReaderID, format.ReaderClass);
+    MultiStreamLexReaderStorage = std::move(storage);
 }
 
 void FinalizeLumoMultiLexReader() {
-    delete MultiStreamLexReaderStorage;
-    MultiStreamLexReaderStorage = nullptr;
+    MultiStreamLexReaderStorage.reset();
 }
 
 TLexReaderClass RegisteredReader(std::string_view ReaderID) {

@@ -156,7 +156,8 @@ inline constexpr std::string_view LumoTextDFMID = "LumoTextDFM";
 
 // The global registry, alive between InitializeLumoMultiLexReader() (which
 // registers the reader of each file format) and FinalizeLumoMultiLexReader().
-extern TLumoMultiStreamLexReaderStorage* MultiStreamLexReaderStorage;
+// A second start-up keeps the registry it finds, with what was registered.
+extern std::unique_ptr<TLumoMultiStreamLexReaderStorage> MultiStreamLexReaderStorage;
 void InitializeLumoMultiLexReader();
 void FinalizeLumoMultiLexReader();
 

@@ -215,10 +215,32 @@ TEST_F(DictionaryTest, OwnerAndRegistryDestroyTheirComponents) {
     }
     EXPECT_EQ(MultiLexStorage->Count(), 0);
     new TLumoMultiStreamLex(&owner);
-    delete MultiLexStorage; // takes the component with it, and out of its owner
-    MultiLexStorage = nullptr;
+    FinalizeLumoMultiLex(); // takes the component with it, and out of its owner
     EXPECT_EQ(owner.ComponentCount(), 0);
     InitializeLumoMultiLex();
+}
+
+TEST(RuntimeModulesTest, ASecondStartUpOrFinalisationChangesNothing) {
+    TComponent owner;
+    {
+        const RuntimeModules modules;
+        const TLumoMultiStreamLexReaderStorage* readers = MultiStreamLexReaderStorage.get();
+        const TLumoMultiLexStorage* dictionaries = MultiLexStorage.get();
+        auto* lex = new TLumoMultiStreamLex(&owner);
+        // A component that owns another: both leave the registry as it goes.
+        new TLumoMultiStreamLex(lex);
+        const RuntimeModules again;
+        EXPECT_EQ(MultiStreamLexReaderStorage.get(), readers);
+        EXPECT_EQ(MultiLexStorage.get(), dictionaries);
+        EXPECT_EQ(MultiLexStorage->Find("Lex0"), lex);
+        EXPECT_EQ(MultiLexStorage->Count(), 2);
+    } // finalised twice
+    EXPECT_EQ(MultiStreamLexReaderStorage, nullptr);
+    EXPECT_EQ(MultiLexStorage, nullptr);
+    EXPECT_EQ(owner.ComponentCount(), 0);
+    const RuntimeModules restarted;
+    EXPECT_NE(MultiStreamLexReaderStorage->FindReader(LumoBinaryID), nullptr);
+    EXPECT_EQ(MultiLexStorage->Count(), 0);
 }
 
 TEST_F(DictionaryTest, MessageBoxesTranslateThenFormat) {
