@@ -111,7 +111,7 @@ void TFormExport::SpeedButton1Click() {
     TLexSaveDialog& dialog = LexSaveDialog();
     dialog.FileName = Edit_FileName->text();
     if (!dialog.Execute(this)) return;
-    Edit_FileName->setText(AppendDefaultExt(dialog.FileName, dialog.DefaultExt));
+    Edit_FileName->setText(dialog.FileName);
 }
 
 } // namespace lex

@@ -124,11 +124,10 @@ void TFormLexMain::SaveEditorAs(TFormLexEditor& Editor) {
     TLexSaveDialog& dialog = LexSaveDialog();
     dialog.FileName = QFile::decodeName(doc.FileName().c_str());
     dialog.FilterIndex = FileTypeOfName(doc.FileName());
-    if (!dialog.Execute(this)) return;
-    // The dialog has appended its default extension to a bare name; when
-    // there was none either, the CSV style is what gets written.
-    const std::string fileName =
-        QFile::encodeName(AppendDefaultExt(dialog.FileName, QStringLiteral(".lxc"))).toStdString();
+    // A bare name takes the type's extension, or the CSV style's when the
+    // type has none.
+    if (!dialog.Execute(this, QStringLiteral(".lxc"))) return;
+    const std::string fileName = QFile::encodeName(dialog.FileName).toStdString();
     {
         TWaitCursor wait;
         doc.SaveAs(fileName, Progress());

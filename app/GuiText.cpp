@@ -2,8 +2,11 @@
 
 #include "app/FormLexDM_U.h"
 #include "platform/CodePage.h"
+#include "platform/Exceptions.h"
+#include "runtime/LumoMultiLex.h"
 #include "runtime/qt/QtText.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -31,6 +34,49 @@ QString TranslateGUIText(std::string_view Text) {
     if (error != std::errc() || end != name.data() + name.size() || !IsCodePageAvailable(codePage))
         codePage = ProcessCodePage();
     return ToQString(LexDM->TranslateGUI(Text), codePage);
+}
+
+QString FileNameText(std::string_view FileName) {
+    return QFile::decodeName(QByteArray(FileName.data(), static_cast<qsizetype>(FileName.size())));
+}
+
+std::string MessageBoxBytes(const QString& Text) {
+    try {
+        return FromQString(Text);
+    } catch (const EConvertError&) {
+    }
+    // Character by character only on this rare path: a message must show,
+    // whatever it names.
+    std::string bytes;
+    for (const char32_t codePoint : Text.toUcs4()) {
+        try {
+            bytes += FromQString(QString::fromUcs4(&codePoint, 1));
+        } catch (const EConvertError&) {
+            bytes += '?';
+        }
+    }
+    return bytes;
+}
+
+namespace {
+std::string InterfaceCodePage() {
+    return LexDM ? LexDM->CodePage() : std::to_string(ProcessCodePage());
+}
+std::string InterfaceSeqNo() {
+    return LexDM ? LexDM->SeqNo() : std::string("0");
+}
+} // namespace
+
+int GuiMessageBox(QWidget* Owner, std::string_view Text, std::string_view Caption, unsigned Flags) {
+    return LexMessageBox(Owner, Text, Caption, Flags, InterfaceCodePage(), InterfaceSeqNo(),
+                         "Lex_GUI");
+}
+
+int GuiMessageBoxFmt(QWidget* Owner, std::string_view Text, std::string_view Caption,
+                     unsigned Flags, const QString& Arg) {
+    const std::string arg = MessageBoxBytes(Arg);
+    return LexMessageBoxFmt(Owner, Text, Caption, Flags, InterfaceCodePage(), {arg}, {},
+                            InterfaceSeqNo(), "Lex_GUI");
 }
 
 void CentreOnScreen(QWidget& Window) {

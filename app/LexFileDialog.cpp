@@ -1,5 +1,8 @@
 #include "app/LexFileDialog.h"
 
+#include "app/GuiText.h"
+#include "platform/MessageBox.h"
+
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -59,30 +62,38 @@ void TLexSaveDialog::SDTypeChange(int Type) {
     DefaultExt = DefaultExtForFileType(Type);
 }
 
-bool TLexSaveDialog::Execute(QWidget* Parent) {
-    QFileDialog dialog(Parent);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    const QStringList filters = QtNameFilters(LexFileFilter);
-    dialog.setNameFilters(filters);
-    if (FilterIndex >= 1 && FilterIndex <= filters.size())
-        dialog.selectNameFilter(filters[FilterIndex - 1]);
-    PlaceName(dialog, FileName);
-    // The dialog appends the suffix itself, so its overwrite question names
-    // the file that will really be written.
-    dialog.setDefaultSuffix(DefaultExt.mid(1));
-    // Connected after the preselection: only the user's pick changes the
-    // default extension.
-    QObject::connect(&dialog, &QFileDialog::filterSelected, [&](const QString& filter) {
-        SDTypeChange(static_cast<int>(filters.indexOf(filter)) + 1);
+bool TLexSaveDialog::Execute(QWidget* Parent, const QString& FallbackExt) {
+    for (;;) {
+        QFileDialog dialog(Parent);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        // The dialog would ask about the name as typed, before any extension
+        // is added; the question comes below, for the name really written.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        const QStringList filters = QtNameFilters(LexFileFilter);
+        dialog.setNameFilters(filters);
+        if (FilterIndex >= 1 && FilterIndex <= filters.size())
+            dialog.selectNameFilter(filters[FilterIndex - 1]);
+        PlaceName(dialog, FileName);
         dialog.setDefaultSuffix(DefaultExt.mid(1));
-    });
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-    // A native dialog may not report the pick as it happens.
-    if (const int chosen = ChosenFilterIndex(dialog); chosen > 0 && chosen != FilterIndex)
-        SDTypeChange(chosen);
-    FileName = AppendDefaultExt(dialog.selectedFiles().constFirst(), DefaultExt);
-    return true;
+        // Connected after the preselection: only the user's pick changes the
+        // default extension.
+        QObject::connect(&dialog, &QFileDialog::filterSelected, [&](const QString& filter) {
+            SDTypeChange(static_cast<int>(filters.indexOf(filter)) + 1);
+            dialog.setDefaultSuffix(DefaultExt.mid(1));
+        });
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+        // A native dialog may not report the pick as it happens.
+        if (const int chosen = ChosenFilterIndex(dialog); chosen > 0 && chosen != FilterIndex)
+            SDTypeChange(chosen);
+        FileName = AppendDefaultExt(
+            AppendDefaultExt(dialog.selectedFiles().constFirst(), DefaultExt), FallbackExt);
+        if (!QFileInfo::exists(FileName) ||
+            GuiMessageBoxFmt(Parent, "File \"%s\" already exists. Replace it?", "Confirm",
+                             MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, FileName) == IDYES)
+            return true;
+        // No: the dialog again, at that name, for another one.
+    }
 }
 
 bool TLexOpenDialog::Execute(QWidget* Parent) {

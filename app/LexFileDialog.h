@@ -37,8 +37,10 @@ public:
     QString DefaultExt;  // with its dot; empty for none
 
     // Runs a modal save dialog. On OK, FileName is the chosen name, with the
-    // default extension already appended when the user typed none.
-    bool Execute(QWidget* Parent);
+    // default extension (or else FallbackExt) appended when the user typed
+    // none. An existing file of that final name is replaced only when the
+    // user agrees; No shows the dialog again.
+    bool Execute(QWidget* Parent, const QString& FallbackExt = {});
 
     // The user picked a file type.
     void SDTypeChange(int Type);

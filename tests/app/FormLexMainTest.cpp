@@ -2,6 +2,7 @@
 // saving, the history list, the close question, the editor's context menu.
 #include "app/AppModules.h"
 #include "app/FormCodePage_U.h"
+#include "app/FormExport_U.h"
 #include "app/FormLexDM_U.h"
 #include "app/FormLexMain_U.h"
 #include "app/HistoryFiles.h"
@@ -95,6 +96,19 @@ void CancelSaveDialog() {
 
 std::string Text(const QString& Value) {
     return Value.toStdString();
+}
+
+std::string ReadFile(const std::string& Path) {
+    std::ifstream in(Path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Plays the export dialog: the file typed, every language left checked.
+void PlayExportDialog(const std::string& FileName) {
+    WhenModal<TFormExport>([=](TFormExport& dialog) {
+        dialog.Edit_FileName->setText(QString::fromStdString(FileName));
+        dialog.accept();
+    });
 }
 
 class FormLexMainTest : public ::testing::Test {
@@ -568,6 +582,69 @@ INSTANTIATE_TEST_SUITE_P(
                       SaveAsCase{"typed_extension", "", 2, 4, "g.txt", "g.txt"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
+struct ReplaceCase {
+    const char* Name;
+    int Pick;            // the file type picked in the dialog (0: untouched)
+    const char* Typed;   // the name typed
+    const char* Written; // the name the save goes to, which exists already
+    int Answer;          // to the question whether to replace it
+};
+void PrintTo(const ReplaceCase& Case, std::ostream* Out) {
+    *Out << Case.Name;
+}
+
+class SaveAsReplaceTest : public FormLexMainTest,
+                          public ::testing::WithParamInterface<ReplaceCase> {};
+
+// The question names the file that will really be written, also when the
+// extension is added after the dialog. No keeps it byte for byte and shows
+// the dialog again, where the user gives up.
+TEST_P(SaveAsReplaceTest, AsksBeforeReplacingTheFileTheNameIsCompletedTo) {
+    const ReplaceCase& c = GetParam();
+    Start();
+    const std::string existing = WriteLexicon(c.Written, {"Keep"});
+    const std::string before = ReadFile(existing);
+    TLexDocument& doc = Editor().Document();
+    doc.NewNode();
+    int preselected = 0;
+    PlaySaveDialog(c.Pick, dir / c.Typed, &preselected);
+    answers = {c.Answer};
+    bool askedAgain = false;
+    if (c.Answer == IDNO) {
+        // Queued once the first dialog has gone.
+        QTimer::singleShot(0, [&] {
+            WhenModal<QFileDialog>([&](QFileDialog& dialog) {
+                askedAgain = true;
+                dialog.reject();
+            });
+        });
+    }
+    window->Action_SaveAs->trigger();
+    Settle();
+
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], "Confirm|File \"" + existing + "\" already exists. Replace it?");
+    if (c.Answer == IDNO) {
+        EXPECT_TRUE(askedAgain);
+        EXPECT_EQ(ReadFile(existing), before);
+        EXPECT_TRUE(doc.Modified());
+        EXPECT_EQ(doc.FileName(), "");
+    } else {
+        EXPECT_NE(ReadFile(existing), before);
+        EXPECT_FALSE(doc.Modified());
+        EXPECT_EQ(doc.FileName(), existing);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, SaveAsReplaceTest,
+                         ::testing::Values(ReplaceCase{"bare_name_no", 0, "foo", "foo.lxc", IDNO},
+                                           ReplaceCase{"bare_name_yes", 0, "foo", "foo.lxc", IDYES},
+                                           ReplaceCase{"picked_type_no", 4, "bar", "bar.lxb", IDNO},
+                                           ReplaceCase{"picked_any_no", 5, "baz", "baz.lxc", IDNO},
+                                           ReplaceCase{"typed_in_full_no", 0, "qux.lxd", "qux.lxd",
+                                                       IDNO}),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
 TEST_F(FormLexMainTest, SaveAsOnATableBoundEditorKeepsTheBindingAndTheTitle) {
     Start();
     TFormLexEditor& editor = Editor();
@@ -647,6 +724,33 @@ INSTANTIATE_TEST_SUITE_P(
                       CloseCase{"yes_dialog_cancelled", IDYES, false, false, false, false},
                       CloseCase{"yes_dialog_named", IDYES, false, true, true, true}),
     [](const auto& info) { return std::string(info.param.Name); });
+
+// An export writes another file: the editor's own changes are still
+// unsaved, so closing asks.
+TEST_F(FormLexMainTest, ExportingLeavesTheEditorModified) {
+    Start();
+    const std::string path = WriteLexicon("keys.lxc", {"One", "Two"});
+    window->OpenLexiconFile(path);
+    Settle();
+    TLexDocument& doc = Editor().Document();
+    doc.NewNode();
+    doc.PostEdit();
+    const std::string parts[] = {dir / "all.lxc", dir / "node.lxc"};
+    PlayExportDialog(parts[0]);
+    window->Action_Export->trigger();
+    window->ApplicationEvents1Idle();
+    PlayExportDialog(parts[1]);
+    window->Action_ExportNode->trigger();
+    for (const std::string& part : parts)
+        EXPECT_NE(ReadFile(part).find("LexKey1"), std::string::npos) << part;
+    EXPECT_TRUE(doc.Modified());
+    EXPECT_EQ(doc.FileName(), path);
+
+    answers = {IDCANCEL};
+    EXPECT_FALSE(window->close());
+    EXPECT_EQ(shown, std::vector<std::string>{"Confirm|Data modified, Save?"});
+    EXPECT_EQ(ReadFile(path).find("LexKey1"), std::string::npos);
+}
 
 TEST_F(FormLexMainTest, EveryEditorIsAskedBeforeAnyCloses) {
     Start();
