@@ -123,6 +123,29 @@ void Save(benchmark::State& state) {
     }
 }
 
+// Select all and Delete, with the hits of a search on the list: the deletion
+// alone is timed, against a load of the same lexicon.
+void DeleteAllSelected(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto document = std::make_unique<TLexDocument>();
+        {
+            TBinaryStreamLexReader reader(Data().lexicon);
+            document->LoadFromReader(reader);
+        }
+        document->Find("1");
+        TLexTree& tree = document->Tree();
+        tree.ClearSelection();
+        for (TTreeNode* node = tree.FirstNode(); node; node = TLexTree::NextInTreeOrder(node))
+            tree.Select(node);
+        state.ResumeTiming();
+        document->DeleteNodes();
+        state.PauseTiming();
+        document.reset();
+        state.ResumeTiming();
+    }
+}
+
 // The baseline of searching: every cell of every node, in tree order.
 void WalkCells(benchmark::State& state) {
     const TLexTree& tree = Data().document.Tree();
@@ -155,6 +178,7 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("load/1M", Load)->Unit(ms);
     benchmark::RegisterBenchmark("read/100k", Read, &Data().update)->Unit(ms);
     benchmark::RegisterBenchmark("merge/100k", Merge)->Unit(ms);
+    benchmark::RegisterBenchmark("delete/1M", DeleteAllSelected)->Unit(ms);
     benchmark::RegisterBenchmark("save/1M", Save)->Unit(ms);
     benchmark::RegisterBenchmark("walk/cells", WalkCells)->Unit(ms);
     benchmark::RegisterBenchmark("find", Find)->Unit(ms);
@@ -168,6 +192,7 @@ int main(int argc, char** argv) {
             double bound;
         } goals[] = {{"load / read (1M records)", "load/1M", "read/1M", 3},
                      {"merge / read (100k records)", "merge/100k", "read/100k", 2},
+                     {"delete all selected / load (1M)", "delete/1M", "load/1M", 1},
                      {"save / read (1M records)", "save/1M", "read/1M", 2},
                      {"find / walk over the cells", "find", "walk/cells", 1},
                      {"locate / walk over the cells", "locate", "walk/cells", 1}};

@@ -1,6 +1,7 @@
 #include "editor/LexDocument.h"
 
 #include "editor/LexKeyList.h"
+#include "editor/NodePositions.h"
 #include "platform/CodePage.h"
 #include "platform/CodePageCatalog.h"
 #include "platform/Exceptions.h"
@@ -9,8 +10,8 @@
 #include "runtime/LumoMultiLex.h"
 
 #include <algorithm>
+#include <optional>
 #include <set>
-#include <unordered_map>
 
 namespace lex {
 
@@ -278,41 +279,44 @@ TTreeNode* TLexDocument::FindNodeByKey(std::string_view Key) const {
 }
 
 void TLexDocument::DeleteNodes() {
+    std::vector<TTreeNode*> roots;
     if (FTree.SelectionCount() == 0) {
-        if (TTreeNode* focused = FTree.FocusedNode()) DeleteNode(focused);
+        if (TTreeNode* focused = FTree.FocusedNode()) roots.push_back(focused);
+        DeleteSubtrees(roots);
         return;
     }
     // Deleting from the last selected node to the first, a node goes with
     // the subtree of a selected ancestor deleted before it; that is known
     // before anything is freed.
-    std::vector<TTreeNode*> selected;
-    std::unordered_map<const TTreeNode*, int> order;
-    for (int i = 0; i < FTree.SelectionCount(); ++i) {
-        selected.push_back(FTree.SelectedNode(i));
-        order[selected.back()] = i;
+    TNodePositions order(static_cast<size_t>(FTree.SelectionCount()));
+    for (int i = 0; i < FTree.SelectionCount(); ++i)
+        order.Set(FTree.SelectedNode(i), i);
+    for (int i = FTree.SelectionCount() - 1; i >= 0; --i) {
+        TTreeNode* node = FTree.SelectedNode(i);
+        bool goesWithAncestor = false;
+        for (const TTreeNode* up = node->Parent(); up && !goesWithAncestor; up = up->Parent())
+            goesWithAncestor = order.Find(up) > i;
+        if (!goesWithAncestor) roots.push_back(node);
     }
-    std::vector<char> goesWithAncestor(selected.size(), 0);
-    for (size_t i = 0; i < selected.size(); ++i) {
-        for (const TTreeNode* up = selected[i]->Parent(); up; up = up->Parent()) {
-            const auto it = order.find(up);
-            if (it != order.end() && it->second > static_cast<int>(i)) {
-                goesWithAncestor[i] = 1;
-                break;
-            }
-        }
-    }
-    FTree.BeginUpdate();
-    for (size_t i = selected.size(); i-- > 0;)
-        if (!goesWithAncestor[i]) DeleteNode(selected[i]);
-    FTree.EndUpdate();
+    DeleteSubtrees(roots);
 }
 
 void TLexDocument::DeleteNode(TTreeNode* Node) {
+    DeleteSubtrees({Node});
+}
+
+void TLexDocument::DeleteSubtrees(const std::vector<TTreeNode*>& Roots) {
+    if (Roots.empty()) return;
     if (FTree.Editing()) PostEdit();
-    FreeNodeData(Node);
-    FNodeCount -= FTree.SubtreeSize(Node);
-    RemoveHitsOfSubtree(Node);
-    FTree.DeleteNode(Node);
+    // One deletion keeps the view's fine-grained updates; many are one batch.
+    std::optional<TLexTreeUpdate> batch;
+    if (Roots.size() > 1) batch.emplace(FTree);
+    RemoveHitsOfSubtrees(Roots);
+    for (TTreeNode* root : Roots) {
+        FreeNodeData(root);
+        FNodeCount -= FTree.SubtreeSize(root);
+        FTree.DeleteNode(root);
+    }
     FModified = true;
 }
 

@@ -159,7 +159,12 @@ private:
                      const TLexProgressEvent& OnProgress);
     void BuildHierarchy(TLexKeyList& Keys, const TLexProgressEvent& OnProgress);
     TTreeNode* CreateNode(TTreeNode* Parent, std::string_view Key, std::string_view ParentKey);
-    void RemoveHitsOfSubtree(TTreeNode* Node);
+    // Deletes each root with its subtree, in the order given; a root may lie
+    // below a later one.
+    void DeleteSubtrees(const std::vector<TTreeNode*>& Roots);
+    // The hit-list rule of a deletion for every node of each root's subtree,
+    // root after root, in tree order.
+    void RemoveHitsOfSubtrees(const std::vector<TTreeNode*>& Roots);
     void RemoveColumnFromHits(TLexColumn* Column);
     int AskOverwrite(std::string_view OldKey, std::string_view NewKey, std::string_view OldValue,
                      std::string_view NewValue);

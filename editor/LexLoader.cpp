@@ -125,16 +125,6 @@ void TLexDocument::ImportFile(const std::string& FileName, const TLexProgressEve
 }
 
 namespace {
-// Ends a batch of tree changes on every way out.
-class UpdateScope {
-public:
-    explicit UpdateScope(TLexTree& tree) : tree_(tree) { tree_.BeginUpdate(); }
-    ~UpdateScope() { tree_.EndUpdate(); }
-
-private:
-    TLexTree& tree_;
-};
-
 void FocusFirstNode(TLexTree& tree) {
     if (TTreeNode* focused = tree.FocusedNode()) tree.MakeVisible(focused);
     if (TTreeNode* first = tree.FirstNode()) tree.SetFocusedNode(first);
@@ -145,7 +135,7 @@ void TLexDocument::LoadFromReader(ILexReader& Reader, const TLexProgressEvent& O
     FBand936 = FBand950 = nullptr;
     TLexKeyList keys(FTree, options_.CaseSensitive);
     BandList bands(*this);
-    UpdateScope update(FTree);
+    const TLexTreeUpdate update(FTree);
     for (TTreeNode* node = FTree.FirstNode(); node; node = node->NextSibling())
         FreeNodeData(node);
     ClearFoundNodes();
@@ -167,7 +157,7 @@ void TLexDocument::MergeFromReader(ILexReader& Reader, const TLexProgressEvent& 
     PostEdit();
     TLexKeyList keys(FTree, options_.CaseSensitive);
     BandList bands(*this);
-    UpdateScope update(FTree);
+    const TLexTreeUpdate update(FTree);
     for (TTreeNode* node = FTree.FirstNode(); node; node = TLexTree::NextInTreeOrder(node))
         keys.Insert(Key(node), node);
     for (int i = 1; i < FTree.BandCount(); ++i) {

@@ -1,10 +1,10 @@
 // Find, Locate, and the hit list following deletions.
 #include "editor/LexDocument.h"
+#include "editor/NodePositions.h"
 #include "platform/TextCompare.h"
 
 #include <algorithm>
 #include <array>
-#include <unordered_map>
 
 namespace lex {
 
@@ -143,31 +143,34 @@ bool TLexDocument::Locate(std::string_view Text) {
     return false;
 }
 
-void TLexDocument::RemoveHitsOfSubtree(TTreeNode* Node) {
+void TLexDocument::RemoveHitsOfSubtrees(const std::vector<TTreeNode*>& Roots) {
     if (FFoundNodes.empty()) return;
     // Each node has at most one hit; where an older list holds more, the last
     // one is the one that goes, as a search from the end would find it.
-    std::unordered_map<const TTreeNode*, size_t> hitOf;
+    TNodePositions hitOf(FFoundNodes.size());
     for (size_t i = 0; i < FFoundNodes.size(); ++i)
-        hitOf[FFoundNodes[i].Node] = i;
+        hitOf.Set(FFoundNodes[i].Node, static_cast<int>(i));
     RemovalCounter removed(FFoundNodes.size());
     std::vector<char> gone(FFoundNodes.size(), 0);
-    for (const TTreeNode* n = Node; n; n = TLexTree::NextInTreeOrder(n, Node)) {
-        const auto it = hitOf.find(n);
-        if (it == hitOf.end()) continue;
-        const size_t original = it->second;
-        const size_t position = original - removed.RemovedBefore(original);
-        if (static_cast<int>(position) == FFoundIndex) {
-            if (FFoundIndex == 0) {
-                FFoundColumn = 0;
-            } else {
-                --FFoundIndex;
-                const size_t current = removed.Original(static_cast<size_t>(FFoundIndex));
-                FFoundColumn = static_cast<int>(FFoundNodes[current].Columns.size()) - 1;
+    for (const TTreeNode* root : Roots) {
+        for (const TTreeNode* n = root; n; n = TLexTree::NextInTreeOrder(n, root)) {
+            const int hit = hitOf.Find(n);
+            // A root below a later one took its hits with it already.
+            if (hit < 0 || gone[static_cast<size_t>(hit)]) continue;
+            const auto original = static_cast<size_t>(hit);
+            const size_t position = original - removed.RemovedBefore(original);
+            if (static_cast<int>(position) == FFoundIndex) {
+                if (FFoundIndex == 0) {
+                    FFoundColumn = 0;
+                } else {
+                    --FFoundIndex;
+                    const size_t current = removed.Original(static_cast<size_t>(FFoundIndex));
+                    FFoundColumn = static_cast<int>(FFoundNodes[current].Columns.size()) - 1;
+                }
             }
+            removed.Remove(original);
+            gone[original] = 1;
         }
-        removed.Remove(original);
-        gone[original] = 1;
     }
     size_t kept = 0;
     for (size_t i = 0; i < FFoundNodes.size(); ++i)

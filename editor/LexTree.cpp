@@ -141,12 +141,6 @@ bool TLexTree::IsInSubtree(const TTreeNode* node, const TTreeNode* root) {
     }
 }
 
-void TLexTree::ForgetNode(TTreeNode* node) {
-    if (focused_ == node) focused_ = nullptr;
-    if (visible_ == node) visible_ = nullptr;
-    if (node->selected_) std::erase(selection_, node);
-}
-
 void TLexTree::DeleteNode(TTreeNode* node) {
     Notify([&](ILexTreeObserver& o) { o.NodeAboutToBeRemoved(node); });
     const bool hadFocus = focused_ && (focused_ == node || focused_->HasAsAncestor(node));
@@ -159,7 +153,12 @@ void TLexTree::DeleteNode(TTreeNode* node) {
         pending.pop_back();
         for (TTreeNode* child = n->firstChild_; child; child = child->next_)
             pending.push_back(child);
-        ForgetNode(n);
+        if (focused_ == n) focused_ = nullptr;
+        if (visible_ == n) visible_ = nullptr;
+        if (n->selected_) {
+            n->selected_ = false;
+            selectionStale_ = true;
+        }
         n->values_.clear();
         n->firstChild_ = n->lastChild_ = nullptr;
         n->parent_ = nullptr;
@@ -170,15 +169,15 @@ void TLexTree::DeleteNode(TTreeNode* node) {
 }
 
 void TLexTree::Clear() {
-    BeginUpdate();
+    const TLexTreeUpdate update(*this);
     root_ = TTreeNode();
     root_.isRoot_ = true;
     nodePool_.clear();
     freeNodes_.clear();
     focused_ = visible_ = nullptr;
     selection_.clear();
+    selectionStale_ = false;
     editing_ = false;
-    EndUpdate();
 }
 
 std::string_view TLexTree::Value(const TTreeNode* node, int columnIndex) const {
@@ -212,12 +211,11 @@ TLexBand* TLexTree::AddBand() {
 }
 
 void TLexTree::DeleteBand(TLexBand* band) {
-    BeginUpdate();
+    const TLexTreeUpdate update(*this);
     while (!band->columns_.empty())
         DeleteColumn(band->columns_.back());
     std::erase_if(bands_, [&](const auto& b) { return b.get() == band; });
     Renumber();
-    EndUpdate();
 }
 
 TLexColumn* TLexTree::AddColumn(TLexBand* band, int position) {
@@ -278,8 +276,18 @@ void TLexTree::SetFocusedColumn(int columnIndex) {
     Notify([](ILexTreeObserver& o) { o.FocusChanged(); });
 }
 
+const std::vector<TTreeNode*>& TLexTree::Selection() const {
+    // A deleted node may be reused before this runs, but only Select marks a
+    // node again, and it reads the selection first.
+    if (selectionStale_) {
+        std::erase_if(selection_, [](const TTreeNode* node) { return !node->selected_; });
+        selectionStale_ = false;
+    }
+    return selection_;
+}
+
 void TLexTree::ClearSelection() {
-    for (TTreeNode* node : selection_)
+    for (TTreeNode* node : Selection())
         node->selected_ = false;
     selection_.clear();
     Notify([](ILexTreeObserver& o) { o.SelectionChanged(); });
@@ -287,6 +295,7 @@ void TLexTree::ClearSelection() {
 
 void TLexTree::Select(TTreeNode* node) {
     if (node->selected_) return;
+    Selection();
     node->selected_ = true;
     selection_.push_back(node);
     Notify([](ILexTreeObserver& o) { o.SelectionChanged(); });

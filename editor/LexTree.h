@@ -94,8 +94,8 @@ private:
     std::vector<TLexColumn*> columns_; // by position
 };
 
-// Told of changes so that a view can follow. Inside a batch (BeginUpdate /
-// EndUpdate) the fine-grained calls are replaced by one reset around it.
+// Told of changes so that a view can follow. Inside a batch (TLexTreeUpdate)
+// the fine-grained calls are replaced by one reset around it.
 class ILexTreeObserver {
 public:
     virtual ~ILexTreeObserver() = default;
@@ -125,8 +125,6 @@ public:
 
     void AddObserver(ILexTreeObserver* observer);
     void RemoveObserver(ILexTreeObserver* observer);
-    void BeginUpdate();
-    void EndUpdate();
 
     // Nodes.
     TTreeNode* AddNode(TTreeNode* parent); // appended as the last child; none = top level
@@ -168,8 +166,8 @@ public:
     void SetFocusedNode(TTreeNode* node);
     int FocusedColumn() const { return focusedColumn_; }
     void SetFocusedColumn(int columnIndex);
-    int SelectionCount() const { return static_cast<int>(selection_.size()); }
-    TTreeNode* SelectedNode(int index) const { return selection_[index]; }
+    int SelectionCount() const { return static_cast<int>(Selection().size()); }
+    TTreeNode* SelectedNode(int index) const { return Selection()[index]; }
     void ClearSelection();
     void Select(TTreeNode* node); // adds to the selection, last in selection order
     void MakeVisible(TTreeNode* node);
@@ -183,9 +181,14 @@ public:
     void CloseEditor(); // ends the edit without storing (the caller stores)
 
 private:
+    friend class TLexTreeUpdate;
+    void BeginUpdate();
+    void EndUpdate();
     void Unlink(TTreeNode* node);
     void Link(TTreeNode* node, TTreeNode* parent);
-    void ForgetNode(TTreeNode* node); // focus, selection, visibility
+    // The selection without the nodes deleted since it was last read: a
+    // deletion only unmarks them, so deleting many selected nodes stays linear.
+    const std::vector<TTreeNode*>& Selection() const;
     void Renumber();
     template <typename Call>
     void Notify(Call call);
@@ -201,11 +204,25 @@ private:
     TTreeNode* focused_ = nullptr;
     TTreeNode* visible_ = nullptr;
     int focusedColumn_ = 0;
-    std::vector<TTreeNode*> selection_;
+    mutable std::vector<TTreeNode*> selection_;
+    mutable bool selectionStale_ = false;
     bool editing_ = false;
     std::string editText_;
     int updateDepth_ = 0;
     std::vector<ILexTreeObserver*> observers_;
+};
+
+// A batch of tree changes, ended on every way out: observers see one reset
+// around it. Batches nest; the outermost one resets.
+class TLexTreeUpdate {
+public:
+    explicit TLexTreeUpdate(TLexTree& Tree) : tree_(Tree) { tree_.BeginUpdate(); }
+    ~TLexTreeUpdate() { tree_.EndUpdate(); }
+    TLexTreeUpdate(const TLexTreeUpdate&) = delete;
+    TLexTreeUpdate& operator=(const TLexTreeUpdate&) = delete;
+
+private:
+    TLexTree& tree_;
 };
 
 } // namespace lex

@@ -89,6 +89,48 @@ TEST_F(EditingTest, DeletingNodesColumnsAndBands) {
     EXPECT_EQ(doc.Tree().Value(Node("d"), added->Index()), "");
 }
 
+// Deleting the selection is one batch: the view resets once, the selection
+// and the hit list end consistent, a selected node below a selected node
+// deleted before it is skipped.
+TEST_F(EditingTest, DeletingTheSelectionIsOneBatch) {
+    Load(doc, StandardFields,
+         {{"a", "936", "0", "x"},
+          {"b", "936", "0", "x", "a"},
+          {"c", "936", "0", "x", "a"},
+          {"d", "936", "0", "x"},
+          {"e", "936", "0", "x"},
+          {"f", "936", "0", "x", "e"},
+          {"g", "936", "0", "x"}});
+    doc.Find("x");
+    struct Recorder : ILexTreeObserver {
+        std::vector<std::string> events;
+        void BeginReset() override { events.push_back("begin"); }
+        void EndReset() override { events.push_back("end"); }
+        void NodeRemoved() override { events.push_back("removed"); }
+    } recorder;
+    TLexTree& tree = doc.Tree();
+    tree.AddObserver(&recorder);
+    tree.ClearSelection();
+    for (const char* key : {"f", "a", "c", "d", "g"})
+        tree.Select(Node(key));
+    doc.DeleteNodes();
+    tree.RemoveObserver(&recorder);
+    EXPECT_EQ(recorder.events, (std::vector<std::string>{"begin", "end"}));
+    EXPECT_EQ(Outline(doc), "e[936/0=x]");
+    EXPECT_EQ(doc.NodeCount(), 1);
+    EXPECT_EQ(tree.SelectionCount(), 0);
+    ASSERT_EQ(doc.FoundNodes().size(), 1u);
+    EXPECT_EQ(doc.FoundNodes()[0].Node, Node("e"));
+
+    // A node deleted alone leaves the rest of the selection as it was.
+    Load(doc, StandardFields, {{"a", "936", "0", "x"}, {"b", "936", "0", "x"}});
+    tree.Select(Node("b"));
+    tree.Select(Node("a"));
+    doc.DeleteNode(Node("b"));
+    ASSERT_EQ(tree.SelectionCount(), 1);
+    EXPECT_EQ(tree.SelectedNode(0), Node("a"));
+}
+
 TEST_F(EditingTest, SequenceColumnsStandInOrder) {
     TLexBand* band = doc.AddLanguageBand("1252");
     for (const char* seq : {"0", "2", "1", "10", "9", "b", "A"})

@@ -45,6 +45,25 @@ TEST(LexTreeTest, MovesAreO1AndRefuseCycles) {
     EXPECT_EQ(tree.FirstNode(), b);
 }
 
+// A deletion only unmarks selected nodes; the selection drops them when it
+// is next read, also when a new node has taken a deleted one's storage.
+TEST(LexTreeTest, SelectionForgetsDeletedNodes) {
+    TLexTree tree;
+    tree.AddColumn(tree.AddBand(), 0);
+    TTreeNode* a = tree.AddNode(nullptr);
+    TTreeNode* b = tree.AddNode(nullptr);
+    tree.Select(b);
+    tree.Select(a);
+    tree.DeleteNode(b);
+    TTreeNode* reused = tree.AddNode(nullptr);
+    ASSERT_EQ(reused, b);
+    EXPECT_FALSE(reused->Selected());
+    tree.Select(reused);
+    ASSERT_EQ(tree.SelectionCount(), 2);
+    EXPECT_EQ(tree.SelectedNode(0), a);
+    EXPECT_EQ(tree.SelectedNode(1), reused);
+}
+
 TEST(LexTreeTest, ObserversSeeChangesOrOneResetPerBatch) {
     TLexTree tree;
     tree.AddColumn(tree.AddBand(), 0);
@@ -52,12 +71,12 @@ TEST(LexTreeTest, ObserversSeeChangesOrOneResetPerBatch) {
     tree.AddObserver(&recorder);
     TTreeNode* a = tree.AddNode(nullptr);
     tree.SetValue(a, 0, "key");
-    tree.BeginUpdate();
-    tree.BeginUpdate();
-    tree.AddNode(a);
-    tree.SetValue(a, 0, "other");
-    tree.EndUpdate();
-    tree.EndUpdate();
+    {
+        const TLexTreeUpdate outer(tree);
+        const TLexTreeUpdate inner(tree);
+        tree.AddNode(a);
+        tree.SetValue(a, 0, "other");
+    }
     tree.DeleteNode(a);
     EXPECT_EQ(recorder.events,
               (std::vector<std::string>{"added", "value 0", "begin", "end", "removed"}));
