@@ -102,17 +102,21 @@ std::string_view TNodeListLexReader::FieldValue(int Index) const {
 std::unique_ptr<ILexReader>
 TLexDocument::CreateNodeListReader(bool NodesOnly, const std::vector<TLexBand*>& BandFilter) {
     PostEdit();
+    // Each node once, where it first comes: a node selected together with
+    // an ancestor would otherwise be written twice, and a dictionary refuses
+    // a file with one key, code page and sequence twice.
     std::vector<TTreeNode*> nodes;
     std::unordered_set<const TTreeNode*> collected;
+    const auto collect = [&](TTreeNode* node) {
+        if (collected.insert(node).second) nodes.push_back(node);
+    };
     const auto collectSubtree = [&](TTreeNode* root) {
-        for (TTreeNode* n = root; n; n = TLexTree::NextInTreeOrder(n, root)) {
-            nodes.push_back(n);
-            collected.insert(n);
-        }
+        for (TTreeNode* n = root; n; n = TLexTree::NextInTreeOrder(n, root))
+            collect(n);
     };
     const auto addAncestors = [&](TTreeNode* node) {
         for (TTreeNode* up = node->Parent(); up; up = up->Parent())
-            if (collected.insert(up).second) nodes.push_back(up);
+            collect(up);
     };
     if (!NodesOnly) {
         for (TTreeNode* top = FTree.FirstNode(); top; top = top->NextSibling())
