@@ -15,6 +15,10 @@
 
 namespace lex {
 
+// The LexName of the program's own interface lexicon, the one its menus,
+// dialogs and messages are translated through.
+inline constexpr std::string_view GUILexName = "Lex_GUI";
+
 // What a form translation asks of a dictionary: the text for a key in a
 // language (code page) and sequence, or the key itself when there is none.
 class ILexTranslator {

@@ -246,7 +246,7 @@ TEST(RuntimeModulesTest, ASecondStartUpOrFinalisationChangesNothing) {
 TEST_F(DictionaryTest, MessageBoxesTranslateThenFormat) {
     TLumoMultiStreamLex& lex = NewLexicon(
         {{"Field \"%s\" not found!", "936", "0", "F %s?"}, {"Warning", "936", "0", "W"}});
-    lex.SetLexName("Lex_GUI");
+    lex.SetLexName(GUILexName);
     std::vector<std::string> shown;
     auto previous = SetMessageBoxHook(
         [&](TWindowHandle, const std::string& text, const std::string& caption, unsigned) {
@@ -254,9 +254,9 @@ TEST_F(DictionaryTest, MessageBoxesTranslateThenFormat) {
             return IDYES;
         });
     EXPECT_EQ(LexMessageBoxFmt(nullptr, "Field \"%s\" not found!", "Warning", MB_YESNO, "936",
-                               {"LexKey"}, {}, "0", "Lex_GUI"),
+                               {"LexKey"}, {}, "0", GUILexName),
               IDYES);
-    LexMessageBoxFmt(nullptr, "100% %s", "Warning", MB_OK, "936", {}, {}, "0", "Lex_GUI");
+    LexMessageBoxFmt(nullptr, "100% %s", "Warning", MB_OK, "936", {}, {}, "0", GUILexName);
     LexMessageBox(nullptr, "Warning", "Warning", MB_OK, "1252", "0", "lex_gui");
     EXPECT_EQ(shown, (std::vector<std::string>{"W|F LexKey?", "W|100% %s", "Warning|Warning"}));
     SetMessageBoxHook(std::move(previous));
