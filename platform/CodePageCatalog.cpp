@@ -158,21 +158,18 @@ const TCodePageNode* TCodePageList::Find(std::string_view Name) const {
     return index < 0 ? nullptr : Node(index);
 }
 
-TCodePageList* CodePageList = nullptr;
+std::unique_ptr<TCodePageList> CodePageList;
 
 void InitializeCodePageList() {
     InitializeCodePageList(TBuiltinCodePageSource());
 }
 
 void InitializeCodePageList(const ICodePageSource& Source) {
-    auto list = std::make_unique<TCodePageList>(Source);
-    delete CodePageList;
-    CodePageList = list.release();
+    CodePageList = std::make_unique<TCodePageList>(Source);
 }
 
 void FinalizeCodePageList() {
-    delete CodePageList;
-    CodePageList = nullptr;
+    CodePageList.reset();
 }
 
 } // namespace lex

@@ -70,8 +70,9 @@ private:
 };
 
 // The global list, alive between InitializeCodePageList() (which fills it from
-// the compiled-in catalogue, or the source given) and FinalizeCodePageList().
-extern TCodePageList* CodePageList;
+// the compiled-in catalogue, or the source given, replacing any earlier list)
+// and FinalizeCodePageList(); either may run again.
+extern std::unique_ptr<TCodePageList> CodePageList;
 void InitializeCodePageList();
 void InitializeCodePageList(const ICodePageSource& Source);
 void FinalizeCodePageList();
