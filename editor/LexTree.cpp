@@ -230,11 +230,17 @@ TLexColumn* TLexTree::AddColumn(TLexBand* band, int position) {
     }
     auto& bandColumns = band->columns_;
     position = std::clamp(position, 0, static_cast<int>(bandColumns.size()));
-    auto gridPosition = columns_.end();
-    if (position < static_cast<int>(bandColumns.size()))
-        gridPosition = std::find(columns_.begin(), columns_.end(), bandColumns[position]);
-    else if (!bandColumns.empty())
-        gridPosition = std::find(columns_.begin(), columns_.end(), bandColumns.back()) + 1;
+    // The grid's columns stand band by band: a band's first column goes
+    // after the columns of the bands before it.
+    const TLexColumn* before = nullptr; // the column the new one follows
+    if (position > 0) {
+        before = bandColumns[position - 1];
+    } else {
+        for (int b = band->index_ - 1; b >= 0 && !before; --b)
+            if (!bands_[b]->columns_.empty()) before = bands_[b]->columns_.back();
+    }
+    const auto gridPosition =
+        before ? std::find(columns_.begin(), columns_.end(), before) + 1 : columns_.begin();
     columns_.insert(gridPosition, column);
     bandColumns.insert(bandColumns.begin() + position, column);
     Renumber();

@@ -153,8 +153,9 @@ public:
     int BandCount() const { return static_cast<int>(bands_.size()); }
     TLexBand* Band(int index) const { return bands_[index].get(); }
     // Inserts a column into `band` at `position`, and into the grid's column
-    // order before the band column it is put before (after the band's last
-    // column, or at the end, when it is put last).
+    // order after the band column before it; a band's first column goes
+    // after the columns of the bands before it, so the grid's columns stay
+    // in band order also when a band has lost all of its columns.
     TLexColumn* AddColumn(TLexBand* band, int position);
     void DeleteColumn(TLexColumn* column); // its values go with it
     int ColumnCount() const { return static_cast<int>(columns_.size()); }

@@ -11,7 +11,7 @@ namespace lex {
 
 TNodeListLexReader::TNodeListLexReader(TLexTree& Tree, std::vector<TTreeNode*> Nodes,
                                        const std::vector<TLexBand*>& BandFilter)
-    : FTree(Tree), FNodes(std::move(Nodes)), fiveFields_(Tree.ColumnCount() >= 2) {
+    : FTree(Tree), FNodes(std::move(Nodes)) {
     const int columns = FTree.ColumnCount();
     included_.assign(static_cast<size_t>(columns), 0);
     codePages_.resize(static_cast<size_t>(columns));
@@ -21,6 +21,9 @@ TNodeListLexReader::TNodeListLexReader(TLexTree& Tree, std::vector<TTreeNode*> N
                        std::find(BandFilter.begin(), BandFilter.end(), band) != BandFilter.end();
         codePages_[c] = TLexDocument::BandCodePage(*band);
     }
+    // Languages whose bands have lost every column leave no cell to read:
+    // the keys and their parents are still written, as two-field records.
+    fiveFields_ = std::find(included_.begin(), included_.end(), 1) != included_.end();
     long long records = 0;
     for (TTreeNode* node : FNodes) {
         int count = 0;
@@ -49,7 +52,7 @@ void TNodeListLexReader::Next() {
 }
 
 void TNodeListLexReader::Advance() {
-    if (FColumnIndex < FTree.ColumnCount() - 1) {
+    if (fiveFields_ && FColumnIndex < FTree.ColumnCount() - 1) {
         ++FColumnIndex;
         return;
     }
@@ -59,7 +62,7 @@ void TNodeListLexReader::Advance() {
 }
 
 void TNodeListLexReader::Seek() {
-    // Without language columns every node is one two-field record.
+    // Without included columns every node is one two-field record.
     if (!fiveFields_) {
         if (!Eof()) Current().Emitted = true;
         return;

@@ -11,8 +11,9 @@ namespace lex {
 // The document's tree as records: one record per non-empty cell of the
 // included languages, in grid column order, node after node; a node without
 // any such cell gives one record with an empty display value, so its key
-// and parent survive. Without language columns the records have only
-// "LexKey" and "CatalogID". Never yields nulls.
+// and parent survive. Without language columns (or none of the included
+// languages has one) the records have only "LexKey" and "CatalogID". Never
+// yields nulls.
 class TNodeListLexReader final : public TCustomLexReader {
 public:
     // BandFilter empty means every language.
@@ -42,7 +43,7 @@ private:
     int FRecordCount = 0;
     int FRecordNo = 0;
     int FColumnIndex = 1;
-    bool fiveFields_;
+    bool fiveFields_ = false;
 };
 
 } // namespace lex

@@ -82,6 +82,40 @@ TEST_F(SaveTest, NodesWithoutValuesAndGridsWithoutLanguages) {
               (TLexRecord{std::string(doc.Key(empty)), "936", "0", "", "File"}));
 }
 
+// Delete Sequence of a band's last column leaves a real band: every rule
+// that walks bands and columns copes, and New Sequence puts the column back
+// where the band stands among the bands.
+TEST_F(SaveTest, ABandWithoutColumnsStaysABand) {
+    TLexBand* band936 = doc.Band936();
+    doc.DeleteSequenceColumn(band936->Column(0));
+    EXPECT_EQ(Records(false), (std::vector<TLexRecord>{{"File", "950", "0", "F950", ""},
+                                                       {"Open", "950", "0", "", "File"}}));
+    const auto keysOnly = doc.CreateNodeListReader(false, {band936});
+    EXPECT_EQ(keysOnly->FieldCount(), 2);
+    EXPECT_EQ(keysOnly->RecordCount(), 2);
+    EXPECT_EQ(ReadAll(*keysOnly), (std::vector<TLexRecord>{{"File", ""}, {"Open", "File"}}));
+
+    doc.SpreadBandColumns(band936);
+    int position = -1;
+    EXPECT_EQ(doc.FindSequenceColumn(band936, "0", position), nullptr);
+    EXPECT_EQ(position, 0);
+    doc.ConvertNodeChinese(Node("File"), doc.Band950(), band936);
+    doc.ConvertNodeChinese(Node("File"), band936, doc.Band950());
+    doc.Find("e");
+    EXPECT_EQ(doc.FoundNodes().size(), 2u);
+    EXPECT_EQ(Outline(doc), "File[950/0=F950](Open)");
+
+    TLexColumn* column = doc.AddSequenceColumn(band936, "0");
+    EXPECT_EQ(column->Index(), 1); // before the 950 band's column, as the bands stand
+    doc.Tree().SetValue(Node("File"), column->Index(), "F936");
+    EXPECT_EQ(Records(false).front(), (TLexRecord{"File", "936", "0", "F936", ""}));
+    doc.DeleteSequenceColumn(column);
+    Merge(doc, StandardFields, {{"Open", "936", "3", "O3", "File"}});
+    EXPECT_EQ(doc.Tree().BandCount(), 3);
+    EXPECT_EQ(Captions(band936), std::vector<std::string>{"3"});
+    EXPECT_EQ(band936->Column(0)->Index(), 1);
+}
+
 TEST_F(SaveTest, SavingWritesByExtensionAndClearsModified) {
     test::TempDir dir;
     std::vector<std::string> used;
