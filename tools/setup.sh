@@ -6,7 +6,7 @@ LEX_PACKAGES=(
     libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
     clang
     gettext qt6-base-dev qt6-l10n-tools
-    xvfb xauth fonts-dejavu-core
+    xvfb xauth fonts-dejavu-core fonts-wqy-microhei
 )
 
 # Prints those of the named packages that are not installed.
