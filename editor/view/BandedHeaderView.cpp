@@ -76,6 +76,11 @@ QSize TBandedHeaderView::sizeHint() const {
     return size;
 }
 
+int TBandedHeaderView::ShownWidth(int LogicalIndex) const {
+    const TLexColumn* column = lexModel_ ? lexModel_->ColumnAt(LogicalIndex) : nullptr;
+    return column ? column->Width : sectionSize(LogicalIndex);
+}
+
 QRect TBandedHeaderView::BandRect(int LogicalIndex) const {
     const TLexColumn* column = lexModel_ ? lexModel_->ColumnAt(LogicalIndex) : nullptr;
     if (!column) return {};

@@ -20,6 +20,8 @@ public:
 
     // Sets every section to its column's width.
     void ApplyColumnWidths();
+    // A section's width when it is shown; a hidden section's is 0.
+    int ShownWidth(int LogicalIndex) const;
     // The upper row's cell of the band that a section belongs to, in
     // viewport coordinates; empty outside the columns.
     QRect BandRect(int LogicalIndex) const;

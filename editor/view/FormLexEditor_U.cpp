@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -49,7 +50,11 @@ TFormLexEditor::TFormLexEditor(const TLexEditorOptions& Options, QWidget* Parent
                              frame->frameWidth());
     rows->setSpacing(0);
     rows->addWidget(new TRowIndicator(*view_, frame));
-    rows->addWidget(view_);
+    auto* grid = new QVBoxLayout;
+    grid->setSpacing(0);
+    grid->addWidget(view_);
+    grid->addWidget(view_->SidewaysBar());
+    rows->addLayout(grid);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(frame);
@@ -141,7 +146,7 @@ TLexColumn* TFormLexEditor::PopupColumn() const {
 }
 
 void TFormLexEditor::ShowPopupMenu(const QPoint& Global, int X) {
-    TLexColumn* column = model_->ColumnAt(view_->ColumnAt(X));
+    TLexColumn* column = model_->ColumnAt(view_->header()->logicalIndexAt(X));
     popupColumn_ = column && column->Band->Index() > 0 ? column : nullptr;
     popupBand_ = popupColumn_ ? popupColumn_->Band : nullptr;
     if (popupMenu_) popupMenu_->popup(Global);

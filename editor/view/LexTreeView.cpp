@@ -1,6 +1,7 @@
 #include "editor/view/LexTreeView.h"
 
 #include "editor/view/BandedHeaderView.h"
+#include "editor/view/LexTreeModel.h"
 
 #include <QDrag>
 #include <QDragMoveEvent>
@@ -13,46 +14,8 @@
 
 namespace lex {
 
-TLexTreeView::TLexTreeView(QWidget* Parent) : QTreeView(Parent), keyView_(new TLexTreeView(*this)) {
-    Configure();
-    // The key view scrolls, expands and sizes its column with the grid.
-    for (auto [from, to] : {std::pair{this, keyView_}, std::pair{keyView_, this}}) {
-        connect(from, &QTreeView::expanded, to, &QTreeView::expand);
-        connect(from, &QTreeView::collapsed, to, &QTreeView::collapse);
-        QScrollBar* source = from->verticalScrollBar();
-        QScrollBar* target = to->verticalScrollBar();
-        connect(source, &QAbstractSlider::valueChanged, target, &QAbstractSlider::setValue);
-        // A range that grows after a layout must not leave the views apart.
-        connect(target, &QAbstractSlider::rangeChanged, source,
-                [source, target] { target->setValue(source->value()); });
-        connect(from->header(), &QHeaderView::sectionResized, this,
-                [this, to](int Section, int, int Size) {
-                    if (Section != 0) return;
-                    to->header()->resizeSection(0, Size);
-                    PlaceKeyView();
-                });
-    }
-    // Its menus are the grid's.
-    connect(keyView_, &QWidget::customContextMenuRequested, this,
-            &QWidget::customContextMenuRequested);
-    connect(keyView_->header(), &QWidget::customContextMenuRequested, header(),
-            &QWidget::customContextMenuRequested);
-}
-
-TLexTreeView::TLexTreeView(TLexTreeView& Grid) : QTreeView(&Grid), grid_(&Grid) {
-    Configure();
-    setObjectName("KeyView");
-    setFrameShape(QFrame::NoFrame);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // Clicks focus the grid, which takes the keys for both.
-    setFocusPolicy(Qt::ClickFocus);
-    setFocusProxy(&Grid);
-    setContextMenuPolicy(Qt::CustomContextMenu);
-    header()->setContextMenuPolicy(Qt::CustomContextMenu);
-}
-
-void TLexTreeView::Configure() {
+TLexTreeView::TLexTreeView(QWidget* Parent)
+    : QTreeView(Parent), sideways_(new QScrollBar(Qt::Horizontal, this)) {
     setHeader(new TBandedHeaderView(this));
     // Rows are laid out without asking each one its height: a million-node
     // tree costs no more to show than a small one.
@@ -64,7 +27,11 @@ void TLexTreeView::Configure() {
     setExpandsOnDoubleClick(false);
     setTextElideMode(Qt::ElideRight);
     setSortingEnabled(false);
-    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // The view's own sideways scrolling would move the fixed columns too.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    sideways_->setObjectName("SidewaysBar");
+    sideways_->hide();
+    connect(sideways_, &QAbstractSlider::valueChanged, this, &TLexTreeView::HideScrolledColumns);
     // Dropping always means "onto the node under the pointer", never between
     // rows; the view's own removal after a move is replaced by startDrag.
     setDragEnabled(true);
@@ -84,58 +51,83 @@ void TLexTreeView::Configure() {
 
 void TLexTreeView::setModel(QAbstractItemModel* Model) {
     QTreeView::setModel(Model);
-    if (!keyView_) return;
-    keyView_->setModel(Model);
-    QItemSelectionModel* own = keyView_->selectionModel();
-    keyView_->setSelectionModel(selectionModel());
-    delete own;
-    keyView_->setItemDelegate(itemDelegate());
-    if (Model) {
-        // After the views' own handlers, which show every section again.
-        connect(Model, &QAbstractItemModel::modelReset, this, &TLexTreeView::HideLanguageColumns);
-        connect(Model, &QAbstractItemModel::columnsInserted, this,
-                &TLexTreeView::HideLanguageColumns);
-    }
-    HideLanguageColumns();
+    // After the view's own handlers, which show every section again.
+    if (Model)
+        connect(Model, &QAbstractItemModel::modelReset, this, &TLexTreeView::HideScrolledColumns);
+    HideScrolledColumns();
 }
 
-void TLexTreeView::HideLanguageColumns() {
-    for (int column = 1; column < keyView_->header()->count(); ++column)
-        keyView_->setColumnHidden(column, true);
+int TLexTreeView::FixedSections() const {
+    const auto* lexModel = qobject_cast<const TLexTreeModel*>(model());
+    int fixed = 0;
+    while (lexModel && lexModel->ColumnAt(fixed) && lexModel->ColumnAt(fixed)->Band->Fixed)
+        ++fixed;
+    return fixed;
+}
+
+int TLexTreeView::FixedWidth() const {
+    int width = 0;
+    for (int section = 0, fixed = FixedSections(); section < fixed; ++section)
+        width += header()->sectionSize(section);
+    return width;
 }
 
 void TLexTreeView::updateGeometries() {
     QTreeView::updateGeometries();
-    if (keyView_) PlaceKeyView();
+    UpdateSidewaysRange();
 }
 
-void TLexTreeView::PlaceKeyView() {
-    const int width = std::min(header()->sectionSize(0), viewport()->width());
-    keyView_->header()->setFixedHeight(header()->height());
-    keyView_->setGeometry(frameWidth(), frameWidth(), width,
-                          header()->height() + viewport()->height());
+void TLexTreeView::UpdateSidewaysRange() {
+    // The bar counts columns: its value is how many of the scrolling ones
+    // are scrolled past. At its end the last columns that fit are shown.
+    const TBandedHeaderView& banded = *BandedHeader();
+    const int fixed = FixedSections();
+    const int room = viewport()->width() - FixedWidth();
+    int fitting = 0;
+    for (int section = header()->count() - 1, used = 0; section >= fixed; --section) {
+        used += banded.ShownWidth(section);
+        if (used > room) break;
+        ++fitting;
+    }
+    const int scrolling = std::max(0, header()->count() - fixed);
+    const int range = std::max(0, scrolling - std::max(fitting, 1));
+    sideways_->setRange(0, range);
+    sideways_->setPageStep(std::max(fitting, 1));
+    sideways_->setVisible(range > 0);
 }
 
-int TLexTreeView::ColumnAt(int X) const {
-    return X < keyView_->width() ? 0 : header()->logicalIndexAt(X);
+void TLexTreeView::HideScrolledColumns() {
+    const int fixed = FixedSections();
+    const int scrolled = fixed + sideways_->value();
+    for (int section = fixed; section < header()->count(); ++section)
+        if (isColumnHidden(section) != (section < scrolled))
+            setColumnHidden(section, section < scrolled);
+}
+
+void TLexTreeView::scrollContentsBy(int, int Dy) {
+    // Sideways is the columns' business (HideScrolledColumns).
+    QTreeView::scrollContentsBy(0, Dy);
 }
 
 void TLexTreeView::scrollTo(const QModelIndex& Index, ScrollHint Hint) {
-    if (!keyView_) {
-        QTreeView::scrollTo(Index, Hint);
-        return;
+    const int fixed = FixedSections();
+    const int column = Index.column();
+    if (Index.isValid() && column >= fixed) {
+        // Scrolled until the cell is shown whole, or is the first shown.
+        int first = std::min(fixed + sideways_->value(), column);
+        const TBandedHeaderView& banded = *BandedHeader();
+        const int room = viewport()->width() - FixedWidth();
+        const auto width = [&](int From) {
+            int sum = 0;
+            for (int section = From; section <= column; ++section)
+                sum += banded.ShownWidth(section);
+            return sum;
+        };
+        while (first < column && width(first) > room)
+            ++first;
+        sideways_->setValue(first - fixed);
     }
-    // The key cell is always in sight sideways; a language cell must not end
-    // up beneath the key view.
-    QScrollBar& sideways = *horizontalScrollBar();
-    const int offset = sideways.value();
     QTreeView::scrollTo(Index, Hint);
-    if (Index.column() == 0) {
-        sideways.setValue(offset);
-        return;
-    }
-    const int hidden = keyView_->width() - visualRect(Index).left();
-    if (hidden > 0) sideways.setValue(sideways.value() - hidden);
 }
 
 TBandedHeaderView* TLexTreeView::BandedHeader() const {
@@ -144,7 +136,6 @@ TBandedHeaderView* TLexTreeView::BandedHeader() const {
 
 void TLexTreeView::SetImmediateEdit(bool Immediate) {
     immediateEdit_ = Immediate;
-    if (keyView_) keyView_->SetImmediateEdit(Immediate);
     // A click on the selected cell waits for a possible double click before
     // it edits; with immediate editing every click edits at once instead.
     EditTriggers triggers = DoubleClicked | EditKeyPressed | AnyKeyPressed;
@@ -152,42 +143,18 @@ void TLexTreeView::SetImmediateEdit(bool Immediate) {
     setEditTriggers(triggers);
 }
 
-TLexTreeView& TLexTreeView::ViewFor(int Column) {
-    TLexTreeView& grid = Grid();
-    return Column == 0 ? *grid.keyView_ : grid;
-}
-
-bool TLexTreeView::Owns(const QWidget* Editor) const {
-    // Editors are made on the viewport; the shared delegate's signals reach both views.
-    return Editor && Editor->parentWidget() == viewport();
-}
-
 bool TLexTreeView::OpenEditor(const QModelIndex& Index) {
     return edit(Index, QAbstractItemView::AllEditTriggers, nullptr);
 }
 
-bool TLexTreeView::edit(const QModelIndex& Index, EditTrigger Trigger, QEvent* Event) {
-    TLexTreeView& view = Index.isValid() ? ViewFor(Index.column()) : *this;
-    if (&view != this) return view.edit(Index, Trigger, Event);
-    return QTreeView::edit(Index, Trigger, Event);
-}
-
 void TLexTreeView::CloseEditorWithoutStoring() {
-    if (!editor_) return;
-    TLexTreeView& owner = keyView_->Owns(editor_) ? *keyView_ : *this;
-    owner.closeEditor(editor_, QAbstractItemDelegate::NoHint);
-}
-
-void TLexTreeView::commitData(QWidget* Editor) {
-    if (Owns(Editor)) QTreeView::commitData(Editor);
+    if (editor_) closeEditor(editor_, QAbstractItemDelegate::NoHint);
 }
 
 void TLexTreeView::closeEditor(QWidget* Editor, QAbstractItemDelegate::EndEditHint Hint) {
-    if (!Owns(Editor)) return;
-    TLexTreeView& grid = Grid();
     // Forgotten first: with Tab the base class opens the next cell's editor.
-    if (Editor == grid.editor_) grid.editor_ = nullptr;
-    emit grid.EditorClosing(Editor);
+    if (Editor == editor_) editor_ = nullptr;
+    emit EditorClosing(Editor);
     // The delegate ends an edit with Enter this way (the view itself does
     // too when the current row changes, which must not move once more).
     const bool enter =
@@ -298,11 +265,11 @@ void TLexTreeView::drawBranches(QPainter* Painter, const QRect& Rect,
 
 void TLexTreeView::paintEvent(QPaintEvent* Event) {
     QTreeView::paintEvent(Event);
-    if (!grid_) return;
-    // The line that divides the keys from the languages.
+    // The line that divides the fixed columns from the scrolling ones.
+    const int x = FixedWidth() - 1;
+    if (x < 0) return;
     QPainter painter(viewport());
     painter.setPen(Qt::blue);
-    const int x = viewport()->width() - 1;
     painter.drawLine(x, 0, x, viewport()->height());
 }
 

@@ -3,6 +3,8 @@
 #include <QPointer>
 #include <QTreeView>
 
+class QScrollBar;
+
 namespace lex {
 
 class TBandedHeaderView;
@@ -12,28 +14,27 @@ class TBandedHeaderView;
 // document, and drags of the selected nodes that move them onto the node
 // under the pointer (or to the top level below the last row).
 //
-// The key column stays at the left when the grid scrolls sideways: a second
-// view of the same model, selection and delegate lies over it and shows
-// that column only, following the grid's rows, expansion and key width.
-// Key cells are edited there; the grid routes such edits to it.
+// The columns of the fixed bands (the key band) stay at the left when the
+// grid scrolls sideways: it scrolls by whole columns, hiding those scrolled
+// past, so the header is never offset and every shown column, cells and
+// header alike, starts right of the fixed ones. The sideways scroll bar is
+// the grid's own, for the window to place below it.
 class TLexTreeView final : public QTreeView {
     Q_OBJECT
 public:
     explicit TLexTreeView(QWidget* Parent = nullptr);
 
-    // Also gives the key view the model, the selection and the delegate:
-    // set the delegate first.
     void setModel(QAbstractItemModel* Model) override;
     void scrollTo(const QModelIndex& Index, ScrollHint Hint = EnsureVisible) override;
 
     TBandedHeaderView* BandedHeader() const;
-    QTreeView* KeyView() const { return keyView_; }
-    // The column under a viewport x, the key column wherever it lies over the grid.
-    int ColumnAt(int X) const;
+    QScrollBar* SidewaysBar() const { return sideways_; }
+    // The leading sections that do not scroll sideways.
+    int FixedSections() const;
     void SetImmediateEdit(bool Immediate);
     bool ImmediateEdit() const { return immediateEdit_; }
 
-    // The open in-place editor, in either view, or none.
+    // The open in-place editor, or none.
     QWidget* CurrentEditor() const { return editor_; }
     void SetCurrentEditor(QWidget* Editor) { editor_ = Editor; }
     bool OpenEditor(const QModelIndex& Index);
@@ -47,28 +48,21 @@ protected:
     void dragMoveEvent(QDragMoveEvent* Event) override;
     void drawBranches(QPainter* Painter, const QRect& Rect,
                       const QModelIndex& Index) const override;
-    bool edit(const QModelIndex& Index, EditTrigger Trigger, QEvent* Event) override;
-    void commitData(QWidget* Editor) override;
     void closeEditor(QWidget* Editor, QAbstractItemDelegate::EndEditHint Hint) override;
     void keyPressEvent(QKeyEvent* Event) override;
     void mouseReleaseEvent(QMouseEvent* Event) override;
     QModelIndex moveCursor(CursorAction Action, Qt::KeyboardModifiers Modifiers) override;
     void paintEvent(QPaintEvent* Event) override;
+    void scrollContentsBy(int Dx, int Dy) override;
     void startDrag(Qt::DropActions SupportedActions) override;
     void updateGeometries() override;
 
 private:
-    explicit TLexTreeView(TLexTreeView& Grid); // the key view over Grid
+    int FixedWidth() const;
+    void UpdateSidewaysRange();
+    void HideScrolledColumns();
 
-    void Configure();
-    TLexTreeView& Grid() { return grid_ ? *grid_ : *this; }
-    TLexTreeView& ViewFor(int Column);
-    bool Owns(const QWidget* Editor) const;
-    void HideLanguageColumns();
-    void PlaceKeyView();
-
-    TLexTreeView* grid_ = nullptr;    // set on the key view
-    TLexTreeView* keyView_ = nullptr; // set on the grid
+    QScrollBar* sideways_;
     QPointer<QWidget> editor_;
     bool immediateEdit_ = true;
 };

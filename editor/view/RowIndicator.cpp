@@ -27,7 +27,8 @@ void TRowIndicator::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), palette().color(QPalette::Button));
     const QModelIndex current = grid_.currentIndex();
     if (!current.isValid()) return;
-    const QRect row = grid_.visualRect(current);
+    // The tree column is fixed: never scrolled out of view sideways.
+    const QRect row = grid_.visualRect(current.siblingAtColumn(0));
     QWidget& rows = *grid_.viewport();
     if (row.isEmpty() || row.bottom() < 0 || row.top() >= rows.height()) return;
     const int top = mapFromGlobal(rows.mapToGlobal(row.topLeft())).y();

@@ -45,10 +45,8 @@ protected:
     QLineEdit* Editor() {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         auto* editor = qobject_cast<QLineEdit*>(grid.CurrentEditor());
-        const auto editors = [](QTreeView* View) {
-            return View->viewport()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly).size();
-        };
-        EXPECT_EQ(editors(&view) + editors(grid.KeyView()), editor ? 1 : 0);
+        EXPECT_EQ(view.viewport()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly).size(),
+                  editor ? 1 : 0);
         return editor;
     }
     // Opens the grid's editor on a cell the way a user does.
@@ -364,60 +362,62 @@ TEST_F(FormLexEditorTest, EveryBandStaysInViewAfterALanguageIsDeleted) {
 }
 
 TEST_F(FormLexEditorTest, TheKeyColumnStaysWhenTheGridScrollsSideways) {
-    form.resize(320, 100);
+    form.resize(420, 200);
     QApplication::processEvents();
-    QTreeView& keys = *grid.KeyView();
-    QScrollBar& sideways = *view.horizontalScrollBar();
-    sideways.setValue(sideways.maximum());
-    ASSERT_GT(sideways.value(), view.header()->sectionSize(0));
-    EXPECT_TRUE(keys.isVisible());
-    EXPECT_EQ(keys.geometry().topLeft(), QPoint(view.frameWidth(), view.frameWidth()));
-    EXPECT_EQ(keys.width(), view.header()->sectionSize(0));
-    const int editRow = view.visualRect(Index("Edit", Western)).center().y();
-    EXPECT_EQ(keys.indexAt(QPoint(keys.width() / 2, editRow)), Index("Edit"));
+    QScrollBar& sideways = *grid.SidewaysBar();
+    QHeaderView& header = *view.header();
+    ASSERT_TRUE(sideways.isVisible());
+    EXPECT_EQ(grid.FixedSections(), 1);
+    const int keyWidth = header.sectionSize(0);
+    // Cells and header share one origin: a section's x is its cells' x.
+    EXPECT_EQ(header.mapToGlobal(QPoint()).x(), view.viewport()->mapToGlobal(QPoint()).x());
 
-    // Rows, expansion and the key width follow each other both ways.
-    keys.expand(Index("File"));
-    EXPECT_TRUE(view.isExpanded(Index("File")));
-    view.collapse(Index("File"));
-    EXPECT_FALSE(keys.isExpanded(Index("File")));
-    view.expand(Index("File"));
-    QApplication::processEvents(); // the layout
-    ASSERT_GT(view.verticalScrollBar()->maximum(), 0);
-    view.verticalScrollBar()->setValue(1);
-    EXPECT_EQ(keys.verticalScrollBar()->value(), 1);
-    QWidget& keyHeader = *keys.header()->viewport();
-    const int divider = keys.header()->sectionSize(0) - 1;
-    const int y = keys.header()->height() * 3 / 4;
-    QTest::mousePress(&keyHeader, Qt::LeftButton, {}, QPoint(divider, y));
-    QTest::mouseMove(&keyHeader, QPoint(89, y));
-    QTest::mouseRelease(&keyHeader, Qt::LeftButton, {}, QPoint(89, y));
-    EXPECT_EQ(view.header()->sectionSize(0), 90);
-    EXPECT_EQ(doc.Tree().Column(0)->Width, 90);
-    EXPECT_EQ(keys.width(), 90);
-    view.verticalScrollBar()->setValue(0);
-    QApplication::processEvents();
+    // At every position the first language shown starts where the keys end,
+    // its header section above it; those scrolled past are not drawn at all.
+    for (int step = 0; step <= sideways.maximum(); ++step) {
+        sideways.setValue(step);
+        QApplication::processEvents();
+        const int first = 1 + step;
+        SCOPED_TRACE(first);
+        EXPECT_EQ(view.visualRect(Index("Edit")).right(), keyWidth - 1);
+        EXPECT_EQ(header.sectionViewportPosition(0), 0);
+        const QRect cell = view.visualRect(Index("Edit", first));
+        EXPECT_EQ(cell.left(), keyWidth);
+        EXPECT_EQ(header.sectionViewportPosition(first), cell.left());
+        EXPECT_EQ(header.sectionSize(first), cell.width());
+        for (int column = 1; column < first; ++column)
+            EXPECT_TRUE(view.visualRect(Index("Edit", column)).isEmpty());
+    }
 
-    // The menu over the keys offers no language, whatever lies beneath.
-    QMenu menu;
-    form.SetPopupMenu(&menu);
-    emit keys.customContextMenuRequested(QPoint(5, 5));
-    EXPECT_EQ(form.PopupColumn(), nullptr);
-    menu.close();
+    // The cursor keys scroll to the cell they reach, either way.
+    view.setCurrentIndex(Index("Edit", 1));
+    EXPECT_EQ(sideways.value(), 0);
+    for (int column = 1; column < model.columnCount() - 1; ++column)
+        QTest::keyClick(&view, Qt::Key_Right);
+    const QRect last = view.visualRect(Index("Edit", model.columnCount() - 1));
+    EXPECT_GE(last.left(), keyWidth);
+    EXPECT_LE(last.right(), view.viewport()->width());
+    EXPECT_GT(sideways.value(), 0);
 
-    // A key is edited where it is shown; Enter moves on to a language cell
-    // that is not hidden beneath the keys.
+    // A key is edited in place with the languages scrolled; Enter moves on
+    // to the first language, which scrolls back into view beside the keys.
     const int offset = sideways.value();
     QLineEdit* editor = EditCell(Index("Edit"));
     ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(editor->parentWidget(), keys.viewport());
     EXPECT_EQ(sideways.value(), offset);
     editor->setText("Edit2");
     QTest::keyClick(editor, Qt::Key_Return);
     EXPECT_EQ(Editor(), nullptr);
     EXPECT_EQ(doc.Key(Node("Edit2")), "Edit2");
     EXPECT_EQ(view.currentIndex(), Index("Edit2", 1));
-    EXPECT_GE(view.visualRect(view.currentIndex()).left(), keys.width());
+    EXPECT_EQ(view.visualRect(view.currentIndex()).left(), keyWidth);
+
+    // The menu over the keys offers no language.
+    QMenu menu;
+    form.SetPopupMenu(&menu);
+    emit view.customContextMenuRequested(QPoint(5, 5));
+    EXPECT_EQ(form.PopupColumn(), nullptr);
+    menu.close();
 }
 
 TEST_F(FormLexEditorTest, TheRowIndicatorMarksTheFocusedRow) {
