@@ -66,6 +66,14 @@ std::string TLexDocument::BandCodePage(const TLexBand& Band) {
     return Band.CodePageNode ? Band.CodePageNode->CodePage : Band.Caption;
 }
 
+int TLexDocument::TextCodePage(const TLexBand& Band) {
+    if (Band.Index() == 0) return ProcessCodePage();
+    const std::string codePage = BandCodePage(Band);
+    if (!IsDigits(codePage) || codePage.size() > 9) return ProcessCodePage();
+    const int number = std::stoi(codePage);
+    return IsCodePageAvailable(number) ? number : ProcessCodePage();
+}
+
 int TLexDocument::CodePageCharset(std::string_view CodePage) const {
     if (CodePage == std::to_string(ProcessCodePage())) return 1;
     static const std::pair<std::string_view, int> charsets[] = {

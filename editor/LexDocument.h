@@ -76,6 +76,9 @@ public:
     // Helpers.
     int CompareLexText(std::string_view A, std::string_view B) const;
     static std::string BandCodePage(const TLexBand& Band);
+    // The code page a band's texts decode with: its own when it is a number
+    // with a converter, otherwise the process's (as for keys).
+    static int TextCodePage(const TLexBand& Band);
     int CodePageCharset(std::string_view CodePage) const;
     std::string TranslateGUI(std::string_view Text) const;
     void FreeNodeData(TTreeNode* Node);
@@ -166,8 +169,8 @@ private:
     // root after root, in tree order.
     void RemoveHitsOfSubtrees(const std::vector<TTreeNode*>& Roots);
     void RemoveColumnFromHits(TLexColumn* Column);
-    int AskOverwrite(std::string_view OldKey, std::string_view NewKey, std::string_view OldValue,
-                     std::string_view NewValue);
+    int AskOverwrite(const TLexBand& Band, std::string_view OldKey, std::string_view NewKey,
+                     std::string_view OldValue, std::string_view NewValue);
 
     void Unbind(); // no longer tied to a file: Save asks for a name
 

@@ -2,6 +2,7 @@
 // every source, then the parent keys build the tree.
 #include "editor/LexDocument.h"
 #include "editor/LexKeyList.h"
+#include "platform/CodePage.h"
 #include "platform/Exceptions.h"
 #include "platform/TextCompare.h"
 #include "runtime/LexFiles.h"
@@ -14,6 +15,12 @@
 namespace lex {
 
 namespace {
+
+constexpr int Utf8CodePage = 65001;
+
+std::string ToUtf8(std::string_view Bytes, int CodePage) {
+    return EncodeText(DecodeText(Bytes, CodePage), Utf8CodePage);
+}
 
 constexpr std::string_view RecordFieldNames[5] = {LexKeyField, CodePageField, SeqNoField,
                                                   DisplayValueField, CatalogIDField};
@@ -171,21 +178,34 @@ void TLexDocument::MergeFromReader(ILexReader& Reader, const TLexProgressEvent& 
     FModified = true;
 }
 
-int TLexDocument::AskOverwrite(std::string_view OldKey, std::string_view NewKey,
-                               std::string_view OldValue, std::string_view NewValue) {
+int TLexDocument::AskOverwrite(const TLexBand& Band, std::string_view OldKey,
+                               std::string_view NewKey, std::string_view OldValue,
+                               std::string_view NewValue) {
+    // The values may be of a language whose code page the interface's cannot
+    // hold: the question is UTF-8, each piece decoded with its own code page.
+    const int interfaceCodePage = ProcessCodePage();
+    const int valueCodePage = TextCodePage(Band);
+    const auto text = [&](std::string_view Bytes) { return ToUtf8(Bytes, interfaceCodePage); };
+    const auto gui = [&](std::string_view Text) { return text(TranslateGUI(Text)); };
+    const auto value = [&](std::string_view Bytes) { return ToUtf8(Bytes, valueCodePage); };
+    const std::string codePage = BandCodePage(Band);
+    const std::string language =
+        Band.Caption == codePage ? codePage : Band.Caption + " (" + codePage + ")";
     const std::string lineBreak = "\r\n";
-    std::string text = TranslateGUI("Value Already Exists!");
-    text += lineBreak + lineBreak;
-    text += TranslateGUI(
-        "Because \"LexKey\" is not case sensitive while loading, or record key violation.");
-    text += lineBreak + lineBreak;
-    text += TranslateGUI("Old LexKey") + " : " + std::string(OldKey) + lineBreak;
-    text += TranslateGUI("New LexKey") + " : " + std::string(NewKey) + lineBreak;
-    text += TranslateGUI("Old Value") + " : " + std::string(OldValue) + lineBreak;
-    text += TranslateGUI("New Value") + " : " + std::string(NewValue) + lineBreak + lineBreak;
-    text += TranslateGUI("Override old value?") + lineBreak;
-    text += TranslateGUI("(If select \"Cancel\",don`t ask again,override automatically.)");
-    return ShowMessageBox(window_, text, TranslateGUI("Confirm"), MB_YESNOCANCEL | MB_ICONQUESTION);
+    std::string question = gui("Value Already Exists!");
+    question += lineBreak + lineBreak;
+    question +=
+        gui("Because \"LexKey\" is not case sensitive while loading, or record key violation.");
+    question += lineBreak + lineBreak;
+    question += gui("Old LexKey") + " : " + text(OldKey) + lineBreak;
+    question += gui("New LexKey") + " : " + text(NewKey) + lineBreak;
+    question += gui("Language") + " : " + text(language) + lineBreak;
+    question += gui("Old Value") + " : " + value(OldValue) + lineBreak;
+    question += gui("New Value") + " : " + value(NewValue) + lineBreak + lineBreak;
+    question += gui("Override old value?") + lineBreak;
+    question += gui("(If select \"Cancel\",don`t ask again,override automatically.)");
+    return ShowMessageBox(window_, question, gui("Confirm"),
+                          MB_YESNOCANCEL | MB_ICONQUESTION | MB_UTF8TEXT);
 }
 
 void TLexDocument::LoadRecords(ILexReader& Reader, TLexKeyList& Keys, BandList& Bands,
@@ -231,7 +251,8 @@ void TLexDocument::LoadRecords(ILexReader& Reader, TLexKeyList& Keys, BandList& 
             const bool ask = !cell.empty() && (cell != display || Key(node) != key);
             bool write = true;
             if (ask) {
-                if (answer != IDCANCEL) answer = AskOverwrite(Key(node), key, cell, display);
+                if (answer != IDCANCEL)
+                    answer = AskOverwrite(*band->band, Key(node), key, cell, display);
                 write = answer != IDNO;
             }
             if (write) FTree.SetValue(node, column, display);

@@ -23,6 +23,9 @@ enum MessageBoxFlags : unsigned {
     MB_DEFBUTTON1 = 0x000,
     MB_DEFBUTTON2 = 0x100,
     MB_DEFBUTTON3 = 0x200,
+    // Not a classic flag: text and caption are UTF-8 rather than bytes of the
+    // process's code page, for a text that holds values of several code pages.
+    MB_UTF8TEXT = 0x80000000u,
 };
 
 enum MessageBoxResult : int {

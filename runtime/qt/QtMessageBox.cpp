@@ -99,7 +99,10 @@ int QtMessageBox(TWindowHandle Owner, const std::string& Text, const std::string
                  unsigned Flags) {
     const TQtMessageBoxLayout layout = QtMessageBoxLayout(Flags);
     QWidget* owner = Owner ? static_cast<QWidget*>(Owner) : QApplication::activeWindow();
-    QMessageBox box(layout.Icon, ToQString(Caption), ToQString(Text), layout.Buttons, owner);
+    const auto decode = [Flags](const std::string& Bytes) {
+        return Flags & MB_UTF8TEXT ? QString::fromStdString(Bytes) : ToQString(Bytes);
+    };
+    QMessageBox box(layout.Icon, decode(Caption), decode(Text), layout.Buttons, owner);
     // Lexicon texts may hold "<" and "&"; they are never markup.
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(layout.DefaultButton);

@@ -21,7 +21,8 @@ TQtMessageBoxLayout QtMessageBoxLayout(unsigned Flags);
 int MessageBoxResultOf(QMessageBox::StandardButton Button);
 
 // A modal QMessageBox owned by Owner (a QWidget*), or by the active window
-// when Owner is null. Text and caption are bytes in the process's code page.
+// when Owner is null. Text and caption are bytes in the process's code page,
+// or UTF-8 with MB_UTF8TEXT.
 int QtMessageBox(TWindowHandle Owner, const std::string& Text, const std::string& Caption,
                  unsigned Flags);
 

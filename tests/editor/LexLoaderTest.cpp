@@ -1,11 +1,17 @@
+#include "platform/CodePage.h"
 #include "platform/Exceptions.h"
 #include "platform/FileUtil.h"
 #include "support/DocumentSupport.h"
 
+#include <cstdlib>
 #include <gmock/gmock.h>
 
 namespace lex {
 namespace {
+
+// Keys and interface texts of these tests are bytes of the Chinese (GB2312)
+// code page; set before anything asks for the process's code page.
+const bool ForcedCodePage = setenv("LEXMANAGER_CODEPAGE", "936", 1) == 0;
 
 using test::StandardFields;
 
@@ -49,8 +55,9 @@ TEST_F(LoaderTest, KeysDifferingInCaseShareANodeUnlessCaseSensitive) {
         EXPECT_EQ(shown[0],
                   "Confirm|Value Already Exists!\r\n\r\nBecause \"LexKey\" is not case sensitive "
                   "while loading, or record key violation.\r\n\r\nOld LexKey : Open\r\nNew LexKey "
-                  ": open\r\nOld Value : x\r\nNew Value : x\r\n\r\nOverride old value?\r\n(If "
-                  "select \"Cancel\",don`t ask again,override automatically.)");
+                  ": open\r\nLanguage : Western European (Windows) (1252)\r\nOld Value : x\r\nNew "
+                  "Value : x\r\n\r\nOverride old value?\r\n(If select \"Cancel\",don`t ask "
+                  "again,override automatically.)");
     }
     TLexEditorOptions caseSensitive;
     caseSensitive.CaseSensitive = true;
@@ -59,6 +66,42 @@ TEST_F(LoaderTest, KeysDifferingInCaseShareANodeUnlessCaseSensitive) {
     Load(sensitive, StandardFields, records);
     EXPECT_EQ(Outline(sensitive), "Open[1252/0=x] open[1252/0=x]");
     EXPECT_TRUE(shown.empty());
+}
+
+// The overwrite question names the language, and each value reads in its
+// own band's code page whatever the interface's is (936 here): the hook
+// gets the question in UTF-8.
+TEST_F(LoaderTest, OverwriteQuestionShowsValuesInTheirLanguage) {
+    ASSERT_EQ(ProcessCodePage(), 936);
+    TLexDocument doc;
+    Load(doc, StandardFields,
+         {{"k", "950", "0", "\xA4\xA4\xA4\xE5"},
+          {"k", "950", "0", "\xBA\x7E\xA6\x72"},
+          {"k", "1252", "0", "caf\xE9"},
+          {"k", "1252", "0", "na\xEFve"},
+          {"k", "12345", "0", "a"},
+          {"k", "12345", "0", "b"}});
+    ASSERT_EQ(shown.size(), 3u);
+    const auto piece = [&](size_t box, std::string_view label) {
+        const std::string& text = shown[box];
+        const size_t start = text.find(std::string(label) + " : ");
+        return start == std::string::npos ? std::string()
+                                          : text.substr(start, text.find("\r\n", start) - start);
+    };
+    const struct {
+        const char *language, *oldValue, *newValue;
+    } expected[] = {
+        {"Language : Chinese Traditional (Big5) (950)", "Old Value : \u4E2D\u6587",
+         "New Value : \u6F22\u5B57"},
+        {"Language : Western European (Windows) (1252)", "Old Value : caf\u00E9",
+         "New Value : na\u00EFve"},
+        {"Language : 12345", "Old Value : a", "New Value : b"},
+    };
+    for (size_t i = 0; i < std::size(expected); ++i) {
+        EXPECT_EQ(piece(i, "Language"), expected[i].language);
+        EXPECT_EQ(piece(i, "Old Value"), expected[i].oldValue);
+        EXPECT_EQ(piece(i, "New Value"), expected[i].newValue);
+    }
 }
 
 TEST_F(LoaderTest, OverwriteAnswers) {

@@ -126,6 +126,21 @@ TEST(QtMessageBoxTest, ShowsAModalBoxOwnedByTheOwnerAndAnswersTheButtonPressed) 
     }
 }
 
+// Values of several code pages reach the box as UTF-8.
+TEST(QtMessageBoxTest, Utf8TextIsShownAsItIs) {
+    QString text, title;
+    WhenBoxShows([&](QMessageBox& box) {
+        text = box.text();
+        title = box.windowTitle();
+        box.button(QMessageBox::Ok)->click();
+    });
+    EXPECT_EQ(QtMessageBox(nullptr, "caf\xC3\xA9 \xE4\xB8\xAD\xE6\x96\x87",
+                           "\xE7\xA2\xBA\xE8\xAA\x8D", MB_OK | MB_UTF8TEXT),
+              IDOK);
+    EXPECT_EQ(text, QString::fromUtf8("caf\u00E9 \u4E2D\u6587"));
+    EXPECT_EQ(title, QString::fromUtf8("\u78BA\u8A8D"));
+}
+
 TEST(QtMessageBoxTest, InstalledHookShowsEveryPlatformMessageBox) {
     InstallQtMessageBoxHook();
     WhenBoxShows([](QMessageBox& box) { box.button(QMessageBox::Retry)->click(); });
