@@ -104,6 +104,27 @@ TEST_F(LoaderTest, OverwriteQuestionShowsValuesInTheirLanguage) {
     }
 }
 
+// Keys that the collator alone ties (full-width and half-width forms, kana)
+// are different keys: with CaseSensitive off they stay separate nodes, and
+// only a difference of case joins two.
+TEST_F(LoaderTest, KeysTheCollatorTiesStayApart) {
+    TLexDocument doc;
+    Load(doc, StandardFields,
+         {{"Name:", "936", "0", "a"},
+          {"Name\xA3\xBA", "936", "0", "b"}, // full-width colon
+          {"FILE", "936", "0", "c"},
+          {"\xA3\xC6\xA3\xC9\xA3\xCC\xA3\xC5", "936", "0", "d"}, // full-width FILE
+          {"\xA4\xC7\xA9`\xA4\xBF", "936", "0", "e"},            // hiragana
+          {"\xA5\xC7\xA9`\xA5\xBF", "936", "0", "f"},            // katakana
+          {"name:", "936", "1", "g"}});
+    EXPECT_EQ(doc.NodeCount(), 6);
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(Outline(doc), "Name:[936/0=a 936/1=g] Name\xA3\xBA[936/0=b] FILE[936/0=c] "
+                            "\xA3\xC6\xA3\xC9\xA3\xCC\xA3\xC5[936/0=d] "
+                            "\xA4\xC7\xA9`\xA4\xBF[936/0=e] \xA5\xC7\xA9`\xA5\xBF[936/0=f]");
+    EXPECT_EQ(doc.FindNodeByKey("Name\xA3\xBA"), doc.Tree().FirstNode()->NextSibling());
+}
+
 TEST_F(LoaderTest, OverwriteAnswers) {
     const std::vector<TLexRecord> records = {{"k", "1252", "0", "a"},
                                              {"k", "1252", "0", "b"},
