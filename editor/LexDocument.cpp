@@ -74,17 +74,6 @@ int TLexDocument::TextCodePage(const TLexBand& Band) {
     return IsCodePageAvailable(number) ? number : ProcessCodePage();
 }
 
-int TLexDocument::CodePageCharset(std::string_view CodePage) const {
-    if (CodePage == std::to_string(ProcessCodePage())) return 1;
-    static const std::pair<std::string_view, int> charsets[] = {
-        {"936", 134},  {"950", 136},  {"932", 128},  {"949", 129},  {"1253", 161},
-        {"1254", 162}, {"1258", 163}, {"1255", 177}, {"1256", 178}, {"1257", 186},
-        {"1251", 204}, {"874", 222},  {"1250", 238}};
-    for (const auto& [codePage, charset] : charsets)
-        if (CompareLexText(CodePage, codePage) == 0) return charset;
-    return 1;
-}
-
 std::string TLexDocument::TranslateGUI(std::string_view Text) const {
     return MultiLexStorage
                ? MultiLexStorage->Translate(LexGUIName, Text, options_.CodePage, options_.SeqNo)
@@ -156,7 +145,6 @@ TLexColumn* TLexDocument::AddSequenceColumn(TLexBand* Band, std::string_view Seq
     TLexColumn* column = FTree.AddColumn(Band, position);
     column->HeaderAlignment = TAlignment::Center;
     column->Caption = SeqNo;
-    column->Charset = CodePageCharset(BandCodePage(*Band));
     column->PopupStyle = options_.EditorStyle;
     column->Width = BandWidth;
     FTree.ColumnsChanged();

@@ -79,7 +79,6 @@ public:
     // The code page a band's texts decode with: its own when it is a number
     // with a converter, otherwise the process's (as for keys).
     static int TextCodePage(const TLexBand& Band);
-    int CodePageCharset(std::string_view CodePage) const;
     std::string TranslateGUI(std::string_view Text) const;
     void FreeNodeData(TTreeNode* Node);
 

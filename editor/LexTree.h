@@ -64,7 +64,6 @@ struct TLexColumn {
     std::string Caption;
     int Width = 200;
     TAlignment HeaderAlignment = TAlignment::Left;
-    int Charset = 1; // font character set
     int PopupStyle = 2;
 
     int Index() const { return index_; } // the value slot as the grid addresses it

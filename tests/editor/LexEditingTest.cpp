@@ -1,4 +1,3 @@
-#include "platform/CodePage.h"
 #include "platform/Exceptions.h"
 #include "support/DocumentSupport.h"
 
@@ -159,7 +158,6 @@ TEST_F(EditingTest, SequenceColumnsStandInOrder) {
 
     TLexBand* unknown = doc.AddLanguageBand("12345");
     EXPECT_EQ(unknown->Caption, "12345");
-    EXPECT_EQ(doc.AddSequenceColumn(unknown, "0")->Charset, 1);
 }
 
 // Add New Language of a code page that has a band goes to that band, so a
@@ -256,15 +254,6 @@ TEST_F(EditingTest, CloseQuery) {
         EXPECT_EQ(doc.CloseQuery([&] { SetModified(doc, !c.saveSucceeds); }), c.closes);
         EXPECT_EQ(shown, std::vector<std::string>{"Confirm|Data modified, Save?"});
     }
-}
-
-TEST_F(EditingTest, CharsetsByCodePage) {
-    const std::pair<const char*, int> cases[] = {{"936", 134}, {"950", 136}, {"1251", 204},
-                                                 {"874", 222}, {"1252", 1},  {"12345", 1}};
-    const std::string own = std::to_string(ProcessCodePage());
-    for (auto [codePage, charset] : cases)
-        EXPECT_EQ(doc.CodePageCharset(codePage), codePage == own ? 1 : charset) << codePage;
-    EXPECT_EQ(doc.CodePageCharset(own), 1); // the process's own code page, whatever it is
 }
 
 TEST(CaptionTest, SmallestFreeNumber) {
