@@ -16,7 +16,6 @@
 namespace lex {
 
 namespace {
-constexpr std::string_view LexGUIName = "Lex_GUI";
 constexpr int NodeImage = 34;
 constexpr int NodeSelectedImage = 35;
 constexpr int BandWidth = 200;
@@ -76,7 +75,7 @@ int TLexDocument::TextCodePage(const TLexBand& Band) {
 
 std::string TLexDocument::TranslateGUI(std::string_view Text) const {
     return MultiLexStorage
-               ? MultiLexStorage->Translate(LexGUIName, Text, options_.CodePage, options_.SeqNo)
+               ? MultiLexStorage->Translate(GUILexName, Text, options_.CodePage, options_.SeqNo)
                : std::string(Text);
 }
 
@@ -209,7 +208,7 @@ void TLexDocument::Tree_LexColumn_LexKeyValidate(std::string_view Text) {
     const TTreeNode* other = FindNodeByKey(Text);
     if (other && other != focused) {
         LexMessageBox(window_, "LexKey already exists!", "Error", MB_OK | MB_ICONERROR,
-                      options_.CodePage, options_.SeqNo, LexGUIName);
+                      options_.CodePage, options_.SeqNo, GUILexName);
         throw EAbort();
     }
     for (TTreeNode* child = focused->FirstChild(); child; child = child->NextSibling())
@@ -361,7 +360,7 @@ bool TLexDocument::CloseQuery(const std::function<void()>& SaveEditor) {
     if (!FModified) return true;
     switch (LexMessageBox(window_, "Data modified, Save?", "Confirm",
                           MB_YESNOCANCEL | MB_ICONQUESTION, options_.CodePage, options_.SeqNo,
-                          LexGUIName)) {
+                          GUILexName)) {
     case IDCANCEL:
         return false;
     case IDYES:

@@ -79,7 +79,7 @@ void CheckRecordFields(const TRecordFields& Fields, TWindowHandle Owner,
         missing = DisplayValueField;
     if (missing.empty()) return;
     LexMessageBoxFmt(Owner, "Field \"%s\" not found!", "Error", MB_OK | MB_ICONERROR,
-                     Options.CodePage, {missing}, {}, Options.SeqNo, "Lex_GUI");
+                     Options.CodePage, {missing}, {}, Options.SeqNo, GUILexName);
     throw EAbort();
 }
 
