@@ -4,6 +4,7 @@
 
 #include <QPainter>
 #include <QStyleOptionHeader>
+#include <algorithm>
 
 namespace lex {
 
@@ -49,7 +50,7 @@ void TBandedHeaderView::setModel(QAbstractItemModel* Model) {
 void TBandedHeaderView::ApplyColumnWidths() {
     if (!lexModel_) return;
     for (int i = 0; i < count(); ++i)
-        if (const TLexColumn* column = lexModel_->ColumnAt(i)) resizeSection(i, column->Width);
+        resizeSection(i, ShownWidth(i));
     viewport()->update();
 }
 
@@ -77,16 +78,20 @@ QSize TBandedHeaderView::sizeHint() const {
 }
 
 int TBandedHeaderView::ShownWidth(int LogicalIndex) const {
-    const TLexColumn* column = lexModel_ ? lexModel_->ColumnAt(LogicalIndex) : nullptr;
-    return column ? column->Width : sectionSize(LogicalIndex);
+    if (!lexModel_) return sectionSize(LogicalIndex);
+    if (const TLexColumn* column = lexModel_->ColumnAt(LogicalIndex)) return column->Width;
+    // An empty band: as wide as its caption needs.
+    const TLexBand* band = lexModel_->BandAt(LogicalIndex);
+    if (!band) return sectionSize(LogicalIndex);
+    constexpr int Margin = 8;
+    constexpr int MinimumWidth = 40;
+    return std::max(MinimumWidth,
+                    fontMetrics().horizontalAdvance(lexModel_->BandCaption(*band)) + 2 * Margin);
 }
 
 QRect TBandedHeaderView::BandRect(int LogicalIndex) const {
-    const TLexColumn* column = lexModel_ ? lexModel_->ColumnAt(LogicalIndex) : nullptr;
-    if (!column) return {};
-    const TLexBand& band = *column->Band;
-    const int first = band.Column(0)->Index();
-    const int last = band.Column(band.ColumnCount() - 1)->Index();
+    if (!lexModel_ || !lexModel_->BandAt(LogicalIndex)) return {};
+    const auto [first, last] = lexModel_->BandSections(LogicalIndex);
     const int left = sectionViewportPosition(first);
     const int right = sectionViewportPosition(last) + sectionSize(last);
     return {left, 0, right - left, height() / 2};
@@ -108,7 +113,7 @@ void TBandedHeaderView::paintSection(QPainter* Painter, const QRect& Rect, int L
     initStyleOption(&option);
     option.rect = QRect(band.left(), Rect.top(), band.width(), half);
     option.section = LogicalIndex;
-    option.text = lexModel_->BandCaption(*lexModel_->ColumnAt(LogicalIndex)->Band);
+    option.text = lexModel_->BandCaption(*lexModel_->BandAt(LogicalIndex));
     option.textAlignment = Qt::AlignCenter;
     option.position = QStyleOptionHeader::Middle;
     Painter->save();

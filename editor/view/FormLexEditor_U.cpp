@@ -146,9 +146,11 @@ TLexColumn* TFormLexEditor::PopupColumn() const {
 }
 
 void TFormLexEditor::ShowPopupMenu(const QPoint& Global, int X) {
-    TLexColumn* column = model_->ColumnAt(view_->header()->logicalIndexAt(X));
-    popupColumn_ = column && column->Band->Index() > 0 ? column : nullptr;
-    popupBand_ = popupColumn_ ? popupColumn_->Band : nullptr;
+    // A band without columns is still there to get a sequence or be deleted.
+    const int section = view_->header()->logicalIndexAt(X);
+    TLexBand* band = model_->BandAt(section);
+    popupBand_ = band && band->Index() > 0 ? band : nullptr;
+    popupColumn_ = popupBand_ ? model_->ColumnAt(section) : nullptr;
     if (popupMenu_) popupMenu_->popup(Global);
 }
 
@@ -295,7 +297,9 @@ void TFormLexEditor::OnCurrentChanged(const QModelIndex& Current) {
     SyncScope scope(syncing_);
     TLexTree& tree = document_->Tree();
     tree.SetFocusedNode(model_->NodeOf(Current));
-    if (Current.isValid()) tree.SetFocusedColumn(Current.column());
+    // An empty band's place is no column: the focused column stays.
+    if (const int column = model_->ColumnIndexAt(Current.column()); column >= 0)
+        tree.SetFocusedColumn(column);
 }
 
 void TFormLexEditor::OnSelectionChanged(const QItemSelection& Selected,
@@ -335,17 +339,18 @@ void TFormLexEditor::OnEditorCreated(QWidget* Editor, const QModelIndex& Index) 
     SyncScope scope(syncing_);
     TLexTree& tree = document_->Tree();
     TTreeNode* node = model_->NodeOf(Index);
-    if (tree.Editing() && (tree.FocusedNode() != node || tree.FocusedColumn() != Index.column()))
+    const int column = model_->ColumnIndexAt(Index.column());
+    if (tree.Editing() && (tree.FocusedNode() != node || tree.FocusedColumn() != column))
         tree.CloseEditor();
     tree.SetFocusedNode(node);
-    tree.SetFocusedColumn(Index.column());
+    tree.SetFocusedColumn(column);
     if (!tree.Editing()) tree.ShowEditor();
 }
 
 void TFormLexEditor::MirrorEditText(const QModelIndex& Cell, const QString& Text) {
     TLexTree& tree = document_->Tree();
     if (!Cell.isValid() || !tree.Editing() || tree.FocusedNode() != model_->NodeOf(Cell) ||
-        tree.FocusedColumn() != Cell.column())
+        tree.FocusedColumn() != model_->ColumnIndexAt(Cell.column()))
         return;
     try {
         tree.SetEditText(FromQString(Text, model_->CodePageOf(Cell.column())));
@@ -361,7 +366,7 @@ void TFormLexEditor::OnEditorClosing(QWidget* Editor) {
     TLexTree& tree = document_->Tree();
     const QModelIndex cell = TLexItemDelegate::EditorIndex(Editor);
     if (!tree.Editing() || tree.FocusedNode() != model_->NodeOf(cell) ||
-        tree.FocusedColumn() != cell.column())
+        tree.FocusedColumn() != model_->ColumnIndexAt(cell.column()))
         return;
     SyncScope scope(syncing_);
     tree.CloseEditor();

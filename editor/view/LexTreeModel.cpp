@@ -36,7 +36,7 @@ int ColumnCodePage(const TLexColumn& Column) {
 
 TLexTreeModel::TLexTreeModel(TLexDocument& Document, QObject* Parent)
     : QAbstractItemModel(Parent), doc_(Document) {
-    TakeColumns();
+    TakeSections(MakeSections());
     doc_.Tree().AddObserver(this);
 }
 
@@ -48,19 +48,42 @@ TTreeNode* TLexTreeModel::NodeOf(const QModelIndex& Index) const {
     return Index.isValid() ? static_cast<TTreeNode*>(Index.internalPointer()) : nullptr;
 }
 
-QModelIndex TLexTreeModel::IndexOf(const TTreeNode* Node, int Column) const {
-    if (!Node || Column < 0 || Column >= static_cast<int>(columns_.size())) return {};
-    return createIndex(Node->Index(), Column, const_cast<TTreeNode*>(Node));
+QModelIndex TLexTreeModel::IndexOf(const TTreeNode* Node, int ColumnIndex) const {
+    if (!Node || ColumnIndex < 0 || ColumnIndex >= static_cast<int>(sectionOf_.size())) return {};
+    return createIndex(Node->Index(), sectionOf_[static_cast<size_t>(ColumnIndex)],
+                       const_cast<TTreeNode*>(Node));
 }
 
 TLexColumn* TLexTreeModel::ColumnAt(int Section) const {
-    return Section >= 0 && Section < static_cast<int>(columns_.size()) ? columns_[Section].Column
-                                                                       : nullptr;
+    return Section >= 0 && Section < columnCount() ? sections_[static_cast<size_t>(Section)].Column
+                                                   : nullptr;
 }
 
-int TLexTreeModel::CodePageOf(int Column) const {
-    return Column >= 0 && Column < static_cast<int>(columns_.size()) ? columns_[Column].CodePage
-                                                                     : ProcessCodePage();
+int TLexTreeModel::ColumnIndexAt(int Section) const {
+    const TLexColumn* column = ColumnAt(Section);
+    return column ? column->Index() : -1;
+}
+
+TLexBand* TLexTreeModel::BandAt(int Section) const {
+    return Section >= 0 && Section < columnCount() ? sections_[static_cast<size_t>(Section)].Band
+                                                   : nullptr;
+}
+
+std::pair<int, int> TLexTreeModel::BandSections(int Section) const {
+    const TLexBand* band = BandAt(Section);
+    int first = Section;
+    int last = Section;
+    while (band && BandAt(first - 1) == band)
+        --first;
+    while (band && BandAt(last + 1) == band)
+        ++last;
+    return {first, last};
+}
+
+int TLexTreeModel::CodePageOf(int Section) const {
+    return Section >= 0 && Section < columnCount()
+               ? sections_[static_cast<size_t>(Section)].CodePage
+               : ProcessCodePage();
 }
 
 QString TLexTreeModel::BandCaption(const TLexBand& Band) const {
@@ -81,8 +104,7 @@ TTreeNode* TLexTreeModel::ChildAt(const TTreeNode* Parent, int Row) const {
 }
 
 QModelIndex TLexTreeModel::index(int Row, int Column, const QModelIndex& Parent) const {
-    if (Row < 0 || Column < 0 || Column >= static_cast<int>(columns_.size()) || Parent.column() > 0)
-        return {};
+    if (Row < 0 || Column < 0 || Column >= columnCount() || Parent.column() > 0) return {};
     const TTreeNode* parent = NodeOf(Parent);
     if (Row >= (parent ? parent->Count() : doc_.Tree().Count())) return {};
     return createIndex(Row, Column, ChildAt(parent, Row));
@@ -100,7 +122,7 @@ int TLexTreeModel::rowCount(const QModelIndex& Parent) const {
 }
 
 int TLexTreeModel::columnCount(const QModelIndex&) const {
-    return static_cast<int>(columns_.size());
+    return static_cast<int>(sections_.size());
 }
 
 bool TLexTreeModel::hasChildren(const QModelIndex& Parent) const {
@@ -109,11 +131,12 @@ bool TLexTreeModel::hasChildren(const QModelIndex& Parent) const {
 
 QVariant TLexTreeModel::data(const QModelIndex& Index, int Role) const {
     const TTreeNode* node = NodeOf(Index);
-    if (!node || Index.column() >= doc_.Tree().ColumnCount()) return {};
+    const TLexColumn* column = ColumnAt(Index.column());
+    if (!node || !column) return {};
     switch (Role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-        return ToQString(doc_.Tree().Value(node, Index.column()), CodePageOf(Index.column()));
+        return ToQString(doc_.Tree().Value(node, column->Index()), CodePageOf(Index.column()));
     case Qt::DecorationRole:
         if (Index.column() != 0 || node->ImageIndex < 0) return {};
         if (nodeIcon_.isNull()) {
@@ -128,11 +151,12 @@ QVariant TLexTreeModel::data(const QModelIndex& Index, int Role) const {
 
 bool TLexTreeModel::setData(const QModelIndex& Index, const QVariant& Value, int Role) {
     TTreeNode* node = NodeOf(Index);
-    if (Role != Qt::EditRole || !node) return false;
-    const int column = Index.column();
+    const TLexColumn* target = ColumnAt(Index.column());
+    if (Role != Qt::EditRole || !node || !target) return false;
+    const int column = target->Index();
     std::string text;
     try {
-        text = FromQString(Value.toString(), CodePageOf(column));
+        text = FromQString(Value.toString(), CodePageOf(Index.column()));
     } catch (const EConvertError& error) {
         ReportRefusal(error.what());
         return false;
@@ -163,8 +187,9 @@ void TLexTreeModel::ReportRefusal(const std::string& Message) const {
 }
 
 QVariant TLexTreeModel::headerData(int Section, Qt::Orientation Orientation, int Role) const {
-    const TLexColumn* column = Orientation == Qt::Horizontal ? ColumnAt(Section) : nullptr;
-    if (!column) return {};
+    if (Orientation != Qt::Horizontal || !BandAt(Section)) return {};
+    const TLexColumn* column = ColumnAt(Section);
+    if (!column) return Role == Qt::DisplayRole ? QVariant(QString()) : QVariant();
     switch (Role) {
     case Qt::DisplayRole:
         return ToQString(column->Caption);
@@ -184,8 +209,9 @@ QVariant TLexTreeModel::headerData(int Section, Qt::Orientation Orientation, int
 
 Qt::ItemFlags TLexTreeModel::flags(const QModelIndex& Index) const {
     if (!Index.isValid()) return Qt::ItemIsDropEnabled; // the top level
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsDragEnabled |
-           Qt::ItemIsDropEnabled;
+    const Qt::ItemFlags flags =
+        Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
+    return ColumnAt(Index.column()) ? flags | Qt::ItemIsEditable : flags;
 }
 
 QStringList TLexTreeModel::mimeTypes() const {
@@ -218,11 +244,29 @@ bool TLexTreeModel::dropMimeData(const QMimeData* Data, Qt::DropAction Action, i
     return true;
 }
 
-void TLexTreeModel::TakeColumns() {
+std::vector<TLexTreeModel::Section> TLexTreeModel::MakeSections() const {
+    // Band by band: a band's columns stand together under its caption
+    // whatever their order in the tree.
     const TLexTree& tree = doc_.Tree();
-    columns_.clear();
-    for (int i = 0; i < tree.ColumnCount(); ++i)
-        columns_.push_back({tree.Column(i), ColumnCodePage(*tree.Column(i))});
+    std::vector<Section> sections;
+    sections.reserve(static_cast<size_t>(tree.ColumnCount() + tree.BandCount()));
+    for (int b = 0; b < tree.BandCount(); ++b) {
+        TLexBand* band = tree.Band(b);
+        for (int position = 0; position < band->ColumnCount(); ++position) {
+            TLexColumn* column = band->Column(position);
+            sections.push_back({column, band, ColumnCodePage(*column)});
+        }
+        if (band->ColumnCount() == 0) sections.push_back({nullptr, band, ProcessCodePage()});
+    }
+    return sections;
+}
+
+void TLexTreeModel::TakeSections(std::vector<Section> Sections) {
+    sections_ = std::move(Sections);
+    sectionOf_.assign(static_cast<size_t>(doc_.Tree().ColumnCount()), 0);
+    for (size_t section = 0; section < sections_.size(); ++section)
+        if (const TLexColumn* column = sections_[section].Column)
+            sectionOf_[static_cast<size_t>(column->Index())] = static_cast<int>(section);
 }
 
 void TLexTreeModel::BeginReset() {
@@ -231,7 +275,7 @@ void TLexTreeModel::BeginReset() {
 
 void TLexTreeModel::EndReset() {
     children_.clear();
-    TakeColumns();
+    TakeSections(MakeSections());
     endResetModel();
 }
 
@@ -286,20 +330,16 @@ void TLexTreeModel::ValueChanged(TTreeNode* Node, int ColumnIndex) {
 }
 
 void TLexTreeModel::ColumnsChanged() {
-    const TLexTree& tree = doc_.Tree();
-    bool same = static_cast<int>(columns_.size()) == tree.ColumnCount();
-    for (int i = 0; same && i < tree.ColumnCount(); ++i)
-        same = columns_[static_cast<size_t>(i)].Column == tree.Column(i);
-    if (same) {
-        TakeColumns();
-        if (!columns_.empty())
-            emit headerDataChanged(Qt::Horizontal, 0, static_cast<int>(columns_.size()) - 1);
+    std::vector<Section> sections = MakeSections();
+    if (sections == sections_) {
+        TakeSections(std::move(sections)); // the same sections: captions or widths
+        if (!sections_.empty()) emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
         return;
     }
     // The tree reports a new or deleted column only once it is done; the
     // nodes are as they were, so their tables stay.
     beginResetModel();
-    TakeColumns();
+    TakeSections(std::move(sections));
     endResetModel();
 }
 

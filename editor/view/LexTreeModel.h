@@ -10,7 +10,11 @@
 namespace lex {
 
 // The document's tree as a Qt item model: one row per node, one column per
-// grid column (band order), the internal pointer of an index is its node.
+// grid column, band by band; the internal pointer of an index is its node.
+// A band without columns (its last sequence deleted) keeps one empty,
+// read-only section, so that it stays in view and can get a sequence back
+// or be deleted. Sections are therefore not the tree's column indexes:
+// IndexOf takes a column index, everything else here a section.
 //
 // The tree tells its observers of a change before and after it for nodes,
 // but only after it for columns; a change in the column set therefore comes
@@ -33,11 +37,19 @@ public:
 
     TLexDocument& Document() const { return doc_; }
     TTreeNode* NodeOf(const QModelIndex& Index) const;
-    QModelIndex IndexOf(const TTreeNode* Node, int Column = 0) const;
-    // The grid column shown in a section; none outside the column range.
+    // The node's cell in the grid column of that index.
+    QModelIndex IndexOf(const TTreeNode* Node, int ColumnIndex = 0) const;
+    // The grid column shown in a section; none for an empty band's section
+    // and outside the sections.
     TLexColumn* ColumnAt(int Section) const;
-    // The code page a column's cells are decoded and encoded with.
-    int CodePageOf(int Column) const;
+    // The grid column index of a section's column, -1 without one.
+    int ColumnIndexAt(int Section) const;
+    // The band a section belongs to; none outside the sections.
+    TLexBand* BandAt(int Section) const;
+    // The first and last sections of the band that a section belongs to.
+    std::pair<int, int> BandSections(int Section) const;
+    // The code page a section's cells are decoded and encoded with.
+    int CodePageOf(int Section) const;
     QString BandCaption(const TLexBand& Band) const;
 
     QModelIndex index(int Row, int Column, const QModelIndex& Parent = {}) const override;
@@ -84,17 +96,21 @@ private:
     void EditingChanged() override { emit DocumentEditingChanged(); }
 
     TTreeNode* ChildAt(const TTreeNode* Parent, int Row) const;
-    void TakeColumns();
     void ReportRefusal(const std::string& Message) const;
     bool IsOwnDrag(const QMimeData* Data) const;
 
-    struct ColumnInfo {
-        TLexColumn* Column;
+    struct Section {
+        TLexColumn* Column; // none: an empty band's place
+        TLexBand* Band;
         int CodePage;
+        bool operator==(const Section&) const = default;
     };
+    std::vector<Section> MakeSections() const;
+    void TakeSections(std::vector<Section> Sections);
 
     TLexDocument& doc_;
-    std::vector<ColumnInfo> columns_; // as the views know them
+    std::vector<Section> sections_; // as the views know them
+    std::vector<int> sectionOf_;    // by grid column index
     // Children by row for the parents a view has asked about (none = the
     // top level): the tree links siblings, so a row needs a lookup table.
     mutable std::unordered_map<const TTreeNode*, std::vector<TTreeNode*>> children_;

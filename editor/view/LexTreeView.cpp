@@ -60,7 +60,7 @@ void TLexTreeView::setModel(QAbstractItemModel* Model) {
 int TLexTreeView::FixedSections() const {
     const auto* lexModel = qobject_cast<const TLexTreeModel*>(model());
     int fixed = 0;
-    while (lexModel && lexModel->ColumnAt(fixed) && lexModel->ColumnAt(fixed)->Band->Fixed)
+    while (lexModel && lexModel->BandAt(fixed) && lexModel->BandAt(fixed)->Fixed)
         ++fixed;
     return fixed;
 }

@@ -56,23 +56,26 @@ protected:
         return Editor();
     }
 
-    // Each language band's caption is drawn over exactly its columns, each
-    // column wide enough to be seen.
+    // Each language band's caption is drawn over exactly its sections,
+    // which stand together in band order, each wide enough to be seen.
     void ExpectBandsOverTheirColumns() {
         QApplication::processEvents();
         auto& header = static_cast<TBandedHeaderView&>(*view.header());
         const QImage image = header.grab().toImage();
+        int section = 1;
         for (int b = 1; b < doc.Tree().BandCount(); ++b) {
             const TLexBand& band = *doc.Tree().Band(b);
             SCOPED_TRACE(band.Caption);
-            ASSERT_GT(band.ColumnCount(), 0);
-            const int first = band.Column(0)->Index();
-            const int last = band.Column(band.ColumnCount() - 1)->Index();
-            for (int i = first; i <= last; ++i) {
-                EXPECT_EQ(doc.Tree().Column(i)->Band, &band);
-                EXPECT_GE(header.sectionSize(i), 20);
-                EXPECT_EQ(header.BandRect(i), header.BandRect(first));
+            const int first = section;
+            for (int position = 0; position < std::max(band.ColumnCount(), 1); ++position) {
+                EXPECT_EQ(model.BandAt(section), &band);
+                EXPECT_EQ(model.ColumnAt(section),
+                          band.ColumnCount() > 0 ? band.Column(position) : nullptr);
+                EXPECT_GE(header.sectionSize(section), 20);
+                EXPECT_EQ(header.BandRect(section), header.BandRect(first));
+                ++section;
             }
+            const int last = section - 1;
             const QRect caption = header.BandRect(first);
             EXPECT_EQ(caption.left(), header.sectionViewportPosition(first));
             EXPECT_EQ(caption.right(),
@@ -80,6 +83,7 @@ protected:
             EXPECT_EQ(caption.bottom(), header.height() / 2 - 1);
             EXPECT_TRUE(HasText(image, caption.intersected(image.rect())));
         }
+        EXPECT_EQ(section, model.columnCount());
     }
     // Whether something is drawn inside a header cell besides its frame:
     // pixels of more colours than the cell's background and borders.
@@ -359,6 +363,40 @@ TEST_F(FormLexEditorTest, EveryBandStaysInViewAfterALanguageIsDeleted) {
     const QModelIndex cell = model.IndexOf(Node("Edit"), central->Column(0)->Index());
     EXPECT_EQ(cell.data().toString(), "Upravit");
     EXPECT_EQ(view.visualRect(cell).width(), 200);
+}
+
+TEST_F(FormLexEditorTest, ALanguageWithoutSequencesStaysReachable) {
+    // Delete Sequence on the Big5 band's only column, as the main window does.
+    TLexBand* big5 = doc.Band950();
+    doc.DeleteSequenceColumn(big5->Column(0));
+    ASSERT_EQ(big5->ColumnCount(), 0);
+    auto* header = static_cast<TBandedHeaderView*>(view.header());
+    ASSERT_EQ(model.BandAt(2), big5); // keys, 936/0, the empty Big5, 1252/0, 1252/1
+    EXPECT_EQ(model.ColumnAt(2), nullptr);
+    ExpectBandsOverTheirColumns();
+    EXPECT_GE(header->sectionSize(2),
+              header->fontMetrics().horizontalAdvance(model.BandCaption(*big5)));
+    EXPECT_FALSE(model.flags(model.index(0, 2)) & Qt::ItemIsEditable);
+    EXPECT_EQ(model.index(0, 2).data(), QVariant());
+
+    // Its context menu names it, for New Sequence and Delete Language.
+    QMenu menu;
+    form.SetPopupMenu(&menu);
+    emit header->customContextMenuRequested(QPoint(header->sectionViewportPosition(2) + 3, 3));
+    EXPECT_EQ(form.PopupBand(), big5);
+    EXPECT_EQ(form.PopupColumn(), nullptr);
+    menu.close();
+
+    // New Sequence brings a column back in the band's place.
+    doc.AddSequenceColumn(big5, "0");
+    doc.SpreadBandColumns(big5);
+    ASSERT_EQ(model.ColumnAt(2), big5->Column(0));
+    ExpectBandsOverTheirColumns();
+    QLineEdit* editor = EditCell(model.index(Index("Edit").row(), 2));
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QString::fromUtf8("\xE7\xB7\xA8")); // a Big5 character
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(doc.Tree().Value(Node("Edit"), big5->Column(0)->Index()), "\xBD\x73");
 }
 
 TEST_F(FormLexEditorTest, TheKeyColumnStaysWhenTheGridScrollsSideways) {
