@@ -49,7 +49,7 @@ TFormLexEditor* TFormLexMain::CreateEditor() {
     options.CaseSensitive = LumoOption->CaseSensitive;
     options.CodePage = LumoOption->CodePage;
     options.SeqNo = LumoOption->SeqNo;
-    options.EditorStyle = LumoOption->EditorStyle;
+    options.EditorStyle = static_cast<TEditorStyle>(LumoOption->EditorStyle);
     options.FontName = LumoOption->Font.Name;
     options.FontSize = LumoOption->Font.Size;
 

@@ -178,7 +178,7 @@ void TLexDocument::DeleteLanguageBand(TLexBand* Band) {
     FModified = true;
 }
 
-void TLexDocument::SetEditorStyle(int Style) {
+void TLexDocument::SetEditorStyle(TEditorStyle Style) {
     options_.EditorStyle = Style;
     for (int i = 1; i < FTree.ColumnCount(); ++i)
         FTree.Column(i)->PopupStyle = Style;

@@ -26,7 +26,7 @@ struct TLexEditorOptions {
     bool CaseSensitive = false;
     std::string CodePage; // the interface language of translated texts
     std::string SeqNo = "0";
-    int EditorStyle = 2; // popup border style: 0 dialog, 2 simple, 3 panel
+    TEditorStyle EditorStyle = TEditorStyle::Simple;
     std::string FontName;
     int FontSize = 0;
 };
@@ -95,7 +95,7 @@ public:
     void SpreadBandColumns(TLexBand* Band);
     void DeleteSequenceColumn(TLexColumn* Column);
     void DeleteLanguageBand(TLexBand* Band);
-    void SetEditorStyle(int Style);
+    void SetEditorStyle(TEditorStyle Style);
     // A new lexicon's languages: 936, 950 and 1252, each with sequence "0".
     void AddDefaultLanguages();
 

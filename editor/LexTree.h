@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editor/EditorStyle.h"
+
 #include <deque>
 #include <memory>
 #include <string>
@@ -64,7 +66,7 @@ struct TLexColumn {
     std::string Caption;
     int Width = 200;
     TAlignment HeaderAlignment = TAlignment::Left;
-    int PopupStyle = 2;
+    TEditorStyle PopupStyle = TEditorStyle::Simple;
 
     int Index() const { return index_; } // the value slot as the grid addresses it
     int Position() const;                // within its band

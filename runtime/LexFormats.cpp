@@ -19,6 +19,7 @@ void WriteDFMLexFile(ILexReader& Reader, const std::string& FileName,
     WriteTextLexFile(Reader, FileName, EscapeDFM, ',', '"', OnProgress);
 }
 
+// In the order the reader registry registers them at start-up.
 constexpr TLexFormat Formats[] = {
     {LumoTextDFMID, "lxd", "LumoTextDFM", "form notation", CreateLexReader<TTextDFMStreamLexReader>,
      WriteDFMLexFile},
@@ -28,6 +29,7 @@ constexpr TLexFormat Formats[] = {
      WriteBinaryLexFile},
 };
 
+// The CSV style reads and writes every extension that no entry lists.
 constexpr size_t DefaultFormat = 1;
 static_assert(Formats[DefaultFormat].ReaderID == LumoTextCSVID);
 

@@ -130,7 +130,7 @@ void TFormLexEditor::SetImmediateEdit(bool Immediate) {
 }
 
 void TFormLexEditor::SetEditorStyle(int Style) {
-    document_->SetEditorStyle(Style);
+    document_->SetEditorStyle(static_cast<TEditorStyle>(Style));
 }
 
 void TFormLexEditor::SetPopupMenu(QMenu* Menu) {

@@ -27,7 +27,7 @@ QWidget* TLexItemDelegate::createEditor(QWidget* Parent, const QStyleOptionViewI
     QLineEdit* editor;
     if (column && column->Band->Index() > 0) {
         auto* memoEdit = new TPopupMemoEdit(Parent);
-        memoEdit->SetPopupBorderStyle(column->PopupStyle);
+        memoEdit->SetPopupBorderStyle(static_cast<int>(column->PopupStyle));
         // Only a modified memo ends the edit: its text is stored as if typed.
         connect(memoEdit, &TPopupMemoEdit::ClosedUp, this, [this, memoEdit](bool Changed) {
             auto* self = const_cast<TLexItemDelegate*>(this);

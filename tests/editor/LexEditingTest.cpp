@@ -195,6 +195,14 @@ TEST_F(EditingTest, OneBandPerCodePage) {
         EXPECT_TRUE(seen.emplace(*r[0], *r[1], *r[2]).second) << *r[0] << "/" << *r[1];
 }
 
+TEST_F(EditingTest, EditorStyleReachesEveryLanguageColumn) {
+    doc.AddDefaultLanguages();
+    doc.SetEditorStyle(TEditorStyle::Panel);
+    doc.AddSequenceColumn(doc.Band950(), "1"); // a new column takes the style too
+    for (int i = 1; i < doc.Tree().ColumnCount(); ++i)
+        EXPECT_EQ(doc.Tree().Column(i)->PopupStyle, TEditorStyle::Panel) << i;
+}
+
 TEST_F(EditingTest, DragAndDrop) {
     Load(doc, StandardFields,
          {{"a", "936", "0", "x"},
