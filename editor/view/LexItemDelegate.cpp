@@ -3,6 +3,8 @@
 #include "editor/view/LexTreeModel.h"
 #include "editor/view/PopupMemoEdit.h"
 
+#include <QApplication>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <limits>
@@ -69,9 +71,8 @@ bool TLexItemDelegate::CommitEditor(QWidget* Editor) {
 bool TLexItemDelegate::eventFilter(QObject* Watched, QEvent* Event) {
     auto* editor = qobject_cast<QWidget*>(Watched);
     if (!editor) return QStyledItemDelegate::eventFilter(Watched, Event);
-    // A refusal's message box takes the focus while the edit is stored;
-    // that is no reason to store it once more.
-    if (committing_ && Event->type() == QEvent::FocusOut) return true;
+    if (Event->type() == QEvent::FocusOut)
+        return FocusLeft(*editor, *static_cast<QFocusEvent*>(Event));
     if (Event->type() != QEvent::KeyPress) return QStyledItemDelegate::eventFilter(Watched, Event);
     auto hint = QAbstractItemDelegate::NoHint;
     switch (static_cast<QKeyEvent*>(Event)->key()) {
@@ -90,6 +91,26 @@ bool TLexItemDelegate::eventFilter(QObject* Watched, QEvent* Event) {
     }
     if (CommitEditor(editor)) emit closeEditor(editor, hint);
     return true;
+}
+
+bool TLexItemDelegate::FocusLeft(QWidget& Editor, const QFocusEvent& Event) {
+    // A refusal's message box takes the focus while the edit is stored;
+    // that is no reason to store it once more. Nor is another window or a
+    // popup: the edit goes on when the focus comes back.
+    if (committing_ || Event.reason() == Qt::ActiveWindowFocusReason ||
+        Event.reason() == Qt::PopupFocusReason)
+        return false;
+    for (const QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget())
+        if (w == &Editor) return false; // inside the editor (its drop-down)
+    // Leaving the cell stores the edit as Enter does; a refused text stays
+    // in the open editor, which takes the focus back once this change is
+    // done (the grid keeps the click from moving away meanwhile).
+    if (CommitEditor(&Editor))
+        emit closeEditor(&Editor, QAbstractItemDelegate::NoHint);
+    else
+        QMetaObject::invokeMethod(
+            &Editor, [&Editor] { Editor.setFocus(); }, Qt::QueuedConnection);
+    return false;
 }
 
 void TLexItemDelegate::paint(QPainter* Painter, const QStyleOptionViewItem& Option,

@@ -3,14 +3,17 @@
 #include <QStyledItemDelegate>
 #include <functional>
 
+class QFocusEvent;
+
 namespace lex {
 
 class TLexTreeModel;
 
 // The grid's cells: key cells edit in a plain line editor, language cells in
 // a TPopupMemoEdit with the column's popup border style; grid lines drawn on
-// request. Enter and Tab store the edit through the model before the editor
-// closes, so a refused edit keeps its editor open.
+// request. Enter, Tab and the focus leaving the editor store the edit through
+// the model before the editor closes, so a refused edit keeps its editor
+// open with the typed text.
 class TLexItemDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 public:
@@ -40,6 +43,8 @@ protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
+    bool FocusLeft(QWidget& Editor, const QFocusEvent& Event);
+
     TLexTreeModel& model_;
     bool showGrid_ = true;
     mutable bool committing_ = false;

@@ -177,6 +177,16 @@ void TLexTreeView::keyPressEvent(QKeyEvent* Event) {
     QTreeView::keyPressEvent(Event);
 }
 
+void TLexTreeView::mousePressEvent(QMouseEvent* Event) {
+    // The focus left the editor with this press and the edit was stored,
+    // closing it; one still open was refused and holds the cell.
+    if (editor_) {
+        Event->accept();
+        return;
+    }
+    QTreeView::mousePressEvent(Event);
+}
+
 void TLexTreeView::mouseReleaseEvent(QMouseEvent* Event) {
     QTreeView::mouseReleaseEvent(Event);
     if (!immediateEdit_ || Event->button() != Qt::LeftButton ||

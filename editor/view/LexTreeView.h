@@ -50,6 +50,7 @@ protected:
                       const QModelIndex& Index) const override;
     void closeEditor(QWidget* Editor, QAbstractItemDelegate::EndEditHint Hint) override;
     void keyPressEvent(QKeyEvent* Event) override;
+    void mousePressEvent(QMouseEvent* Event) override;
     void mouseReleaseEvent(QMouseEvent* Event) override;
     QModelIndex moveCursor(CursorAction Action, Qt::KeyboardModifiers Modifiers) override;
     void paintEvent(QPaintEvent* Event) override;

@@ -187,6 +187,35 @@ TEST_F(FormLexEditorTest, TheGridsEditorIsTheDocumentsEdit) {
     EXPECT_EQ(Editor(), nullptr);
 }
 
+TEST_F(FormLexEditorTest, ARefusedKeyHoldsItsCellWhenTheUserClicksAway) {
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QLineEdit* editor = EditCell(Index("Edit"));
+    ASSERT_NE(editor, nullptr);
+    editor->selectAll();
+    QTest::keyClicks(editor, "FILE");
+    ASSERT_TRUE(editor->hasFocus());
+    const QPoint elsewhere = view.visualRect(Index("File", Western)).center();
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, elsewhere);
+    QApplication::processEvents(); // the focus comes back to the editor
+    EXPECT_EQ(shown, std::vector<std::string>{"Error|LexKey already exists!"});
+    ASSERT_EQ(Editor(), editor);
+    EXPECT_EQ(editor->text(), "FILE");
+    EXPECT_TRUE(editor->hasFocus());
+    EXPECT_EQ(view.currentIndex(), Index("Edit"));
+    EXPECT_TRUE(doc.Tree().Editing());
+    EXPECT_EQ(doc.Key(Node("Edit")), "Edit");
+
+    // Once the text is one the key check takes, the click stores it and lands.
+    QTest::keyClicks(editor, "2");
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, elsewhere);
+    EXPECT_EQ(shown.size(), 1u);
+    EXPECT_EQ(doc.Key(doc.Tree().LastNode()), "FILE2");
+    EXPECT_TRUE(doc.Modified());
+    EXPECT_EQ(view.currentIndex(), Index("File", Western));
+    EXPECT_EQ(TLexItemDelegate::EditorIndex(Editor()), Index("File", Western)); // immediate edit
+}
+
 TEST_F(FormLexEditorTest, PostEditStoresTheOpenEditorOrRefusesIt) {
     QLineEdit* editor = EditCell(Index("Edit", Western));
     editor->setText(QString::fromUtf8("Bearbeiten \xE2\x82\xAC")); // the euro sign is in 1252
