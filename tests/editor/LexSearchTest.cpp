@@ -81,17 +81,37 @@ TEST_F(SearchTest, HitsFollowDeletions) {
 
 TEST_F(SearchTest, HitsFollowDeletedColumns) {
     doc.Find("file");
-    doc.FindNext(); // &File, 936 column
+    doc.FindNext(); // &File, its 936 column
     doc.DeleteSequenceColumn(doc.Band936()->Column(0));
+    // The current column went: the position steps back to the key column.
+    ASSERT_EQ(doc.FoundNodes().size(), 2u);
+    EXPECT_EQ(doc.FoundNodes()[0].Columns.size(), 2u); // key and 950
+    EXPECT_TRUE(doc.FoundNodes()[1].Columns.empty());  // Child's only column went
+    EXPECT_EQ(doc.FoundIndex(), 0);
     EXPECT_EQ(doc.FoundColumn(), 0);
-    EXPECT_EQ(doc.FoundNodes()[0].Columns.size(), 2u);
-    // Child's only column went: stepping onto and over it must not fail.
-    EXPECT_TRUE(doc.FoundNodes()[1].Columns.empty());
-    for (int i = 0; i < 4; ++i)
-        doc.FindNext();
-    for (int i = 0; i < 6; ++i)
-        doc.FindPrior();
-    doc.ShowFoundNode();
+    // Stepping onto and past the hit without columns never fails: the focus
+    // goes to its node and the column stays where it was.
+    const struct {
+        void (TLexDocument::*step)();
+        int index, column;
+        const char* current;
+    } steps[] = {
+        {&TLexDocument::FindNext, 0, 1, "&File:1"},
+        {&TLexDocument::FindNext, 1, 0, "Child:1"},
+        {&TLexDocument::FindNext, 2, 0, "Child:1"}, // past the end: nothing shown
+        {&TLexDocument::FindNext, 2, 0, "Child:1"},
+        {&TLexDocument::FindPrior, 1, -1, "Child:1"},
+        {&TLexDocument::FindPrior, 0, 1, "&File:1"},
+        {&TLexDocument::FindPrior, 0, 0, "&File:0"},
+        {&TLexDocument::FindPrior, 0, 1, "&File:1"},
+        {&TLexDocument::ShowFoundNode, 0, 1, "&File:1"},
+    };
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        (doc.*steps[i].step)();
+        EXPECT_EQ(doc.FoundIndex(), steps[i].index) << "step " << i;
+        EXPECT_EQ(doc.FoundColumn(), steps[i].column) << "step " << i;
+        EXPECT_EQ(Current(), steps[i].current) << "step " << i;
+    }
 }
 
 } // namespace
