@@ -9,6 +9,7 @@
 #include "runtime/qt/QtText.h"
 
 #include <QCloseEvent>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMenu>
@@ -155,7 +156,12 @@ void TFormLexEditor::ShowPopupMenu(const QPoint& Global, int X) {
 }
 
 void TFormLexEditor::RefreshCaption() {
-    setWindowTitle(ToQString(document_->Caption()));
+    // A file name is bytes of the file system; the numbered title is
+    // interface text in the process's code page.
+    const std::string& caption = document_->Caption();
+    setWindowTitle(document_->FileName().empty()
+                       ? ToQString(caption)
+                       : QFile::decodeName(QByteArray::fromStdString(caption)));
 }
 
 void TFormLexEditor::PostEdit() {

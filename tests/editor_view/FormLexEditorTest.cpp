@@ -6,6 +6,7 @@
 #include "editor/view/PopupMemoEdit.h"
 #include "editor/view/RowIndicator.h"
 #include "editor_view/ViewSupport.h"
+#include "platform/CodePage.h"
 #include "platform/Exceptions.h"
 
 #include <QApplication>
@@ -20,6 +21,9 @@
 
 namespace lex {
 namespace {
+
+// Interface texts in a code page other than the file system's UTF-8.
+const bool ForcedCodePage = setenv("LEXMANAGER_CODEPAGE", "1252", 1) == 0;
 
 using test::StandardFields;
 
@@ -303,6 +307,20 @@ TEST_F(FormLexEditorTest, ADropLandsOnTheRowUnderThePointer) {
     const QPoint onParent = view.visualRect(Index("Save")).center();
     EXPECT_TRUE(send(QDragEnterEvent(onParent, Qt::MoveAction, data.get(), Qt::LeftButton, {})));
     EXPECT_FALSE(send(QDragMoveEvent(onParent, Qt::MoveAction, data.get(), Qt::LeftButton, {})));
+}
+
+TEST_F(FormLexEditorTest, TheTitleDecodesAFileNameAsTheFileSystemDoes) {
+    ASSERT_TRUE(ForcedCodePage);
+    ASSERT_EQ(ProcessCodePage(), 1252);
+    doc.SetUntitledCaption("W\xF6rterbuch 1"); // interface text, in 1252
+    form.RefreshCaption();
+    EXPECT_EQ(form.windowTitle(), QString::fromUtf8("W\xC3\xB6rterbuch 1"));
+
+    const test::TempDir dir;
+    const std::string path = dir / "Lexikon-\xC3\xA4\xE4\xB8\xAD.lxc"; // UTF-8 on disk
+    doc.SaveAs(path);
+    form.RefreshCaption();
+    EXPECT_EQ(form.windowTitle(), QString::fromUtf8(path.c_str()));
 }
 
 TEST_F(FormLexEditorTest, ClosingAModifiedEditorAsksFirst) {
