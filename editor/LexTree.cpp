@@ -18,9 +18,9 @@ int TTreeNode::Index() const {
     return index_;
 }
 
-bool TTreeNode::HasAsAncestor(const TTreeNode* node) const {
+bool TTreeNode::HasAsAncestor(const TTreeNode* Node) const {
     for (const TTreeNode* up = Parent(); up; up = up->Parent())
-        if (up == node) return true;
+        if (up == Node) return true;
     return false;
 }
 
@@ -35,19 +35,19 @@ TLexTree::TLexTree() {
 
 TLexTree::~TLexTree() = default;
 
-void TLexTree::AddObserver(ILexTreeObserver* observer) {
-    observers_.push_back(observer);
+void TLexTree::AddObserver(ILexTreeObserver* Observer) {
+    observers_.push_back(Observer);
 }
 
-void TLexTree::RemoveObserver(ILexTreeObserver* observer) {
-    std::erase(observers_, observer);
+void TLexTree::RemoveObserver(ILexTreeObserver* Observer) {
+    std::erase(observers_, Observer);
 }
 
-template <typename Call>
-void TLexTree::Notify(Call call) {
+template <typename Callback>
+void TLexTree::Notify(Callback Call) {
     if (updateDepth_ == 0)
         for (ILexTreeObserver* observer : observers_)
-            call(*observer);
+            Call(*observer);
 }
 
 void TLexTree::BeginUpdate() {
@@ -62,30 +62,32 @@ void TLexTree::EndUpdate() {
             observer->EndReset();
 }
 
-void TLexTree::Link(TTreeNode* node, TTreeNode* parent) {
-    node->parent_ = parent;
-    node->prev_ = parent->lastChild_;
-    node->next_ = nullptr;
-    if (parent->lastChild_)
-        parent->lastChild_->next_ = node;
+void TLexTree::Link(TTreeNode* Node, TTreeNode* Parent) {
+    Node->parent_ = Parent;
+    Node->prev_ = Parent->lastChild_;
+    Node->next_ = nullptr;
+    if (Parent->lastChild_)
+        Parent->lastChild_->next_ = Node;
     else
-        parent->firstChild_ = node;
-    parent->lastChild_ = node;
-    node->index_ = parent->childCount_++;
+        Parent->firstChild_ = Node;
+    Parent->lastChild_ = Node;
+    Node->index_ = Parent->childCount_++;
 }
 
-void TLexTree::Unlink(TTreeNode* node) {
-    TTreeNode* parent = node->parent_;
-    (node->prev_ ? node->prev_->next_ : parent->firstChild_) = node->next_;
-    (node->next_ ? node->next_->prev_ : parent->lastChild_) = node->prev_;
-    if (node->next_) parent->childIndexValid_ = false;
+void TLexTree::Unlink(TTreeNode* Node) {
+    TTreeNode* parent = Node->parent_;
+    (Node->prev_ ? Node->prev_->next_ : parent->firstChild_) = Node->next_;
+    (Node->next_ ? Node->next_->prev_ : parent->lastChild_) = Node->prev_;
+    if (Node->next_) parent->childIndexValid_ = false;
     --parent->childCount_;
-    node->prev_ = node->next_ = nullptr;
+    Node->prev_ = Node->next_ = nullptr;
 }
 
-TTreeNode* TLexTree::AddNode(TTreeNode* parent) {
-    TTreeNode* owner = parent ? parent : &root_;
-    Notify([&](ILexTreeObserver& o) { o.NodeAboutToBeAdded(parent, owner->childCount_); });
+TTreeNode* TLexTree::AddNode(TTreeNode* Parent) {
+    TTreeNode* owner = Parent ? Parent : &root_;
+    Notify([&](ILexTreeObserver& Observer) {
+        Observer.NodeAboutToBeAdded(Parent, owner->childCount_);
+    });
     TTreeNode* node;
     if (!freeNodes_.empty()) {
         node = freeNodes_.back();
@@ -95,59 +97,59 @@ TTreeNode* TLexTree::AddNode(TTreeNode* parent) {
         node = &nodePool_.emplace_back();
     }
     Link(node, owner);
-    Notify([&](ILexTreeObserver& o) { o.NodeAdded(node); });
+    Notify([&](ILexTreeObserver& Observer) { Observer.NodeAdded(node); });
     return node;
 }
 
-bool TLexTree::MoveNode(TTreeNode* node, TTreeNode* target, bool test) {
-    if (test && (!target || target == node || target->HasAsAncestor(node))) return false;
-    TTreeNode* parent = target ? target : &root_;
-    Notify([&](ILexTreeObserver& o) { o.NodeAboutToMove(node, target); });
-    Unlink(node);
-    Link(node, parent);
-    Notify([&](ILexTreeObserver& o) { o.NodeMoved(node); });
+bool TLexTree::MoveNode(TTreeNode* Node, TTreeNode* Target, bool Test) {
+    if (Test && (!Target || Target == Node || Target->HasAsAncestor(Node))) return false;
+    TTreeNode* parent = Target ? Target : &root_;
+    Notify([&](ILexTreeObserver& Observer) { Observer.NodeAboutToMove(Node, Target); });
+    Unlink(Node);
+    Link(Node, parent);
+    Notify([&](ILexTreeObserver& Observer) { Observer.NodeMoved(Node); });
     return true;
 }
 
-TTreeNode* TLexTree::NextInTreeOrder(const TTreeNode* node) {
-    return NextInTreeOrder(node, nullptr);
+TTreeNode* TLexTree::NextInTreeOrder(const TTreeNode* Node) {
+    return NextInTreeOrder(Node, nullptr);
 }
 
-TTreeNode* TLexTree::NextInTreeOrder(const TTreeNode* node, const TTreeNode* subtreeRoot) {
-    if (node->firstChild_) return node->firstChild_;
-    for (; node && node != subtreeRoot && !node->isRoot_; node = node->parent_)
-        if (node->next_) return node->next_;
+TTreeNode* TLexTree::NextInTreeOrder(const TTreeNode* Node, const TTreeNode* SubtreeRoot) {
+    if (Node->firstChild_) return Node->firstChild_;
+    for (; Node && Node != SubtreeRoot && !Node->isRoot_; Node = Node->parent_)
+        if (Node->next_) return Node->next_;
     return nullptr;
 }
 
-int TLexTree::SubtreeSize(const TTreeNode* node) const {
+int TLexTree::SubtreeSize(const TTreeNode* Node) const {
     int size = 0;
-    for (const TTreeNode* n = node; n; n = NextInTreeOrder(n, node))
+    for (const TTreeNode* n = Node; n; n = NextInTreeOrder(n, Node))
         ++size;
     return size;
 }
 
-bool TLexTree::IsInSubtree(const TTreeNode* node, const TTreeNode* root) {
+bool TLexTree::IsInSubtree(const TTreeNode* Node, const TTreeNode* Root) {
     // Walks up from the node and through the subtree in turn and stops with
     // whichever ends first, so neither a deep node nor a big subtree makes
     // the answer expensive on its own.
-    const TTreeNode* up = node;
-    const TTreeNode* down = root;
+    const TTreeNode* up = Node;
+    const TTreeNode* down = Root;
     for (;;) {
-        if (up == root || down == node) return true;
+        if (up == Root || down == Node) return true;
         up = up->Parent();
-        down = NextInTreeOrder(down, root);
+        down = NextInTreeOrder(down, Root);
         if (!up || !down) return false;
     }
 }
 
-void TLexTree::DeleteNode(TTreeNode* node) {
-    Notify([&](ILexTreeObserver& o) { o.NodeAboutToBeRemoved(node); });
-    const bool hadFocus = focused_ && (focused_ == node || focused_->HasAsAncestor(node));
+void TLexTree::DeleteNode(TTreeNode* Node) {
+    Notify([&](ILexTreeObserver& Observer) { Observer.NodeAboutToBeRemoved(Node); });
+    const bool hadFocus = focused_ && (focused_ == Node || focused_->HasAsAncestor(Node));
     if (hadFocus && editing_) CloseEditor();
-    Unlink(node);
+    Unlink(Node);
     // Iterative, so a deep subtree cannot exhaust the stack.
-    std::vector<TTreeNode*> pending{node};
+    std::vector<TTreeNode*> pending{Node};
     while (!pending.empty()) {
         TTreeNode* n = pending.back();
         pending.pop_back();
@@ -164,8 +166,8 @@ void TLexTree::DeleteNode(TTreeNode* node) {
         n->parent_ = nullptr;
         freeNodes_.push_back(n);
     }
-    Notify([&](ILexTreeObserver& o) { o.NodeRemoved(); });
-    if (hadFocus) Notify([&](ILexTreeObserver& o) { o.FocusChanged(); });
+    Notify([&](ILexTreeObserver& Observer) { Observer.NodeRemoved(); });
+    if (hadFocus) Notify([&](ILexTreeObserver& Observer) { Observer.FocusChanged(); });
 }
 
 void TLexTree::Clear() {
@@ -180,20 +182,20 @@ void TLexTree::Clear() {
     editing_ = false;
 }
 
-std::string_view TLexTree::Value(const TTreeNode* node, int columnIndex) const {
-    const size_t slot = static_cast<size_t>(columns_[columnIndex]->slot_);
-    return slot < node->values_.size() ? std::string_view(node->values_[slot]) : std::string_view();
+std::string_view TLexTree::Value(const TTreeNode* Node, int ColumnIndex) const {
+    const size_t slot = static_cast<size_t>(columns_[ColumnIndex]->slot_);
+    return slot < Node->values_.size() ? std::string_view(Node->values_[slot]) : std::string_view();
 }
 
-void TLexTree::SetValue(TTreeNode* node, int columnIndex, std::string_view text) {
-    const size_t slot = static_cast<size_t>(columns_[columnIndex]->slot_);
-    if (slot >= node->values_.size()) {
-        if (text.empty()) return;
+void TLexTree::SetValue(TTreeNode* Node, int ColumnIndex, std::string_view Text) {
+    const size_t slot = static_cast<size_t>(columns_[ColumnIndex]->slot_);
+    if (slot >= Node->values_.size()) {
+        if (Text.empty()) return;
         // Room for every column at once: a node's values grow only once.
-        node->values_.resize(std::max(slot + 1, static_cast<size_t>(nextSlot_)));
+        Node->values_.resize(std::max(slot + 1, static_cast<size_t>(nextSlot_)));
     }
-    node->values_[slot] = text;
-    Notify([&](ILexTreeObserver& o) { o.ValueChanged(node, columnIndex); });
+    Node->values_[slot] = Text;
+    Notify([&](ILexTreeObserver& Observer) { Observer.ValueChanged(Node, ColumnIndex); });
 }
 
 void TLexTree::Renumber() {
@@ -206,87 +208,87 @@ void TLexTree::Renumber() {
 TLexBand* TLexTree::AddBand() {
     bands_.push_back(std::make_unique<TLexBand>());
     Renumber();
-    Notify([](ILexTreeObserver& o) { o.ColumnsChanged(); });
+    Notify([](ILexTreeObserver& Observer) { Observer.ColumnsChanged(); });
     return bands_.back().get();
 }
 
-void TLexTree::DeleteBand(TLexBand* band) {
+void TLexTree::DeleteBand(TLexBand* Band) {
     const TLexTreeUpdate update(*this);
-    while (!band->columns_.empty())
-        DeleteColumn(band->columns_.back());
-    std::erase_if(bands_, [&](const auto& b) { return b.get() == band; });
+    while (!Band->columns_.empty())
+        DeleteColumn(Band->columns_.back());
+    std::erase_if(bands_, [&](const auto& Owned) { return Owned.get() == Band; });
     Renumber();
 }
 
-TLexColumn* TLexTree::AddColumn(TLexBand* band, int position) {
+TLexColumn* TLexTree::AddColumn(TLexBand* Band, int Position) {
     auto& owned = columnStore_.emplace_back(std::make_unique<TLexColumn>());
     TLexColumn* column = owned.get();
-    column->Band = band;
+    column->Band = Band;
     if (!freeSlots_.empty()) {
         column->slot_ = freeSlots_.back();
         freeSlots_.pop_back();
     } else {
         column->slot_ = nextSlot_++;
     }
-    auto& bandColumns = band->columns_;
-    position = std::clamp(position, 0, static_cast<int>(bandColumns.size()));
+    auto& bandColumns = Band->columns_;
+    Position = std::clamp(Position, 0, static_cast<int>(bandColumns.size()));
     // The grid's columns stand band by band: a band's first column goes
     // after the columns of the bands before it.
     const TLexColumn* before = nullptr; // the column the new one follows
-    if (position > 0) {
-        before = bandColumns[position - 1];
+    if (Position > 0) {
+        before = bandColumns[Position - 1];
     } else {
-        for (int b = band->index_ - 1; b >= 0 && !before; --b)
+        for (int b = Band->index_ - 1; b >= 0 && !before; --b)
             if (!bands_[b]->columns_.empty()) before = bands_[b]->columns_.back();
     }
     const auto gridPosition =
         before ? std::find(columns_.begin(), columns_.end(), before) + 1 : columns_.begin();
     columns_.insert(gridPosition, column);
-    bandColumns.insert(bandColumns.begin() + position, column);
+    bandColumns.insert(bandColumns.begin() + Position, column);
     Renumber();
     if (focusedColumn_ >= column->index_ && focusedColumn_ + 1 < ColumnCount()) ++focusedColumn_;
-    Notify([](ILexTreeObserver& o) { o.ColumnsChanged(); });
+    Notify([](ILexTreeObserver& Observer) { Observer.ColumnsChanged(); });
     return column;
 }
 
-void TLexTree::DeleteColumn(TLexColumn* column) {
-    const int index = column->index_;
-    const size_t slot = static_cast<size_t>(column->slot_);
+void TLexTree::DeleteColumn(TLexColumn* Column) {
+    const int index = Column->index_;
+    const size_t slot = static_cast<size_t>(Column->slot_);
     // The slot may be given to a later column: it must start out empty.
     for (TTreeNode& node : nodePool_)
         if (slot < node.values_.size()) node.values_[slot].clear();
     if (editing_ && focusedColumn_ == index) CloseEditor();
-    std::erase(column->Band->columns_, column);
-    std::erase(columns_, column);
+    std::erase(Column->Band->columns_, Column);
+    std::erase(columns_, Column);
     freeSlots_.push_back(static_cast<int>(slot));
-    std::erase_if(columnStore_, [&](const auto& c) { return c.get() == column; });
+    std::erase_if(columnStore_, [&](const auto& Owned) { return Owned.get() == Column; });
     Renumber();
     if (focusedColumn_ > index || focusedColumn_ >= ColumnCount())
         focusedColumn_ = std::max(0, focusedColumn_ - 1);
-    Notify([](ILexTreeObserver& o) { o.ColumnsChanged(); });
+    Notify([](ILexTreeObserver& Observer) { Observer.ColumnsChanged(); });
 }
 
 void TLexTree::ColumnsChanged() {
-    Notify([](ILexTreeObserver& o) { o.ColumnsChanged(); });
+    Notify([](ILexTreeObserver& Observer) { Observer.ColumnsChanged(); });
 }
 
-void TLexTree::SetFocusedNode(TTreeNode* node) {
-    if (focused_ == node) return;
-    focused_ = node;
-    Notify([](ILexTreeObserver& o) { o.FocusChanged(); });
+void TLexTree::SetFocusedNode(TTreeNode* Node) {
+    if (focused_ == Node) return;
+    focused_ = Node;
+    Notify([](ILexTreeObserver& Observer) { Observer.FocusChanged(); });
 }
 
-void TLexTree::SetFocusedColumn(int columnIndex) {
-    if (focusedColumn_ == columnIndex) return;
-    focusedColumn_ = columnIndex;
-    Notify([](ILexTreeObserver& o) { o.FocusChanged(); });
+void TLexTree::SetFocusedColumn(int ColumnIndex) {
+    if (focusedColumn_ == ColumnIndex) return;
+    focusedColumn_ = ColumnIndex;
+    Notify([](ILexTreeObserver& Observer) { Observer.FocusChanged(); });
 }
 
 const std::vector<TTreeNode*>& TLexTree::Selection() const {
     // A deleted node may be reused before this runs, but only Select marks a
     // node again, and it reads the selection first.
     if (selectionStale_) {
-        std::erase_if(selection_, [](const TTreeNode* node) { return !node->selected_; });
+        std::erase_if(selection_, [](const TTreeNode* Node) { return !Node->selected_; });
         selectionStale_ = false;
     }
     return selection_;
@@ -296,36 +298,37 @@ void TLexTree::ClearSelection() {
     for (TTreeNode* node : Selection())
         node->selected_ = false;
     selection_.clear();
-    Notify([](ILexTreeObserver& o) { o.SelectionChanged(); });
+    Notify([](ILexTreeObserver& Observer) { Observer.SelectionChanged(); });
 }
 
-void TLexTree::Select(TTreeNode* node) {
-    if (node->selected_) return;
+void TLexTree::Select(TTreeNode* Node) {
+    if (Node->selected_) return;
     Selection();
-    node->selected_ = true;
-    selection_.push_back(node);
-    Notify([](ILexTreeObserver& o) { o.SelectionChanged(); });
+    Node->selected_ = true;
+    selection_.push_back(Node);
+    Notify([](ILexTreeObserver& Observer) { Observer.SelectionChanged(); });
 }
 
-void TLexTree::MakeVisible(TTreeNode* node) {
-    visible_ = node;
+void TLexTree::MakeVisible(TTreeNode* Node) {
+    visible_ = Node;
+    Notify([&](ILexTreeObserver& Observer) { Observer.NodeMadeVisible(Node); });
 }
 
 void TLexTree::ShowEditor() {
     if (!focused_ || focusedColumn_ >= ColumnCount()) return;
     editing_ = true;
     editText_ = Value(focused_, focusedColumn_);
-    Notify([](ILexTreeObserver& o) { o.EditingChanged(); });
+    Notify([](ILexTreeObserver& Observer) { Observer.EditingChanged(); });
 }
 
-void TLexTree::SetEditText(std::string text) {
-    editText_ = std::move(text);
+void TLexTree::SetEditText(std::string Text) {
+    editText_ = std::move(Text);
 }
 
 void TLexTree::CloseEditor() {
     if (!editing_) return;
     editing_ = false;
-    Notify([](ILexTreeObserver& o) { o.EditingChanged(); });
+    Notify([](ILexTreeObserver& Observer) { Observer.EditingChanged(); });
 }
 
 } // namespace lex

@@ -33,7 +33,7 @@ public:
     TTreeNode* PrevSibling() const { return prev_; }
     int Count() const { return childCount_; }
     int Index() const; // position among its siblings
-    bool HasAsAncestor(const TTreeNode* node) const;
+    bool HasAsAncestor(const TTreeNode* Node) const;
     bool Selected() const { return selected_; }
 
     TLexNode* Data = nullptr;
@@ -102,17 +102,19 @@ public:
     virtual ~ILexTreeObserver() = default;
     virtual void BeginReset() {}
     virtual void EndReset() {}
-    virtual void NodeAboutToBeAdded(TTreeNode* /*parent*/, int /*row*/) {}
-    virtual void NodeAdded(TTreeNode* /*node*/) {}
-    virtual void NodeAboutToBeRemoved(TTreeNode* /*node*/) {}
+    virtual void NodeAboutToBeAdded(TTreeNode* /*Parent*/, int /*Row*/) {}
+    virtual void NodeAdded(TTreeNode* /*Node*/) {}
+    virtual void NodeAboutToBeRemoved(TTreeNode* /*Node*/) {}
     virtual void NodeRemoved() {}
-    virtual void NodeAboutToMove(TTreeNode* /*node*/, TTreeNode* /*newParent*/) {}
-    virtual void NodeMoved(TTreeNode* /*node*/) {}
-    virtual void ValueChanged(TTreeNode* /*node*/, int /*columnIndex*/) {}
+    virtual void NodeAboutToMove(TTreeNode* /*Node*/, TTreeNode* /*NewParent*/) {}
+    virtual void NodeMoved(TTreeNode* /*Node*/) {}
+    virtual void ValueChanged(TTreeNode* /*Node*/, int /*ColumnIndex*/) {}
     virtual void ColumnsChanged() {}
     virtual void FocusChanged() {}
     virtual void SelectionChanged() {}
     virtual void EditingChanged() {}
+    // The node is to be brought into view: its ancestors expanded, scrolled to.
+    virtual void NodeMadeVisible(TTreeNode* /*node*/) {}
 };
 
 // The tree-list grid's model: nodes with value slots, bands and columns,
@@ -124,76 +126,76 @@ public:
     TLexTree(const TLexTree&) = delete;
     TLexTree& operator=(const TLexTree&) = delete;
 
-    void AddObserver(ILexTreeObserver* observer);
-    void RemoveObserver(ILexTreeObserver* observer);
+    void AddObserver(ILexTreeObserver* Observer);
+    void RemoveObserver(ILexTreeObserver* Observer);
 
     // Nodes.
-    TTreeNode* AddNode(TTreeNode* parent); // appended as the last child; none = top level
+    TTreeNode* AddNode(TTreeNode* Parent); // appended as the last child; none = top level
     int Count() const { return root_.Count(); }
     TTreeNode* FirstNode() const { return root_.FirstChild(); }
     TTreeNode* LastNode() const { return root_.LastChild(); }
-    // Makes `node` the last child of `target` (none = top level). The tested
+    // Makes Node the last child of Target (none = top level). The tested
     // form refuses a missing target and a target inside the node's subtree.
-    bool MoveNode(TTreeNode* node, TTreeNode* target, bool test);
-    void DeleteNode(TTreeNode* node); // with its subtree
+    bool MoveNode(TTreeNode* Node, TTreeNode* Target, bool Test);
+    void DeleteNode(TTreeNode* Node); // with its subtree
     void Clear();
-    int SubtreeSize(const TTreeNode* node) const;
-    // Whether `node` is `root` or lies below it.
-    static bool IsInSubtree(const TTreeNode* node, const TTreeNode* root);
-    // The node after `node` in tree order (each node before its children).
-    static TTreeNode* NextInTreeOrder(const TTreeNode* node);
-    static TTreeNode* NextInTreeOrder(const TTreeNode* node, const TTreeNode* subtreeRoot);
+    int SubtreeSize(const TTreeNode* Node) const;
+    // Whether Node is Root or lies below it.
+    static bool IsInSubtree(const TTreeNode* Node, const TTreeNode* Root);
+    // The node after Node in tree order (each node before its children).
+    static TTreeNode* NextInTreeOrder(const TTreeNode* Node);
+    static TTreeNode* NextInTreeOrder(const TTreeNode* Node, const TTreeNode* SubtreeRoot);
 
     // Values by column index.
-    std::string_view Value(const TTreeNode* node, int columnIndex) const;
-    void SetValue(TTreeNode* node, int columnIndex, std::string_view text);
+    std::string_view Value(const TTreeNode* Node, int ColumnIndex) const;
+    void SetValue(TTreeNode* Node, int ColumnIndex, std::string_view Text);
 
     // Bands and columns.
     TLexBand* AddBand();
-    void DeleteBand(TLexBand* band); // its columns go with it
+    void DeleteBand(TLexBand* Band); // its columns go with it
     int BandCount() const { return static_cast<int>(bands_.size()); }
-    TLexBand* Band(int index) const { return bands_[index].get(); }
-    // Inserts a column into `band` at `position`, and into the grid's column
+    TLexBand* Band(int Index) const { return bands_[Index].get(); }
+    // Inserts a column into Band at Position, and into the grid's column
     // order after the band column before it; a band's first column goes
     // after the columns of the bands before it, so the grid's columns stay
     // in band order also when a band has lost all of its columns.
-    TLexColumn* AddColumn(TLexBand* band, int position);
-    void DeleteColumn(TLexColumn* column); // its values go with it
+    TLexColumn* AddColumn(TLexBand* Band, int Position);
+    void DeleteColumn(TLexColumn* Column); // its values go with it
     int ColumnCount() const { return static_cast<int>(columns_.size()); }
-    TLexColumn* Column(int index) const { return columns_[index]; }
+    TLexColumn* Column(int Index) const { return columns_[Index]; }
     void ColumnsChanged(); // after changing captions, widths or fonts
 
     // Focus and selection.
     TTreeNode* FocusedNode() const { return focused_; }
-    void SetFocusedNode(TTreeNode* node);
+    void SetFocusedNode(TTreeNode* Node);
     int FocusedColumn() const { return focusedColumn_; }
-    void SetFocusedColumn(int columnIndex);
+    void SetFocusedColumn(int ColumnIndex);
     int SelectionCount() const { return static_cast<int>(Selection().size()); }
-    TTreeNode* SelectedNode(int index) const { return Selection()[index]; }
+    TTreeNode* SelectedNode(int Index) const { return Selection()[Index]; }
     void ClearSelection();
-    void Select(TTreeNode* node); // adds to the selection, last in selection order
-    void MakeVisible(TTreeNode* node);
+    void Select(TTreeNode* Node); // adds to the selection, last in selection order
+    void MakeVisible(TTreeNode* Node);
     TTreeNode* VisibleNode() const { return visible_; }
 
     // In-place editing of the focused cell.
     bool Editing() const { return editing_; }
     const std::string& EditText() const { return editText_; }
     void ShowEditor(); // opens on the focused cell with its text
-    void SetEditText(std::string text);
+    void SetEditText(std::string Text);
     void CloseEditor(); // ends the edit without storing (the caller stores)
 
 private:
     friend class TLexTreeUpdate;
     void BeginUpdate();
     void EndUpdate();
-    void Unlink(TTreeNode* node);
-    void Link(TTreeNode* node, TTreeNode* parent);
+    void Unlink(TTreeNode* Node);
+    void Link(TTreeNode* Node, TTreeNode* Parent);
     // The selection without the nodes deleted since it was last read: a
     // deletion only unmarks them, so deleting many selected nodes stays linear.
     const std::vector<TTreeNode*>& Selection() const;
     void Renumber();
-    template <typename Call>
-    void Notify(Call call);
+    template <typename Callback>
+    void Notify(Callback Call);
 
     TTreeNode root_;
     std::deque<TTreeNode> nodePool_;
