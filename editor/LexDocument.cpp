@@ -33,7 +33,7 @@ int CompareNumbers(std::string_view A, std::string_view B) {
 
 bool IsDigits(std::string_view Text) {
     return !Text.empty() &&
-           std::all_of(Text.begin(), Text.end(), [](char c) { return c >= '0' && c <= '9'; });
+           std::all_of(Text.begin(), Text.end(), [](char C) { return C >= '0' && C <= '9'; });
 }
 
 std::string NumberedCaption(std::string_view Base, const std::vector<std::string>& OpenCaptions) {
@@ -83,7 +83,7 @@ void TLexDocument::FreeNodeData(TTreeNode* Node) {
     for (TTreeNode* n = Node; n; n = TLexTree::NextInTreeOrder(n, Node)) {
         if (n->Data) {
             n->Data->ParentKey.clear();
-            FFreeNodeData.push_back(n->Data);
+            freeNodeData_.push_back(n->Data);
             n->Data = nullptr;
         }
     }
@@ -221,11 +221,11 @@ TTreeNode* TLexDocument::CreateNode(TTreeNode* Parent, std::string_view Key,
     node->ImageIndex = NodeImage;
     node->SelectedIndex = NodeSelectedImage;
     FTree.SetValue(node, 0, Key);
-    if (FFreeNodeData.empty()) {
-        node->Data = &FNodeData.emplace_back();
+    if (freeNodeData_.empty()) {
+        node->Data = &nodeData_.emplace_back();
     } else {
-        node->Data = FFreeNodeData.back();
-        FFreeNodeData.pop_back();
+        node->Data = freeNodeData_.back();
+        freeNodeData_.pop_back();
     }
     *node->Data = TLexNode{std::string(ParentKey), 0, false};
     return node;

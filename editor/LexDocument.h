@@ -190,8 +190,8 @@ private:
     int FFoundColumn = 0;
     TLexTree FTree;
     // The nodes' records, pooled: a million nodes cost no million allocations.
-    std::deque<TLexNode> FNodeData;
-    std::vector<TLexNode*> FFreeNodeData;
+    std::deque<TLexNode> nodeData_;
+    std::vector<TLexNode*> freeNodeData_;
 };
 
 // "Lexicon 1", "Lexicon 2", ...: the base and the smallest number from 1 that

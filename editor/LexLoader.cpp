@@ -33,23 +33,23 @@ enum { KeyField, CodePageIndex, SeqNoIndex, DisplayIndex, CatalogIndex };
 class TLexDocument::BandList {
 public:
     struct Entry {
-        std::string codePage;
-        TLexBand* band;
-        std::string lastSeqNo;
-        TLexColumn* lastColumn = nullptr;
+        std::string CodePage;
+        TLexBand* Band;
+        std::string LastSeqNo;
+        TLexColumn* LastColumn = nullptr;
     };
 
-    explicit BandList(const TLexDocument& document) : document_(document) {}
+    explicit BandList(const TLexDocument& Document) : document_(Document) {}
 
-    Entry* Find(std::string_view codePage) {
+    Entry* Find(std::string_view CodePage) {
         for (Entry& entry : entries_)
-            if (entry.codePage == codePage) return &entry;
+            if (entry.CodePage == CodePage) return &entry;
         for (Entry& entry : entries_)
-            if (document_.CompareLexText(entry.codePage, codePage) == 0) return &entry;
+            if (document_.CompareLexText(entry.CodePage, CodePage) == 0) return &entry;
         return nullptr;
     }
-    Entry& Add(TLexBand* band) {
-        return entries_.emplace_back(Entry{BandCodePage(*band), band, {}, nullptr});
+    Entry& Add(TLexBand* Band) {
+        return entries_.emplace_back(Entry{BandCodePage(*Band), Band, {}, nullptr});
     }
 
 private:
@@ -92,10 +92,10 @@ namespace {
 // Runs a load from FileName; a failure that does not name the file itself
 // is raised again with the file's name in front, so that the message says
 // where the fault is.
-template <typename Load>
-void LoadNamingFile(const std::string& FileName, Load load) {
+template <typename Loader>
+void LoadNamingFile(const std::string& FileName, Loader Load) {
     try {
-        load();
+        Load();
     } catch (const EAbort&) {
         throw;
     } catch (const EFOpenError&) {
@@ -132,9 +132,9 @@ void TLexDocument::ImportFile(const std::string& FileName, const TLexProgressEve
 }
 
 namespace {
-void FocusFirstNode(TLexTree& tree) {
-    if (TTreeNode* focused = tree.FocusedNode()) tree.MakeVisible(focused);
-    if (TTreeNode* first = tree.FirstNode()) tree.SetFocusedNode(first);
+void FocusFirstNode(TLexTree& Tree) {
+    if (TTreeNode* focused = Tree.FocusedNode()) Tree.MakeVisible(focused);
+    if (TTreeNode* first = Tree.FirstNode()) Tree.SetFocusedNode(first);
 }
 } // namespace
 
@@ -213,7 +213,7 @@ void TLexDocument::LoadRecords(ILexReader& Reader, TLexKeyList& Keys, BandList& 
     const TRecordFields fields = LocateRecordFields(Reader);
     CheckRecordFields(fields, mainWindow_, options_);
     std::string_view values[5];
-    const auto field = [&values](int role) { return values[role]; };
+    const auto field = [&values](int Role) { return values[Role]; };
     const bool hasCodePage = fields.Index[CodePageIndex] >= 0;
     const bool hasSeqNo = fields.Index[SeqNoIndex] >= 0;
     int answer = IDYES; // remembered for this call: Cancel stops the asking
@@ -235,24 +235,24 @@ void TLexDocument::LoadRecords(ILexReader& Reader, TLexKeyList& Keys, BandList& 
         if (hasCodePage) {
             const std::string_view codePage = field(CodePageIndex);
             const std::string_view seqNo = hasSeqNo ? field(SeqNoIndex) : std::string_view("0");
-            if (!band || codePage != band->codePage) {
+            if (!band || codePage != band->CodePage) {
                 band = Bands.Find(codePage);
                 if (!band) band = &Bands.Add(AddLanguageBand(codePage));
             }
-            if (!band->lastColumn || seqNo != band->lastSeqNo) {
+            if (!band->LastColumn || seqNo != band->LastSeqNo) {
                 int position = 0;
-                band->lastColumn = FindSequenceColumn(band->band, seqNo, position);
-                if (!band->lastColumn) band->lastColumn = AddSequenceColumn(band->band, seqNo);
-                band->lastSeqNo = seqNo;
+                band->LastColumn = FindSequenceColumn(band->Band, seqNo, position);
+                if (!band->LastColumn) band->LastColumn = AddSequenceColumn(band->Band, seqNo);
+                band->LastSeqNo = seqNo;
             }
-            const int column = band->lastColumn->Index();
+            const int column = band->LastColumn->Index();
             const std::string_view display = field(DisplayIndex);
             const std::string_view cell = FTree.Value(node, column);
             const bool ask = !cell.empty() && (cell != display || Key(node) != key);
             bool write = true;
             if (ask) {
                 if (answer != IDCANCEL)
-                    answer = AskOverwrite(*band->band, Key(node), key, cell, display);
+                    answer = AskOverwrite(*band->Band, Key(node), key, cell, display);
                 write = answer != IDNO;
             }
             if (write) FTree.SetValue(node, column, display);

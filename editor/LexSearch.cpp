@@ -19,17 +19,17 @@ constexpr std::array<unsigned char, 256> UpperTable = [] {
     return table;
 }();
 
-bool ContainsUpper(std::string_view text, std::string_view pattern) {
-    if (pattern.size() > text.size()) return false;
-    const auto* t = reinterpret_cast<const unsigned char*>(text.data());
-    const auto* p = reinterpret_cast<const unsigned char*>(pattern.data());
-    const size_t last = text.size() - pattern.size();
+bool ContainsUpper(std::string_view Text, std::string_view Pattern) {
+    if (Pattern.size() > Text.size()) return false;
+    const auto* t = reinterpret_cast<const unsigned char*>(Text.data());
+    const auto* p = reinterpret_cast<const unsigned char*>(Pattern.data());
+    const size_t last = Text.size() - Pattern.size();
     for (size_t i = 0; i <= last; ++i) {
         if (UpperTable[t[i]] != p[0]) continue;
         size_t k = 1;
-        while (k < pattern.size() && UpperTable[t[i + k]] == p[k])
+        while (k < Pattern.size() && UpperTable[t[i + k]] == p[k])
             ++k;
-        if (k == pattern.size()) return true;
+        if (k == Pattern.size()) return true;
     }
     return false;
 }
@@ -38,23 +38,23 @@ bool ContainsUpper(std::string_view text, std::string_view pattern) {
 // first position less the removals before it.
 class RemovalCounter {
 public:
-    explicit RemovalCounter(size_t size) : tree_(size + 1, 0) {}
-    void Remove(size_t index) {
-        for (size_t i = index + 1; i < tree_.size(); i += i & (~i + 1))
+    explicit RemovalCounter(size_t Size) : tree_(Size + 1, 0) {}
+    void Remove(size_t Index) {
+        for (size_t i = Index + 1; i < tree_.size(); i += i & (~i + 1))
             ++tree_[i];
     }
-    size_t RemovedBefore(size_t index) const {
+    size_t RemovedBefore(size_t Index) const {
         size_t sum = 0;
-        for (size_t i = index; i > 0; i -= i & (~i + 1))
+        for (size_t i = Index; i > 0; i -= i & (~i + 1))
             sum += tree_[i];
         return sum;
     }
-    // The first position of the entry now at `position`.
-    size_t Original(size_t position) const {
-        size_t lo = position, hi = tree_.size() - 2;
+    // The first position of the entry now at Position.
+    size_t Original(size_t Position) const {
+        size_t lo = Position, hi = tree_.size() - 2;
         while (lo < hi) {
             const size_t mid = (lo + hi) / 2;
-            if (mid + 1 - RemovedBefore(mid + 1) > position)
+            if (mid + 1 - RemovedBefore(mid + 1) > Position)
                 hi = mid;
             else
                 lo = mid + 1;

@@ -110,15 +110,15 @@ TLexDocument::CreateNodeListReader(bool NodesOnly, const std::vector<TLexBand*>&
     // a file with one key, code page and sequence twice.
     std::vector<TTreeNode*> nodes;
     std::unordered_set<const TTreeNode*> collected;
-    const auto collect = [&](TTreeNode* node) {
-        if (collected.insert(node).second) nodes.push_back(node);
+    const auto collect = [&](TTreeNode* Node) {
+        if (collected.insert(Node).second) nodes.push_back(Node);
     };
-    const auto collectSubtree = [&](TTreeNode* root) {
-        for (TTreeNode* n = root; n; n = TLexTree::NextInTreeOrder(n, root))
+    const auto collectSubtree = [&](TTreeNode* Root) {
+        for (TTreeNode* n = Root; n; n = TLexTree::NextInTreeOrder(n, Root))
             collect(n);
     };
-    const auto addAncestors = [&](TTreeNode* node) {
-        for (TTreeNode* up = node->Parent(); up; up = up->Parent())
+    const auto addAncestors = [&](TTreeNode* Node) {
+        for (TTreeNode* up = Node->Parent(); up; up = up->Parent())
             collect(up);
     };
     if (!NodesOnly) {
