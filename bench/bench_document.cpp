@@ -22,16 +22,16 @@ const char* const CodePages[Languages] = {"936", "950", "1252"};
 
 // `nodes` keys, each with one value per language; one key in ten is a parent
 // that the others name as CatalogID. Keys start at `first`.
-std::string MakeLexicon(int nodes, int first, unsigned seed) {
-    std::mt19937 random(seed);
+std::string MakeLexicon(int Nodes, int First, unsigned Seed) {
+    std::mt19937 random(Seed);
     const char* words[] = {"File",     "Open",  "Save",   "Close",  "Edit",     "View",
                            "Help",     "Tools", "Window", "Option", "Data",     "Search",
                            "Find",     "Next",  "Export", "Import", "Language", "Value",
                            "Sequence", "Print", "Copy",   "Paste"};
     std::vector<std::string> parents;
     std::vector<TLexRecord> records;
-    records.reserve(static_cast<size_t>(nodes) * Languages);
-    for (int n = first; n < first + nodes; ++n) {
+    records.reserve(static_cast<size_t>(Nodes) * Languages);
+    for (int n = First; n < First + Nodes; ++n) {
         std::string key;
         for (int w = 0, count = 1 + static_cast<int>(random() % 3); w < count; ++w)
             key += std::string(words[random() % std::size(words)]) + " ";
@@ -73,9 +73,9 @@ Fixture& Data() {
 }
 
 // The baseline of loading and saving: reading the file, touching every value.
-void Read(benchmark::State& state, const std::string* bytes) {
-    for (auto _ : state) {
-        TBinaryStreamLexReader reader(*bytes);
+void Read(benchmark::State& State, const std::string* Bytes) {
+    for (auto _ : State) {
+        TBinaryStreamLexReader reader(*Bytes);
         size_t sum = 0;
         for (reader.First(); !reader.Eof(); reader.Next())
             for (int i = 0; i < reader.FieldCount(); ++i)
@@ -84,37 +84,37 @@ void Read(benchmark::State& state, const std::string* bytes) {
     }
 }
 
-void Load(benchmark::State& state) {
-    for (auto _ : state) {
+void Load(benchmark::State& State) {
+    for (auto _ : State) {
         auto document = std::make_unique<TLexDocument>();
         TBinaryStreamLexReader reader(Data().lexicon);
         document->LoadFromReader(reader);
-        state.PauseTiming(); // the document's destruction is not loading
+        State.PauseTiming(); // the document's destruction is not loading
         document.reset();
-        state.ResumeTiming();
+        State.ResumeTiming();
     }
 }
 
-void Merge(benchmark::State& state) {
-    for (auto _ : state) {
-        state.PauseTiming();
+void Merge(benchmark::State& State) {
+    for (auto _ : State) {
+        State.PauseTiming();
         auto document = std::make_unique<TLexDocument>();
         {
             TBinaryStreamLexReader reader(Data().lexicon);
             document->LoadFromReader(reader);
         }
         TBinaryStreamLexReader reader(Data().update);
-        state.ResumeTiming();
+        State.ResumeTiming();
         document->MergeFromReader(reader);
-        state.PauseTiming();
+        State.PauseTiming();
         document.reset();
-        state.ResumeTiming();
+        State.ResumeTiming();
     }
 }
 
-void Save(benchmark::State& state) {
+void Save(benchmark::State& State) {
     std::string out;
-    for (auto _ : state) {
+    for (auto _ : State) {
         out.clear();
         StringOutputStream stream(out);
         const auto reader = Data().document.CreateNodeListReader(false, {});
@@ -125,9 +125,9 @@ void Save(benchmark::State& state) {
 
 // Select all and Delete, with the hits of a search on the list: the deletion
 // alone is timed, against a load of the same lexicon.
-void DeleteAllSelected(benchmark::State& state) {
-    for (auto _ : state) {
-        state.PauseTiming();
+void DeleteAllSelected(benchmark::State& State) {
+    for (auto _ : State) {
+        State.PauseTiming();
         auto document = std::make_unique<TLexDocument>();
         {
             TBinaryStreamLexReader reader(Data().lexicon);
@@ -138,18 +138,18 @@ void DeleteAllSelected(benchmark::State& state) {
         tree.ClearSelection();
         for (TTreeNode* node = tree.FirstNode(); node; node = TLexTree::NextInTreeOrder(node))
             tree.Select(node);
-        state.ResumeTiming();
+        State.ResumeTiming();
         document->DeleteNodes();
-        state.PauseTiming();
+        State.PauseTiming();
         document.reset();
-        state.ResumeTiming();
+        State.ResumeTiming();
     }
 }
 
 // The baseline of searching: every cell of every node, in tree order.
-void WalkCells(benchmark::State& state) {
+void WalkCells(benchmark::State& State) {
     const TLexTree& tree = Data().document.Tree();
-    for (auto _ : state) {
+    for (auto _ : State) {
         size_t sum = 0;
         for (const TTreeNode* node = tree.FirstNode(); node; node = TLexTree::NextInTreeOrder(node))
             for (int c = 0; c < tree.ColumnCount(); ++c)
@@ -159,13 +159,13 @@ void WalkCells(benchmark::State& state) {
     }
 }
 
-void Find(benchmark::State& state) {
-    for (auto _ : state)
+void Find(benchmark::State& State) {
+    for (auto _ : State)
         Data().document.Find("save open 12");
 }
 
-void Locate(benchmark::State& state) {
-    for (auto _ : state)
+void Locate(benchmark::State& State) {
+    for (auto _ : State)
         benchmark::DoNotOptimize(Data().document.Locate("no such text"));
 }
 
