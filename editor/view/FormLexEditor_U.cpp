@@ -66,6 +66,7 @@ TFormLexEditor::TFormLexEditor(const TLexEditorOptions& Options, QWidget* Parent
             &TFormLexEditor::SyncSelectionToView);
     connect(model_.get(), &TLexTreeModel::DocumentEditingChanged, this,
             &TFormLexEditor::SyncEditingToView);
+    connect(model_.get(), &TLexTreeModel::DocumentNodeMadeVisible, this, &TFormLexEditor::ShowNode);
     connect(model_.get(), &QAbstractItemModel::modelAboutToBeReset, this,
             &TFormLexEditor::RememberExpansion);
     connect(model_.get(), &QAbstractItemModel::modelReset, this, &TFormLexEditor::AfterReset);
@@ -253,6 +254,19 @@ void TFormLexEditor::SyncEditingToView() {
         line->setText(ToQString(tree.EditText(), model_->CodePageOf(cell.column())));
         line->selectAll();
     }
+}
+
+void TFormLexEditor::ShowNode(const TTreeNode* Node) {
+    // Expanded from the top down, then scrolled to; sideways too when the
+    // node is the focused one, to its focused cell.
+    if (!Node) return;
+    std::vector<const TTreeNode*> ancestors;
+    for (const TTreeNode* up = Node->Parent(); up; up = up->Parent())
+        ancestors.push_back(up);
+    for (auto it = ancestors.rbegin(); it != ancestors.rend(); ++it)
+        view_->expand(model_->IndexOf(*it));
+    const TLexTree& tree = document_->Tree();
+    view_->scrollTo(model_->IndexOf(Node, Node == tree.FocusedNode() ? tree.FocusedColumn() : 0));
 }
 
 void TFormLexEditor::RememberExpansion() {

@@ -72,6 +72,7 @@ private:
     void SyncFocusToView();
     void SyncSelectionToView();
     void SyncEditingToView();
+    void ShowNode(const TTreeNode* Node);
     void OnCurrentChanged(const QModelIndex& Current);
     void OnSelectionChanged(const QItemSelection& Selected, const QItemSelection& Deselected);
     void OnEditorCreated(QWidget* Editor, const QModelIndex& Index);

@@ -13,12 +13,12 @@ namespace lex {
 
 namespace {
 
-constexpr int NodeImage = 34;
-constexpr int NodeSelectedImage = 35;
-
+// The main window's image list by index: the selected-node image is an open
+// folder, any other a page.
 QPixmap NodePixmap(int Image) {
+    constexpr int OpenNodeImage = 35;
     const QStyle::StandardPixmap kind =
-        Image == NodeSelectedImage ? QStyle::SP_DirOpenIcon : QStyle::SP_FileIcon;
+        Image == OpenNodeImage ? QStyle::SP_DirOpenIcon : QStyle::SP_FileIcon;
     return QApplication::style()->standardIcon(kind).pixmap(16, 16);
 }
 
@@ -90,6 +90,16 @@ QString TLexTreeModel::BandCaption(const TLexBand& Band) const {
     return ToQString(Band.Caption);
 }
 
+QIcon TLexTreeModel::NodeIcon(int Image, int SelectedImage) const {
+    // A selected row shows the node's selected image, when it has one.
+    QIcon& icon = icons_[{Image, SelectedImage}];
+    if (icon.isNull()) {
+        icon.addPixmap(NodePixmap(Image), QIcon::Normal);
+        icon.addPixmap(NodePixmap(SelectedImage < 0 ? Image : SelectedImage), QIcon::Selected);
+    }
+    return icon;
+}
+
 TTreeNode* TLexTreeModel::ChildAt(const TTreeNode* Parent, int Row) const {
     const int count = Parent ? Parent->Count() : doc_.Tree().Count();
     std::vector<TTreeNode*>& children = children_[Parent];
@@ -139,11 +149,7 @@ QVariant TLexTreeModel::data(const QModelIndex& Index, int Role) const {
         return ToQString(doc_.Tree().Value(node, column->Index()), CodePageOf(Index.column()));
     case Qt::DecorationRole:
         if (Index.column() != 0 || node->ImageIndex < 0) return {};
-        if (nodeIcon_.isNull()) {
-            nodeIcon_.addPixmap(NodePixmap(NodeImage), QIcon::Normal);
-            nodeIcon_.addPixmap(NodePixmap(NodeSelectedImage), QIcon::Selected);
-        }
-        return nodeIcon_;
+        return NodeIcon(node->ImageIndex, node->SelectedIndex);
     default:
         return {};
     }

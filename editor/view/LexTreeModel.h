@@ -4,6 +4,7 @@
 
 #include <QAbstractItemModel>
 #include <QIcon>
+#include <map>
 #include <unordered_map>
 #include <vector>
 
@@ -79,6 +80,8 @@ signals:
     void DocumentFocusChanged();
     void DocumentSelectionChanged();
     void DocumentEditingChanged();
+    // The document asks for the node to be brought into view.
+    void DocumentNodeMadeVisible(TTreeNode* Node);
 
 private:
     void BeginReset() override;
@@ -94,8 +97,10 @@ private:
     void FocusChanged() override { emit DocumentFocusChanged(); }
     void SelectionChanged() override { emit DocumentSelectionChanged(); }
     void EditingChanged() override { emit DocumentEditingChanged(); }
+    void NodeMadeVisible(TTreeNode* Node) override { emit DocumentNodeMadeVisible(Node); }
 
     TTreeNode* ChildAt(const TTreeNode* Parent, int Row) const;
+    QIcon NodeIcon(int Image, int SelectedImage) const;
     void ReportRefusal(const std::string& Message) const;
     bool IsOwnDrag(const QMimeData* Data) const;
 
@@ -117,7 +122,8 @@ private:
     int moveFromRow_ = -1;
     TTreeNode* moveFromParent_ = nullptr;
     bool moving_ = false;
-    mutable QIcon nodeIcon_;
+    // By image and selected image; nodes share a handful of pairs.
+    mutable std::map<std::pair<int, int>, QIcon> icons_;
 };
 
 } // namespace lex

@@ -220,6 +220,23 @@ TEST_F(FormLexEditorTest, ARefusedKeyHoldsItsCellWhenTheUserClicksAway) {
     EXPECT_EQ(TLexItemDelegate::EditorIndex(Editor()), Index("File", Western)); // immediate edit
 }
 
+TEST_F(FormLexEditorTest, ANodeMadeVisibleIsExpandedToAndScrolledTo) {
+    std::vector<TLexRecord> items;
+    for (int i = 0; i < 60; ++i)
+        items.push_back({"Item" + std::to_string(i), "1252", "0", "x", "Open"});
+    Merge(doc, StandardFields, std::move(items));
+    form.resize(600, 200);
+    view.collapseAll();
+    doc.Tree().SetFocusedNode(Node("Edit"));
+    QApplication::processEvents();
+
+    doc.Tree().MakeVisible(Node("Item59")); // as Find, Locate and a merge do
+    EXPECT_TRUE(view.isExpanded(Index("File")));
+    EXPECT_TRUE(view.isExpanded(Index("Open")));
+    EXPECT_TRUE(view.viewport()->rect().contains(view.visualRect(Index("Item59"))));
+    EXPECT_EQ(doc.Tree().FocusedNode(), Node("Edit")); // the focus is not moved
+}
+
 TEST_F(FormLexEditorTest, PostEditStoresTheOpenEditorOrRefusesIt) {
     QLineEdit* editor = EditCell(Index("Edit", Western));
     editor->setText(QString::fromUtf8("Bearbeiten \xE2\x82\xAC")); // the euro sign is in 1252

@@ -64,7 +64,19 @@ TEST_F(LexTreeModelTest, ShapeFollowsTheTreeAndTheBands) {
     EXPECT_TRUE(model.flags(file) & Qt::ItemIsEditable);
     EXPECT_TRUE(model.flags(file) & Qt::ItemIsDragEnabled);
     EXPECT_TRUE(model.flags({}) & Qt::ItemIsDropEnabled); // the top level takes drops
-    EXPECT_FALSE(model.data(file, Qt::DecorationRole).value<QIcon>().isNull());
+}
+
+TEST_F(LexTreeModelTest, ASelectedRowShowsTheNodesSelectedImage) {
+    const auto image = [&](std::string_view key, QIcon::Mode mode) {
+        return model.data(Index(key), Qt::DecorationRole).value<QIcon>().pixmap(16, mode).toImage();
+    };
+    EXPECT_FALSE(image("Edit", QIcon::Normal).isNull());
+    EXPECT_NE(image("Edit", QIcon::Normal), image("Edit", QIcon::Selected)); // images 34 and 35
+    EXPECT_EQ(image("Edit", QIcon::Selected), image("File", QIcon::Selected));
+    Node("Edit")->SelectedIndex = Node("Edit")->ImageIndex;
+    EXPECT_EQ(image("Edit", QIcon::Normal), image("Edit", QIcon::Selected));
+    Node("Edit")->ImageIndex = -1; // no image
+    EXPECT_TRUE(model.data(Index("Edit"), Qt::DecorationRole).isNull());
 }
 
 TEST_F(LexTreeModelTest, CellsDecodeWithTheirLanguagesCodePage) {
