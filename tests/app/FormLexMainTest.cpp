@@ -90,6 +90,21 @@ void PlaySaveDialog(int Pick, const std::string& Typed, int* Preselected) {
     });
 }
 
+// The open dialog as a user leaves it: a file picked.
+void PlayOpenDialog(const std::string& Path) {
+    WhenModal<QFileDialog>([=](QFileDialog& dialog) {
+        const std::filesystem::path path(Path);
+        dialog.setDirectory(QString::fromStdString(path.parent_path().string()));
+        dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+            ->setText(QString::fromStdString(path.filename().string()));
+        static_cast<QDialog&>(dialog).accept();
+        if (dialog.isVisible()) {
+            ADD_FAILURE() << "the open dialog kept " << Path;
+            dialog.reject();
+        }
+    });
+}
+
 void CancelSaveDialog() {
     WhenModal<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
 }
@@ -353,6 +368,69 @@ TEST_F(FormLexMainTest, FailedOpenShowsTheErrorAndTheWindowCarriesOn) {
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(window->Action_NewLex->isEnabled());
 }
+
+struct BadFileCase {
+    const char* Name;
+    bool Cut;            // a binary file cut short; otherwise one without a key field
+    const char* Message; // the part of the message after the file's name
+};
+void PrintTo(const BadFileCase& Case, std::ostream* Out) {
+    *Out << Case.Name;
+}
+
+class BadFileTest : public FormLexMainTest, public ::testing::WithParamInterface<BadFileCase> {};
+
+// A load that fails or is refused leaves what was read on show, but the
+// window is no longer the file's: its title is the plain numbered one, and
+// Save asks for a name instead of replacing the file with what was read.
+TEST_P(BadFileTest, LeavesTheWindowUnboundAndTheFileAsItWas) {
+    const BadFileCase& c = GetParam();
+    std::string path = dir / "bad.lxc";
+    if (c.Cut) {
+        path = dir / "cut.lxb";
+        {
+            TLexDocument whole;
+            whole.OpenFile(WriteLexicon("whole.lxc", {"One", "Two", "Three"}));
+            whole.SaveAs(path);
+        }
+        std::filesystem::resize_file(path, std::filesystem::file_size(path) - 20);
+    } else {
+        std::ofstream(path, std::ios::binary) << "\"Key\",\"Value\"\r\n\"One\",\"v\"\r\n";
+    }
+    const std::string before = ReadFile(path);
+    Start();
+    PlayOpenDialog(path);
+    window->Action_Open->trigger();
+    Settle();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].find(c.Message), std::string::npos) << shown[0];
+    TLexDocument& doc = Editor().Document();
+    EXPECT_EQ(Text(Editor().windowTitle()), "Lexicon 1");
+    EXPECT_EQ(doc.FileName(), "");
+    if (c.Cut) {
+        EXPECT_EQ(doc.NodeCount(), 2); // what was read before the fault
+    }
+
+    doc.NewNode();
+    doc.PostEdit();
+    bool asked = false;
+    WhenModal<QFileDialog>([&](QFileDialog& dialog) {
+        asked = true;
+        dialog.reject();
+    });
+    window->ApplicationEvents1Idle();
+    window->Action_Save->trigger();
+    Settle();
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(ReadFile(path), before);
+    EXPECT_TRUE(LumoOption->HistoryFiles.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, BadFileTest,
+    ::testing::Values(BadFileCase{"cut_binary", true, "cut.lxb\": Invalid stream format"},
+                      BadFileCase{"no_key_field", false, "Field \"LexKey\" not found!"}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 struct IdleCase {
     const char* Name;
