@@ -218,7 +218,8 @@ void TFormLexMain::Action_ImportExecute() {
 void TFormLexMain::Action_ExportExecute(bool NodesOnly) {
     TFormLexEditor* editor = ActiveEditor();
     if (!editor) return;
-    if (!NodesOnly) editor->PostEdit();
+    // Through the grid, which refuses a text the language cannot hold.
+    editor->PostEdit();
     ExportToFile(*editor, NodesOnly, Progress(), this);
 }
 

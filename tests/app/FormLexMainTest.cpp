@@ -830,6 +830,46 @@ TEST_F(FormLexMainTest, ExportingLeavesTheEditorModified) {
     EXPECT_EQ(ReadFile(path).find("LexKey1"), std::string::npos);
 }
 
+// The open cell is committed through the grid first, as for every other
+// command: a character the language cannot hold is refused with its message,
+// never stored cut short, and nothing is exported.
+TEST_F(FormLexMainTest, ExportCommandsRefuseACellTheLanguageCannotHold) {
+    Start();
+    TFormLexEditor& editor = Editor();
+    TLexDocument& doc = editor.Document();
+    TTreeNode* node = doc.NewNode();
+    editor.PostEdit();
+    const int western = doc.Tree().Band(3)->Column(0)->Index();
+    for (QAction* action : {window->Action_Export, window->Action_ExportNode}) {
+        SCOPED_TRACE(Text(action->text()));
+        shown.clear();
+        QTreeView* view = editor.TreeView();
+        const QModelIndex cell = editor.Model()->IndexOf(node, western);
+        view->setCurrentIndex(cell);
+        view->edit(cell);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // closed editors
+        auto* box = view->viewport()->findChild<QLineEdit*>();
+        ASSERT_NE(box, nullptr);
+        box->setText(QString::fromUtf8("\xE4\xB8\xAD")); // a Chinese character
+        bool dialogShown = false;
+        QTimer::singleShot(0, [&] {
+            if (QWidget* dialog = QApplication::activeModalWidget()) {
+                dialogShown = true;
+                static_cast<QDialog*>(dialog)->reject();
+            }
+        });
+        window->ApplicationEvents1Idle();
+        action->trigger();
+        Settle();
+        EXPECT_FALSE(dialogShown);
+        EXPECT_EQ(shown, std::vector<std::string>{
+                             "Error|Character U+4E2D cannot be written in code page 1252"});
+        EXPECT_EQ(doc.Tree().Value(node, western), "");
+        box->setText(QString());
+        editor.PostEdit();
+    }
+}
+
 TEST_F(FormLexMainTest, EveryEditorIsAskedBeforeAnyCloses) {
     Start();
     TFormLexEditor& first = Editor();
