@@ -125,9 +125,10 @@ void TFormLexMain::OpenInto(TFormLexEditor& Editor, const std::string& FileName)
 void TFormLexMain::SaveEditor(TFormLexEditor& Editor) {
     Editor.PostEdit();
     TLexDocument& doc = Editor.Document();
-    if (!doc.TableName().empty())
-        throw Exception("Saving to a database table is not available in this version of Lex "
-                        "Manager; use Save To File As... instead.");
+    if (!doc.TableName().empty()) {
+        ShowNotAvailable();
+        throw EAbort(); // nothing saved: the editor stays modified
+    }
     if (doc.FileName().empty()) {
         SaveEditorAs(Editor);
         return;

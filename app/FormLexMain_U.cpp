@@ -308,7 +308,10 @@ void TFormLexMain::ConnectActions() {
     connect(PopupMenu_Lex, &QMenu::aboutToShow, this,
             [this] { Guard([this] { PopupMenu_LexPopup(); }); });
     // The database, form-file and grab commands arrive with their own flows;
-    // until then their actions only follow the enabling rules.
+    // until then they say so rather than do nothing.
+    for (QAction* action : {Action_OpenDB, Action_ImportDB, Action_SaveDB, Action_DFM2Lex,
+                            Action_Lex2DFM, Action_GrabData})
+        on(action, [this] { ShowNotAvailable(); });
 
     on(Action_Font, [this] { Action_FontExecute(); });
     on(Action_EditorDialog, [this] { Action_EditorStyleExecute(EditorStyleDialog); });
@@ -417,10 +420,7 @@ void TFormLexMain::ApplyCommandLine(TFormLexEditor& Editor) {
         OpenInto(Editor, FCommandLine.name);
         break;
     case TCommandLine::Kind::Table:
-        ShowMessageBox(this,
-                       "Opening a database table (\"" + FCommandLine.name +
-                           "\" /D) is not available in this version of Lex Manager.",
-                       ApplicationTitle(), MB_OK | MB_ICONINFORMATION);
+        ShowNotAvailable();
         break;
     }
 }
@@ -590,8 +590,16 @@ void TFormLexMain::Guard(const std::function<void()>& Work) {
     ScheduleIdle();
 }
 
+void TFormLexMain::ShowNotAvailable() {
+    GuiMessageBox(this, "This function is not available in this build of Lex Manager.",
+                  "Lex Manager", MB_OK | MB_ICONINFORMATION);
+}
+
 void TFormLexMain::ShowError(const std::string& Message) {
-    ShowMessageBox(this, Message, ApplicationTitle(), MB_OK | MB_ICONERROR);
+    // A failure's message names files by their bytes in the file system, and
+    // reads right only decoded as such.
+    ShowMessageBox(this, MessageBoxBytes(FileNameText(Message)), ApplicationTitle(),
+                   MB_OK | MB_ICONERROR);
 }
 
 TFormLexEditor* TFormLexMain::ActiveEditor() const {

@@ -106,6 +106,8 @@ private:
     // (a silent abort shows nothing), and the window carries on.
     void Guard(const std::function<void()>& Work);
     void ShowError(const std::string& Message);
+    // For the commands whose work this build does not have.
+    void ShowNotAvailable();
 
     void Action_OpenExecute();
     void Action_ImportExecute();

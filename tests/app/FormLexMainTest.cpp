@@ -949,6 +949,22 @@ TEST_F(FormLexMainTest, AddNewLanguageOffersOnlyTheMissingCodePages) {
     EXPECT_EQ(BandCaptions(Editor()).back(), "Cyrillic (Windows): 0");
 }
 
+// The commands whose work comes with later versions say so when clicked.
+TEST_F(FormLexMainTest, CommandsWithoutTheirWorkSaySo) {
+    Start();
+    window->ApplicationEvents1Idle();
+    for (QAction* action :
+         {window->Action_OpenDB, window->Action_ImportDB, window->Action_SaveDB,
+          window->Action_DFM2Lex, window->Action_Lex2DFM, window->Action_GrabData}) {
+        SCOPED_TRACE(Text(action->text()));
+        shown.clear();
+        ASSERT_TRUE(action->isEnabled());
+        action->trigger();
+        EXPECT_EQ(shown, std::vector<std::string>{"Lex Manager|This function is not available in "
+                                                  "this build of Lex Manager."});
+    }
+}
+
 TEST_F(FormLexMainTest, GaugeShowsTheRoundedPercentage) {
     Start();
     const std::pair<double, int> cases[] = {{0.0, 0},     {0.004, 0}, {0.005, 1}, {0.5, 50},
