@@ -44,6 +44,11 @@
 namespace lex::test {
 namespace {
 
+// A single-byte interface code page, so that file names in UTF-8 show
+// whether they are decoded as the file system's bytes. Set before anything
+// asks for the process's code page.
+const bool ForcedCodePage = setenv("LEXMANAGER_CODEPAGE", "1252", 1) == 0;
+
 void Settle() {
     for (int i = 0; i < 5; ++i)
         QApplication::processEvents();
@@ -1028,6 +1033,27 @@ TEST_F(FormLexMainTest, WindowsMenuListsTheEditorsWithTheActiveOneChecked) {
                                                "&2 Lexicon 2 *"}));
     window->Menu_Windows->actions().at(6)->trigger();
     EXPECT_EQ(Text(Editor().windowTitle()), "Lexicon 1");
+}
+
+// File names are the file system's bytes (UTF-8 here), whatever the
+// interface code page: the Windows menu and the error messages decode them
+// as such.
+TEST_F(FormLexMainTest, FileNamesReadAsTheFileSystemWritesThem) {
+    ASSERT_TRUE(ForcedCodePage);
+    Start();
+    const std::string path = WriteLexicon("\xC3\x84.lxc", {"One"}); // "Ä.lxc"
+    window->OpenLexiconFile(path);
+    Settle();
+    emit window->Menu_Windows->aboutToShow();
+    EXPECT_EQ(window->Menu_Windows->actions().back()->text(),
+              QStringLiteral("&1 ") + QString::fromUtf8(path.c_str()));
+
+    window->RememberFile(dir / "\xC3\x84-gone.lxc");
+    window->PopupMenu_HistoryFile->actions().back()->trigger();
+    Settle();
+    ASSERT_EQ(shown.size(), 1u);
+    // The message box reads its bytes in code page 1252, where "Ä" is 0xC4.
+    EXPECT_NE(shown[0].find("/\xC4-gone.lxc"), std::string::npos) << shown[0];
 }
 
 TEST_F(FormLexMainTest, TheBarAreaOffersTheViewToggles) {
