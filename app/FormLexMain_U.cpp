@@ -16,6 +16,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,13 +34,9 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
-#include <cmath>
 
 namespace lex {
 namespace {
-
-// TLexFont's style bits, as the options keep them.
-constexpr unsigned fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8;
 
 // The options' font; an empty name or a zero size keeps the toolkit's.
 // Font names are kept in UTF-8, like every other name in the options file.
@@ -55,13 +52,18 @@ QFont OptionsFont() {
     return font;
 }
 
+// The font as the options keep it; a size given in pixels is the points it
+// comes to on this screen.
 TLexFont LexFontOf(const QFont& Font) {
     TLexFont font;
     font.Name = Font.family().toStdString();
-    font.Size =
-        Font.pointSize() > 0 ? Font.pointSize() : static_cast<int>(std::lround(Font.pointSizeF()));
-    font.Style = (Font.bold() ? fsBold : 0) | (Font.italic() ? fsItalic : 0) |
-                 (Font.underline() ? fsUnderline : 0) | (Font.strikeOut() ? fsStrikeOut : 0);
+    font.Size = Font.pointSize() > 0 ? Font.pointSize() : QFontInfo(Font).pointSize();
+    const std::pair<bool, TFontStyle> bits[] = {{Font.bold(), fsBold},
+                                                {Font.italic(), fsItalic},
+                                                {Font.underline(), fsUnderline},
+                                                {Font.strikeOut(), fsStrikeOut}};
+    for (const auto& [set, bit] : bits)
+        if (set) font.Style |= bit;
     return font;
 }
 
@@ -361,6 +363,9 @@ void TFormLexMain::ConnectActions() {
 
 void TFormLexMain::ApplyOptions() {
     setFont(OptionsFont());
+    // Options that name no font (a first run) now name the one in use, so
+    // the options file says what the window shows.
+    LumoOption->Font = LexFontOf(font());
     FitStatusPanels();
     switch (LumoOption->EditorStyle) {
     case EditorStyleDialog:

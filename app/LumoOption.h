@@ -40,7 +40,8 @@ public:
     std::string CodePage; // the process's code page, as decimal text
     std::string SeqNo = "0";
     // An empty name and size 0 mean the toolkit's default font, so a first
-    // run follows the desktop's font rather than one fixed here.
+    // run follows the desktop's font rather than one fixed here; the main
+    // window then puts the font it uses in their place.
     TLexFont Font;
     std::uint8_t EditorStyle = EditorStyleSimple;
     bool ShowEditorGrid = true;

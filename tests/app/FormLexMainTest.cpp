@@ -970,6 +970,21 @@ TEST_F(FormLexMainTest, CommandsWithoutTheirWorkSaySo) {
     }
 }
 
+// The first run writes the font in use, not an empty name and size 0.
+TEST_F(FormLexMainTest, TheOptionsHoldTheFontInUse) {
+    Start();
+    const QFont font = QApplication::font();
+    EXPECT_EQ(LumoOption->Font.Name, Text(font.family()));
+    EXPECT_EQ(LumoOption->Font.Size, QFontInfo(font).pointSize());
+    EXPECT_GT(LumoOption->Font.Size, 0);
+    LumoOption->SaveToIni();
+    const std::string ini = ReadFile(LumoOption->FileName());
+    EXPECT_NE(ini.find("FontName=" + Text(font.family()) + "\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("FontSize=" + std::to_string(LumoOption->Font.Size) + "\n"),
+              std::string::npos)
+        << ini;
+}
+
 TEST_F(FormLexMainTest, GaugeShowsTheRoundedPercentage) {
     Start();
     const std::pair<double, int> cases[] = {{0.0, 0},     {0.004, 0}, {0.005, 1}, {0.5, 50},
