@@ -3,26 +3,11 @@
 #include "editor/view/LexTreeModel.h"
 
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QStyleOptionHeader>
 #include <algorithm>
 
 namespace lex {
-
-namespace {
-
-class FlagScope {
-public:
-    explicit FlagScope(bool& Flag) : flag_(Flag), was_(Flag) { flag_ = true; }
-    ~FlagScope() { flag_ = was_; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-    bool& flag_;
-    bool was_;
-};
-
-} // namespace
 
 TBandedHeaderView::TBandedHeaderView(QWidget* Parent) : QHeaderView(Qt::Horizontal, Parent) {
     setSectionsMovable(false);
@@ -55,12 +40,12 @@ void TBandedHeaderView::ApplyColumnWidths() {
 }
 
 void TBandedHeaderView::mouseMoveEvent(QMouseEvent* Event) {
-    const FlagScope scope(userResizing_);
+    const QScopedValueRollback scope(userResizing_, true);
     QHeaderView::mouseMoveEvent(Event);
 }
 
 void TBandedHeaderView::mouseDoubleClickEvent(QMouseEvent* Event) {
-    const FlagScope scope(userResizing_);
+    const QScopedValueRollback scope(userResizing_, true);
     QHeaderView::mouseDoubleClickEvent(Event);
 }
 

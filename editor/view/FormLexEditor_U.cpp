@@ -13,25 +13,12 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
 
 namespace lex {
-
-namespace {
-
-class SyncScope {
-public:
-    explicit SyncScope(bool& Flag) : flag_(Flag), was_(Flag) { flag_ = true; }
-    ~SyncScope() { flag_ = was_; }
-
-private:
-    bool& flag_;
-    bool was_;
-};
-
-} // namespace
 
 TFormLexEditor::TFormLexEditor(const TLexEditorOptions& Options, QWidget* Parent)
     : QWidget(Parent), document_(std::make_unique<TLexDocument>(Options)),
@@ -195,7 +182,7 @@ void TFormLexEditor::closeEvent(QCloseEvent* Event) {
 
 void TFormLexEditor::SyncFocusToView() {
     if (syncing_) return;
-    SyncScope scope(syncing_);
+    const QScopedValueRollback scope(syncing_, true);
     const TLexTree& tree = document_->Tree();
     const QModelIndex cell = model_->IndexOf(tree.FocusedNode(), tree.FocusedColumn());
     // The document moved on: an editor left on another cell has no edit behind it.
@@ -208,7 +195,7 @@ void TFormLexEditor::SyncFocusToView() {
 
 void TFormLexEditor::SyncSelectionToView() {
     if (syncing_) return;
-    SyncScope scope(syncing_);
+    const QScopedValueRollback scope(syncing_, true);
     const TLexTree& tree = document_->Tree();
     // One range per run of neighbouring rows: a selection model with a range
     // per row would be slow to paint with a big selection.
@@ -243,7 +230,7 @@ void TFormLexEditor::SyncEditingToView() {
         return;
     }
     if (view_->CurrentEditor()) return;
-    SyncScope scope(syncing_);
+    const QScopedValueRollback scope(syncing_, true);
     const QModelIndex cell = model_->IndexOf(tree.FocusedNode(), tree.FocusedColumn());
     if (!cell.isValid()) return;
     view_->selectionModel()->setCurrentIndex(cell, QItemSelectionModel::NoUpdate);
@@ -306,7 +293,7 @@ void TFormLexEditor::ForgetRemoved(const QModelIndex& Parent, int First, int Las
     for (int row = First; row <= Last; ++row) {
         const TTreeNode* removed = model_->NodeOf(model_->index(row, 0, Parent));
         std::erase_if(expanded_,
-                      [&](const TTreeNode* node) { return TLexTree::IsInSubtree(node, removed); });
+                      [&](const TTreeNode* Node) { return TLexTree::IsInSubtree(Node, removed); });
     }
 }
 
@@ -314,7 +301,7 @@ void TFormLexEditor::ForgetRemoved(const QModelIndex& Parent, int First, int Las
 
 void TFormLexEditor::OnCurrentChanged(const QModelIndex& Current) {
     if (syncing_) return;
-    SyncScope scope(syncing_);
+    const QScopedValueRollback scope(syncing_, true);
     TLexTree& tree = document_->Tree();
     tree.SetFocusedNode(model_->NodeOf(Current));
     // An empty band's place is no column: the focused column stays.
@@ -325,7 +312,7 @@ void TFormLexEditor::OnCurrentChanged(const QModelIndex& Current) {
 void TFormLexEditor::OnSelectionChanged(const QItemSelection& Selected,
                                         const QItemSelection& Deselected) {
     if (syncing_) return;
-    SyncScope scope(syncing_);
+    const QScopedValueRollback scope(syncing_, true);
     TLexTree& tree = document_->Tree();
     auto forEachNode = [this](const QItemSelection& Ranges, auto&& Call) {
         for (const QItemSelectionRange& range : Ranges)
@@ -356,7 +343,7 @@ void TFormLexEditor::OnEditorCreated(QWidget* Editor, const QModelIndex& Index) 
                 [this, cell](const QString& Text) { MirrorEditText(cell, Text); });
     }
     if (syncing_) return; // opened for the document's own edit
-    SyncScope scope(syncing_);
+    const QScopedValueRollback scope(syncing_, true);
     TLexTree& tree = document_->Tree();
     TTreeNode* node = model_->NodeOf(Index);
     const int column = model_->ColumnIndexAt(Index.column());
@@ -388,7 +375,7 @@ void TFormLexEditor::OnEditorClosing(QWidget* Editor) {
     if (!tree.Editing() || tree.FocusedNode() != model_->NodeOf(cell) ||
         tree.FocusedColumn() != model_->ColumnIndexAt(cell.column()))
         return;
-    SyncScope scope(syncing_);
+    const QScopedValueRollback scope(syncing_, true);
     tree.CloseEditor();
 }
 

@@ -7,6 +7,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <limits>
 
 namespace lex {
@@ -51,12 +52,7 @@ void TLexItemDelegate::setModelData(QWidget* Editor, QAbstractItemModel* Model,
                                     const QModelIndex& Index) const {
     const auto* line = qobject_cast<QLineEdit*>(Editor);
     if (!line) return;
-    struct Scope {
-        bool& flag;
-        bool was;
-        ~Scope() { flag = was; }
-    } scope{committing_, committing_};
-    committing_ = true;
+    const QScopedValueRollback scope(committing_, true);
     stored_ = Model->setData(Index, line->text(), Qt::EditRole);
 }
 

@@ -300,8 +300,8 @@ void TLexTreeModel::NodeAboutToBeRemoved(TTreeNode* Node) {
     beginRemoveRows(IndexOf(Node->Parent()), row, row);
     // The subtree's nodes go back to the tree's pool and come out again as
     // other nodes: no table may outlive them.
-    std::erase_if(children_, [&](const auto& entry) {
-        return entry.first && TLexTree::IsInSubtree(entry.first, Node);
+    std::erase_if(children_, [&](const auto& Entry) {
+        return Entry.first && TLexTree::IsInSubtree(Entry.first, Node);
     });
     if (auto it = children_.find(Node->Parent());
         it != children_.end() && row < static_cast<int>(it->second.size()))

@@ -35,9 +35,9 @@ protected:
         form.show();
     }
 
-    TTreeNode* Node(std::string_view key) { return doc.FindNodeByKey(key); }
-    QModelIndex Index(std::string_view key, int column = 0) {
-        return model.IndexOf(Node(key), column);
+    TTreeNode* Node(std::string_view Key) { return doc.FindNodeByKey(Key); }
+    QModelIndex Index(std::string_view Key, int Column = 0) {
+        return model.IndexOf(Node(Key), Column);
     }
     std::vector<std::string> SelectedKeys() {
         std::vector<std::string> keys;
@@ -54,9 +54,9 @@ protected:
         return editor;
     }
     // Opens the grid's editor on a cell the way a user does.
-    QLineEdit* EditCell(const QModelIndex& cell) {
-        view.setCurrentIndex(cell);
-        view.edit(cell);
+    QLineEdit* EditCell(const QModelIndex& Cell) {
+        view.setCurrentIndex(Cell);
+        view.edit(Cell);
         return Editor();
     }
 
@@ -91,12 +91,12 @@ protected:
     }
     // Whether something is drawn inside a header cell besides its frame:
     // pixels of more colours than the cell's background and borders.
-    static bool HasText(const QImage& image, const QRect& cell) {
+    static bool HasText(const QImage& Image, const QRect& Cell) {
         QSet<QRgb> colours;
-        const QRect inside = cell.adjusted(4, 3, -4, -3);
+        const QRect inside = Cell.adjusted(4, 3, -4, -3);
         for (int y = inside.top(); y <= inside.bottom(); ++y)
             for (int x = inside.left(); x <= inside.right(); ++x)
-                colours.insert(image.pixel(x, y));
+                colours.insert(Image.pixel(x, y));
         return colours.size() > 2;
     }
 
@@ -307,10 +307,10 @@ TEST_F(FormLexEditorTest, ADropLandsOnTheRowUnderThePointer) {
     std::unique_ptr<QMimeData> data(model.mimeData({}));
     // Near a row's top edge: still onto that row, never between two rows.
     const QPoint point = view.visualRect(Index("Save")).topLeft() + QPoint(10, 1);
-    auto send = [&](QDropEvent&& event) {
-        event.setDropAction(Qt::MoveAction);
-        QCoreApplication::sendEvent(view.viewport(), &event);
-        return event.isAccepted();
+    auto send = [&](QDropEvent&& Event) {
+        Event.setDropAction(Qt::MoveAction);
+        QCoreApplication::sendEvent(view.viewport(), &Event);
+        return Event.isAccepted();
     };
     EXPECT_TRUE(send(QDragEnterEvent(point, Qt::MoveAction, data.get(), Qt::LeftButton, {})));
     EXPECT_TRUE(send(QDragMoveEvent(point, Qt::MoveAction, data.get(), Qt::LeftButton, {})));
@@ -347,15 +347,15 @@ TEST_F(FormLexEditorTest, ClosingAModifiedEditorAsksFirst) {
     EXPECT_EQ(shown.back(), "Confirm|Data modified, Save?");
 
     int saves = 0;
-    form.OnSaveEditor = [&](TFormLexEditor& editor) {
-        EXPECT_EQ(&editor, &form);
+    form.OnSaveEditor = [&](TFormLexEditor& Editor) {
+        EXPECT_EQ(&Editor, &form);
         ++saves; // a save that failed: still modified
     };
     answers = {IDYES};
     EXPECT_FALSE(form.close());
     EXPECT_EQ(saves, 1);
 
-    form.OnSaveEditor = [&](TFormLexEditor& editor) { SetModified(editor.Document(), false); };
+    form.OnSaveEditor = [&](TFormLexEditor& Editor) { SetModified(Editor.Document(), false); };
     answers = {IDYES};
     EXPECT_TRUE(form.close());
 }
@@ -526,8 +526,8 @@ TEST_F(FormLexEditorTest, TheRowIndicatorMarksTheFocusedRow) {
     auto* strip = form.findChild<TRowIndicator*>();
     ASSERT_NE(strip, nullptr);
     // Whether the strip is marked level with the middle of the key's row.
-    const auto marked = [&](std::string_view key) {
-        const QRect row = view.visualRect(Index(key));
+    const auto marked = [&](std::string_view Key) {
+        const QRect row = view.visualRect(Index(Key));
         const int y = strip->mapFromGlobal(view.viewport()->mapToGlobal(row.center())).y();
         const QImage image = strip->grab().toImage();
         const QColor background = strip->palette().color(QPalette::Button);

@@ -20,14 +20,14 @@ protected:
         EXPECT_TRUE(log.Messages().isEmpty()) << log.Messages().join('\n').toStdString();
     }
 
-    TTreeNode* Node(std::string_view key) { return doc.FindNodeByKey(key); }
-    QModelIndex Index(std::string_view key, int column = 0) {
-        return model.IndexOf(Node(key), column);
+    TTreeNode* Node(std::string_view Key) { return doc.FindNodeByKey(Key); }
+    QModelIndex Index(std::string_view Key, int Column = 0) {
+        return model.IndexOf(Node(Key), Column);
     }
-    int ColumnOf(std::string_view codePage, std::string_view seqNo) {
+    int ColumnOf(std::string_view CodePage, std::string_view SeqNo) {
         for (int i = 1; i < doc.Tree().ColumnCount(); ++i) {
             const TLexColumn* column = doc.Tree().Column(i);
-            if (TLexDocument::BandCodePage(*column->Band) == codePage && column->Caption == seqNo)
+            if (TLexDocument::BandCodePage(*column->Band) == CodePage && column->Caption == SeqNo)
                 return i;
         }
         return -1;
@@ -67,8 +67,8 @@ TEST_F(LexTreeModelTest, ShapeFollowsTheTreeAndTheBands) {
 }
 
 TEST_F(LexTreeModelTest, ASelectedRowShowsTheNodesSelectedImage) {
-    const auto image = [&](std::string_view key, QIcon::Mode mode) {
-        return model.data(Index(key), Qt::DecorationRole).value<QIcon>().pixmap(16, mode).toImage();
+    const auto image = [&](std::string_view Key, QIcon::Mode Mode) {
+        return model.data(Index(Key), Qt::DecorationRole).value<QIcon>().pixmap(16, Mode).toImage();
     };
     EXPECT_FALSE(image("Edit", QIcon::Normal).isNull());
     EXPECT_NE(image("Edit", QIcon::Normal), image("Edit", QIcon::Selected)); // images 34 and 35
@@ -182,9 +182,9 @@ TEST_F(LexTreeModelTest, DocumentOperationsKeepTheModelConsistent) {
 
 TEST_F(LexTreeModelTest, DropsMoveTheSelectedNodesOntoTheTarget) {
     Merge(doc, StandardFields, {{"View", "1252", "0", "v"}, {"Help", "1252", "0", "h"}});
-    auto select = [&](std::initializer_list<const char*> keys) {
+    auto select = [&](std::initializer_list<const char*> Keys) {
         doc.Tree().ClearSelection();
-        for (const char* key : keys)
+        for (const char* key : Keys)
             doc.Tree().Select(Node(key));
     };
     std::unique_ptr<QMimeData> data(model.mimeData({Index("Edit")}));

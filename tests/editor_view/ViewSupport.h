@@ -22,9 +22,9 @@ public:
     }
 
 private:
-    static void Handle(QtMsgType, const QMessageLogContext& context, const QString& message) {
-        if (QLatin1String(context.category) == QLatin1String("qt.modeltest"))
-            Messages().append(message);
+    static void Handle(QtMsgType, const QMessageLogContext& Context, const QString& Message) {
+        if (QLatin1String(Context.category) == QLatin1String("qt.modeltest"))
+            Messages().append(Message);
     }
     QtMessageHandler previous_;
 };
@@ -44,8 +44,8 @@ inline std::vector<TLexRecord> MenuRecords() {
 }
 
 // The model's text of a cell by key and grid column.
-inline QString Cell(const TLexTreeModel& model, const TTreeNode* node, int column) {
-    return model.data(model.IndexOf(node, column)).toString();
+inline QString Cell(const TLexTreeModel& Model, const TTreeNode* Node, int Column) {
+    return Model.data(Model.IndexOf(Node, Column)).toString();
 }
 
 } // namespace lex::test
