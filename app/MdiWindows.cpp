@@ -1,9 +1,5 @@
 #include "app/MdiWindows.h"
 
-#include "app/GuiText.h"
-#include "editor/view/FormLexEditor_U.h"
-#include "runtime/qt/QtText.h"
-
 #include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -96,11 +92,6 @@ void MinimizeAll(QMdiArea& Area) {
     ArrangeIcons(Area);
 }
 
-QString EditorTitle(const TLexDocument& Document) {
-    const bool file = !Document.FileName().empty() && Document.Caption() == Document.FileName();
-    return file ? FileNameText(Document.FileName()) : ToQString(Document.Caption());
-}
-
 void FillWindowList(QMenu& Menu, int FixedItems, QMdiArea& Area) {
     const QList<QAction*> items = Menu.actions();
     for (qsizetype i = FixedItems; i < items.size(); ++i) {
@@ -114,9 +105,8 @@ void FillWindowList(QMenu& Menu, int FixedItems, QMdiArea& Area) {
     Menu.addAction(separator);
     int number = 0;
     for (QMdiSubWindow* w : windows) {
-        auto* editor = qobject_cast<TFormLexEditor*>(w->widget());
-        const QString title = editor ? EditorTitle(editor->Document()) : w->windowTitle();
-        auto* item = new QAction(QStringLiteral("&%1 %2").arg(++number).arg(title), &Menu);
+        auto* item =
+            new QAction(QStringLiteral("&%1 %2").arg(++number).arg(w->windowTitle()), &Menu);
         item->setCheckable(true);
         item->setChecked(w == Area.currentSubWindow());
         QObject::connect(item, &QAction::triggered, &Area, [&Area, window = QPointer(w)] {

@@ -1,13 +1,9 @@
 #pragma once
 
-#include <QString>
-
 class QMdiArea;
 class QMenu;
 
 namespace lex {
-
-class TLexDocument;
 
 // The window commands of the multi-document area that Qt lacks or names
 // differently. Minimised windows keep their place in a row along the bottom.
@@ -21,14 +17,9 @@ void TileVertically(QMdiArea& Area);
 void ArrangeIcons(QMdiArea& Area);
 void MinimizeAll(QMdiArea& Area);
 
-// An editor's title as the user reads it: a file name decodes with the file
-// system's encoding, a numbered or table title with the interface code page.
-QString EditorTitle(const TLexDocument& Document);
-
 // Replaces the window list at the end of the Windows menu, after its first
 // FixedItems entries: a separator, then one checkable item per window,
-// numbered from 1, the active one checked. An editor is listed by its
-// EditorTitle.
+// numbered from 1, the active one checked.
 void FillWindowList(QMenu& Menu, int FixedItems, QMdiArea& Area);
 
 } // namespace lex
