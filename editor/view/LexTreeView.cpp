@@ -3,6 +3,7 @@
 #include "editor/view/BandedHeaderView.h"
 #include "editor/view/LexTreeModel.h"
 
+#include <QCoreApplication>
 #include <QDrag>
 #include <QDragMoveEvent>
 #include <QKeyEvent>
@@ -10,7 +11,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <algorithm>
+#include <cstdlib>
 
 namespace lex {
 
@@ -107,6 +110,16 @@ void TLexTreeView::HideScrolledColumns() {
 void TLexTreeView::scrollContentsBy(int, int Dy) {
     // Sideways is the columns' business (HideScrolledColumns).
     QTreeView::scrollContentsBy(0, Dy);
+}
+
+void TLexTreeView::wheelEvent(QWheelEvent* Event) {
+    // A sideways turn moves the column-counting bar, not the view's own.
+    const QPoint turn = Event->angleDelta();
+    if (std::abs(turn.x()) > std::abs(turn.y())) {
+        QCoreApplication::sendEvent(sideways_, Event);
+        return;
+    }
+    QTreeView::wheelEvent(Event);
 }
 
 void TLexTreeView::scrollTo(const QModelIndex& Index, ScrollHint Hint) {

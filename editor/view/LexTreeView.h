@@ -57,6 +57,7 @@ protected:
     void scrollContentsBy(int Dx, int Dy) override;
     void startDrag(Qt::DropActions SupportedActions) override;
     void updateGeometries() override;
+    void wheelEvent(QWheelEvent* Event) override;
 
 private:
     int FixedWidth() const;

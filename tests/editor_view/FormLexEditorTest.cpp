@@ -491,6 +491,14 @@ TEST_F(FormLexEditorTest, TheKeyColumnStaysWhenTheGridScrollsSideways) {
             EXPECT_TRUE(view.visualRect(Index("Edit", column)).isEmpty());
     }
 
+    // A sideways turn of the wheel scrolls by columns too.
+    const QPoint centre = view.viewport()->rect().center();
+    QWheelEvent wheel(centre, view.viewport()->mapToGlobal(centre), {}, {-120, 0}, Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    sideways.setValue(0);
+    QCoreApplication::sendEvent(view.viewport(), &wheel);
+    EXPECT_GT(sideways.value(), 0);
+
     // The cursor keys scroll to the cell they reach, either way.
     view.setCurrentIndex(Index("Edit", 1));
     EXPECT_EQ(sideways.value(), 0);
