@@ -2,6 +2,7 @@
 
 #include "app/GuiText.h"
 #include "platform/CodePageCatalog.h"
+#include "platform/MessageBox.h"
 #include "runtime/qt/QtText.h"
 
 #include <QGridLayout>
@@ -54,7 +55,25 @@ void TFormCodePage::AddEntry(const QString& Text, const TCodePageNode* Node) {
 }
 
 std::string TFormCodePage::SelectedCodePage() const {
-    return FromQString(Edit_CodePage->text());
+    const QString text = Edit_CodePage->text().trimmed();
+    unsigned number = 0;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9' || number > 99999) return {};
+        number = number * 10 + (c.unicode() - u'0');
+    }
+    if (text.isEmpty()) return {};
+    const std::string name = std::to_string(number);
+    return CodePageList && CodePageList->IndexOf(name) >= 0 ? name : std::string();
+}
+
+void TFormCodePage::accept() {
+    if (SelectedCodePage().empty()) {
+        GuiMessageBoxFmt(this, "Code page \"%s\" is unknown. Choose one of the list.", "Error",
+                         MB_OK | MB_ICONERROR, Edit_CodePage->text());
+        Edit_CodePage->setFocus();
+        return;
+    }
+    QDialog::accept();
 }
 
 void TFormCodePage::Edit_CodePageChange() {

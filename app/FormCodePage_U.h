@@ -13,8 +13,9 @@ namespace lex {
 struct TCodePageNode;
 
 // "Add New Language": asks for the code page of a language to add. The caller
-// fills the list, runs the dialog and on OK reads the code-page box, which
-// the user may also type into freely; nothing here checks the text.
+// fills the list, runs the dialog and on OK reads the code page. The user may
+// also type one; OK takes only a code page of the catalogue, and keeps the
+// dialog open with a message otherwise.
 class TFormCodePage : public TPageDialog {
     Q_OBJECT
 public:
@@ -24,9 +25,11 @@ public:
     // characters, then its description); Node may be null.
     void AddEntry(const QString& Text, const TCodePageNode* Node);
 
-    // The text of Edit_CodePage in the process's code page; raises
-    // EConvertError for a character that code page cannot hold.
+    // The catalogue's code page that Edit_CodePage names by number (blanks
+    // and leading zeros aside), or empty when it names none.
     std::string SelectedCodePage() const;
+
+    void accept() override;
 
     QLabel* Label1;
     QLineEdit* Edit_CodePage;

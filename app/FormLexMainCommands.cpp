@@ -268,8 +268,8 @@ void TFormLexMain::Action_NewLangExecute() {
         dialog.AddEntry(ToQString(CodePageList->DisplayText(i)), CodePageList->Node(i));
     }
     if (dialog.exec() != QDialog::Accepted) return;
-    TLexBand* band = doc.AddLanguageBand(dialog.SelectedCodePage());
-    doc.AddSequenceColumn(band, "0");
+    // A code page never gets a second band: one it has already is used.
+    doc.AddLanguage(dialog.SelectedCodePage());
 }
 
 void TFormLexMain::PopupMenu_LexPopup() {

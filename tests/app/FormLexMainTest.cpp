@@ -31,6 +31,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
@@ -983,6 +984,38 @@ TEST_F(FormLexMainTest, TheOptionsHoldTheFontInUse) {
     EXPECT_NE(ini.find("FontSize=" + std::to_string(LumoOption->Font.Size) + "\n"),
               std::string::npos)
         << ini;
+}
+
+// Plays the add-language dialog: each text typed in turn and OK pressed,
+// the list's entries recorded as they are offered.
+void PlayCodePageDialog(std::vector<QString> Typed, std::vector<std::string>* Offered) {
+    WhenModal<TFormCodePage>([=](TFormCodePage& dialog) {
+        for (int i = 0; i < dialog.CheckListBox_Lang->count(); ++i)
+            Offered->push_back(Text(dialog.CheckListBox_Lang->item(i)->text()).substr(0, 11));
+        for (const QString& text : Typed) {
+            dialog.Edit_CodePage->setText(text);
+            dialog.BitBtn_OK->click();
+        }
+        if (dialog.isVisible()) dialog.reject();
+    });
+}
+
+// Only a code page of the catalogue is taken, by number; one that has a
+// band already goes to that band instead of making a second one.
+TEST_F(FormLexMainTest, AddNewLanguageTakesOnlyCatalogueCodePagesAndNoSecondBand) {
+    Start();
+    TFormLexEditor& editor = Editor();
+    const std::vector<std::string> before = BandCaptions(editor);
+    std::vector<std::string> offered;
+    PlayCodePageDialog({"Cyr", " 0936 "}, &offered);
+    window->Action_NewLang->trigger();
+    EXPECT_EQ(shown, std::vector<std::string>{
+                         "Error|Code page \"Cyr\" is unknown. Choose one of the list."});
+    EXPECT_EQ(BandCaptions(editor), before);
+
+    PlayCodePageDialog({"1251 "}, &offered);
+    window->Action_NewLang->trigger();
+    EXPECT_EQ(BandCaptions(editor).back(), "Cyrillic (Windows): 0");
 }
 
 TEST_F(FormLexMainTest, GaugeShowsTheRoundedPercentage) {

@@ -1,6 +1,7 @@
 #include "app/FormCodePage_U.h"
 #include "app_dialogs/DialogTestSupport.h"
 #include "runtime/qt/QtText.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -61,11 +62,44 @@ TEST_F(FormCodePageTest, PickingAnEntryTakesItsCodePageWithoutTheDescription) {
     EXPECT_EQ(dialog.Edit_CodePage->text(),
               ToQString(CodePageList->Name(CodePageList->IndexOf("936") + 1)));
 
-    // A typed text stays until an entry is picked again, and is not checked.
-    dialog.Edit_CodePage->setText(QStringLiteral("12x"));
+    // A typed text stays until an entry is picked again.
+    dialog.Edit_CodePage->setText(QStringLiteral("1250"));
     dialog.CheckListBox_Lang->clearSelection();
     emit dialog.CheckListBox_Lang->clicked(QModelIndex());
-    EXPECT_EQ(dialog.SelectedCodePage(), "12x");
+    EXPECT_EQ(dialog.SelectedCodePage(), "1250");
+}
+
+// A typed code page counts by its number, and only when the catalogue has it.
+TEST_F(FormCodePageTest, ATypedCodePageMustBeOneOfTheCatalogue) {
+    TFormCodePage dialog;
+    const struct {
+        const char* typed;
+        const char* codePage;
+    } cases[] = {{"936", "936"}, {" 1252\t", "1252"}, {"0950", "950"}, {"Cyr", ""}, {"12x", ""},
+                 {"99999", ""},  {"4294967297", ""},  {"-936", ""},    {" ", ""},   {"", ""}};
+    for (const auto& c : cases) {
+        dialog.Edit_CodePage->setText(QString::fromLatin1(c.typed));
+        EXPECT_EQ(dialog.SelectedCodePage(), c.codePage) << '"' << c.typed << '"';
+    }
+}
+
+// OK on a code page the catalogue lacks says so and keeps the dialog open.
+TEST_F(FormCodePageTest, OkRefusesAnUnknownCodePage) {
+    test::ScriptedMessageBoxes boxes;
+    TFormCodePage dialog;
+    dialog.Edit_CodePage->setText(QStringLiteral("Cyr"));
+    bool stayed = false;
+    test::WhenModal<TFormCodePage>([&](TFormCodePage& shown) {
+        shown.BitBtn_OK->click();
+        stayed = shown.isVisible();
+        shown.Edit_CodePage->setText(QStringLiteral("1251"));
+        shown.BitBtn_OK->click();
+    });
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(boxes.shown, std::vector<std::string>{
+                               "Error|Code page \"Cyr\" is unknown. Choose one of the list."});
+    EXPECT_EQ(dialog.SelectedCodePage(), "1251");
 }
 
 TEST_F(FormCodePageTest, AnEntryWithoutACodePageRecordLeavesTheTextAlone) {
