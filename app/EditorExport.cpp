@@ -14,8 +14,10 @@ void ExportToFile(TFormLexEditor& Editor, bool NodesOnly, const TLexProgressEven
     TLexDocument& doc = Editor.Document();
     const TLexTree& tree = doc.Tree();
     TFormExport dialog(Parent);
+    // A band left without columns has nothing to export.
     for (int i = 1; i < tree.BandCount(); ++i)
-        dialog.AddLanguage(ToQString(tree.Band(i)->Caption), tree.Band(i), true);
+        if (tree.Band(i)->ColumnCount() > 0)
+            dialog.AddLanguage(ToQString(tree.Band(i)->Caption), tree.Band(i), true);
     dialog.SetNodesOnly(NodesOnly);
     if (NodesOnly) {
         if (tree.SelectionCount() > 0) {

@@ -258,9 +258,12 @@ void TFormLexMain::Action_NewLangExecute() {
     TFormLexEditor* editor = ActiveEditor();
     if (!editor) return;
     TLexDocument& doc = editor->Document();
+    // A band left without columns is offered again: choosing it gives the
+    // band its sequence "0" back.
     std::vector<std::string> present;
     for (int i = 1; i < doc.Tree().BandCount(); ++i)
-        present.push_back(TLexDocument::BandCodePage(*doc.Tree().Band(i)));
+        if (doc.Tree().Band(i)->ColumnCount() > 0)
+            present.push_back(TLexDocument::BandCodePage(*doc.Tree().Band(i)));
     TFormCodePage dialog(this);
     for (int i = 0; i < CodePageList->Count(); ++i) {
         if (std::find(present.begin(), present.end(), CodePageList->Name(i)) != present.end())

@@ -32,7 +32,9 @@ TIdleState ComputeIdleState(const TIdleInput& Input) {
     state.Save = e->Modified();
     state.NewSubNode = focused != nullptr;
     state.ExportNode = anyNode;
-    state.GB = e->Band936() && e->Band950() && anyNode;
+    // A Chinese band left without columns has nothing to convert from or to.
+    const auto hasColumns = [](const TLexBand* Band) { return Band && Band->ColumnCount() > 0; };
+    state.GB = hasColumns(e->Band936()) && hasColumns(e->Band950()) && anyNode;
 
     state.TotalNodes = std::to_string(e->NodeCount());
     state.SubNodes = std::to_string(focused ? focused->Count() : tree.Count());

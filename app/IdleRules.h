@@ -27,7 +27,7 @@ struct TIdleState {
     bool Save = false;
     bool NewSubNode = false;
     bool ExportNode = false; // also DeleteNode
-    bool GB = false;         // also Big5
+    bool GB = false;         // also Big5: both Chinese bands have a column
     std::string TotalNodes;  // status panel 1
     std::string SubNodes;    // status panel 3
 };

@@ -487,6 +487,14 @@ INSTANTIATE_TEST_SUITE_P(
                      DeleteBand(e.Document(), e.Document().Band950());
                      e.Document().NewNode();
                  },
+                 "Close DeleteNode ExportNode Min NewNode NewSubNode Restore Save SaveAs"},
+        // A Chinese band whose last sequence went has nothing to convert.
+        IdleCase{"band_950_without_columns",
+                 [](TFormLexMain&, TFormLexEditor& e) {
+                     TLexDocument& doc = e.Document();
+                     doc.DeleteSequenceColumn(doc.Band950()->Column(0));
+                     doc.NewNode();
+                 },
                  "Close DeleteNode ExportNode Min NewNode NewSubNode Restore Save SaveAs"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
@@ -1016,6 +1024,92 @@ TEST_F(FormLexMainTest, AddNewLanguageTakesOnlyCatalogueCodePagesAndNoSecondBand
     PlayCodePageDialog({"1251 "}, &offered);
     window->Action_NewLang->trigger();
     EXPECT_EQ(BandCaptions(editor).back(), "Cyrillic (Windows): 0");
+}
+
+// A band whose last sequence is deleted stays, and every rule sees it as it
+// is: no language to export or convert, but offered again by Add New
+// Language, which gives it a sequence back, as New Sequence does.
+TEST_F(FormLexMainTest, ABandWithoutSequencesStaysReachable) {
+    Start();
+    TFormLexEditor& editor = Editor();
+    TLexDocument& doc = editor.Document();
+    TTreeNode* node = doc.NewNode();
+    editor.PostEdit();
+    TLexBand* western = doc.Tree().Band(3);
+    PopupCaptions(editor, western->Column(0));
+    window->Action_DeleteSequence->trigger();
+    ASSERT_EQ(BandCaptions(editor).back(), "Western European (Windows):");
+
+    int languages = -1;
+    WhenModal<TFormExport>([&](TFormExport& dialog) {
+        languages = dialog.CheckListBox_Language->count();
+        dialog.reject();
+    });
+    window->ApplicationEvents1Idle();
+    window->Action_Export->trigger();
+    EXPECT_EQ(languages, 2);
+
+    std::vector<std::string> offered;
+    PlayCodePageDialog({"1252"}, &offered);
+    window->Action_NewLang->trigger();
+    EXPECT_EQ(std::count(offered.begin(), offered.end(), "1252       "), 1);
+    EXPECT_EQ(std::count(offered.begin(), offered.end(), "936        "), 0);
+    EXPECT_EQ(BandCaptions(editor).back(), "Western European (Windows): 0");
+    EXPECT_EQ(doc.Tree().BandCount(), 4);
+
+    PopupCaptions(editor, doc.Band950()->Column(0));
+    window->Action_DeleteSequence->trigger();
+    window->ApplicationEvents1Idle();
+    EXPECT_FALSE(window->Action_GB->isEnabled());
+    // The header shows the band: its context menu brings a sequence back.
+    QHeaderView* header = editor.TreeView()->header();
+    int section = -1;
+    for (int s = 0; s < header->count(); ++s)
+        if (editor.Model()->BandAt(s) == doc.Band950()) section = s;
+    ASSERT_GE(section, 0);
+    EXPECT_FALSE(header->isSectionHidden(section));
+    emit header->customContextMenuRequested(
+        QPoint(header->sectionViewportPosition(section) + 3, 3));
+    window->PopupMenu_Lex->hide();
+    ASSERT_TRUE(window->Action_NewSequence->isEnabled());
+    window->Action_NewSequence->trigger();
+    EXPECT_EQ(BandCaptions(editor)[2], "Chinese Traditional (Big5): 0");
+    doc.Tree().SetFocusedNode(node);
+    window->ApplicationEvents1Idle();
+    EXPECT_TRUE(window->Action_GB->isEnabled());
+}
+
+// Deleting one language leaves every other band in the header, also one an
+// import added.
+TEST_F(FormLexMainTest, DeleteLanguageKeepsEveryOtherBand) {
+    Start();
+    window->Action_NewLex->trigger();
+    Settle();
+    TFormLexEditor& editor = Editor();
+    TLexDocument& doc = editor.Document();
+    const std::string path = dir / "central.lxc";
+    std::ofstream(path, std::ios::binary)
+        << "\"LexKey\",\"CodePage\",\"SeqNo\",\"DisplayValue\",\"CatalogID\",\r\n"
+        << "\"File\",\"1250\",\"0\",\"Soubor\",,\r\n";
+    PlayOpenDialog(path);
+    window->Action_Import->trigger();
+    Settle();
+    ASSERT_EQ(doc.Tree().BandCount(), 5);
+
+    PopupCaptions(editor, doc.Band950()->Column(0));
+    window->Action_DeleteLang->trigger();
+    Settle();
+    std::vector<std::string> headerBands;
+    QHeaderView* header = editor.TreeView()->header();
+    for (int s = 0; s < header->count(); ++s) {
+        const TLexBand* band = editor.Model()->BandAt(s);
+        if (!header->isSectionHidden(s) && header->sectionSize(s) > 0 && band &&
+            (headerBands.empty() || headerBands.back() != band->Caption))
+            headerBands.push_back(band->Caption);
+    }
+    EXPECT_EQ(headerBands, (std::vector<std::string>{"LexKey", "Chinese Simplified (GB2312)",
+                                                     "Western European (Windows)",
+                                                     "Central European (Windows)"}));
 }
 
 TEST_F(FormLexMainTest, GaugeShowsTheRoundedPercentage) {
