@@ -13,7 +13,7 @@ AppModules::AppModules(std::string OptionsPath) {
         InitializeCodePageList();
     } catch (...) {
         // The run never started: nothing the user chose needs saving.
-        delete std::exchange(LumoOption, nullptr);
+        LumoOption.reset();
         throw;
     }
 }

@@ -11,7 +11,7 @@ TLexDM::TLexDM(TComponent* Owner, std::string CodePage, std::string SeqNo)
     // Owned at once, so a failure below (a "Lex_GUI" registered already)
     // still frees it with this data module.
     LumoMultiStreamLex_GUI = new TLumoMultiStreamLex(this);
-    LumoMultiStreamLex_GUI->SetLexName("Lex_GUI");
+    LumoMultiStreamLex_GUI->SetLexName(GUILexName);
     LumoMultiStreamLex_GUI->LexReaderID = LumoBinaryID;
     LumoMultiStreamLex_GUI->Dictionary.ReadData(
         std::string_view(reinterpret_cast<const char*>(LexGUIData), LexGUIDataSize));

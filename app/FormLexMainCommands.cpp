@@ -65,7 +65,7 @@ TFormLexEditor* TFormLexMain::CreateEditor() {
     options.CaseSensitive = LumoOption->CaseSensitive;
     options.CodePage = LumoOption->CodePage;
     options.SeqNo = LumoOption->SeqNo;
-    options.EditorStyle = static_cast<TEditorStyle>(LumoOption->EditorStyle);
+    options.EditorStyle = LumoOption->EditorStyle;
     options.FontName = LumoOption->Font.Name;
     options.FontSize = LumoOption->Font.Size;
 
@@ -328,10 +328,10 @@ void TFormLexMain::Action_DeleteSequenceExecute() {
     editor->Document().DeleteSequenceColumn(std::exchange(FPopupColumn, nullptr));
 }
 
-void TFormLexMain::Action_EditorStyleExecute(int Style) {
-    LumoOption->EditorStyle = static_cast<std::uint8_t>(Style);
+void TFormLexMain::Action_EditorStyleExecute(TEditorStyle Style) {
+    LumoOption->EditorStyle = Style;
     for (TFormLexEditor* editor : Editors())
-        editor->SetEditorStyle(Style);
+        editor->SetEditorStyle(static_cast<int>(Style));
 }
 
 } // namespace lex

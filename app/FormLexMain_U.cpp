@@ -316,9 +316,9 @@ void TFormLexMain::ConnectActions() {
         on(action, [this] { ShowNotAvailable(); });
 
     on(Action_Font, [this] { Action_FontExecute(); });
-    on(Action_EditorDialog, [this] { Action_EditorStyleExecute(EditorStyleDialog); });
-    on(Action_EditorSimple, [this] { Action_EditorStyleExecute(EditorStyleSimple); });
-    on(Action_EditorPanel, [this] { Action_EditorStyleExecute(EditorStylePanel); });
+    on(Action_EditorDialog, [this] { Action_EditorStyleExecute(TEditorStyle::Dialog); });
+    on(Action_EditorSimple, [this] { Action_EditorStyleExecute(TEditorStyle::Simple); });
+    on(Action_EditorPanel, [this] { Action_EditorStyleExecute(TEditorStyle::Panel); });
     on(Action_ShowEditorGrid, [this] {
         LumoOption->ShowEditorGrid = Action_ShowEditorGrid->isChecked();
         for (TFormLexEditor* editor : Editors())
@@ -368,13 +368,13 @@ void TFormLexMain::ApplyOptions() {
     LumoOption->Font = LexFontOf(font());
     FitStatusPanels();
     switch (LumoOption->EditorStyle) {
-    case EditorStyleDialog:
+    case TEditorStyle::Dialog:
         Action_EditorDialog->setChecked(true);
         break;
-    case EditorStyleSimple:
+    case TEditorStyle::Simple:
         Action_EditorSimple->setChecked(true);
         break;
-    case EditorStylePanel:
+    case TEditorStyle::Panel:
         Action_EditorPanel->setChecked(true);
         break;
     default:

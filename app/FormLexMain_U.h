@@ -2,6 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "app/MainActions.h"
+#include "editor/EditorStyle.h"
 #include "runtime/LumoMultiLexReader.h"
 
 #include <QMainWindow>
@@ -120,7 +121,7 @@ private:
     void Action_NewSequenceExecute();
     void Action_DeleteSequenceExecute();
     void Action_FontExecute();
-    void Action_EditorStyleExecute(int Style);
+    void Action_EditorStyleExecute(TEditorStyle Style);
     void Action_ViewExecute(QAction* Toggle);
     void StandardEditExecute(QAction* Action);
     void UpdateStandardEditActions();

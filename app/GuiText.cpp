@@ -69,14 +69,14 @@ std::string InterfaceSeqNo() {
 
 int GuiMessageBox(QWidget* Owner, std::string_view Text, std::string_view Caption, unsigned Flags) {
     return LexMessageBox(Owner, Text, Caption, Flags, InterfaceCodePage(), InterfaceSeqNo(),
-                         "Lex_GUI");
+                         GUILexName);
 }
 
 int GuiMessageBoxFmt(QWidget* Owner, std::string_view Text, std::string_view Caption,
                      unsigned Flags, const QString& Arg) {
     const std::string arg = MessageBoxBytes(Arg);
     return LexMessageBoxFmt(Owner, Text, Caption, Flags, InterfaceCodePage(), {arg}, {},
-                            InterfaceSeqNo(), "Lex_GUI");
+                            InterfaceSeqNo(), GUILexName);
 }
 
 void CentreOnScreen(QWidget& Window) {

@@ -79,8 +79,8 @@ void TLumoOption::LoadFromIni() {
     Font.Name = ini.ReadString(SectionFont, "FontName", Font.Name);
     Font.Size = ini.ReadInteger(SectionFont, "FontSize", Font.Size);
     // The field is a byte: a number outside it reads as unreadable.
-    const int style = ini.ReadInteger(SectionEditor, "EditorStyle", EditorStyle);
-    if (style >= 0 && style <= 255) EditorStyle = static_cast<std::uint8_t>(style);
+    const int style = ini.ReadInteger(SectionEditor, "EditorStyle", static_cast<int>(EditorStyle));
+    if (style >= 0 && style <= 255) EditorStyle = static_cast<TEditorStyle>(style);
     for (const TSwitchKey& key : SwitchKeys)
         this->*key.Field = ini.ReadBool(key.Section, key.Ident, this->*key.Field);
 
@@ -119,7 +119,7 @@ void TLumoOption::SaveToIni() const {
     TIniFile ini(FileNameValue);
     ini.WriteString(SectionFont, "FontName", Font.Name);
     ini.WriteInteger(SectionFont, "FontSize", Font.Size);
-    ini.WriteInteger(SectionEditor, "EditorStyle", EditorStyle);
+    ini.WriteInteger(SectionEditor, "EditorStyle", static_cast<int>(EditorStyle));
     for (const TSwitchKey& key : SwitchKeys)
         ini.WriteBool(key.Section, key.Ident, this->*key.Field);
 
@@ -153,12 +153,10 @@ std::string DefaultOptionsPath(std::string_view ProgramPath) {
     return path.replace_extension(".ini").string();
 }
 
-TLumoOption* LumoOption = nullptr;
+std::unique_ptr<TLumoOption> LumoOption;
 
 void InitializeLumoOption(std::string FileName) {
-    auto option = std::make_unique<TLumoOption>(std::move(FileName));
-    delete LumoOption;
-    LumoOption = option.release();
+    LumoOption = std::make_unique<TLumoOption>(std::move(FileName));
 }
 
 void FinalizeLumoOption() noexcept {
@@ -168,8 +166,7 @@ void FinalizeLumoOption() noexcept {
     } catch (const std::exception& error) {
         std::cerr << "Lex Manager: the options were not saved: " << error.what() << '\n';
     }
-    delete LumoOption;
-    LumoOption = nullptr;
+    LumoOption.reset();
 }
 
 } // namespace lex

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "editor/EditorStyle.h"
 #include "runtime/LumoMultiLex.h"
 
-#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,9 +11,6 @@
 namespace lex {
 
 class TIniFile;
-
-// The border styles of the editor's pop-up text editor.
-enum : std::uint8_t { EditorStyleDialog = 0, EditorStyleSimple = 2, EditorStylePanel = 3 };
 
 // The user's options, read from the options file when created and written
 // back by SaveToIni() at shutdown. The fields are read and written directly by
@@ -43,7 +41,7 @@ public:
     // run follows the desktop's font rather than one fixed here; the main
     // window then puts the font it uses in their place.
     TLexFont Font;
-    std::uint8_t EditorStyle = EditorStyleSimple;
+    TEditorStyle EditorStyle = TEditorStyle::Simple; // any stored byte is kept
     bool ShowEditorGrid = true;
     bool ImmediateEdit = true;
     bool ShowToolBarMenu = true;
@@ -68,8 +66,9 @@ private:
 std::string DefaultOptionsPath(std::string_view ProgramPath = {});
 
 // The global options, alive between InitializeLumoOption() and
-// FinalizeLumoOption().
-extern TLumoOption* LumoOption;
+// FinalizeLumoOption(). A second start-up replaces the first one's options
+// without saving them.
+extern std::unique_ptr<TLumoOption> LumoOption;
 void InitializeLumoOption(std::string FileName);
 // Saves the options and destroys them. Runs at shutdown, so a failed save is
 // reported on stderr instead of thrown.

@@ -33,7 +33,7 @@ TEST(AppModulesTest, StartUpReadsTheOptionsAndShutdownWritesThem) {
         ASSERT_NE(MultiLexStorage, nullptr);
         ASSERT_NE(LumoOption, nullptr);
         ASSERT_NE(CodePageList, nullptr);
-        EXPECT_EQ(LumoOption->EditorStyle, EditorStylePanel);
+        EXPECT_EQ(LumoOption->EditorStyle, TEditorStyle::Panel);
         EXPECT_NE(CodePageList->Find("936"), nullptr);
         LumoOption->HistoryFiles.push_back("/b.lxc");
     }
@@ -45,6 +45,26 @@ TEST(AppModulesTest, StartUpReadsTheOptionsAndShutdownWritesThem) {
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"LexManager.ini"});
 }
 
+// Each start-up has its own options, read from the file the one before
+// wrote; a start-up over live options replaces them (the sanitizer build
+// watches that nothing leaks or is freed twice).
+TEST(AppModulesTest, ASecondStartUpBeginsAfresh) {
+    TempDir dir;
+    const std::string path = dir / "LexManager.ini";
+    for (const char* file : {"/a.lxc", "/b.lxc"}) {
+        const AppModules modules(path);
+        LumoOption->HistoryFiles.push_back(file);
+    }
+    ExpectAllDown();
+    InitializeLumoOption(path);
+    LumoOption->CaseSensitive = true;
+    InitializeLumoOption(path);
+    EXPECT_FALSE(LumoOption->CaseSensitive);
+    EXPECT_EQ(LumoOption->HistoryFiles, (std::vector<std::string>{"/a.lxc", "/b.lxc"}));
+    FinalizeLumoOption();
+    EXPECT_EQ(LumoOption, nullptr);
+}
+
 TEST(AppModulesTest, AnUnreadableOptionsFileIsNeitherReadNorReplaced) {
     TempDir dir;
     const std::string path = dir / "LexManager.ini";
@@ -53,7 +73,7 @@ TEST(AppModulesTest, AnUnreadableOptionsFileIsNeitherReadNorReplaced) {
     {
         const AppModules modules(path);
         ASSERT_NE(LumoOption, nullptr);
-        EXPECT_EQ(LumoOption->EditorStyle, EditorStyleSimple);
+        EXPECT_EQ(LumoOption->EditorStyle, TEditorStyle::Simple);
         LumoOption->CaseSensitive = true;
     }
     const std::string report = testing::internal::GetCapturedStderr();

@@ -262,7 +262,7 @@ TEST_F(FormLexMainTest, OptionsDecideTheToggleStatesAndTheToolbars) {
     LumoOption->ShowToolBarDB = false;
     LumoOption->ShowEditorGrid = false;
     LumoOption->CaseSensitive = true;
-    LumoOption->EditorStyle = EditorStylePanel;
+    LumoOption->EditorStyle = TEditorStyle::Panel;
     Start();
     EXPECT_FALSE(window->Action_ViewDB->isChecked());
     EXPECT_FALSE(window->ToolBar_DB->isVisible());
@@ -283,11 +283,11 @@ TEST_F(FormLexMainTest, OptionsDecideTheToggleStatesAndTheToolbars) {
 }
 
 TEST_F(FormLexMainTest, AnEditorStyleOutsideTheThreeLeavesEditorSimpleChecked) {
-    LumoOption->EditorStyle = 1;
+    LumoOption->EditorStyle = static_cast<TEditorStyle>(1);
     Start();
     EXPECT_TRUE(window->Action_EditorSimple->isChecked());
     window->Action_EditorDialog->trigger();
-    EXPECT_EQ(LumoOption->EditorStyle, EditorStyleDialog);
+    EXPECT_EQ(LumoOption->EditorStyle, TEditorStyle::Dialog);
     EXPECT_FALSE(window->Action_EditorSimple->isChecked());
 }
 

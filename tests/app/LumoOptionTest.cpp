@@ -46,7 +46,7 @@ TEST(LumoOptionTest, NoFileGivesDefaultsAndSaveWritesEveryKey) {
     EXPECT_EQ(option.CodePage, std::to_string(ProcessCodePage()));
     EXPECT_EQ(option.SeqNo, "0");
     EXPECT_EQ(option.Font, TLexFont{});
-    EXPECT_EQ(option.EditorStyle, EditorStyleSimple);
+    EXPECT_EQ(option.EditorStyle, TEditorStyle::Simple);
     for (const bool on : {option.ShowEditorGrid, option.ImmediateEdit, option.ShowToolBarMenu,
                           option.ShowToolBarFile, option.ShowToolBarEdit, option.ShowToolBarDB,
                           option.ShowToolBarSearch, option.ShowToolBarDFM})
@@ -65,7 +65,7 @@ TEST(LumoOptionTest, EveryFieldSurvivesASaveAndALoad) {
     const std::string path = dir / "o.ini";
     TLumoOption saved(path);
     saved.Font = {"DejaVu Sans", 11, 0};
-    saved.EditorStyle = EditorStylePanel;
+    saved.EditorStyle = TEditorStyle::Panel;
     saved.ShowEditorGrid = false;
     saved.ImmediateEdit = false;
     saved.ShowToolBarMenu = false;
@@ -81,7 +81,7 @@ TEST(LumoOptionTest, EveryFieldSurvivesASaveAndALoad) {
 
     const TLumoOption loaded(path);
     EXPECT_EQ(loaded.Font, saved.Font);
-    EXPECT_EQ(loaded.EditorStyle, EditorStylePanel);
+    EXPECT_EQ(loaded.EditorStyle, TEditorStyle::Panel);
     for (const bool on : {loaded.ShowEditorGrid, loaded.ImmediateEdit, loaded.ShowToolBarMenu,
                           loaded.ShowToolBarFile, loaded.ShowToolBarEdit, loaded.ShowToolBarDB,
                           loaded.ShowToolBarSearch, loaded.ShowToolBarDFM})
@@ -103,8 +103,9 @@ TEST(LumoOptionTest, ReadsValuesAsTheyStand) {
     const TLumoOption option(path);
     EXPECT_EQ(option.Font.Name, "Noto Sans CJK SC");
     EXPECT_EQ(option.Font.Size, 16);
-    EXPECT_EQ(option.EditorStyle, 1);   // kept; the main window decides what it shows
-    EXPECT_TRUE(option.ShowEditorGrid); // unreadable: the default
+    EXPECT_EQ(option.EditorStyle,
+              static_cast<TEditorStyle>(1)); // kept; the main window decides what it shows
+    EXPECT_TRUE(option.ShowEditorGrid);      // unreadable: the default
     EXPECT_FALSE(option.ImmediateEdit);
     EXPECT_TRUE(option.ShowToolBarDB);
     EXPECT_FALSE(option.ShowToolBarDFM);
@@ -120,7 +121,7 @@ TEST(LumoOptionTest, UnreadableIntegersKeepTheDefaults) {
         WriteFile(path, std::string("[Font]\nFontSize=big\n[Editor]\nEditorStyle=") + style +
                             "\n[Content]\nCaseSensitive=true\n");
         const TLumoOption option(path);
-        EXPECT_EQ(option.EditorStyle, EditorStyleSimple) << style;
+        EXPECT_EQ(option.EditorStyle, TEditorStyle::Simple) << style;
         EXPECT_EQ(option.Font.Size, 0);
         EXPECT_FALSE(option.CaseSensitive);
     }
