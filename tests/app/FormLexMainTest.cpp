@@ -13,7 +13,6 @@
 #include "editor/view/LexTreeModel.h"
 #include "platform/CodePageCatalog.h"
 #include "platform/MessageBox.h"
-#include "runtime/ChineseGbBig5.h"
 #include "support/DocumentState.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TempDir.h"
@@ -1234,27 +1233,36 @@ TEST_F(FormLexMainTest, StandardEditActionsWorkOnTheFocusedTextBox) {
     EXPECT_EQ(Text(window->Edit_LexValue->text()), "word");
 }
 
+// Fixed pairs, checked once against the tables: GB2312 "打开" and Big5
+// "打開", GB2312 "国" and Big5 "國".
 TEST_F(FormLexMainTest, ChineseConversionCoversTheSelectedNodesOnly) {
     Start();
     TLexDocument& doc = Editor().Document();
     TLexTree& tree = doc.Tree();
-    const std::string gb = "\xB4\xF2\xBF\xAA"; // "open" in GB2312
+    const int gbColumn = doc.Band936()->Column(0)->Index();
+    const int big5Column = doc.Band950()->Column(0)->Index();
     std::vector<TTreeNode*> nodes;
     for (int i = 0; i < 3; ++i) {
         nodes.push_back(doc.NewNode());
         Editor().PostEdit();
-        tree.SetValue(nodes.back(), doc.Band936()->Column(0)->Index(), gb);
+        tree.SetValue(nodes.back(), gbColumn, "\xB4\xF2\xBF\xAA");
     }
     tree.ClearSelection();
     tree.Select(nodes[2]);
     tree.Select(nodes[0]);
     window->ApplicationEvents1Idle();
     window->Action_Big5->trigger();
-    const int big5Column = doc.Band950()->Column(0)->Index();
-    const std::string big5 = TChineseGbBig5().GbToBig5(gb);
-    EXPECT_EQ(tree.Value(nodes[0], big5Column), big5);
+    EXPECT_EQ(tree.Value(nodes[0], big5Column), "\xA5\xB4\xB6\x7D");
     EXPECT_EQ(tree.Value(nodes[1], big5Column), "");
-    EXPECT_EQ(tree.Value(nodes[2], big5Column), big5);
+    EXPECT_EQ(tree.Value(nodes[2], big5Column), "\xA5\xB4\xB6\x7D");
+
+    tree.SetValue(nodes[1], big5Column, "\xB0\xEA");
+    tree.ClearSelection();
+    tree.Select(nodes[1]);
+    window->ApplicationEvents1Idle();
+    window->Action_GB->trigger();
+    EXPECT_EQ(tree.Value(nodes[1], gbColumn), "\xB9\xFA");
+    EXPECT_EQ(tree.Value(nodes[0], gbColumn), "\xB4\xF2\xBF\xAA");
 }
 
 } // namespace
