@@ -528,6 +528,19 @@ TEST_F(FormLexEditorTest, TheKeyColumnStaysWhenTheGridScrollsSideways) {
     emit view.customContextMenuRequested(QPoint(5, 5));
     EXPECT_EQ(form.PopupColumn(), nullptr);
     menu.close();
+
+    // Scrolled to the end, the last band goes: fewer columns to scroll,
+    // and what is left still starts beside the keys.
+    sideways.setValue(sideways.maximum());
+    TLexBand* western = doc.Tree().Column(Western)->Band;
+    for (int i = western->ColumnCount() - 1; i >= 0; --i)
+        doc.DeleteSequenceColumn(western->Column(i));
+    doc.DeleteLanguageBand(western);
+    QApplication::processEvents();
+    const int first = 1 + sideways.value();
+    ASSERT_LT(first, model.columnCount());
+    EXPECT_EQ(view.visualRect(Index("Edit2", first)).left(), keyWidth);
+    EXPECT_EQ(header.sectionViewportPosition(first), keyWidth);
 }
 
 TEST_F(FormLexEditorTest, TheRowIndicatorMarksTheFocusedRow) {
