@@ -82,9 +82,9 @@ TEST_F(LoaderTest, OverwriteQuestionShowsValuesInTheirLanguage) {
           {"k", "12345", "0", "a"},
           {"k", "12345", "0", "b"}});
     ASSERT_EQ(shown.size(), 3u);
-    const auto piece = [&](size_t box, std::string_view label) {
-        const std::string& text = shown[box];
-        const size_t start = text.find(std::string(label) + " : ");
+    const auto piece = [&](size_t Box, std::string_view Label) {
+        const std::string& text = shown[Box];
+        const size_t start = text.find(std::string(Label) + " : ");
         return start == std::string::npos ? std::string()
                                           : text.substr(start, text.find("\r\n", start) - start);
     };
