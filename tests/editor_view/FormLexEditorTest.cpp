@@ -461,6 +461,20 @@ TEST_F(FormLexEditorTest, ALanguageWithoutSequencesStaysReachable) {
     editor->setText(QString::fromUtf8("\xE7\xB7\xA8")); // a Big5 character
     QTest::keyClick(editor, Qt::Key_Return);
     EXPECT_EQ(doc.Tree().Value(Node("Edit"), big5->Column(0)->Index()), "\xBD\x73");
+
+    // Delete Language on an emptied band, as the main window does with the
+    // band the menu names: its place goes with it.
+    TLexBand* western = doc.Tree().Column(Western)->Band;
+    for (int i = western->ColumnCount() - 1; i >= 0; --i)
+        doc.DeleteSequenceColumn(western->Column(i));
+    const int place = model.columnCount() - 1;
+    ASSERT_EQ(model.BandAt(place), western);
+    emit header->customContextMenuRequested(QPoint(header->sectionViewportPosition(place) + 3, 3));
+    menu.close();
+    ASSERT_EQ(form.PopupBand(), western);
+    doc.DeleteLanguageBand(form.PopupBand());
+    EXPECT_EQ(model.columnCount(), doc.Tree().ColumnCount());
+    ExpectBandsOverTheirColumns();
 }
 
 TEST_F(FormLexEditorTest, TheKeyColumnStaysWhenTheGridScrollsSideways) {
