@@ -42,6 +42,20 @@ TEST_F(LoaderTest, RecordsBecomeNodesBandsAndColumns) {
     EXPECT_EQ(doc.Tree().FocusedNode(), doc.Tree().FirstNode());
 }
 
+// A load or a merge never makes a second band for a code page; "0936" is
+// another code page's text, not 936.
+TEST_F(LoaderTest, OneBandPerCodePage) {
+    TLexDocument doc;
+    Load(doc, StandardFields,
+         {{"a", "936", "0", "x"},
+          {"a", "0936", "0", "y"},
+          {"b", "1252", "0", "z"},
+          {"b", "936", "1", "w"}});
+    Merge(doc, StandardFields, {{"c", "0936", "0", "v"}, {"c", "936", "0", "u"}});
+    ASSERT_EQ(doc.Tree().BandCount(), 4);
+    EXPECT_EQ(Outline(doc), "a[936/0=x 0936/0=y] b[936/1=w 1252/0=z] c[936/0=u 0936/0=v]");
+}
+
 TEST_F(LoaderTest, KeysDifferingInCaseShareANodeUnlessCaseSensitive) {
     const std::vector<TLexRecord> records = {{"Open", "1252", "0", "x", ""},
                                              {"open", "1252", "0", "x", ""}};
