@@ -114,7 +114,7 @@ public:
     virtual void SelectionChanged() {}
     virtual void EditingChanged() {}
     // The node is to be brought into view: its ancestors expanded, scrolled to.
-    virtual void NodeMadeVisible(TTreeNode* /*node*/) {}
+    virtual void NodeMadeVisible(TTreeNode* /*Node*/) {}
 };
 
 // The tree-list grid's model: nodes with value slots, bands and columns,
