@@ -522,6 +522,10 @@ TEST_F(FormLexEditorTest, TheKeyColumnStaysWhenTheGridScrollsSideways) {
     EXPECT_GE(last.left(), keyWidth);
     EXPECT_LE(last.right(), view.viewport()->width());
     EXPECT_GT(sideways.value(), 0);
+    for (int column = model.columnCount() - 1; column > 1; --column)
+        QTest::keyClick(&view, Qt::Key_Left);
+    EXPECT_EQ(sideways.value(), 0);
+    EXPECT_EQ(view.visualRect(Index("Edit", 1)).left(), keyWidth);
 
     // A key is edited in place with the languages scrolled; Enter moves on
     // to the first language, which scrolls back into view beside the keys.
