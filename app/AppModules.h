@@ -21,7 +21,7 @@ public:
 
 private:
     // A member, so it is up before the body runs and down after it.
-    RuntimeModules Runtime;
+    RuntimeModules runtime_;
 };
 
 } // namespace lex

@@ -7,7 +7,7 @@ namespace lex {
 TLexDM* LexDM = nullptr;
 
 TLexDM::TLexDM(TComponent* Owner, std::string CodePage, std::string SeqNo)
-    : TComponent(Owner), FCodePage(std::move(CodePage)), FSeqNo(std::move(SeqNo)) {
+    : TComponent(Owner), codePage_(std::move(CodePage)), seqNo_(std::move(SeqNo)) {
     // Owned at once, so a failure below (a "Lex_GUI" registered already)
     // still frees it with this data module.
     LumoMultiStreamLex_GUI = new TLumoMultiStreamLex(this);
@@ -31,7 +31,7 @@ TLexDM::~TLexDM() {
 }
 
 std::string TLexDM::TranslateGUI(std::string_view Text) {
-    return LumoMultiStreamLex_GUI->Translate(Text, FCodePage, FSeqNo);
+    return LumoMultiStreamLex_GUI->Translate(Text, codePage_, seqNo_);
 }
 
 // Only the interface language is loaded: the other half of the lexicon would
@@ -39,7 +39,7 @@ std::string TLexDM::TranslateGUI(std::string_view Text) {
 void TLexDM::LumoMultiStreamLex_GUIBuildingLex(TCustomMultiLex&, std::string_view,
                                                std::string_view ACodePage, std::string_view,
                                                bool& Accept) {
-    Accept = ACodePage == FCodePage;
+    Accept = ACodePage == codePage_;
 }
 
 // The entries now hold what the interface needs; the embedded copy is dead

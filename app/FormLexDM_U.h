@@ -31,8 +31,8 @@ public:
     // entry for it.
     std::string TranslateGUI(std::string_view Text);
 
-    const std::string& CodePage() const { return FCodePage; }
-    const std::string& SeqNo() const { return FSeqNo; }
+    const std::string& CodePage() const { return codePage_; }
+    const std::string& SeqNo() const { return seqNo_; }
 
 private:
     void LumoMultiStreamLex_GUIBuildingLex(TCustomMultiLex& Sender, std::string_view ALexKey,
@@ -40,8 +40,8 @@ private:
                                            bool& Accept);
     void LumoMultiStreamLex_GUIAfterBuildLex(TCustomMultiLex& Sender);
 
-    std::string FCodePage;
-    std::string FSeqNo;
+    std::string codePage_;
+    std::string seqNo_;
 };
 
 // The data module of the running application, set while one exists.

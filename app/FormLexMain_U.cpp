@@ -94,7 +94,7 @@ bool ClipboardHasText() {
 } // namespace
 
 TFormLexMain::TFormLexMain(TCommandLine CommandLine, QWidget* Parent)
-    : QMainWindow(Parent), FCommandLine(std::move(CommandLine)) {
+    : QMainWindow(Parent), commandLine_(std::move(CommandLine)) {
     setObjectName(QStringLiteral("FormLexMain"));
     setWindowTitle(QStringLiteral("Lex Manager"));
     MDIClient = new QMdiArea(this);
@@ -110,9 +110,9 @@ TFormLexMain::TFormLexMain(TCommandLine CommandLine, QWidget* Parent)
     ConnectActions();
     ApplyOptions();
 
-    FClipboardHasText = ClipboardHasText();
+    clipboardHasText_ = ClipboardHasText();
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
-        FClipboardHasText = ClipboardHasText();
+        clipboardHasText_ = ClipboardHasText();
         ScheduleIdle();
     });
     connect(MDIClient, &QMdiArea::subWindowActivated, this, &TFormLexMain::ScheduleIdle);
@@ -260,8 +260,8 @@ void TFormLexMain::ConnectActions() {
     on(Action_NewLex, [this] { NewLexicon(); });
     on(Action_Open, [this] { Action_OpenExecute(); });
     on(Action_Import, [this] { Action_ImportExecute(); });
-    onEditor(Action_Save, [this](TFormLexEditor& e) { SaveEditor(e); });
-    onEditor(Action_SaveAs, [this](TFormLexEditor& e) { SaveEditorAs(e); });
+    onEditor(Action_Save, [this](TFormLexEditor& Editor) { SaveEditor(Editor); });
+    onEditor(Action_SaveAs, [this](TFormLexEditor& Editor) { SaveEditorAs(Editor); });
     on(Action_Export, [this] { Action_ExportExecute(false); });
     on(Action_ExportNode, [this] { Action_ExportExecute(true); });
     on(Action_Exit, [this] { close(); });
@@ -270,13 +270,13 @@ void TFormLexMain::ConnectActions() {
         on(action, [this, action] { StandardEditExecute(action); });
 
     on(Action_Find, [this] { Action_FindExecute(); });
-    onEditor(Action_FindPrior, [commit](TFormLexEditor& e) {
-        commit(e);
-        e.Document().FindPrior();
+    onEditor(Action_FindPrior, [commit](TFormLexEditor& Editor) {
+        commit(Editor);
+        Editor.Document().FindPrior();
     });
-    onEditor(Action_FindNext, [commit](TFormLexEditor& e) {
-        commit(e);
-        e.Document().FindNext();
+    onEditor(Action_FindNext, [commit](TFormLexEditor& Editor) {
+        commit(Editor);
+        Editor.Document().FindNext();
     });
     on(Action_Locate, [this] { Action_LocateExecute(); });
     connect(Edit_LexValue, &QLineEdit::returnPressed, this, [this] {
@@ -289,17 +289,17 @@ void TFormLexMain::ConnectActions() {
 
     // The document ends an open edit itself too; the editor's commit first
     // refuses, with its message, a text the column's code page cannot hold.
-    onEditor(Action_NewNode, [commit](TFormLexEditor& e) {
-        commit(e);
-        e.Document().NewNode();
+    onEditor(Action_NewNode, [commit](TFormLexEditor& Editor) {
+        commit(Editor);
+        Editor.Document().NewNode();
     });
-    onEditor(Action_NewSubNode, [commit](TFormLexEditor& e) {
-        commit(e);
-        e.Document().NewSubNode();
+    onEditor(Action_NewSubNode, [commit](TFormLexEditor& Editor) {
+        commit(Editor);
+        Editor.Document().NewSubNode();
     });
-    onEditor(Action_DeleteNode, [commit](TFormLexEditor& e) {
-        commit(e);
-        e.Document().DeleteNodes();
+    onEditor(Action_DeleteNode, [commit](TFormLexEditor& Editor) {
+        commit(Editor);
+        Editor.Document().DeleteNodes();
     });
     on(Action_GB, [this] { Action_ChineseExecute(true); });
     on(Action_Big5, [this] { Action_ChineseExecute(false); });
@@ -349,8 +349,8 @@ void TFormLexMain::ConnectActions() {
     on(WindowCascade1, [this] { MDIClient->cascadeSubWindows(); });
     on(WindowMinimizeAll1, [this] { MinimizeAll(*MDIClient); });
     connect(Menu_Windows, &QMenu::aboutToShow, this,
-            [this] { FillWindowList(*Menu_Windows, FWindowMenuItems, *MDIClient); });
-    FWindowMenuItems = static_cast<int>(Menu_Windows->actions().size());
+            [this] { FillWindowList(*Menu_Windows, windowMenuItems_, *MDIClient); });
+    windowMenuItems_ = static_cast<int>(Menu_Windows->actions().size());
 
     on(HelpContents1, [this] { ShowHelp(this); });
     on(HelpTopicSearch1, [this] { ShowHelp(this, QStringLiteral("topic search")); });
@@ -398,8 +398,8 @@ void TFormLexMain::ApplyOptions() {
 
 void TFormLexMain::showEvent(QShowEvent* Event) {
     QMainWindow::showEvent(Event);
-    if (FShown) return;
-    FShown = true;
+    if (shown_) return;
+    shown_ = true;
     Guard([this] { FormShow(); });
 }
 
@@ -418,11 +418,11 @@ void TFormLexMain::FormShow() {
 }
 
 void TFormLexMain::ApplyCommandLine(TFormLexEditor& Editor) {
-    switch (FCommandLine.kind) {
+    switch (commandLine_.kind) {
     case TCommandLine::Kind::None:
         break;
     case TCommandLine::Kind::File:
-        OpenInto(Editor, FCommandLine.name);
+        OpenInto(Editor, commandLine_.name);
         break;
     case TCommandLine::Kind::Table:
         ShowNotAvailable();
@@ -492,13 +492,13 @@ bool TFormLexMain::eventFilter(QObject* Watched, QEvent* Event) {
 }
 
 void TFormLexMain::ScheduleIdle() {
-    if (FIdleScheduled) return;
-    FIdleScheduled = true;
+    if (idleScheduled_) return;
+    idleScheduled_ = true;
     QTimer::singleShot(0, this, &TFormLexMain::ApplicationEvents1Idle);
 }
 
 void TFormLexMain::ApplicationEvents1Idle() {
-    FIdleScheduled = false;
+    idleScheduled_ = false;
     TFormLexEditor* editor = ActiveEditor();
     const QMdiSubWindow* window = editor ? SubWindowOf(*editor) : nullptr;
     TIdleInput input;
@@ -544,17 +544,17 @@ void TFormLexMain::UpdateStandardEditActions() {
         const bool secret = line->echoMode() != QLineEdit::Normal;
         copy = line->hasSelectedText() && !secret;
         cut = copy && !line->isReadOnly();
-        paste = !line->isReadOnly() && FClipboardHasText;
+        paste = !line->isReadOnly() && clipboardHasText_;
         undo = line->isUndoAvailable();
     } else if (const auto* text = qobject_cast<const QTextEdit*>(focus)) {
         copy = text->textCursor().hasSelection();
         cut = copy && !text->isReadOnly();
-        paste = !text->isReadOnly() && FClipboardHasText;
+        paste = !text->isReadOnly() && clipboardHasText_;
         undo = text->document()->isUndoAvailable();
     } else if (const auto* plain = qobject_cast<const QPlainTextEdit*>(focus)) {
         copy = plain->textCursor().hasSelection();
         cut = copy && !plain->isReadOnly();
-        paste = !plain->isReadOnly() && FClipboardHasText;
+        paste = !plain->isReadOnly() && clipboardHasText_;
         undo = plain->document()->isUndoAvailable();
     }
     EditCut1->setEnabled(cut);
@@ -565,15 +565,15 @@ void TFormLexMain::UpdateStandardEditActions() {
 
 void TFormLexMain::StandardEditExecute(QAction* Action) {
     QWidget* focus = QApplication::focusWidget();
-    const auto apply = [Action, this](auto* box) {
+    const auto apply = [Action, this](auto* Box) {
         if (Action == EditCut1)
-            box->cut();
+            Box->cut();
         else if (Action == EditCopy1)
-            box->copy();
+            Box->copy();
         else if (Action == EditPaste1)
-            box->paste();
+            Box->paste();
         else if (Action == EditUndo1)
-            box->undo();
+            Box->undo();
     };
     if (auto* line = qobject_cast<QLineEdit*>(focus))
         apply(line);

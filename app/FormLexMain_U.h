@@ -127,11 +127,11 @@ private:
     void UpdateStandardEditActions();
     void PopupMenu_LexPopup();
 
-    TCommandLine FCommandLine;
-    bool FShown = false;
-    bool FIdleScheduled = false;
-    bool FClipboardHasText = false; // kept from the clipboard's signal: asking costs a round trip
-    int FWindowMenuItems = 0;       // the Windows menu's own items, before the window list
+    TCommandLine commandLine_;
+    bool shown_ = false;
+    bool idleScheduled_ = false;
+    bool clipboardHasText_ = false; // kept from the clipboard's signal: asking costs a round trip
+    int windowMenuItems_ = 0;       // the Windows menu's own items, before the window list
 };
 
 } // namespace lex

@@ -11,16 +11,16 @@ namespace lex {
 namespace {
 
 // Starts the dialog in the folder of Name and with Name's file selected.
-void PlaceName(QFileDialog& dialog, const QString& Name) {
+void PlaceName(QFileDialog& Dialog, const QString& Name) {
     if (Name.isEmpty()) return;
     const QFileInfo info(Name);
-    if (info.dir().exists()) dialog.setDirectory(info.absolutePath());
-    dialog.selectFile(info.fileName());
+    if (info.dir().exists()) Dialog.setDirectory(info.absolutePath());
+    Dialog.selectFile(info.fileName());
 }
 
 // 1-based index of the filter the user left selected; 0 when unknown.
-int ChosenFilterIndex(const QFileDialog& dialog) {
-    return static_cast<int>(dialog.nameFilters().indexOf(dialog.selectedNameFilter())) + 1;
+int ChosenFilterIndex(const QFileDialog& Dialog) {
+    return static_cast<int>(Dialog.nameFilters().indexOf(Dialog.selectedNameFilter())) + 1;
 }
 
 } // namespace

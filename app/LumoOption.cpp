@@ -21,20 +21,20 @@ constexpr std::string_view SectionContent = "Content";
 constexpr std::string_view SectionHistory = "HistoryFile";
 constexpr std::string_view SectionDataBase = "DataBase";
 
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ')
-        s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ')
-        s.remove_suffix(1);
-    return s;
+std::string_view Trim(std::string_view Text) {
+    while (!Text.empty() && static_cast<unsigned char>(Text.front()) <= ' ')
+        Text.remove_prefix(1);
+    while (!Text.empty() && static_cast<unsigned char>(Text.back()) <= ' ')
+        Text.remove_suffix(1);
+    return Text;
 }
 
 // Parameter names are ASCII identifiers, matched the way the options file
 // matches its keys; a locale's rules (the Turkish dotless i) must not apply.
-bool SameAsciiText(std::string_view a, std::string_view b) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [&](char x, char y) { return lower(x) == lower(y); });
+bool SameAsciiText(std::string_view A, std::string_view B) {
+    const auto lower = [](char C) { return C >= 'A' && C <= 'Z' ? C - 'A' + 'a' : C; };
+    return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(),
+                                              [&](char X, char Y) { return lower(X) == lower(Y); });
 }
 
 // The switches in file order, with the field each one fills.
@@ -58,7 +58,7 @@ constexpr TSwitchKey SwitchKeys[] = {
 } // namespace
 
 TLumoOption::TLumoOption(std::string FileName)
-    : CodePage(std::to_string(ProcessCodePage())), FileNameValue(std::move(FileName)) {
+    : CodePage(std::to_string(ProcessCodePage())), fileName_(std::move(FileName)) {
     LoadFromIni();
 }
 
@@ -68,7 +68,7 @@ void TLumoOption::LoadFromIni() {
     // never replaces it.
     std::optional<TIniFile> file;
     try {
-        file.emplace(FileNameValue);
+        file.emplace(fileName_);
     } catch (const EFOpenError& error) {
         std::cerr << "Lex Manager: the options were not read: " << error.what() << '\n';
         return;
@@ -93,7 +93,7 @@ void TLumoOption::LoadFromIni() {
 
 void TLumoOption::LoadDBParams(const TIniFile* IniFile) {
     if (!IniFile) {
-        const TIniFile ini(FileNameValue);
+        const TIniFile ini(fileName_);
         LoadDBParams(&ini);
         return;
     }
@@ -116,7 +116,7 @@ std::string TLumoOption::DBParamValue(std::string_view Name) const {
 }
 
 void TLumoOption::SaveToIni() const {
-    TIniFile ini(FileNameValue);
+    TIniFile ini(fileName_);
     ini.WriteString(SectionFont, "FontName", Font.Name);
     ini.WriteInteger(SectionFont, "FontSize", Font.Size);
     ini.WriteInteger(SectionEditor, "EditorStyle", static_cast<int>(EditorStyle));

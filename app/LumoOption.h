@@ -21,7 +21,7 @@ public:
     // initial values (the latter reported on stderr).
     explicit TLumoOption(std::string FileName);
 
-    const std::string& FileName() const { return FileNameValue; }
+    const std::string& FileName() const { return fileName_; }
 
     void LoadFromIni();
     // Replaces DBParams by the "DataBase" section of IniFile, or of the
@@ -58,7 +58,7 @@ public:
     std::vector<std::string> DBParams; // "name=value" lines
 
 private:
-    std::string FileNameValue;
+    std::string fileName_;
 };
 
 // The options file of a program: its path with the extension replaced by

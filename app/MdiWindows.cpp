@@ -16,7 +16,7 @@ namespace {
 QList<QMdiSubWindow*> VisibleWindows(QMdiArea& Area) {
     QList<QMdiSubWindow*> windows = Area.subWindowList(QMdiArea::ActivationHistoryOrder);
     std::reverse(windows.begin(), windows.end());
-    windows.removeIf([](QMdiSubWindow* w) { return !w->isVisible(); });
+    windows.removeIf([](QMdiSubWindow* Window) { return !Window->isVisible(); });
     return windows;
 }
 
@@ -28,7 +28,7 @@ void Tile(QMdiArea& Area, bool Horizontal) {
     int iconHeight = 0;
     for (QMdiSubWindow* w : windows)
         if (w->isMinimized()) iconHeight = std::max(iconHeight, w->height());
-    windows.removeIf([](QMdiSubWindow* w) { return w->isMinimized(); });
+    windows.removeIf([](QMdiSubWindow* Window) { return Window->isMinimized(); });
     if (windows.isEmpty()) return;
 
     QRect area = Area.viewport()->rect();
