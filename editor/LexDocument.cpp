@@ -10,6 +10,7 @@
 #include "runtime/LumoMultiLex.h"
 
 #include <algorithm>
+#include <charconv>
 #include <optional>
 #include <set>
 
@@ -65,12 +66,16 @@ std::string TLexDocument::BandCodePage(const TLexBand& Band) {
     return Band.CodePageNode ? Band.CodePageNode->CodePage : Band.Caption;
 }
 
+int TLexDocument::TextCodePage(std::string_view CodePage) {
+    int number = 0;
+    const char* end = CodePage.data() + CodePage.size();
+    const auto [last, error] = std::from_chars(CodePage.data(), end, number);
+    return error == std::errc() && last == end && IsCodePageAvailable(number) ? number
+                                                                              : ProcessCodePage();
+}
+
 int TLexDocument::TextCodePage(const TLexBand& Band) {
-    if (Band.Index() == 0) return ProcessCodePage();
-    const std::string codePage = BandCodePage(Band);
-    if (!IsDigits(codePage) || codePage.size() > 9) return ProcessCodePage();
-    const int number = std::stoi(codePage);
-    return IsCodePageAvailable(number) ? number : ProcessCodePage();
+    return Band.Index() == 0 ? ProcessCodePage() : TextCodePage(BandCodePage(Band));
 }
 
 std::string TLexDocument::TranslateGUI(std::string_view Text) const {

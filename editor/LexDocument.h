@@ -76,8 +76,11 @@ public:
     // Helpers.
     int CompareLexText(std::string_view A, std::string_view B) const;
     static std::string BandCodePage(const TLexBand& Band);
-    // The code page a band's texts decode with: its own when it is a number
-    // with a converter, otherwise the process's (as for keys).
+    // The code page the texts of a language decode with: the language's own
+    // when it is a number with a converter, otherwise the process's (as for
+    // keys). By band, or by code page text (the interface language's, whose
+    // texts TranslateGUI gives).
+    static int TextCodePage(std::string_view CodePage);
     static int TextCodePage(const TLexBand& Band);
     std::string TranslateGUI(std::string_view Text) const;
     void FreeNodeData(TTreeNode* Node);

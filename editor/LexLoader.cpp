@@ -182,11 +182,13 @@ int TLexDocument::AskOverwrite(const TLexBand& Band, std::string_view OldKey,
                                std::string_view NewKey, std::string_view OldValue,
                                std::string_view NewValue) {
     // The values may be of a language whose code page the interface's cannot
-    // hold: the question is UTF-8, each piece decoded with its own code page.
-    const int interfaceCodePage = ProcessCodePage();
+    // hold: the question is UTF-8, each piece decoded with its own code page
+    // (keys with the process's, interface texts with their language's).
+    const int processCodePage = ProcessCodePage();
+    const int guiCodePage = TextCodePage(options_.CodePage);
     const int valueCodePage = TextCodePage(Band);
-    const auto text = [&](std::string_view Bytes) { return ToUtf8(Bytes, interfaceCodePage); };
-    const auto gui = [&](std::string_view Text) { return text(TranslateGUI(Text)); };
+    const auto text = [&](std::string_view Bytes) { return ToUtf8(Bytes, processCodePage); };
+    const auto gui = [&](std::string_view Text) { return ToUtf8(TranslateGUI(Text), guiCodePage); };
     const auto value = [&](std::string_view Bytes) { return ToUtf8(Bytes, valueCodePage); };
     const std::string codePage = BandCodePage(Band);
     const std::string language =

@@ -1,6 +1,7 @@
 #include "platform/CodePage.h"
 #include "platform/Exceptions.h"
 #include "platform/FileUtil.h"
+#include "runtime/LumoMultiLex.h"
 #include "support/DocumentSupport.h"
 
 #include <cstdlib>
@@ -116,6 +117,26 @@ TEST_F(LoaderTest, OverwriteQuestionShowsValuesInTheirLanguage) {
         EXPECT_EQ(piece(i, "Old Value"), expected[i].oldValue);
         EXPECT_EQ(piece(i, "New Value"), expected[i].newValue);
     }
+
+    // A Traditional Chinese interface in a Simplified Chinese process: its
+    // texts are Big5, the keys GB2312.
+    TComponent owner;
+    auto* gui = new TLumoMultiStreamLex(&owner);
+    gui->SetLexName(GUILexName);
+    TRecordListLexReader translations(StandardFields,
+                                      {{"Language", "950", "0", "\xBBy\xA8\xA5"}}); // 語言
+    gui->BuildFromReader(translations);
+    TLexEditorOptions traditional;
+    traditional.CodePage = "950";
+    TLexDocument chinese(traditional);
+    shown.clear();
+    Load(chinese, StandardFields,
+         {{"\xBC\xFC", "1252", "0", "a"}, {"\xBC\xFC", "1252", "0", "b"}}); // 键
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].find("\u8A9E\u8A00 : Western European (Windows) (1252)\r\n"),
+              std::string::npos)
+        << shown[0];
+    EXPECT_NE(shown[0].find("Old LexKey : \u952E\r\n"), std::string::npos) << shown[0];
 }
 
 // Keys that the collator alone ties (full-width and half-width forms, kana)
