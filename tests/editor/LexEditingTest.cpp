@@ -11,12 +11,12 @@ using test::StandardFields;
 
 class EditingTest : public test::DocumentTest {
 protected:
-    TTreeNode* Node(std::string_view key) { return doc.FindNodeByKey(key); }
-    void EditKey(TTreeNode* node, std::string text) {
-        doc.Tree().SetFocusedNode(node);
+    TTreeNode* Node(std::string_view Key) { return doc.FindNodeByKey(Key); }
+    void EditKey(TTreeNode* Node, std::string Text) {
+        doc.Tree().SetFocusedNode(Node);
         doc.Tree().SetFocusedColumn(0);
         doc.Tree().ShowEditor();
-        doc.Tree().SetEditText(std::move(text));
+        doc.Tree().SetEditText(std::move(Text));
         doc.PostEdit();
     }
     TLexDocument doc;

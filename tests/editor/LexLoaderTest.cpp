@@ -256,11 +256,11 @@ TEST_F(LoaderTest, OpenAndImportFiles) {
 
     TLexDocument doc;
     std::vector<std::string> used;
-    doc.SetOnFileUsed([&](const std::string& name) { used.push_back(name); });
+    doc.SetOnFileUsed([&](const std::string& Name) { used.push_back(Name); });
     std::vector<double> fractions;
-    doc.OpenFile(dir / "one.lxd", [&](auto values, double f, bool&) {
-        EXPECT_TRUE(values.empty());
-        fractions.push_back(f);
+    doc.OpenFile(dir / "one.lxd", [&](auto Values, double Fraction, bool&) {
+        EXPECT_TRUE(Values.empty());
+        fractions.push_back(Fraction);
     });
     doc.ImportFile(dir / "two.lxb");
     EXPECT_EQ(Outline(doc), "a[936/0=x](b[936/0=y])");
@@ -280,9 +280,9 @@ TEST_F(LoaderTest, AFailedOpenUnbindsTheDocument) {
     WriteLexFile(source, dir / "good.lxb");
     std::string bytes = ReadFileBytes(dir / "good.lxb");
     bytes.resize(bytes.size() - 3); // the last record cut short
-    WriteFileAtomically(dir / "cut.lxb", [&](OutputStream& out) { out.Write(bytes); });
+    WriteFileAtomically(dir / "cut.lxb", [&](OutputStream& Out) { Out.Write(bytes); });
     WriteFileAtomically(dir / "nokey.lxc",
-                        [](OutputStream& out) { out.Write("\"Key\"\r\n\"a\"\r\n"); });
+                        [](OutputStream& Out) { Out.Write("\"Key\"\r\n\"a\"\r\n"); });
 
     TLexDocument doc;
     doc.SetUntitledCaption("Lexicon 1");

@@ -12,8 +12,8 @@ struct Recorder : ILexTreeObserver {
     void NodeAdded(TTreeNode*) override { events.push_back("added"); }
     void NodeMoved(TTreeNode*) override { events.push_back("moved"); }
     void NodeRemoved() override { events.push_back("removed"); }
-    void ValueChanged(TTreeNode*, int column) override {
-        events.push_back("value " + std::to_string(column));
+    void ValueChanged(TTreeNode*, int Column) override {
+        events.push_back("value " + std::to_string(Column));
     }
 };
 

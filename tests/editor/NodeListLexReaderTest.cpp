@@ -22,11 +22,11 @@ protected:
               {"File", "950", "0", "F950", ""},
               {"Open", "936", "0", "O936", "File"}});
     }
-    std::vector<TLexRecord> Records(bool nodesOnly, std::vector<TLexBand*> filter = {}) {
-        const auto reader = doc.CreateNodeListReader(nodesOnly, filter);
+    std::vector<TLexRecord> Records(bool NodesOnly, std::vector<TLexBand*> Filter = {}) {
+        const auto reader = doc.CreateNodeListReader(NodesOnly, Filter);
         return ReadAll(*reader);
     }
-    TTreeNode* Node(std::string_view key) { return doc.FindNodeByKey(key); }
+    TTreeNode* Node(std::string_view Key) { return doc.FindNodeByKey(Key); }
     TLexDocument doc;
 };
 
@@ -119,7 +119,7 @@ TEST_F(SaveTest, ABandWithoutColumnsStaysABand) {
 TEST_F(SaveTest, SavingWritesByExtensionAndClearsModified) {
     test::TempDir dir;
     std::vector<std::string> used;
-    doc.SetOnFileUsed([&](const std::string& name) { used.push_back(name); });
+    doc.SetOnFileUsed([&](const std::string& Name) { used.push_back(Name); });
     for (const char* name : {"out.LXB", "out.txt", "out", "out.lxd"}) {
         SetModified(doc, true);
         doc.SaveAs(dir / name);
