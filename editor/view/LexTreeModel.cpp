@@ -277,6 +277,12 @@ void TLexTreeModel::TakeSections(std::vector<Section> Sections) {
 
 void TLexTreeModel::BeginReset() {
     beginResetModel();
+    // The batch frees bands, columns and nodes as it goes; a view that
+    // paints meanwhile (a progress gauge's repaint) must find none of
+    // them here, only an empty grid until the batch is over.
+    sections_.clear();
+    sectionOf_.clear();
+    children_.clear();
 }
 
 void TLexTreeModel::EndReset() {

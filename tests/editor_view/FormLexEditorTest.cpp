@@ -429,6 +429,21 @@ TEST_F(FormLexEditorTest, EveryBandStaysInViewAfterALanguageIsDeleted) {
     EXPECT_EQ(view.visualRect(cell).width(), 200);
 }
 
+TEST_F(FormLexEditorTest, HalfwayThroughABatchTheGridDrawsAnEmptyGrid) {
+    // A load reports progress, and the gauge's repaint may draw the grid
+    // while bands and nodes are freed: nothing freed may be reached then.
+    view.expandAll();
+    {
+        const TLexTreeUpdate batch(doc.Tree());
+        doc.DeleteLanguageBand(doc.Band950());
+        doc.DeleteNode(Node("File"));
+        EXPECT_EQ(model.columnCount(), 0);
+        EXPECT_NO_THROW(form.grab());
+    }
+    EXPECT_EQ(model.rowCount(), 1);
+    ExpectBandsOverTheirColumns();
+}
+
 TEST_F(FormLexEditorTest, ALanguageWithoutSequencesStaysReachable) {
     // Delete Sequence on the Big5 band's only column, as the main window does.
     TLexBand* big5 = doc.Band950();
