@@ -219,7 +219,7 @@ void TLexDocument::LoadRecords(ILexReader& Reader, TLexKeyList& Keys, BandList& 
     const bool hasCodePage = fields.Index[CodePageIndex] >= 0;
     const bool hasSeqNo = fields.Index[SeqNoIndex] >= 0;
     int answer = IDYES; // remembered for this call: Cancel stops the asking
-    Keys.Reserve(Keys.Size() + static_cast<size_t>(std::max(Reader.RecordCount(), 0)));
+    Keys.Reserve(Keys.Size() + static_cast<size_t>(Reader.ReservableRecordCount()));
     // Records of one key, and of one language, usually follow each other.
     std::string lastKey;
     TTreeNode* node = nullptr;

@@ -193,6 +193,8 @@ TEST_F(LexToolTest, AnOverstatedRecordCountCostsNoMemory) {
     const Result dump = Run({"dump", dir / "big.lxb"});
     EXPECT_EQ(dump.code, 0) << dump.err;
     EXPECT_NE(dump.out.find("\"recordCount\":2147483647"), std::string::npos) << dump.out;
+    const Result tree = Run({"tree", dir / "big.lxb"});
+    EXPECT_EQ(tree.code, 0) << tree.err;
 }
 
 TEST_F(LexToolTest, RefusedInputsReportOnce) {
