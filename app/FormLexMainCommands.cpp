@@ -8,10 +8,10 @@
 #include "editor/view/FormLexEditor_U.h"
 #include "platform/CodePageCatalog.h"
 #include "platform/Exceptions.h"
+#include "runtime/LexFormats.h"
 #include "runtime/qt/QtText.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -26,15 +26,6 @@
 // reports progress for, and the commands of its actions.
 namespace lex {
 namespace {
-
-// The save dialog's file type for a name: the form-notation and binary
-// extensions select their own types, anything else the CSV-style one.
-int FileTypeOfName(const std::string& FileName) {
-    const QString suffix = QFileInfo(QFile::decodeName(FileName.c_str())).suffix();
-    if (suffix.compare(QLatin1String("lxd"), Qt::CaseInsensitive) == 0) return 3;
-    if (suffix.compare(QLatin1String("lxb"), Qt::CaseInsensitive) == 0) return 4;
-    return 2;
-}
 
 // A caption up to its first " - ", where a previous popup appended a name.
 QString CaptionBeforeDash(const QString& Caption) {
@@ -141,10 +132,10 @@ void TFormLexMain::SaveEditorAs(TFormLexEditor& Editor) {
     TLexDocument& doc = Editor.Document();
     TLexSaveDialog& dialog = LexSaveDialog();
     dialog.FileName = QFile::decodeName(doc.FileName().c_str());
-    dialog.FilterIndex = FileTypeOfName(doc.FileName());
-    // A bare name takes the type's extension, or the CSV style's when the
-    // type has none.
-    if (!dialog.Execute(this, QStringLiteral(".lxc"))) return;
+    dialog.FilterIndex = LexFileTypeOf(LexFormatOf(doc.FileName()));
+    // A bare name takes the type's extension, or the default format's when
+    // the type has none.
+    if (!dialog.Execute(this, DefaultExtForFileType(LexFileTypeOf(DefaultLexFormat())))) return;
     const std::string fileName = QFile::encodeName(dialog.FileName).toStdString();
     {
         TWaitCursor wait;
