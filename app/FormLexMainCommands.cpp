@@ -33,22 +33,6 @@ QString CaptionBeforeDash(const QString& Caption) {
     return dash < 0 ? Caption : Caption.left(dash);
 }
 
-// A load changes the document in one batch that the grid follows only at its
-// end: until then the gauge's immediate repaints must not draw the grid.
-class TPaintFrozen {
-public:
-    explicit TPaintFrozen(QWidget& Widget) : widget_(Widget) {
-        widget_.repaint(); // what is pending, while the document is whole
-        widget_.setUpdatesEnabled(false);
-    }
-    ~TPaintFrozen() { widget_.setUpdatesEnabled(true); }
-    TPaintFrozen(const TPaintFrozen&) = delete;
-    TPaintFrozen& operator=(const TPaintFrozen&) = delete;
-
-private:
-    QWidget& widget_;
-};
-
 } // namespace
 
 TFormLexEditor* TFormLexMain::CreateEditor() {
@@ -109,7 +93,6 @@ void TFormLexMain::OpenInto(TFormLexEditor& Editor, const std::string& FileName)
         TFormLexEditor& Editor;
         ~TitleFollows() { Editor.RefreshCaption(); }
     } title{Editor};
-    TPaintFrozen frozen(Editor);
     Editor.Document().OpenFile(FileName, Progress());
 }
 
@@ -203,7 +186,6 @@ void TFormLexMain::Action_ImportExecute() {
     dialog.FileName.clear();
     if (!dialog.Execute(this)) return;
     TWaitCursor wait;
-    TPaintFrozen frozen(*editor);
     editor->Document().ImportFile(QFile::encodeName(dialog.FileName).toStdString(), Progress());
 }
 
