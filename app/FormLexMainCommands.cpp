@@ -304,7 +304,7 @@ void TFormLexMain::Action_DeleteSequenceExecute() {
 void TFormLexMain::Action_EditorStyleExecute(TEditorStyle Style) {
     LumoOption->EditorStyle = Style;
     for (TFormLexEditor* editor : Editors())
-        editor->SetEditorStyle(static_cast<int>(Style));
+        editor->SetEditorStyle(Style);
 }
 
 } // namespace lex

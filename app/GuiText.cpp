@@ -10,7 +10,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
-#include <charconv>
 
 // Q_INIT_RESOURCE must be used outside any namespace.
 static void InitHelpResource() {
@@ -28,12 +27,7 @@ QString TranslateGUIText(std::string_view Text) {
     if (!LexDM) return ToQString(Text);
     // "Lex_GUI" holds only the interface language's records, so its bytes are
     // in that code page even when the process runs in another one.
-    const std::string& name = LexDM->CodePage();
-    int codePage = 0;
-    const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), codePage);
-    if (error != std::errc() || end != name.data() + name.size() || !IsCodePageAvailable(codePage))
-        codePage = ProcessCodePage();
-    return ToQString(LexDM->TranslateGUI(Text), codePage);
+    return ToQString(LexDM->TranslateGUI(Text), TextCodePage(LexDM->CodePage()));
 }
 
 QString FileNameText(std::string_view FileName) {

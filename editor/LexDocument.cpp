@@ -66,16 +66,8 @@ std::string TLexDocument::BandCodePage(const TLexBand& Band) {
     return Band.CodePageNode ? Band.CodePageNode->CodePage : Band.Caption;
 }
 
-int TLexDocument::TextCodePage(std::string_view CodePage) {
-    int number = 0;
-    const char* end = CodePage.data() + CodePage.size();
-    const auto [last, error] = std::from_chars(CodePage.data(), end, number);
-    return error == std::errc() && last == end && IsCodePageAvailable(number) ? number
-                                                                              : ProcessCodePage();
-}
-
 int TLexDocument::TextCodePage(const TLexBand& Band) {
-    return Band.Index() == 0 ? ProcessCodePage() : TextCodePage(BandCodePage(Band));
+    return Band.Index() == 0 ? ProcessCodePage() : lex::TextCodePage(BandCodePage(Band));
 }
 
 std::string TLexDocument::TranslateGUI(std::string_view Text) const {
@@ -96,7 +88,6 @@ void TLexDocument::FreeNodeData(TTreeNode* Node) {
 
 TLexBand* TLexDocument::AddLanguageBand(std::string_view CodePage) {
     TLexBand* band = FTree.AddBand();
-    band->DragDisabled = true;
     band->CodePageNode = CodePageList ? CodePageList->Find(CodePage) : nullptr;
     band->Caption = band->CodePageNode ? band->CodePageNode->Description : std::string(CodePage);
     band->Width = BandWidth;

@@ -76,11 +76,8 @@ public:
     // Helpers.
     int CompareLexText(std::string_view A, std::string_view B) const;
     static std::string BandCodePage(const TLexBand& Band);
-    // The code page the texts of a language decode with: the language's own
-    // when it is a number with a converter, otherwise the process's (as for
-    // keys). By band, or by code page text (the interface language's, whose
-    // texts TranslateGUI gives).
-    static int TextCodePage(std::string_view CodePage);
+    // The code page the texts of a band decode with: the process's for the
+    // key band, the language's own for the others (see lex::TextCodePage).
     static int TextCodePage(const TLexBand& Band);
     std::string TranslateGUI(std::string_view Text) const;
     void FreeNodeData(TTreeNode* Node);

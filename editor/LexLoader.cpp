@@ -185,7 +185,7 @@ int TLexDocument::AskOverwrite(const TLexBand& Band, std::string_view OldKey,
     // hold: the question is UTF-8, each piece decoded with its own code page
     // (keys with the process's, interface texts with their language's).
     const int processCodePage = ProcessCodePage();
-    const int guiCodePage = TextCodePage(options_.CodePage);
+    const int guiCodePage = lex::TextCodePage(options_.CodePage);
     const int valueCodePage = TextCodePage(Band);
     const auto text = [&](std::string_view Bytes) { return ToUtf8(Bytes, processCodePage); };
     const auto gui = [&](std::string_view Text) { return ToUtf8(TranslateGUI(Text), guiCodePage); };

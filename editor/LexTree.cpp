@@ -156,7 +156,6 @@ void TLexTree::DeleteNode(TTreeNode* Node) {
         for (TTreeNode* child = n->firstChild_; child; child = child->next_)
             pending.push_back(child);
         if (focused_ == n) focused_ = nullptr;
-        if (visible_ == n) visible_ = nullptr;
         if (n->selected_) {
             n->selected_ = false;
             selectionStale_ = true;
@@ -176,7 +175,7 @@ void TLexTree::Clear() {
     root_.isRoot_ = true;
     nodePool_.clear();
     freeNodes_.clear();
-    focused_ = visible_ = nullptr;
+    focused_ = nullptr;
     selection_.clear();
     selectionStale_ = false;
     editing_ = false;
@@ -310,7 +309,6 @@ void TLexTree::Select(TTreeNode* Node) {
 }
 
 void TLexTree::MakeVisible(TTreeNode* Node) {
-    visible_ = Node;
     Notify([&](ILexTreeObserver& Observer) { Observer.NodeMadeVisible(Node); });
 }
 

@@ -81,7 +81,6 @@ struct TLexBand {
     std::string Caption;
     int Width = 200;
     bool Fixed = false;
-    bool DragDisabled = false;
     const TCodePageNode* CodePageNode = nullptr;
 
     int Index() const { return index_; }
@@ -175,7 +174,6 @@ public:
     void ClearSelection();
     void Select(TTreeNode* Node); // adds to the selection, last in selection order
     void MakeVisible(TTreeNode* Node);
-    TTreeNode* VisibleNode() const { return visible_; }
 
     // In-place editing of the focused cell.
     bool Editing() const { return editing_; }
@@ -206,7 +204,6 @@ private:
     std::vector<int> freeSlots_;
     int nextSlot_ = 0;
     TTreeNode* focused_ = nullptr;
-    TTreeNode* visible_ = nullptr;
     int focusedColumn_ = 0;
     mutable std::vector<TTreeNode*> selection_;
     mutable bool selectionStale_ = false;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -224,6 +225,14 @@ int ProcessCodePage() {
         return 1252;
     }();
     return codePage;
+}
+
+int TextCodePage(std::string_view CodePage) {
+    int number = 0;
+    const char* end = CodePage.data() + CodePage.size();
+    const auto [last, error] = std::from_chars(CodePage.data(), end, number);
+    return error == std::errc() && last == end && IsCodePageAvailable(number) ? number
+                                                                              : ProcessCodePage();
 }
 
 } // namespace lex

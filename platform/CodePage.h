@@ -31,4 +31,9 @@ int CodePageForLocale(std::string_view localeName);
 // the code page of the locale (LC_ALL, LC_CTYPE, LANG). Read once per process.
 int ProcessCodePage();
 
+// The code page that texts of a language named by its code page text
+// ("936") decode with: that one when it is a number with a converter,
+// otherwise the process's.
+int TextCodePage(std::string_view CodePage);
+
 } // namespace lex

@@ -118,8 +118,8 @@ void TFormLexEditor::SetImmediateEdit(bool Immediate) {
     view_->SetImmediateEdit(Immediate);
 }
 
-void TFormLexEditor::SetEditorStyle(int Style) {
-    document_->SetEditorStyle(static_cast<TEditorStyle>(Style));
+void TFormLexEditor::SetEditorStyle(TEditorStyle Style) {
+    document_->SetEditorStyle(Style);
 }
 
 void TFormLexEditor::SetPopupMenu(QMenu* Menu) {

@@ -38,9 +38,8 @@ public:
     void SetEditorFont(const QFont& Font); // the window and every column
     void SetShowGrid(bool Show);           // ShowEditorGrid
     void SetImmediateEdit(bool Immediate); // ImmediateEdit: a click opens the editor at once
-    // Border style of the language cells' drop-down (0 dialog, 2 simple,
-    // 3 panel); also the document's.
-    void SetEditorStyle(int Style);
+    // Border style of the language cells' drop-down; also the document's.
+    void SetEditorStyle(TEditorStyle Style);
     void SetPopupMenu(QMenu* Menu);  // the grid's context menu (owned by the main window)
     TLexBand* PopupBand() const;     // the language band under the pointer at the menu, or null
     TLexColumn* PopupColumn() const; // the language column there, or null

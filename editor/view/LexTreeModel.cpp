@@ -22,16 +22,6 @@ QPixmap NodePixmap(int Image) {
     return QApplication::style()->standardIcon(kind).pixmap(16, 16);
 }
 
-// A language column's code page as a number; keys, and languages whose code
-// page is no number or has no converter, use the process's.
-int ColumnCodePage(const TLexColumn& Column) {
-    if (Column.Band->Index() == 0) return ProcessCodePage();
-    const std::string codePage = TLexDocument::BandCodePage(*Column.Band);
-    if (!IsDigits(codePage) || codePage.size() > 9) return ProcessCodePage();
-    const int number = std::stoi(codePage);
-    return IsCodePageAvailable(number) ? number : ProcessCodePage();
-}
-
 } // namespace
 
 TLexTreeModel::TLexTreeModel(TLexDocument& Document, QObject* Parent)
@@ -189,7 +179,7 @@ bool TLexTreeModel::setData(const QModelIndex& Index, const QVariant& Value, int
 
 void TLexTreeModel::ReportRefusal(const std::string& Message) const {
     LexMessageBox(doc_.Window(), Message, "Error", MB_OK | MB_ICONERROR, doc_.Options().CodePage,
-                  doc_.Options().SeqNo, "Lex_GUI");
+                  doc_.Options().SeqNo, GUILexName);
 }
 
 QVariant TLexTreeModel::headerData(int Section, Qt::Orientation Orientation, int Role) const {
@@ -260,7 +250,7 @@ std::vector<TLexTreeModel::Section> TLexTreeModel::MakeSections() const {
         TLexBand* band = tree.Band(b);
         for (int position = 0; position < band->ColumnCount(); ++position) {
             TLexColumn* column = band->Column(position);
-            sections.push_back({column, band, ColumnCodePage(*column)});
+            sections.push_back({column, band, TLexDocument::TextCodePage(*column->Band)});
         }
         if (band->ColumnCount() == 0) sections.push_back({nullptr, band, ProcessCodePage()});
     }

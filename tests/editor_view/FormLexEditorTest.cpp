@@ -279,7 +279,7 @@ TEST_F(FormLexEditorTest, OnlyAModifiedMemoReplacesTheText) {
     EXPECT_TRUE(doc.Modified());
     EXPECT_EQ(Editor(), nullptr);
 
-    form.SetEditorStyle(3);
+    form.SetEditorStyle(TEditorStyle::Panel);
     editor = qobject_cast<TPopupMemoEdit*>(EditCell(Index("Edit", Western)));
     EXPECT_EQ(editor->PopupBorderStyle(), 3);
     EXPECT_EQ(editor->Popup()->frameShape(), QFrame::Panel);
