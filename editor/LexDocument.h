@@ -114,9 +114,9 @@ public:
     void NotifyFileUsed(const std::string& FileName);
 
     // Saving. SaveAs writes every node and language to FileName, binds the
-    // document to it (unless it is bound to a table, where Save goes) and
-    // clears Modified; SaveToFile writes what it is given (an export) and
-    // leaves Modified alone, since the user's own file is still unsaved.
+    // document to it and clears Modified (bound to a table, where Save goes,
+    // the file is a copy and the document stays as it was); SaveToFile writes what it is given (an
+    // export) and leaves Modified alone, since the user's own file is still unsaved.
     void SaveAs(const std::string& FileName, const TLexProgressEvent& OnProgress = {});
     std::unique_ptr<ILexReader> CreateNodeListReader(bool NodesOnly,
                                                      const std::vector<TLexBand*>& BandFilter);

@@ -151,8 +151,9 @@ void TLexDocument::SaveToFile(bool NodesOnly, const std::vector<TLexBand*>& Band
 
 void TLexDocument::SaveAs(const std::string& FileName, const TLexProgressEvent& OnProgress) {
     SaveToFile(false, {}, OnProgress, FileName);
-    FModified = false;
+    // Bound to a table, the file is a copy: the table still lacks the edits.
     if (!FTableName.empty()) return;
+    FModified = false;
     FFileName = FileName;
     caption_ = FileName;
 }

@@ -742,6 +742,7 @@ TEST_F(FormLexMainTest, SaveAsOnATableBoundEditorKeepsTheBindingAndTheTitle) {
     TLexDocument& doc = editor.Document();
     TLexDocumentTestAccess::BindTable(doc, "FORMLEX", "localhost : lex : FORMLEX");
     editor.RefreshCaption();
+    doc.NewNode();
     int preselected = 0;
     PlaySaveDialog(0, dir / "copy", &preselected);
     window->Action_SaveAs->trigger();
@@ -750,6 +751,7 @@ TEST_F(FormLexMainTest, SaveAsOnATableBoundEditorKeepsTheBindingAndTheTitle) {
     EXPECT_EQ(doc.TableName(), "FORMLEX");
     EXPECT_EQ(doc.FileName(), "");
     EXPECT_EQ(Text(editor.windowTitle()), "localhost : lex : FORMLEX");
+    EXPECT_TRUE(doc.Modified()); // the table has not been written
 }
 
 TEST_F(FormLexMainTest, SaveWritesToTheFileItCameFrom) {
