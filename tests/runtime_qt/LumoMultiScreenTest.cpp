@@ -1,10 +1,12 @@
 #include "runtime/qt/LumoMultiScreen.h"
 
 #include "runtime/qt/LumoMultiClassMethod.h"
+#include "support/ScriptedMessageBoxes.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
@@ -27,9 +29,15 @@ public:
         Label_Title->setObjectName("Label_Title");
         BitBtn_OK = new QPushButton("OK", this);
         BitBtn_OK->setObjectName("BitBtn_OK");
+        GroupBox_Links = new QGroupBox("File", this);
+        GroupBox_Links->setObjectName("GroupBox_Links");
+        Button_Open = new QPushButton("Open", GroupBox_Links);
+        Button_Open->setObjectName("Button_Open");
     }
     QLabel* Label_Title;
     QPushButton* BitBtn_OK;
+    QGroupBox* GroupBox_Links;
+    QPushButton* Button_Open;
 };
 
 class TFormMain : public QMainWindow {
@@ -247,19 +255,34 @@ TEST_F(ScreenEyeTest, ComponentSettingsComeFirstAndAreNotOverridden) {
     EXPECT_EQ(about.windowTitle(), "About");
     EXPECT_EQ(about.Label_Title->text(), "About");
     EXPECT_EQ(about.BitBtn_OK->text(), "OK#1");
+    EXPECT_EQ(about.Button_Open->text(), "Open");
 
-    // With the form's walks on, the button keeps the text of its own item.
+    // With the form's walks on, components keep the texts of their own
+    // items, at any depth, unless something above them is excluded.
     item.ReplaceOption = Option("0");
-    TFormAbout second;
-    Activate(&second);
-    EXPECT_EQ(second.Label_Title->text(), "About#0");
-    EXPECT_EQ(second.BitBtn_OK->text(), "OK#1");
+    item.ReplaceComs.Add().SetComName("Button_Open");
+    item.ReplaceComs[1].ReplaceOption = Option("1");
+    const struct {
+        const char* excluded;
+        const char *group, *open;
+    } cases[] = {{"", "File#0", "Open#1"}, {"GroupBox_Links", "File", "Open"}};
+    for (const auto& c : cases) {
+        item.UnReplaceComs.Clear();
+        item.UnReplaceComs.Add(c.excluded);
+        TFormAbout second;
+        Activate(&second);
+        EXPECT_EQ(second.Label_Title->text(), "About#0");
+        EXPECT_EQ(second.BitBtn_OK->text(), "OK#1");
+        EXPECT_EQ(second.GroupBox_Links->title().toStdString(), c.group);
+        EXPECT_EQ(second.Button_Open->text().toStdString(), c.open);
+    }
 }
 
 TEST_F(ScreenEyeTest, WatchingChainsToThePreviousHandlerAndGivesItBack) {
     TScreen own;
     int calls = 0;
     own.OnActiveFormChange = [&](TScreen&) { ++calls; };
+    TFormAbout outliving; // translated by an eye that goes first
     {
         TLumoMultiScreenEye second(nullptr, &own);
         second.DefaultReplaceOption = Option("0");
@@ -270,11 +293,14 @@ TEST_F(ScreenEyeTest, WatchingChainsToThePreviousHandlerAndGivesItBack) {
         EXPECT_EQ(about.windowTitle(), "About#0");
         own.SetActiveForm(&about); // no change, no call
         EXPECT_EQ(calls, 1);
+        own.SetActiveForm(&outliving);
+        EXPECT_TRUE(second.Replaced(&outliving));
         own.SetActiveForm(nullptr);
+        EXPECT_EQ(calls, 3);
     } // a watching eye puts the handler back when it goes
     TFormAbout later;
     own.SetActiveForm(&later);
-    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(calls, 4);
     EXPECT_EQ(later.windowTitle(), "About");
 
     eye.StopWatching();
@@ -287,16 +313,29 @@ TEST_F(ScreenEyeTest, FollowsQtWindowActivation) {
     TLumoMultiScreenEye live;
     live.DefaultReplaceOption = Option("1");
     live.StartWatching();
+    const auto show = [](QWidget& Form) {
+        Form.show();
+        Form.activateWindow();
+        return QTest::qWaitForWindowActive(&Form) && Screen().ActiveForm() == &Form;
+    };
     TFormAbout about;
     TFormMain main;
-    for (QWidget* form : {static_cast<QWidget*>(&about), static_cast<QWidget*>(&main)}) {
-        form->show();
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form));
-        EXPECT_EQ(Screen().ActiveForm(), form);
-    }
+    ASSERT_TRUE(show(about));
+    ASSERT_TRUE(show(main));
     EXPECT_EQ(about.windowTitle(), "About#1");
     EXPECT_EQ(main.windowTitle(), "Main#1");
+
+    // A failure cannot travel through Qt's event loop: it is shown instead.
+    auto* broken = new TLumoMultiStreamLex(&owner);
+    broken->SetLexName("Lex_Broken");
+    broken->LexReaderID = "NoSuchReader";
+    live.DefaultReplaceOption.LexName = "Lex_Broken";
+    test::ScriptedMessageBoxes boxes;
+    TFormAbout failing;
+    ASSERT_TRUE(show(failing));
+    EXPECT_EQ(boxes.shown, std::vector<std::string>{
+                               "Error|dictionary reader ID \"NoSuchReader\" ,not registered!"});
+    EXPECT_FALSE(live.Replaced(&failing));
     live.StopWatching();
 }
 
