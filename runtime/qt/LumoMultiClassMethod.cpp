@@ -181,29 +181,30 @@ QString Translated(ILexTranslator* Translator, const QString& Text, std::string_
     return ToQString(TranslateText(Translator, FromQString(Text), CodePage, SeqNo));
 }
 
-// The menus one TranslateMenuItem call has entered, so that a menu reachable
-// from itself is translated once and the recursion ends.
-using TMenuSet = std::unordered_set<const QMenu*>;
+// The items one TranslateMenuItem call has translated: a menu reachable from
+// itself is translated once and the recursion ends.
+using TItemSet = std::unordered_set<const QAction*>;
 
 void TranslateItem(ILexTranslator* Translator, QAction* Item, std::string_view CodePage,
-                   std::string_view SeqNo, TMenuSet& Entered) {
+                   std::string_view SeqNo, TItemSet& Done) {
+    if (!Done.insert(Item).second) return;
     // A tool tip never set follows the text; only one set of its own is a hint.
     const QString toolTip = Item->toolTip();
     Item->setText(Translated(Translator, Item->text(), CodePage, SeqNo));
     if (Item->toolTip() == toolTip)
         Item->setToolTip(Translated(Translator, toolTip, CodePage, SeqNo));
     Item->setStatusTip(Translated(Translator, Item->statusTip(), CodePage, SeqNo));
-    if (QMenu* menu = Item->menu(); menu && Entered.insert(menu).second)
+    if (const QMenu* menu = Item->menu())
         for (QAction* action : menu->actions())
-            TranslateItem(Translator, action, CodePage, SeqNo, Entered);
+            TranslateItem(Translator, action, CodePage, SeqNo, Done);
 }
 
 } // namespace
 
 void TranslateMenuItem(ILexTranslator* Translator, QAction* Item, std::string_view CodePage,
                        std::string_view SeqNo) {
-    TMenuSet entered;
-    TranslateItem(Translator, Item, CodePage, SeqNo, entered);
+    TItemSet done;
+    TranslateItem(Translator, Item, CodePage, SeqNo, done);
 }
 
 namespace {
