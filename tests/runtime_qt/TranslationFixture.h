@@ -2,6 +2,7 @@
 
 #include "runtime/RecordListLexReader.h"
 #include "runtime/qt/LumoMultiClassMethod.h"
+#include "runtime/qt/QtRuntimeModules.h"
 #include "support/TestSupport.h"
 
 #include <QString>
@@ -39,14 +40,12 @@ private:
 };
 
 // The run-time registries and the handler registry, alive for one test.
-class TranslationTest : public RuntimeTest {
+class TranslationTest : public ::testing::Test {
 protected:
-    TranslationTest() { InitializeLumoMultiClassMethod(); }
-    ~TranslationTest() override { FinalizeLumoMultiClassMethod(); }
-
     TBracketLex& NewLex(std::vector<std::string> Keys) {
         return *new TBracketLex(std::move(Keys), &owner);
     }
+    QtRuntimeModules modules;
     TComponent owner;
 };
 
