@@ -38,7 +38,7 @@ private:
 
 // The screen of the running QApplication, following its active window: a
 // window that Qt activates becomes the active form. Created on first use, as
-// a child of the application.
+// a child of the application, so it needs one.
 TScreen& Screen();
 
 class TLumoMultiScreenEye;
@@ -54,7 +54,8 @@ class TLumoMultiScreenEye : public QObject {
     Q_OBJECT
 
 public:
-    // Watches ScreenObject, the application's screen unless told otherwise.
+    // Watches ScreenObject, the application's screen unless told otherwise;
+    // the screen must outlive the eye.
     explicit TLumoMultiScreenEye(QObject* Parent = nullptr, TScreen* ScreenObject = nullptr);
     ~TLumoMultiScreenEye() override;
 
