@@ -1,7 +1,6 @@
 #include "runtime/qt/ComponentWalk.h"
 
 #include "runtime/qt/LumoMultiClassMethod.h"
-#include "runtime/qt/QtText.h"
 
 #include <QPointer>
 #include <QToolButton>
@@ -27,12 +26,8 @@ void TranslateTip(ILexTranslator* Lex, QWidget* Widget, std::string_view CodePag
     if (const auto* button = qobject_cast<const QToolButton*>(Widget);
         button && button->defaultAction())
         return;
-    if (!Widget->toolTip().isEmpty())
-        Widget->setToolTip(
-            ToQString(Lex->Translate(FromQString(Widget->toolTip()), CodePage, SeqNo)));
-    if (!Widget->statusTip().isEmpty())
-        Widget->setStatusTip(
-            ToQString(Lex->Translate(FromQString(Widget->statusTip()), CodePage, SeqNo)));
+    Widget->setToolTip(TranslateQString(Lex, Widget->toolTip(), CodePage, SeqNo));
+    Widget->setStatusTip(TranslateQString(Lex, Widget->statusTip(), CodePage, SeqNo));
 }
 
 // The walk goes on through QPointer copies: handlers are application code and
@@ -78,7 +73,7 @@ bool ReplaceComponent(ILexTranslator* Lex, QObject* Component, std::string_view 
     if (!Component || Visited.contains(Component)) return false;
     if (auto* widget = qobject_cast<QWidget*>(Component)) {
         if (!widget->isWindow() && !widget->parentWidget()) return false;
-        if (Lex) TranslateTip(Lex, widget, CodePage, SeqNo);
+        TranslateTip(Lex, widget, CodePage, SeqNo);
         if (ReplaceFont && Font) widget->setFont(ToQFont(*Font, widget->font()));
     }
     if (MultiClassMethodStorage) {

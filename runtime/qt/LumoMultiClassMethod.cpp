@@ -1,5 +1,6 @@
 #include "runtime/qt/LumoMultiClassMethod.h"
 
+#include "platform/Exceptions.h"
 #include "runtime/qt/QtText.h"
 
 #include <QAbstractButton>
@@ -173,13 +174,19 @@ std::string TranslateText(ILexTranslator* Translator, std::string_view Text,
     return Translator->Translate(Text, CodePage, SeqNo);
 }
 
-namespace {
-
-QString Translated(ILexTranslator* Translator, const QString& Text, std::string_view CodePage,
-                   std::string_view SeqNo) {
-    if (Text.isEmpty()) return Text;
-    return ToQString(TranslateText(Translator, FromQString(Text), CodePage, SeqNo));
+QString TranslateQString(ILexTranslator* Translator, const QString& Text, std::string_view CodePage,
+                         std::string_view SeqNo) {
+    if (Text.isEmpty() || !Translator) return Text;
+    std::string key;
+    try {
+        key = FromQString(Text);
+    } catch (const EConvertError&) {
+        return Text; // a text the process's code page cannot hold is no lexicon's key
+    }
+    return ToQString(Translator->Translate(key, CodePage, SeqNo));
 }
+
+namespace {
 
 // The items one TranslateMenuItem call has translated: a menu reachable from
 // itself is translated once and the recursion ends.
@@ -190,10 +197,10 @@ void TranslateItem(ILexTranslator* Translator, QAction* Item, std::string_view C
     if (!Done.insert(Item).second) return;
     // A tool tip never set follows the text; only one set of its own is a hint.
     const QString toolTip = Item->toolTip();
-    Item->setText(Translated(Translator, Item->text(), CodePage, SeqNo));
+    Item->setText(TranslateQString(Translator, Item->text(), CodePage, SeqNo));
     if (Item->toolTip() == toolTip)
-        Item->setToolTip(Translated(Translator, toolTip, CodePage, SeqNo));
-    Item->setStatusTip(Translated(Translator, Item->statusTip(), CodePage, SeqNo));
+        Item->setToolTip(TranslateQString(Translator, toolTip, CodePage, SeqNo));
+    Item->setStatusTip(TranslateQString(Translator, Item->statusTip(), CodePage, SeqNo));
     if (const QMenu* menu = Item->menu())
         for (QAction* action : menu->actions())
             TranslateItem(Translator, action, CodePage, SeqNo, Done);
@@ -237,12 +244,12 @@ namespace {
 
 void TranslateCaption(ILexTranslator* T, QObject* C, std::string_view P, std::string_view S) {
     auto* groupBox = static_cast<QGroupBox*>(C);
-    groupBox->setTitle(Translated(T, groupBox->title(), P, S));
+    groupBox->setTitle(TranslateQString(T, groupBox->title(), P, S));
 }
 
 void TranslateTabs(ILexTranslator* T, QTabBar* Bar, std::string_view P, std::string_view S) {
     for (int i = 0; i < Bar->count(); ++i)
-        Bar->setTabText(i, Translated(T, Bar->tabText(i), P, S));
+        Bar->setTabText(i, TranslateQString(T, Bar->tabText(i), P, S));
 }
 
 void TabControlHandler(ILexTranslator* T, QObject* C, std::string_view P, std::string_view S,
@@ -267,7 +274,7 @@ void CustomControlHandler(ILexTranslator* T, QObject* C, std::string_view P, std
 void ButtonHandler(ILexTranslator* T, QObject* C, std::string_view P, std::string_view S,
                    const TLexFont*) {
     auto* button = static_cast<QAbstractButton*>(C);
-    button->setText(Translated(T, button->text(), P, S));
+    button->setText(TranslateQString(T, button->text(), P, S));
 }
 
 void ComboBoxHandler(ILexTranslator* T, QObject* C, std::string_view P, std::string_view S,
@@ -275,14 +282,14 @@ void ComboBoxHandler(ILexTranslator* T, QObject* C, std::string_view P, std::str
     auto* combo = static_cast<QComboBox*>(C);
     const QString editText = combo->isEditable() ? combo->currentText() : QString();
     for (int i = 0; i < combo->count(); ++i)
-        combo->setItemText(i, Translated(T, combo->itemText(i), P, S));
+        combo->setItemText(i, TranslateQString(T, combo->itemText(i), P, S));
     if (combo->isEditable()) combo->setEditText(editText);
 }
 
 void TranslateTreeItem(ILexTranslator* T, QTreeWidgetItem* Item, std::string_view P,
                        std::string_view S) {
     for (int column = 0; column < Item->columnCount(); ++column)
-        Item->setText(column, Translated(T, Item->text(column), P, S));
+        Item->setText(column, TranslateQString(T, Item->text(column), P, S));
 }
 
 void TreeViewHandler(ILexTranslator* T, QObject* C, std::string_view P, std::string_view S,
@@ -298,18 +305,18 @@ void ListViewHandler(ILexTranslator* T, QObject* C, std::string_view P, std::str
     auto* table = static_cast<QTableWidget*>(C);
     for (int column = 0; column < table->columnCount(); ++column)
         if (QTableWidgetItem* item = table->horizontalHeaderItem(column))
-            item->setText(Translated(T, item->text(), P, S));
+            item->setText(TranslateQString(T, item->text(), P, S));
     for (int row = 0; row < table->rowCount(); ++row)
         for (int column = 0; column < table->columnCount(); ++column)
             if (QTableWidgetItem* item = table->item(row, column))
-                item->setText(Translated(T, item->text(), P, S));
+                item->setText(TranslateQString(T, item->text(), P, S));
 }
 
 void ListBoxHandler(ILexTranslator* T, QObject* C, std::string_view P, std::string_view S,
                     const TLexFont*) {
     auto* list = static_cast<QListWidget*>(C);
     for (int i = 0; i < list->count(); ++i)
-        list->item(i)->setText(Translated(T, list->item(i)->text(), P, S));
+        list->item(i)->setText(TranslateQString(T, list->item(i)->text(), P, S));
 }
 
 void HeaderControlHandler(ILexTranslator* T, QObject* C, std::string_view P, std::string_view S,
@@ -325,7 +332,7 @@ void HeaderControlHandler(ILexTranslator* T, QObject* C, std::string_view P, std
         const QVariant text = model->headerData(section, header->orientation());
         if (text.typeId() == QMetaType::QString)
             model->setHeaderData(section, header->orientation(),
-                                 Translated(T, text.toString(), P, S));
+                                 TranslateQString(T, text.toString(), P, S));
     }
 }
 
@@ -333,19 +340,19 @@ void StatusBarHandler(ILexTranslator* T, QObject* C, std::string_view P, std::st
                       const TLexFont*) {
     auto* bar = static_cast<QStatusBar*>(C);
     if (!bar->currentMessage().isEmpty())
-        bar->showMessage(Translated(T, bar->currentMessage(), P, S));
+        bar->showMessage(TranslateQString(T, bar->currentMessage(), P, S));
 }
 
 void LabelHandler(ILexTranslator* T, QObject* C, std::string_view P, std::string_view S,
                   const TLexFont*) {
     auto* label = static_cast<QLabel*>(C);
-    label->setText(Translated(T, label->text(), P, S));
+    label->setText(TranslateQString(T, label->text(), P, S));
 }
 
 void SpeedButtonHandler(ILexTranslator* T, QObject* C, std::string_view P, std::string_view S,
                         const TLexFont*) {
     auto* button = static_cast<QToolButton*>(C);
-    if (!button->defaultAction()) button->setText(Translated(T, button->text(), P, S));
+    if (!button->defaultAction()) button->setText(TranslateQString(T, button->text(), P, S));
 }
 
 bool IsMenu(const QObject* Object) {
@@ -361,7 +368,7 @@ bool ShownInMenu(const QAction* Action) {
 void ToolBarHandler(ILexTranslator* T, QObject* C, std::string_view P, std::string_view S,
                     const TLexFont*) {
     auto* bar = static_cast<QToolBar*>(C);
-    bar->setWindowTitle(Translated(T, bar->windowTitle(), P, S));
+    bar->setWindowTitle(TranslateQString(T, bar->windowTitle(), P, S));
     for (QAction* action : bar->actions())
         if (!ShownInMenu(action)) TranslateMenuItem(T, action, P, S);
 }
@@ -369,13 +376,14 @@ void ToolBarHandler(ILexTranslator* T, QObject* C, std::string_view P, std::stri
 void CoolBarHandler(ILexTranslator* T, QObject* C, std::string_view P, std::string_view S,
                     const TLexFont*) {
     auto* dock = static_cast<QDockWidget*>(C);
-    dock->setWindowTitle(Translated(T, dock->windowTitle(), P, S));
+    dock->setWindowTitle(TranslateQString(T, dock->windowTitle(), P, S));
 }
 
 void FormHandler(ILexTranslator* T, QObject* C, std::string_view P, std::string_view S,
                  const TLexFont*) {
     auto* widget = static_cast<QWidget*>(C);
-    if (widget->isWindow()) widget->setWindowTitle(Translated(T, widget->windowTitle(), P, S));
+    if (widget->isWindow())
+        widget->setWindowTitle(TranslateQString(T, widget->windowTitle(), P, S));
 }
 
 // A submenu is translated through the menu that holds it.

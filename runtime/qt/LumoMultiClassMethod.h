@@ -3,6 +3,7 @@
 #include "runtime/LumoMultiLex.h"
 
 #include <QMetaObject>
+#include <QString>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -67,6 +68,10 @@ private:
 // An empty text stays empty without a look-up; any other is the translator's.
 std::string TranslateText(ILexTranslator* Translator, std::string_view Text,
                           std::string_view CodePage, std::string_view SeqNo);
+// The same for a widget's text, looked up as bytes in the process's code page
+// and shown decoded with it; a text that code page cannot hold stays as it is.
+QString TranslateQString(ILexTranslator* Translator, const QString& Text, std::string_view CodePage,
+                         std::string_view SeqNo);
 // The action's text, then its tool tip and status tip, then the actions of
 // its submenu, recursively.
 void TranslateMenuItem(ILexTranslator* Translator, QAction* Item, std::string_view CodePage,

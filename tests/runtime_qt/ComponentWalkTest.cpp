@@ -16,6 +16,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 namespace lex {
 namespace {
@@ -220,6 +221,27 @@ TEST_F(WalkTest, ReplaceFormTakesTheDictionaryByName) {
     ReplaceForm("menus", &form.window, option);
     EXPECT_EQ(form.window.windowTitle(), "<Title>");
     EXPECT_EQ(form.ok->text(), "<Ok>");
+}
+
+// Fails on one key; every other key comes back in brackets.
+class TFailingLex : public ILexTranslator {
+public:
+    std::string Translate(std::string_view Key, std::string_view, std::string_view) override {
+        if (Key == "Boom") throw std::runtime_error("lexicon failed");
+        return "<" + std::string(Key) + ">";
+    }
+};
+
+TEST_F(WalkTest, AFailingLookUpEndsTheWalkAndKeepsWhatWasDone) {
+    QWidget window;
+    auto* first = new QLabel("First", &window);
+    new QLabel("Boom", &window);
+    auto* last = new QLabel("Last", &window);
+    TFailingLex failing;
+    EXPECT_THROW(ReplaceTree(&failing, &window, "1252", "0", nullptr, true, true, true, false),
+                 std::runtime_error);
+    EXPECT_EQ(first->text(), "<First>");
+    EXPECT_EQ(last->text(), "Last");
 }
 
 } // namespace

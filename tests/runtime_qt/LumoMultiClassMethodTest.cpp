@@ -217,6 +217,12 @@ TEST_F(HandlerTest, TranslateTextLooksUpOnlyWhatIsThere) {
     EXPECT_EQ(TranslateText(&lex, "Alpha", "1252", "0"), "<Alpha>");
     EXPECT_EQ(TranslateText(&lex, "Alpha", "936", "0"), "Alpha");
     EXPECT_EQ(TranslateText(nullptr, "Alpha", "1252", "0"), "Alpha");
+    EXPECT_EQ(TranslateQString(&lex, QString("Alpha"), "1252", "0"), "<Alpha>");
+    // Not a key of any lexicon for this process: no look-up, no failure.
+    lex.Asked.clear();
+    EXPECT_EQ(TranslateQString(&lex, QString::fromUtf8("Alpha \u2192"), "1252", "0"),
+              QString::fromUtf8("Alpha \u2192"));
+    EXPECT_TRUE(lex.Asked.empty());
 }
 
 TEST_F(HandlerTest, CaptionsOfSingleTextControls) {

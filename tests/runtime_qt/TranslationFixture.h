@@ -6,10 +6,15 @@
 #include "support/TestSupport.h"
 
 #include <QString>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace lex::test {
+
+// The texts are Western bytes; fix the process's code page before anything
+// reads it.
+inline const bool ForcedWesternCodePage = setenv("LEXMANAGER_CODEPAGE", "1252", 1) == 0;
 
 // A dictionary for code page 1252, sequence 0, that turns each key K into
 // "<K>" and "<K>" into "<<K>>", so a text translated twice shows it. It
