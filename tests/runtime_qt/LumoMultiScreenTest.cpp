@@ -1,6 +1,6 @@
 #include "runtime/qt/LumoMultiScreen.h"
 
-#include "runtime/qt/LumoMultiClassMethod.h"
+#include "runtime/qt/QtRuntimeModules.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestSupport.h"
 
@@ -81,13 +81,7 @@ TMultiReplaceOption Option(const char* SeqNo, bool Walks = true) {
     return option;
 }
 
-// The handler registry with its standard handlers, for one test.
-struct HandlerModules {
-    HandlerModules() { InitializeLumoMultiClassMethod(); }
-    ~HandlerModules() { FinalizeLumoMultiClassMethod(); }
-};
-
-class ScreenEyeTest : public test::RuntimeTest {
+class ScreenEyeTest : public ::testing::Test {
 protected:
     ScreenEyeTest() {
         auto* lex = new TLumoMultiStreamLex(&owner);
@@ -122,7 +116,7 @@ protected:
         screen.SetActiveForm(Form);
     }
 
-    HandlerModules handlers;
+    QtRuntimeModules modules;
     TComponent owner;
     TScreen screen;
     TLumoMultiScreenEye eye{nullptr, &screen};
