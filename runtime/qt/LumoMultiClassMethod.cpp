@@ -156,6 +156,7 @@ void TMultiClassMethodStorage::Clear() {
 }
 
 void TMultiClassMethodStorage::ShowClassTree(QTreeWidget* TreeView) const {
+    const bool updates = TreeView->updatesEnabled();
     TreeView->setUpdatesEnabled(false);
     TreeView->clear();
     QList<QTreeWidgetItem*> items;
@@ -165,7 +166,7 @@ void TMultiClassMethodStorage::ShowClassTree(QTreeWidget* TreeView) const {
         items.append(item);
     }
     TreeView->addTopLevelItems(items);
-    TreeView->setUpdatesEnabled(true);
+    TreeView->setUpdatesEnabled(updates);
 }
 
 std::string TranslateText(ILexTranslator* Translator, std::string_view Text,
@@ -224,7 +225,7 @@ namespace {
 // | custom control      | QGroupBox       | title                                        |
 // | tab control         | QTabBar         | tab texts (not a tab widget's own bar)       |
 // | page control        | QTabWidget      | tab texts, one per page                      |
-// | button control      | QAbstractButton | text (not a tool button showing an action)   |
+// | button control      | QAbstractButton | text                                         |
 // | combo box           | QComboBox       | item texts (the edit text stays)             |
 // | tree view           | QTreeWidget     | header and item texts, every column, level   |
 // | list view           | QTableWidget    | column header items, then each row's items   |
@@ -242,117 +243,114 @@ namespace {
 // A composite widget shows some of its texts through child widgets that the
 // walk reaches as well; the exceptions above keep each text translated once.
 
-void TranslateCaption(ILexTranslator* T, QObject* C, std::string_view P, std::string_view S) {
-    auto* groupBox = static_cast<QGroupBox*>(C);
-    groupBox->setTitle(TranslateQString(T, groupBox->title(), P, S));
-}
-
-void TranslateTabs(ILexTranslator* T, QTabBar* Bar, std::string_view P, std::string_view S) {
+void TranslateTabs(ILexTranslator* Translator, QTabBar* Bar, std::string_view CodePage,
+                   std::string_view SeqNo) {
     for (int i = 0; i < Bar->count(); ++i)
-        Bar->setTabText(i, TranslateQString(T, Bar->tabText(i), P, S));
+        Bar->setTabText(i, TranslateQString(Translator, Bar->tabText(i), CodePage, SeqNo));
 }
 
-void TabControlHandler(ILexTranslator* T, QObject* C, std::string_view P, std::string_view S,
-                       const TLexFont*) {
-    auto* bar = static_cast<QTabBar*>(C);
+void TabControlHandler(ILexTranslator* Translator, QObject* Component, std::string_view CodePage,
+                       std::string_view SeqNo, const TLexFont*) {
+    auto* bar = static_cast<QTabBar*>(Component);
     if (auto* pages = qobject_cast<QTabWidget*>(bar->parentWidget());
         pages && pages->tabBar() == bar)
         return;
-    TranslateTabs(T, bar, P, S);
+    TranslateTabs(Translator, bar, CodePage, SeqNo);
 }
 
-void PageControlHandler(ILexTranslator* T, QObject* C, std::string_view P, std::string_view S,
-                        const TLexFont*) {
-    TranslateTabs(T, static_cast<QTabWidget*>(C)->tabBar(), P, S);
+void PageControlHandler(ILexTranslator* Translator, QObject* Component, std::string_view CodePage,
+                        std::string_view SeqNo, const TLexFont*) {
+    TranslateTabs(Translator, static_cast<QTabWidget*>(Component)->tabBar(), CodePage, SeqNo);
 }
 
-void CustomControlHandler(ILexTranslator* T, QObject* C, std::string_view P, std::string_view S,
-                          const TLexFont*) {
-    TranslateCaption(T, C, P, S);
+void CustomControlHandler(ILexTranslator* Translator, QObject* Component, std::string_view CodePage,
+                          std::string_view SeqNo, const TLexFont*) {
+    auto* groupBox = static_cast<QGroupBox*>(Component);
+    groupBox->setTitle(TranslateQString(Translator, groupBox->title(), CodePage, SeqNo));
 }
 
-void ButtonHandler(ILexTranslator* T, QObject* C, std::string_view P, std::string_view S,
-                   const TLexFont*) {
-    auto* button = static_cast<QAbstractButton*>(C);
-    button->setText(TranslateQString(T, button->text(), P, S));
+void ButtonHandler(ILexTranslator* Translator, QObject* Component, std::string_view CodePage,
+                   std::string_view SeqNo, const TLexFont*) {
+    auto* button = static_cast<QAbstractButton*>(Component);
+    button->setText(TranslateQString(Translator, button->text(), CodePage, SeqNo));
 }
 
-void ComboBoxHandler(ILexTranslator* T, QObject* C, std::string_view P, std::string_view S,
-                     const TLexFont*) {
-    auto* combo = static_cast<QComboBox*>(C);
+void ComboBoxHandler(ILexTranslator* Translator, QObject* Component, std::string_view CodePage,
+                     std::string_view SeqNo, const TLexFont*) {
+    auto* combo = static_cast<QComboBox*>(Component);
     const QString editText = combo->isEditable() ? combo->currentText() : QString();
     for (int i = 0; i < combo->count(); ++i)
-        combo->setItemText(i, TranslateQString(T, combo->itemText(i), P, S));
+        combo->setItemText(i, TranslateQString(Translator, combo->itemText(i), CodePage, SeqNo));
     if (combo->isEditable()) combo->setEditText(editText);
 }
 
-void TranslateTreeItem(ILexTranslator* T, QTreeWidgetItem* Item, std::string_view P,
-                       std::string_view S) {
+void TranslateTreeItem(ILexTranslator* Translator, QTreeWidgetItem* Item, std::string_view CodePage,
+                       std::string_view SeqNo) {
     for (int column = 0; column < Item->columnCount(); ++column)
-        Item->setText(column, TranslateQString(T, Item->text(column), P, S));
+        Item->setText(column, TranslateQString(Translator, Item->text(column), CodePage, SeqNo));
 }
 
-void TreeViewHandler(ILexTranslator* T, QObject* C, std::string_view P, std::string_view S,
-                     const TLexFont*) {
-    auto* tree = static_cast<QTreeWidget*>(C);
-    TranslateTreeItem(T, tree->headerItem(), P, S);
+void TreeViewHandler(ILexTranslator* Translator, QObject* Component, std::string_view CodePage,
+                     std::string_view SeqNo, const TLexFont*) {
+    auto* tree = static_cast<QTreeWidget*>(Component);
+    TranslateTreeItem(Translator, tree->headerItem(), CodePage, SeqNo);
     for (QTreeWidgetItemIterator it(tree); *it; ++it)
-        TranslateTreeItem(T, *it, P, S);
+        TranslateTreeItem(Translator, *it, CodePage, SeqNo);
 }
 
-void ListViewHandler(ILexTranslator* T, QObject* C, std::string_view P, std::string_view S,
-                     const TLexFont*) {
-    auto* table = static_cast<QTableWidget*>(C);
+void ListViewHandler(ILexTranslator* Translator, QObject* Component, std::string_view CodePage,
+                     std::string_view SeqNo, const TLexFont*) {
+    auto* table = static_cast<QTableWidget*>(Component);
     for (int column = 0; column < table->columnCount(); ++column)
         if (QTableWidgetItem* item = table->horizontalHeaderItem(column))
-            item->setText(TranslateQString(T, item->text(), P, S));
+            item->setText(TranslateQString(Translator, item->text(), CodePage, SeqNo));
     for (int row = 0; row < table->rowCount(); ++row)
         for (int column = 0; column < table->columnCount(); ++column)
             if (QTableWidgetItem* item = table->item(row, column))
-                item->setText(TranslateQString(T, item->text(), P, S));
+                item->setText(TranslateQString(Translator, item->text(), CodePage, SeqNo));
 }
 
-void ListBoxHandler(ILexTranslator* T, QObject* C, std::string_view P, std::string_view S,
-                    const TLexFont*) {
-    auto* list = static_cast<QListWidget*>(C);
+void ListBoxHandler(ILexTranslator* Translator, QObject* Component, std::string_view CodePage,
+                    std::string_view SeqNo, const TLexFont*) {
+    auto* list = static_cast<QListWidget*>(Component);
     for (int i = 0; i < list->count(); ++i)
-        list->item(i)->setText(TranslateQString(T, list->item(i)->text(), P, S));
+        list->item(i)->setText(
+            TranslateQString(Translator, list->item(i)->text(), CodePage, SeqNo));
 }
 
-void HeaderControlHandler(ILexTranslator* T, QObject* C, std::string_view P, std::string_view S,
-                          const TLexFont*) {
-    auto* header = static_cast<QHeaderView*>(C);
+void HeaderControlHandler(ILexTranslator* Translator, QObject* Component, std::string_view CodePage,
+                          std::string_view SeqNo, const TLexFont*) {
+    auto* header = static_cast<QHeaderView*>(Component);
     QWidget* owner = header->parentWidget();
     if (qobject_cast<QTreeWidget*>(owner) || qobject_cast<QTableWidget*>(owner)) return;
     QAbstractItemModel* model = header->model();
     if (!model) return;
-    const int count =
-        header->orientation() == Qt::Horizontal ? model->columnCount() : model->rowCount();
-    for (int section = 0; section < count; ++section) {
+    for (int section = 0; section < header->count(); ++section) {
         const QVariant text = model->headerData(section, header->orientation());
         if (text.typeId() == QMetaType::QString)
             model->setHeaderData(section, header->orientation(),
-                                 TranslateQString(T, text.toString(), P, S));
+                                 TranslateQString(Translator, text.toString(), CodePage, SeqNo));
     }
 }
 
-void StatusBarHandler(ILexTranslator* T, QObject* C, std::string_view P, std::string_view S,
-                      const TLexFont*) {
-    auto* bar = static_cast<QStatusBar*>(C);
+void StatusBarHandler(ILexTranslator* Translator, QObject* Component, std::string_view CodePage,
+                      std::string_view SeqNo, const TLexFont*) {
+    auto* bar = static_cast<QStatusBar*>(Component);
     if (!bar->currentMessage().isEmpty())
-        bar->showMessage(TranslateQString(T, bar->currentMessage(), P, S));
+        bar->showMessage(TranslateQString(Translator, bar->currentMessage(), CodePage, SeqNo));
 }
 
-void LabelHandler(ILexTranslator* T, QObject* C, std::string_view P, std::string_view S,
-                  const TLexFont*) {
-    auto* label = static_cast<QLabel*>(C);
-    label->setText(TranslateQString(T, label->text(), P, S));
+void LabelHandler(ILexTranslator* Translator, QObject* Component, std::string_view CodePage,
+                  std::string_view SeqNo, const TLexFont*) {
+    auto* label = static_cast<QLabel*>(Component);
+    label->setText(TranslateQString(Translator, label->text(), CodePage, SeqNo));
 }
 
-void SpeedButtonHandler(ILexTranslator* T, QObject* C, std::string_view P, std::string_view S,
-                        const TLexFont*) {
-    auto* button = static_cast<QToolButton*>(C);
-    if (!button->defaultAction()) button->setText(TranslateQString(T, button->text(), P, S));
+void SpeedButtonHandler(ILexTranslator* Translator, QObject* Component, std::string_view CodePage,
+                        std::string_view SeqNo, const TLexFont*) {
+    auto* button = static_cast<QToolButton*>(Component);
+    if (!button->defaultAction())
+        button->setText(TranslateQString(Translator, button->text(), CodePage, SeqNo));
 }
 
 bool IsMenu(const QObject* Object) {
@@ -365,34 +363,35 @@ bool ShownInMenu(const QAction* Action) {
 }
 
 // An action that a menu shows as well is translated through the menu.
-void ToolBarHandler(ILexTranslator* T, QObject* C, std::string_view P, std::string_view S,
-                    const TLexFont*) {
-    auto* bar = static_cast<QToolBar*>(C);
-    bar->setWindowTitle(TranslateQString(T, bar->windowTitle(), P, S));
+void ToolBarHandler(ILexTranslator* Translator, QObject* Component, std::string_view CodePage,
+                    std::string_view SeqNo, const TLexFont*) {
+    auto* bar = static_cast<QToolBar*>(Component);
+    bar->setWindowTitle(TranslateQString(Translator, bar->windowTitle(), CodePage, SeqNo));
     for (QAction* action : bar->actions())
-        if (!ShownInMenu(action)) TranslateMenuItem(T, action, P, S);
+        if (!ShownInMenu(action)) TranslateMenuItem(Translator, action, CodePage, SeqNo);
 }
 
-void CoolBarHandler(ILexTranslator* T, QObject* C, std::string_view P, std::string_view S,
-                    const TLexFont*) {
-    auto* dock = static_cast<QDockWidget*>(C);
-    dock->setWindowTitle(TranslateQString(T, dock->windowTitle(), P, S));
+void CoolBarHandler(ILexTranslator* Translator, QObject* Component, std::string_view CodePage,
+                    std::string_view SeqNo, const TLexFont*) {
+    auto* dock = static_cast<QDockWidget*>(Component);
+    dock->setWindowTitle(TranslateQString(Translator, dock->windowTitle(), CodePage, SeqNo));
 }
 
-void FormHandler(ILexTranslator* T, QObject* C, std::string_view P, std::string_view S,
-                 const TLexFont*) {
-    auto* widget = static_cast<QWidget*>(C);
+void FormHandler(ILexTranslator* Translator, QObject* Component, std::string_view CodePage,
+                 std::string_view SeqNo, const TLexFont*) {
+    auto* widget = static_cast<QWidget*>(Component);
     if (widget->isWindow())
-        widget->setWindowTitle(TranslateQString(T, widget->windowTitle(), P, S));
+        widget->setWindowTitle(
+            TranslateQString(Translator, widget->windowTitle(), CodePage, SeqNo));
 }
 
 // A submenu is translated through the menu that holds it.
-void MenuHandler(ILexTranslator* T, QObject* C, std::string_view P, std::string_view S,
-                 const TLexFont*) {
-    auto* widget = static_cast<QWidget*>(C);
+void MenuHandler(ILexTranslator* Translator, QObject* Component, std::string_view CodePage,
+                 std::string_view SeqNo, const TLexFont*) {
+    auto* widget = static_cast<QWidget*>(Component);
     if (auto* menu = qobject_cast<QMenu*>(widget); menu && ShownInMenu(menu->menuAction())) return;
     for (QAction* action : widget->actions())
-        TranslateMenuItem(T, action, P, S);
+        TranslateMenuItem(Translator, action, CodePage, SeqNo);
 }
 
 } // namespace
