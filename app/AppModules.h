@@ -1,14 +1,15 @@
 #pragma once
 
-#include "runtime/RuntimeModules.h"
+#include "runtime/qt/QtRuntimeModules.h"
 
 #include <string>
 
 namespace lex {
 
 // The application's module initialisation, in its fixed order: the run-time
-// registries (stream readers, then dictionaries), then the options module,
-// which creates LumoOption from the options file and fills CodePageList.
+// registries (stream readers, dictionaries, window-translation handlers), then
+// the options module, which creates LumoOption from the options file and fills
+// CodePageList.
 // The destructor finalises in reverse: the options are saved and destroyed,
 // the code-page list released, the registries destroyed last. One holder
 // lives for the whole run, from before the first window to after the last.
@@ -21,7 +22,7 @@ public:
 
 private:
     // A member, so it is up before the body runs and down after it.
-    RuntimeModules runtime_;
+    QtRuntimeModules runtime_;
 };
 
 } // namespace lex

@@ -5,6 +5,7 @@
 #include "platform/FileUtil.h"
 #include "runtime/LumoMultiLex.h"
 #include "runtime/LumoMultiLexReader.h"
+#include "runtime/qt/LumoMultiClassMethod.h"
 #include "support/TempDir.h"
 
 #include <filesystem>
@@ -21,6 +22,7 @@ void ExpectAllDown() {
     EXPECT_EQ(CodePageList, nullptr);
     EXPECT_EQ(MultiLexStorage, nullptr);
     EXPECT_EQ(MultiStreamLexReaderStorage, nullptr);
+    EXPECT_EQ(MultiClassMethodStorage, nullptr);
 }
 
 TEST(AppModulesTest, StartUpReadsTheOptionsAndShutdownWritesThem) {
@@ -31,6 +33,7 @@ TEST(AppModulesTest, StartUpReadsTheOptionsAndShutdownWritesThem) {
         const AppModules modules(path);
         ASSERT_NE(MultiStreamLexReaderStorage, nullptr);
         ASSERT_NE(MultiLexStorage, nullptr);
+        ASSERT_NE(MultiClassMethodStorage, nullptr);
         ASSERT_NE(LumoOption, nullptr);
         ASSERT_NE(CodePageList, nullptr);
         EXPECT_EQ(LumoOption->EditorStyle, TEditorStyle::Panel);
