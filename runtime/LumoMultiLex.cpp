@@ -84,17 +84,6 @@ std::string TCustomMultiLex::Translate(std::string_view Key, std::string_view Co
     return std::string(TranslateView(Key, CodePage, SeqNo));
 }
 
-std::string_view TCustomMultiLex::TranslateView(std::string_view Key, std::string_view CodePage,
-                                                std::string_view SeqNo) {
-    if (!BuiltFlag) BuildLex();
-    KeyBuffer.clear();
-    AppendKey(KeyBuffer, Key, CodePage, SeqNo);
-    if (Entries) {
-        if (const TLexValue* value = Entries->Find(KeyBuffer)) return value->DisplayValue;
-    }
-    return Key;
-}
-
 void TCustomMultiLex::BuildLex() {
     DoBeforeBuildLex();
     DoBuildLex();
@@ -132,8 +121,8 @@ void TCustomMultiLex::BuildFromReader(ILexReader& Reader) {
     ClearLex();
     // About one entry per bucket, for as many records as the source can hold.
     const int expected = Reader.ReservableRecordCount();
-    Entries = std::make_unique<TLumoHashList<TLexValue>>(expected > 0 ? NextPrime(expected) : 1,
-                                                         HashWeightedShift, CompareKeys);
+    Entries =
+        std::make_unique<TLumoHashList>(expected > 0 ? NextPrime(expected) : 1, HashWeightedShift);
     if (Reader.RecordCount() > 0 && (key < 0 || display < 0)) throw missingField();
 
     ReadScope scope(Reader);
@@ -150,13 +139,14 @@ void TCustomMultiLex::BuildFromReader(ILexReader& Reader) {
         if (!accept) continue;
         entryKey.clear();
         AppendKey(entryKey, lexKey, lexCodePage, lexSeqNo);
-        Entries->Add(entryKey, TLexValue{std::string(Reader.FieldValue(display))});
+        Entries->Add(entryKey, Reader.FieldValue(display));
         // The buckets are sized from the announced count; a reader that
         // delivers far more (a damaged or hand-made file) would otherwise
         // pile them into a few trees and make the build quadratic.
         if (Entries->Count() > 4LL * Entries->BucketCount())
             Entries->Rehash(NextPrime(2 * Entries->Count()));
     }
+    Entries->Pack();
     BuiltFlag = true;
 }
 

@@ -28,10 +28,6 @@ public:
                                   std::string_view SeqNo) = 0;
 };
 
-struct TLexValue {
-    std::string DisplayValue;
-};
-
 // Field names to use instead of the standard ones.
 struct TLexFieldsOption {
     std::string LexKeyField;
@@ -115,9 +111,15 @@ public:
     std::string Translate(std::string_view Key, std::string_view CodePage,
                           std::string_view SeqNo) override;
     // Translate without a copy: a view of the display value, valid until the
-    // entries are cleared, or of Key itself.
+    // entries are cleared, or of Key itself. Inline, so that the caller's
+    // arguments reach the look-up without being passed on once more.
     std::string_view TranslateView(std::string_view Key, std::string_view CodePage,
-                                   std::string_view SeqNo);
+                                   std::string_view SeqNo) {
+        if (!BuiltFlag) BuildLex();
+        std::string_view value;
+        if (Entries && Entries->Find(TJoinedKey{Key, CodePage, SeqNo, '\t'}, value)) return value;
+        return Key;
+    }
     virtual void BuildFromReader(ILexReader& Reader);
     void BuildLex();
     // Translates each run of ASCII letters; other bytes separate words and
@@ -135,9 +137,9 @@ private:
     // The registry the component is listed in; it outlives the component,
     // since destroying a registry destroys its components.
     TLumoMultiLexStorage& registry_;
-    std::unique_ptr<TLumoHashList<TLexValue>> Entries;
+    // Entry key to display value; packed once built.
+    std::unique_ptr<TLumoHashList> Entries;
     bool BuiltFlag = false;
-    std::string KeyBuffer; // reused by Translate so a look-up allocates nothing
 };
 
 class TCustomMultiReaderLex : public TCustomMultiLex {
