@@ -340,6 +340,7 @@ void AddLookUps(const std::string& Name, const std::vector<T>& Hits, const std::
     AddLookUp(Name + "/hit", std::span<const T>(Hits), Problem, Fn);
     AddLookUp(Name + "/hit-warm", std::span<const T>(Hits).first(WarmQueryCount), Problem, Fn);
     AddLookUp(Name + "/miss", std::span<const T>(Misses), Problem, Fn);
+    AddLookUp(Name + "/miss-warm", std::span<const T>(Misses).first(WarmQueryCount), Problem, Fn);
 }
 
 size_t CatalogMessagesFromArgs(int& argc, char** argv, size_t Records) {
@@ -433,38 +434,53 @@ int main(int argc, char** argv) {
                 "QTranslator catalogs of %zu messages%s\n",
                 records, catalogMessages,
                 catalogMessages < records ? " (fewer: not comparable)" : "");
-        R.Print("%-14s %9s %9s %9s   (ns per look-up)\n", "", "hit cold", "hit warm", "miss cold");
+        const char* const columns[] = {"/hit", "/hit-warm", "/miss", "/miss-warm"};
+        R.Print("%-14s %9s %9s %9s %9s   (ns per look-up)\n", "", "hit cold", "hit warm",
+                "miss cold", "miss warm");
         for (const std::string name :
              {"Translate", "TranslateView", "unordered_map", "gettext", "QTranslator"}) {
-            R.Print("%-14s %9.1f %9.1f %9.1f\n", name.c_str(), ns(name + "/hit"),
-                    ns(name + "/hit-warm"), ns(name + "/miss"));
+            R.Print("%-14s", name.c_str());
+            for (const char* column : columns)
+                R.Print(" %9.1f", ns(name + column));
+            R.Print("\n");
         }
-        R.Print("\n%-30s %6s %6s   goal\n", "ratio of times", "cold", "warm");
+        const auto ratio = [&R](const std::string& a, const std::string& b, const char* column) {
+            return R.TimeRatio(a + column, b + column);
+        };
+        R.Print("\n%-30s %9s %9s %9s %9s\n", "ratio of times", "hit cold", "hit warm", "miss cold",
+                "miss warm");
+        const std::pair<const char*, const char*> pairs[] = {{"Translate", "unordered_map"},
+                                                             {"gettext", "Translate"},
+                                                             {"QTranslator", "Translate"},
+                                                             {"gettext", "TranslateView"},
+                                                             {"QTranslator", "TranslateView"}};
+        for (const auto& [a, b] : pairs) {
+            R.Print("%-30s", (std::string(a) + " / " + b).c_str());
+            for (const char* column : columns)
+                R.Print(" %9.2f", ratio(a, b, column));
+            R.Print("\n");
+        }
         struct Goal {
-            const char* Label;
             const char* A;
             const char* B;
+            const char* Column;
             bool AtMost; // the ratio must stay at or under Bound, else reach it
             double Bound;
         };
-        for (const Goal& g :
-             {Goal{"Translate / unordered_map", "Translate", "unordered_map", true, 1.5},
-              Goal{"gettext / Translate", "gettext", "Translate", false, 3},
-              Goal{"QTranslator / Translate", "QTranslator", "Translate", false, 3},
-              Goal{"gettext / TranslateView", "gettext", "TranslateView", false, 3},
-              Goal{"QTranslator / TranslateView", "QTranslator", "TranslateView", false, 3}}) {
-            const auto ratio = [&](const char* suffix) {
-                return R.TimeRatio(std::string(g.A) + suffix, std::string(g.B) + suffix);
-            };
-            const auto met = [&](double r) {
-                return r > 0 && (g.AtMost ? r <= g.Bound : r >= g.Bound);
-            };
-            const double cold = ratio("/hit"), warm = ratio("/hit-warm");
-            R.Print("%-30s %6.2f %6.2f   %s %.1f: cold %s, warm %s\n", g.Label, cold, warm,
-                    g.AtMost ? "<=" : ">=", g.Bound, lexbench::GoalMark(met(cold)),
-                    lexbench::GoalMark(met(warm)));
+        R.Print("\ngoals\n");
+        for (const Goal& g : {Goal{"Translate", "unordered_map", "/hit", true, 1.5},
+                              Goal{"Translate", "unordered_map", "/hit-warm", true, 1.5},
+                              Goal{"gettext", "Translate", "/hit-warm", false, 3},
+                              Goal{"QTranslator", "Translate", "/hit-warm", false, 3},
+                              Goal{"gettext", "TranslateView", "/hit-warm", false, 4},
+                              Goal{"QTranslator", "TranslateView", "/hit-warm", false, 4},
+                              Goal{"QTranslator", "Translate", "/hit", false, 1},
+                              Goal{"QTranslator", "Translate", "/miss", false, 1}}) {
+            const double r = ratio(g.A, g.B, g.Column);
+            const bool met = r > 0 && (g.AtMost ? r <= g.Bound : r >= g.Bound);
+            R.Print("%-42s %6.2f   %s %.1f: %s\n",
+                    (std::string(g.A) + " / " + g.B + " " + (g.Column + 1)).c_str(), r,
+                    g.AtMost ? "<=" : ">=", g.Bound, lexbench::GoalMark(met));
         }
-        R.Print("%-30s %6.2f %6s   (misses, for information)\n", "Translate / unordered_map miss",
-                R.TimeRatio("Translate/miss", "unordered_map/miss"), "");
     });
 }
