@@ -11,6 +11,7 @@
 #include "editor/view/FormLexEditor_U.h"
 #include "platform/Exceptions.h"
 #include "platform/MessageBox.h"
+#include "runtime/qt/ComponentWalk.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -41,15 +42,7 @@ namespace {
 // The options' font; an empty name or a zero size keeps the toolkit's.
 // Font names are kept in UTF-8, like every other name in the options file.
 QFont OptionsFont() {
-    QFont font = QApplication::font();
-    const TLexFont& option = LumoOption->Font;
-    if (!option.Name.empty()) font.setFamily(QString::fromStdString(option.Name));
-    if (option.Size > 0) font.setPointSize(option.Size);
-    font.setBold(option.Style & fsBold);
-    font.setItalic(option.Style & fsItalic);
-    font.setUnderline(option.Style & fsUnderline);
-    font.setStrikeOut(option.Style & fsStrikeOut);
-    return font;
+    return ToQFont(LumoOption->Font, QApplication::font());
 }
 
 // The font as the options keep it; a size given in pixels is the points it
