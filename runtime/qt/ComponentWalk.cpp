@@ -26,8 +26,11 @@ void TranslateTip(ILexTranslator* Lex, QWidget* Widget, std::string_view CodePag
     if (const auto* button = qobject_cast<const QToolButton*>(Widget);
         button && button->defaultAction())
         return;
-    Widget->setToolTip(TranslateQString(Lex, Widget->toolTip(), CodePage, SeqNo));
-    Widget->setStatusTip(TranslateQString(Lex, Widget->statusTip(), CodePage, SeqNo));
+    // Most widgets have no tips; they are not told of a change that is none.
+    if (!Widget->toolTip().isEmpty())
+        Widget->setToolTip(TranslateQString(Lex, Widget->toolTip(), CodePage, SeqNo));
+    if (!Widget->statusTip().isEmpty())
+        Widget->setStatusTip(TranslateQString(Lex, Widget->statusTip(), CodePage, SeqNo));
 }
 
 // The walk goes on through QPointer copies: handlers are application code and
