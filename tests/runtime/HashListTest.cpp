@@ -129,7 +129,7 @@ TEST(HashListTest, JoinedKeysHashAndFindAsTheirJoinedText) {
 
 // "ab", "ea" and "i`" have the same weighted-shift hash (2 * b1 + 8 * b2), so
 // their walk goes down to the key bytes.
-TEST(HashListTest, EqualHashesAreTellApartByTheirKeys) {
+TEST(HashListTest, EqualHashesAreToldApartByTheirKeys) {
     const std::vector<std::string> keys = {"ab", "ea", "i`", "m_", "q^"};
     for (const std::string& key : keys)
         ASSERT_EQ(HashWeightedShift(key), HashWeightedShift("ab")) << key;
