@@ -11,9 +11,8 @@
 #include "WindowTexts.h"
 #include "platform/CodePage.h"
 #include "runtime/LumoMultiLex.h"
-#include "runtime/RuntimeModules.h"
-#include "runtime/qt/LumoMultiClassMethod.h"
 #include "runtime/qt/LumoMultiScreen.h"
+#include "runtime/qt/QtRuntimeModules.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -25,13 +24,6 @@ namespace {
 
 constexpr const char* LexiconResource = ":/translate-app.lxc";
 constexpr const char* LexiconName = "TranslateApp";
-
-// The translation handlers of the widget classes, registered for as long as
-// this object lives.
-struct THandlerModules {
-    THandlerModules() { lex::InitializeLumoMultiClassMethod(); }
-    ~THandlerModules() { lex::FinalizeLumoMultiClassMethod(); }
-};
 
 // Shows Window and runs the event loop until Qt makes it the active window,
 // which is when the screen eye translates it.
@@ -66,10 +58,9 @@ int main(int argc, char* argv[]) {
         }
     }
 
-    // The registries live as long as these objects; the dictionary, declared
+    // The registries live as long as this object; the dictionary, declared
     // after them, leaves its registry first.
-    const lex::RuntimeModules modules;
-    const THandlerModules handlers;
+    const lex::QtRuntimeModules modules;
     lex::TLumoMultiStreamLex lexicon;
     lexicon.SetLexName(LexiconName);
     QFile file(LexiconResource);
