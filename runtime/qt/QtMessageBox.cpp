@@ -102,7 +102,7 @@ int QtMessageBox(TWindowHandle Owner, const std::string& Text, const std::string
     const auto decode = [Flags](const std::string& Bytes) {
         return Flags & MB_UTF8TEXT ? QString::fromStdString(Bytes) : ToQString(Bytes);
     };
-    QMessageBox box(layout.Icon, decode(Caption), decode(Text), layout.Buttons, owner);
+    TMessageForm box(layout.Icon, decode(Caption), decode(Text), layout.Buttons, owner);
     // Lexicon texts may hold "<" and "&"; they are never markup.
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(layout.DefaultButton);

@@ -20,7 +20,17 @@ TQtMessageBoxLayout QtMessageBoxLayout(unsigned Flags);
 // The classic result of a pressed button; 0 for a button no box of ours has.
 int MessageBoxResultOf(QMessageBox::StandardButton Button);
 
-// A modal QMessageBox owned by Owner (a QWidget*), or by the active window
+// The message box the tool shows, under the class name its translation
+// settings know it by: a screen eye translates it (its buttons too) when it
+// becomes active, as any form of the application.
+class TMessageForm : public QMessageBox {
+    Q_OBJECT
+
+public:
+    using QMessageBox::QMessageBox;
+};
+
+// A modal TMessageForm owned by Owner (a QWidget*), or by the active window
 // when Owner is null. Text and caption are bytes in the process's code page,
 // or UTF-8 with MB_UTF8TEXT.
 int QtMessageBox(TWindowHandle Owner, const std::string& Text, const std::string& Caption,
