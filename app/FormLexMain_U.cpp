@@ -12,6 +12,7 @@
 #include "platform/Exceptions.h"
 #include "platform/MessageBox.h"
 #include "runtime/qt/ComponentWalk.h"
+#include "runtime/qt/LumoMultiScreen.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -35,6 +36,9 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace lex {
 namespace {
@@ -79,6 +83,61 @@ const TStatusPanel StatusPanelLayout[9] = {{"Total Nodes:", 65, false},
                                            {"", 10, true},
                                            {"", 50, true}};
 
+// The settings of the tool's own translation: the interface lexicon, in
+// sequence "0", fonts left alone. The font is the one the settings were made
+// for; nothing applies it while ReplaceFont is off.
+TMultiReplaceOption GUIReplaceOption(bool Walks) {
+    TMultiReplaceOption option;
+    option.LexName = std::string(GUILexName);
+    option.SeqNo = "0";
+    option.Font = {"MS Sans Serif", 8, 0};
+    option.ReplaceSelf = option.ReplaceOwned = option.ReplaceSon = Walks;
+    option.ReplaceFont = false;
+    return option;
+}
+
+// Every window class of the tool, by its Qt class name, with what must keep
+// its text: lists of code pages, tables and nodes, whose items are data, and
+// the history popup, whose items are file names. The about box translates
+// only its OK button; its other texts are product content it translates
+// itself. TMessageForm is the class of the tool's message boxes. The classes
+// without a window in this build keep their settings for when they have one.
+void FillScreenEyeSettings(TLumoMultiScreenEye& Eye) {
+    struct TFormRow {
+        const char* ClassName;
+        bool Walks;
+        std::vector<std::string_view> ReplaceComs;
+        std::vector<std::string_view> UnReplaceComs;
+    };
+    const TFormRow rows[] = {
+        {"TFormLexMain", true, {}, {"PopupMenu_HistoryFile"}},
+        {"TFormAbout", false, {"BitBtn_OK"}, {}},
+        {"TFormCodePage", true, {}, {"CheckListBox_Lang"}},
+        {"TFormExport", true, {}, {"CheckListBox_Language", "ListBox_Nodes"}},
+        {"TFormOpenDB", true, {}, {"CheckListBox_Tables", "ComboBox_Connection"}},
+        {"TFormDFM2Lex", true, {}, {}},
+        {"TFormGrabData", true, {}, {}},
+        {"TMessageForm", true, {}, {}},
+    };
+    // The editor windows have no settings: their texts are the user's data.
+    Eye.ReplaceNotRegister = false;
+    Eye.DefaultReplaceOption = GUIReplaceOption(true);
+    for (const TFormRow& row : rows) {
+        TMultiReplaceDatum& datum = Eye.ReplaceData.Add();
+        datum.SetFormClassName(row.ClassName);
+        TMultiReplaceForm& form = datum.ReplaceForms.Add();
+        form.FormName = "Self";
+        form.ReplaceOption = GUIReplaceOption(row.Walks);
+        for (std::string_view name : row.UnReplaceComs)
+            form.UnReplaceComs.Add(name);
+        for (std::string_view name : row.ReplaceComs) {
+            TMultiReplaceCom2& component = form.ReplaceComs.Add();
+            component.ReplaceOption = GUIReplaceOption(true);
+            component.SetComName(name);
+        }
+    }
+}
+
 bool ClipboardHasText() {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     return data && data->hasText();
@@ -101,6 +160,7 @@ TFormLexMain::TFormLexMain(TCommandLine CommandLine, QWidget* Parent)
     CreateToolBars();
     CreateStatusBar();
     ConnectActions();
+    CreateScreenEye();
     ApplyOptions();
 
     clipboardHasText_ = ClipboardHasText();
@@ -354,12 +414,17 @@ void TFormLexMain::ConnectActions() {
     });
 }
 
+void TFormLexMain::CreateScreenEye() {
+    LumoMultiScreenEye_Main = new TLumoMultiScreenEye(this);
+    LumoMultiScreenEye_Main->setObjectName(QStringLiteral("LumoMultiScreenEye_Main"));
+    FillScreenEyeSettings(*LumoMultiScreenEye_Main);
+}
+
 void TFormLexMain::ApplyOptions() {
     setFont(OptionsFont());
     // Options that name no font (a first run) now name the one in use, so
     // the options file says what the window shows.
     LumoOption->Font = LexFontOf(font());
-    FitStatusPanels();
     switch (LumoOption->EditorStyle) {
     case TEditorStyle::Dialog:
         Action_EditorDialog->setChecked(true);
@@ -386,6 +451,13 @@ void TFormLexMain::ApplyOptions() {
     const QString title = TranslateGUIText("Lex Manager");
     QGuiApplication::setApplicationDisplayName(title);
     setWindowTitle(title);
+    // Every window of the tool from here on is translated as it becomes
+    // active; this one at once, with its menus, bars and status captions.
+    LumoMultiScreenEye_Main->StartWatching();
+    LumoMultiScreenEye_Main->SetCodePage(LumoOption->CodePage);
+    LumoMultiScreenEye_Main->TranslateForm(this);
+    // The caption panels fit their translated texts in the options' font.
+    FitStatusPanels();
     UpdateFontCaption();
 }
 

@@ -23,6 +23,7 @@ class QToolBar;
 namespace lex {
 
 class TFormLexEditor;
+class TLumoMultiScreenEye;
 struct TLexBand;
 struct TLexColumn;
 
@@ -76,6 +77,8 @@ public:
     QStatusBar* StatusBar_Main = nullptr;
     std::array<QLabel*, 9> StatusPanels{};
     QProgressBar* Gauge_Load = nullptr;
+    // Translates the tool's own windows from "Lex_GUI" as they become active.
+    TLumoMultiScreenEye* LumoMultiScreenEye_Main = nullptr;
 
     // Where the Delete Language, New Sequence and Delete Sequence of the
     // editor's context menu work: what was under the mouse when it opened.
@@ -98,6 +101,7 @@ private:
     void FitStatusPanels();
     void ConnectActions();
     void ApplyOptions();
+    void CreateScreenEye();
     void FormShow();
     void ApplyCommandLine(TFormLexEditor& Editor);
     void OpenInto(TFormLexEditor& Editor, const std::string& FileName);

@@ -1,0 +1,189 @@
+// The tool in the language of the system it runs on: its menus, bars,
+// dialogs and message boxes from "Lex_GUI", with the texts that are data left
+// alone. Built once per interface code page, since a process reads its code
+// page once.
+#include "app/AppModules.h"
+#include "app/FormAbout_U.h"
+#include "app/FormCodePage_U.h"
+#include "app/FormLexDM_U.h"
+#include "app/FormLexMain_U.h"
+#include "app/GuiText.h"
+#include "app/HistoryFiles.h"
+#include "app/LumoOption.h"
+#include "platform/MessageBox.h"
+#include "runtime/qt/LumoMultiScreen.h"
+#include "runtime/qt/QtMessageBox.h"
+#include "support/TempDir.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+
+namespace lex::test {
+namespace {
+
+const bool ForcedCodePage = setenv("LEXMANAGER_CODEPAGE", LEX_TEST_CODEPAGE, 1) == 0;
+
+// A text as the interface shows it in each language.
+struct TShown {
+    const char* English;
+    const char* Simplified;
+    const char* Traditional;
+
+    QString Expected() const {
+        const std::string codePage = LEX_TEST_CODEPAGE;
+        return QString::fromUtf8(codePage == "936"   ? Simplified
+                                 : codePage == "950" ? Traditional
+                                                     : English);
+    }
+};
+
+const TShown FileMenu{"&File", "文件(&F)", "檔案(&F)"};
+const TShown SaveItem{"Save", "保存", "儲存"};
+const TShown TotalNodes{"Total Nodes:", "节点总数：", "節點總數："};
+const TShown SearchBand{"Search", "搜索", "搜尋"};
+const TShown HistoryFile{"History File", "历史文件", "歷史檔案"};
+const TShown AddNewLanguage{"Add New Language", "添加新语言", "新增語言"};
+const TShown DataModified{"Data modified, Save?", "数据已修改，是否保存？",
+                          "資料已修改，是否儲存？"};
+const TShown Confirm{"Confirm", "确认", "確認"};
+const TShown Cancel{"Cancel", "取消", "取消"};
+const TShown Ok{"OK", "确定", "確定"};
+
+void Settle() {
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+}
+
+class SelfTranslationTest : public ::testing::Test {
+protected:
+    SelfTranslationTest()
+        : modules(dir / "LexManager.ini"), dm(nullptr, LumoOption->CodePage, LumoOption->SeqNo) {}
+
+    ~SelfTranslationTest() override {
+        window.reset();
+        Settle();
+    }
+
+    TFormLexMain& Start() {
+        window = std::make_unique<TFormLexMain>();
+        window->resize(900, 700);
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        Settle();
+        return *window;
+    }
+
+    QMenu* Menu(const char* Name) { return window->findChild<QMenu*>(QString::fromLatin1(Name)); }
+
+    TempDir dir;
+    AppModules modules;
+    TLexDM dm;
+    std::unique_ptr<TFormLexMain> window;
+};
+
+TEST_F(SelfTranslationTest, TheProcessRunsInTheLanguageUnderTest) {
+    ASSERT_TRUE(ForcedCodePage);
+    EXPECT_EQ(LumoOption->CodePage, LEX_TEST_CODEPAGE);
+}
+
+TEST_F(SelfTranslationTest, MainWindowShowsItsMenusBarsAndPanelsInTheInterfaceLanguage) {
+    Start();
+    EXPECT_TRUE(window->LumoMultiScreenEye_Main->Replaced(window.get()));
+    EXPECT_EQ(Menu("Menu_File")->title(), FileMenu.Expected());
+    EXPECT_EQ(window->Action_Save->text(), SaveItem.Expected());
+    EXPECT_EQ(window->Menu_HistoryFile->title(), HistoryFile.Expected());
+    EXPECT_EQ(window->StatusPanels[0]->text(), TotalNodes.Expected());
+    EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("Label_Search"))->text(),
+              SearchBand.Expected());
+    // The panel widens to its translated caption rather than cutting it.
+    EXPECT_GE(window->StatusPanels[0]->width(),
+              window->StatusPanels[0]->fontMetrics().horizontalAdvance(TotalNodes.Expected()));
+}
+
+TEST_F(SelfTranslationTest, HistoryEntriesKeepTheirFileNames) {
+    // Names that are keys of the lexicon, so a look-up would change them.
+    LumoOption->HistoryFiles = {"Save", "Cancel"};
+    Start();
+    // The settings of the main window once more, now that the menus hold the
+    // entries: the popup is excluded, the submenu holds captions, not keys.
+    window->LumoMultiScreenEye_Main->ReplaceData.FindFormClass("TFormLexMain")
+        ->ReplaceForms[0]
+        .ApplyTo(window.get());
+    for (QMenu* menu : {window->PopupMenu_HistoryFile, window->Menu_HistoryFile}) {
+        ASSERT_EQ(menu->actions().size(), 2) << menu->objectName().toStdString();
+        EXPECT_EQ(menu->actions()[0]->text(), HistoryCaption(0, "Save"));
+        EXPECT_EQ(menu->actions()[1]->text(), HistoryCaption(1, "Cancel"));
+    }
+}
+
+TEST_F(SelfTranslationTest, DialogsAreTranslatedWhenTheyBecomeActive) {
+    Start();
+    TFormCodePage dialog(window.get());
+    dialog.AddEntry(QStringLiteral("OK"), nullptr); // data: stays as it is
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    Settle();
+    EXPECT_TRUE(window->LumoMultiScreenEye_Main->Replaced(&dialog));
+    EXPECT_EQ(dialog.windowTitle(), AddNewLanguage.Expected());
+    EXPECT_EQ(dialog.BitBtn_OK->text(), Ok.Expected());
+    EXPECT_EQ(dialog.CheckListBox_Lang->item(0)->text(), QStringLiteral("OK"));
+}
+
+TEST_F(SelfTranslationTest, AboutBoxHasOnlyItsOkButtonTranslatedByTheEye) {
+    Start();
+    TFormAbout about(window.get());
+    // English keys where the box's own code put its texts: the eye must
+    // translate the button and leave the rest.
+    about.BitBtn_OK->setText(QStringLiteral("OK"));
+    about.Label_Version->setText(QStringLiteral("Save"));
+    about.setWindowTitle(QStringLiteral("Cancel"));
+    window->LumoMultiScreenEye_Main->TranslateForm(&about);
+    EXPECT_EQ(about.BitBtn_OK->text(), Ok.Expected());
+    EXPECT_EQ(about.Label_Version->text(), QStringLiteral("Save"));
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("Cancel"));
+}
+
+TEST_F(SelfTranslationTest, MessageBoxesShowTheirTextsAndButtonsTranslated) {
+    Start();
+    const MessageBoxHook previous = SetMessageBoxHook(&QtMessageBox);
+    QString text, caption, cancel;
+    bool translated = false;
+    auto* timer = new QTimer;
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [&, timer, tries] {
+        auto* box = qobject_cast<TMessageForm*>(QApplication::activeModalWidget());
+        const bool ready = box && window->LumoMultiScreenEye_Main->Replaced(box);
+        if (!ready && ++*tries < 300) return;
+        timer->stop();
+        timer->deleteLater();
+        if (!box) return;
+        translated = ready;
+        text = box->text();
+        caption = box->windowTitle();
+        cancel = box->button(QMessageBox::Cancel)->text();
+        box->reject();
+    });
+    timer->start(10);
+    const int answer = GuiMessageBox(window.get(), "Data modified, Save?", "Confirm",
+                                     MB_YESNOCANCEL | MB_ICONQUESTION);
+    SetMessageBoxHook(previous);
+    EXPECT_EQ(answer, IDCANCEL);
+    EXPECT_TRUE(translated);
+    EXPECT_EQ(text, DataModified.Expected());
+    EXPECT_EQ(caption, Confirm.Expected());
+    EXPECT_EQ(cancel, Cancel.Expected());
+}
+
+} // namespace
+} // namespace lex::test
