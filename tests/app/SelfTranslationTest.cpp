@@ -5,6 +5,7 @@
 #include "app/AppModules.h"
 #include "app/FormAbout_U.h"
 #include "app/FormCodePage_U.h"
+#include "app/FormExport_U.h"
 #include "app/FormLexDM_U.h"
 #include "app/FormLexMain_U.h"
 #include "app/GuiText.h"
@@ -25,8 +26,10 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace lex::test {
 namespace {
@@ -108,6 +111,30 @@ TEST_F(SelfTranslationTest, MainWindowShowsItsMenusBarsAndPanelsInTheInterfaceLa
     // The panel widens to its translated caption rather than cutting it.
     EXPECT_GE(window->StatusPanels[0]->width(),
               window->StatusPanels[0]->fontMetrics().horizontalAdvance(TotalNodes.Expected()));
+}
+
+TEST_F(SelfTranslationTest, SettingsNameTheWindowsAndWidgetsThatExist) {
+    Start();
+    TFormAbout about(window.get());
+    TFormCodePage codePage(window.get());
+    TFormExport exportDialog(window.get());
+    for (QWidget* form :
+         std::initializer_list<QWidget*>{window.get(), &about, &codePage, &exportDialog}) {
+        const std::string className = FormClassName(*form);
+        const TMultiReplaceDatum* datum =
+            window->LumoMultiScreenEye_Main->ReplaceData.FindFormClass(className);
+        ASSERT_NE(datum, nullptr) << className;
+        const TMultiReplaceForm& item = datum->ReplaceForms[0];
+        EXPECT_EQ(item.FormName, "Self");
+        std::vector<std::string> names;
+        for (int i = 0; i < item.UnReplaceComs.Count(); ++i)
+            names.push_back(item.UnReplaceComs[i]);
+        for (int i = 0; i < item.ReplaceComs.Count(); ++i)
+            names.push_back(item.ReplaceComs[i].ComName());
+        for (const std::string& name : names)
+            EXPECT_NE(form->findChild<QObject*>(QString::fromStdString(name)), nullptr)
+                << className << " has no " << name;
+    }
 }
 
 TEST_F(SelfTranslationTest, HistoryEntriesKeepTheirFileNames) {
