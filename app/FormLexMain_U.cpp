@@ -173,6 +173,9 @@ TFormLexMain::TFormLexMain(TCommandLine CommandLine, QWidget* Parent)
 }
 
 TFormLexMain::~TFormLexMain() {
+    // Watching ends before the parts go: an activation during the teardown
+    // must not reach this window's eye.
+    delete LumoMultiScreenEye_Main;
     qApp->removeEventFilter(this);
     // The base destructors delete the children, whose last signals (an MDI
     // area activating no window, say) must not reach this half-destroyed
