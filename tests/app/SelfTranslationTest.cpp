@@ -62,6 +62,7 @@ const TShown DataModified{"Data modified, Save?", "数据已修改，是否保�
                           "資料已修改，是否儲存？"};
 const TShown Confirm{"Confirm", "确认", "確認"};
 const TShown Cancel{"Cancel", "取消", "取消"};
+const TShown Yes{"&Yes", "是(&Y)", "是(&Y)"};
 const TShown Ok{"OK", "确定", "確定"};
 
 void Settle() {
@@ -190,7 +191,7 @@ TEST_F(SelfTranslationTest, AboutBoxHasOnlyItsOkButtonTranslatedByTheEye) {
 TEST_F(SelfTranslationTest, MessageBoxesShowTheirTextsAndButtonsTranslated) {
     Start();
     const MessageBoxHook previous = SetMessageBoxHook(&QtMessageBox);
-    QString text, caption, cancel;
+    QString text, caption, yes, cancel;
     bool translated = false;
     auto* timer = new QTimer;
     auto tries = std::make_shared<int>(0);
@@ -204,6 +205,7 @@ TEST_F(SelfTranslationTest, MessageBoxesShowTheirTextsAndButtonsTranslated) {
         translated = ready;
         text = box->text();
         caption = box->windowTitle();
+        yes = box->button(QMessageBox::Yes)->text();
         cancel = box->button(QMessageBox::Cancel)->text();
         box->reject();
     });
@@ -215,6 +217,7 @@ TEST_F(SelfTranslationTest, MessageBoxesShowTheirTextsAndButtonsTranslated) {
     EXPECT_TRUE(translated);
     EXPECT_EQ(text, DataModified.Expected());
     EXPECT_EQ(caption, Confirm.Expected());
+    EXPECT_EQ(yes, Yes.Expected());
     EXPECT_EQ(cancel, Cancel.Expected());
 }
 
