@@ -3,9 +3,9 @@
 #include "platform/Exceptions.h"
 #include "platform/FileUtil.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 namespace lex {
@@ -51,22 +51,23 @@ constexpr size_t BinaryBytesPerLine = 32;
 }
 
 // The designer's general float format: 15 significant digits, no trailing
-// zeros, an exponent as "E-5" or "E20".
+// zeros, an exponent as "E-5" or "E20". Independent of the C locale, which a
+// GUI process sets from the user's settings.
 std::string FloatText(double value) {
     if (std::isnan(value)) return "NAN";
     if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
     char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.15G", value);
-    std::string text = buffer;
-    const size_t e = text.find('E');
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+    std::string text(buffer, result.ptr);
+    const size_t e = text.find('e');
     if (e == std::string::npos) return text;
     size_t digits = e + 1;
-    std::string exponent;
-    if (text[digits] == '-') exponent = "-";
-    if (text[digits] == '-' || text[digits] == '+') ++digits;
+    const bool negative = text[digits] == '-';
+    ++digits; // to_chars always writes the exponent's sign
     while (digits + 1 < text.size() && text[digits] == '0')
         ++digits;
-    return text.substr(0, e + 1) + exponent + text.substr(digits);
+    return text.substr(0, e) + (negative ? "E-" : "E") + text.substr(digits);
 }
 
 class TBinaryFormConverter {
@@ -295,7 +296,9 @@ private:
         if (exponent == 0x7FFF)
             value = (mantissa << 1) == 0 ? HUGE_VAL : std::nan("");
         else
-            value = std::ldexp(static_cast<double>(mantissa), exponent - 16383 - 63);
+            // Denormals share the smallest exponent.
+            value =
+                std::ldexp(static_cast<double>(mantissa), (exponent ? exponent : 1) - 16383 - 63);
         return negative ? -value : value;
     }
 

@@ -1,5 +1,6 @@
 #include "formfiles/BinaryFormText.h"
 
+#include "formfiles/FormTextParser.h"
 #include "platform/Exceptions.h"
 
 #include <cstdint>
@@ -249,6 +250,53 @@ TEST(BinaryFormText, DeepNestingIsBoundedNotFatal) {
         EXPECT_THAT([&] { BinaryFormToText(w.Bytes()); },
                     testing::ThrowsMessage<EReadError>(testing::HasSubstr("nesting deeper than")));
     }
+}
+
+// The tokenizer must read every converted string back unit for unit, however
+// it was split into quoted runs, #nn codes and " +" continuations.
+std::u16string ReadBackString(const std::string& text) {
+    TFormTextParser parser(text);
+    while (!parser.TokenIsChar('='))
+        parser.NextToken();
+    std::u16string value;
+    do {
+        parser.NextToken();
+        if (parser.Token() == TFormToken::WString)
+            value += parser.TokenWide();
+        else
+            for (char c : parser.TokenBytes())
+                value += static_cast<unsigned char>(c);
+        parser.NextToken();
+    } while (parser.TokenIsChar('+'));
+    return value;
+}
+
+TEST(BinaryFormText, TokenizerReadsConvertedStringsBack) {
+    std::string ansi;
+    for (int i = 0; i < 300; ++i)
+        ansi += static_cast<char>(i % 7 == 0 ? '\'' : i % 11 == 0 ? '\n' : 'a' + i % 26);
+    EXPECT_EQ(ReadBackString(BinaryFormToText(OneProperty([&](FormWriter& w) { w.LStr(ansi); }))),
+              std::u16string(ansi.begin(), ansi.end()));
+
+    std::u16string wide;
+    for (int i = 0; i < 300; ++i)
+        wide += i % 5 == 0 ? u'\u4E2D' : i % 13 == 0 ? u'\'' : char16_t(u'A' + i % 26);
+    EXPECT_EQ(ReadBackString(BinaryFormToText(OneProperty([&](FormWriter& w) { w.WStr(wide); }))),
+              wide);
+}
+
+TEST(BinaryFormText, ReadFormTextOfFiles) {
+    EXPECT_EQ(ReadFormText(LEX_TEST_DATA "/forms/binary_resource.dfm"),
+              "object Form1: TForm1\n"
+              "  Caption = 'It'#39's a form'\n"
+              "  Width = 640\n"
+              "  Visible = True\n"
+              "  object Button1: TButton\n"
+              "    Anchors = [akLeft, akTop]\n"
+              "    Hint = #20013#25991\n"
+              "  end\n"
+              "end\n");
+    EXPECT_THROW(ReadFormText(LEX_TEST_DATA "/forms/no such form.dfm"), EFOpenError);
 }
 
 } // namespace
