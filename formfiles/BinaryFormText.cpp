@@ -134,9 +134,11 @@ private:
             ThrowFormat("nesting deeper than " + std::to_string(MaxNesting), pos_);
     }
 
+    void Indent() { out_.append(static_cast<size_t>(nesting_) * 2, ' '); }
+
     void NewLine() {
         out_ += '\n';
-        out_.append(static_cast<size_t>(nesting_) * 2, ' ');
+        Indent();
     }
 
     void ConvertObject() {
@@ -149,7 +151,7 @@ private:
         const std::string_view className = ReadShortString("class name");
         const std::string_view objectName = ReadShortString("object name");
 
-        out_.append(static_cast<size_t>(nesting_) * 2, ' ');
+        Indent();
         out_ += (flags & ffInherited) ? "inherited " : (flags & ffInline) ? "inline " : "object ";
         if (!objectName.empty()) {
             out_ += objectName;
@@ -165,14 +167,14 @@ private:
         while (!EndOfList())
             ConvertObject();
         --nesting_;
-        out_.append(static_cast<size_t>(nesting_) * 2, ' ');
+        Indent();
         out_ += "end\n";
         --depth_;
     }
 
     void ConvertProperty() {
         const std::string_view name = ReadShortString("property name");
-        out_.append(static_cast<size_t>(nesting_) * 2, ' ');
+        Indent();
         out_ += name;
         out_ += " = ";
         ConvertValue();
@@ -462,7 +464,7 @@ private:
             while (!EndOfList())
                 ConvertProperty();
             --nesting_;
-            out_.append(static_cast<size_t>(nesting_) * 2, ' ');
+            Indent();
             out_ += "end";
         }
         --nesting_;
