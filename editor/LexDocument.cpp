@@ -251,6 +251,13 @@ TTreeNode* TLexDocument::NewSubNode() {
     return node;
 }
 
+TTreeNode* TLexDocument::AppendNode(std::string_view Key) {
+    TTreeNode* node = CreateNode(nullptr, Key, "");
+    ++FNodeCount;
+    FModified = true;
+    return node;
+}
+
 std::string TLexDocument::NewNodeKey() const {
     // One pass lists every key; asking FindNodeByKey per candidate would walk
     // the tree once for each "LexKey<n>" already taken.

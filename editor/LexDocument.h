@@ -129,6 +129,8 @@ public:
     TTreeNode* AddNode(TTreeNode* Parent);
     TTreeNode* NewNode();
     TTreeNode* NewSubNode();
+    // A top-level node with Key at the end of the tree, as imports add them.
+    TTreeNode* AppendNode(std::string_view Key);
     std::string NewNodeKey() const;
     TTreeNode* FindNodeByKey(std::string_view Key) const;
     void DeleteNodes();

@@ -528,4 +528,17 @@ std::string ReadFormText(const std::string& Path) {
     return FormDataToText(ReadFileBytes(Path));
 }
 
+void NameFormFileInErrors(const std::string& Path, const std::function<void()>& Work) {
+    const auto named = [&Path](const Exception& Error) {
+        return FormatText("Form file \"%s\": %s", {Path, Error.what()});
+    };
+    try {
+        Work();
+    } catch (const EReadError& e) {
+        throw EReadError(named(e));
+    } catch (const EParserError& e) {
+        throw EParserError(named(e));
+    }
+}
+
 } // namespace lex

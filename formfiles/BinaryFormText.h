@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -21,5 +22,10 @@ std::string FormDataToText(std::string_view Data);
 
 // Reads a form file and returns its form text.
 std::string ReadFormText(const std::string& Path);
+
+// Runs Work on the form file Path, naming the file in a fault found in its
+// contents (EReadError, EParserError keep their kind); a file that cannot be
+// opened or written names itself already.
+void NameFormFileInErrors(const std::string& Path, const std::function<void()>& Work);
 
 } // namespace lex

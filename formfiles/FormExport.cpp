@@ -1,0 +1,91 @@
+#include "formfiles/FormExport.h"
+
+#include "editor/LexDocument.h"
+#include "formfiles/BinaryFormText.h"
+#include "platform/FileUtil.h"
+#include "platform/TextCompare.h"
+
+namespace lex {
+
+std::string QuoteFormString(std::string_view Text) {
+    std::string quoted;
+    quoted.reserve(Text.size() + 2);
+    bool inQuotes = false;
+    for (const char c : Text) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code < 32) {
+            if (inQuotes) quoted += '\'';
+            inQuotes = false;
+            quoted += '#';
+            quoted += std::to_string(code);
+            continue;
+        }
+        if (!inQuotes) quoted += '\'';
+        inQuotes = true;
+        quoted += c;
+        if (c == '\'') quoted += '\'';
+    }
+    if (inQuotes) quoted += '\'';
+    return Text.empty() ? "''" : quoted;
+}
+
+TFormExport::TFormExport(const TLexDocument& Document, const TLexBand& Band, TFormSkipLists Skip)
+    : document_(Document), skip_(std::move(Skip)) {
+    const TLexTree& tree = document_.Tree();
+    for (TTreeNode* node = tree.FirstNode(); node; node = TLexTree::NextInTreeOrder(node))
+        for (int i = 0; i < Band.ColumnCount(); ++i) {
+            const std::string_view value = tree.Value(node, Band.Column(i)->Index());
+            // Empty values never match: the walk hands on no empty string.
+            if (!value.empty()) valueIndex_.emplace(AnsiSortKey(value, false), node);
+        }
+}
+
+std::string TFormExport::ExportKeysToFormText(std::string_view FormText, int& Replaced) const {
+    std::string edited;
+    edited.reserve(FormText.size());
+    std::size_t copied = 0; // the text before this offset is in `edited`
+    WalkFormText(FormText, skip_, [&](const TFormValue& Value, const TFormTextParser&) {
+        if (Value.Text.empty()) return;
+        const auto found = valueIndex_.find(AnsiSortKey(Value.Text, false));
+        if (found == valueIndex_.end()) return;
+        // Only the value's pieces and the "+" between them go; what separates
+        // it from the next token stays, so the key never runs into that token
+        // and the lines keep their breaks and indentation.
+        edited.append(FormText, copied, Value.Position - copied);
+        edited += QuoteFormString(document_.Key(found->second));
+        copied = Value.End;
+        ++Replaced;
+    });
+    edited.append(FormText, copied);
+    return edited;
+}
+
+int TFormExport::ExportKeysToFormFile(const std::string& Path) const {
+    int replaced = 0;
+    NameFormFileInErrors(Path, [&] {
+        const std::string data = ReadFileBytes(Path);
+        const std::string formText = FormDataToText(data);
+        const std::string edited = ExportKeysToFormText(formText, replaced);
+        if (edited == data) return; // nothing to write: keep the file's date
+        WriteFileAtomically(Path, [&edited](OutputStream& Out) { Out.Write(edited); });
+    });
+    return replaced;
+}
+
+int ExportKeysToFormFiles(const TLexDocument& Document, const TLexBand& Band,
+                          const std::vector<std::string>& Files, const TFormSkipLists& Skip,
+                          const TLexProgressEvent& OnProgress) {
+    int replaced = 0;
+    if (Files.empty()) return replaced;
+    const TFormExport exporter(Document, Band, Skip);
+    for (std::size_t i = 0; i < Files.size(); ++i) {
+        replaced += exporter.ExportKeysToFormFile(Files[i]);
+        if (OnProgress) {
+            bool accept = true;
+            OnProgress({}, static_cast<double>(i + 1) / static_cast<double>(Files.size()), accept);
+        }
+    }
+    return replaced;
+}
+
+} // namespace lex
