@@ -1,6 +1,9 @@
 #include "cli/LexTool.h"
 
 #include "editor/LexDocument.h"
+#include "formfiles/BinaryFormText.h"
+#include "formfiles/FormExport.h"
+#include "formfiles/FormImport.h"
 #include "platform/Exceptions.h"
 #include "platform/FileUtil.h"
 #include "platform/MessageBox.h"
@@ -8,8 +11,10 @@
 #include "runtime/LexFiles.h"
 #include "runtime/LumoMultiLex.h"
 
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <iomanip>
 #include <iostream>
@@ -204,20 +209,24 @@ void Merge(const Arguments& a, std::istream&, std::ostream&, std::ostream& err) 
     document.SaveToFile(false, {}, {}, a.Option("output"));
 }
 
+// The band of CodePage in the lexicon read from FileName, which names it in
+// the error when there is none.
+TLexBand& LanguageBand(TLexDocument& Document, const std::string& CodePage,
+                       const std::string& FileName) {
+    const TLexTree& tree = Document.Tree();
+    for (int i = 1; i < tree.BandCount(); ++i)
+        if (Document.CompareLexText(TLexDocument::BandCodePage(*tree.Band(i)), CodePage) == 0)
+            return *tree.Band(i);
+    throw Exception("no language " + CodePage + " in " + FileName);
+}
+
 void Export(const Arguments& a, std::istream&, std::ostream&, std::ostream& err) {
     TLexDocument document;
     const ScriptedAnswers answers(IDYES, err);
     document.OpenFile(a.positional[0]);
     std::vector<TLexBand*> filter;
-    for (const std::string& codePage : SplitList(a.Option("languages"))) {
-        TLexBand* found = nullptr;
-        for (int i = 1; i < document.Tree().BandCount() && !found; ++i)
-            if (document.CompareLexText(TLexDocument::BandCodePage(*document.Tree().Band(i)),
-                                        codePage) == 0)
-                found = document.Tree().Band(i);
-        if (!found) throw Exception("no language " + codePage + " in " + a.positional[0]);
-        filter.push_back(found);
-    }
+    for (const std::string& codePage : SplitList(a.Option("languages")))
+        filter.push_back(&LanguageBand(document, codePage, a.positional[0]));
     const bool nodesOnly = a.Has("nodes");
     for (const std::string& key : SplitList(a.Option("nodes"))) {
         TTreeNode* node = document.FindNodeByKey(key);
@@ -253,6 +262,73 @@ void Tree(const Arguments& a, std::istream&, std::ostream& out, std::ostream& er
     }
 }
 
+void DfmText(const Arguments& a, std::istream&, std::ostream& out, std::ostream&) {
+    const std::string& file = a.positional[0];
+    std::string text;
+    NameFormFileInErrors(file, [&] { text = ReadFormText(file); });
+    out << text;
+}
+
+// A given list replaces the default one; an empty one skips nothing. Blanks
+// around the names are dropped: form-text identifiers hold none.
+TFormSkipList SkipListOption(const Arguments& a, const std::string& Name,
+                             const std::vector<std::string>& Defaults) {
+    if (!a.Has(Name)) return TFormSkipList(Defaults);
+    std::vector<std::string> names;
+    for (std::string item : SplitList(a.Option(Name))) {
+        item.erase(0, item.find_first_not_of(' '));
+        item.erase(item.find_last_not_of(' ') + 1);
+        if (!item.empty()) names.push_back(std::move(item));
+    }
+    return TFormSkipList(names);
+}
+
+TFormSkipLists SkipListOptions(const Arguments& a) {
+    return {SkipListOption(a, "skip-ident", DefaultSkipIdents()),
+            SkipListOption(a, "skip-class", DefaultSkipClasses())};
+}
+
+bool IsFormFileName(const std::string& FileName) {
+    std::string extension = std::filesystem::path(FileName).extension().string();
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == ".dfm" || extension == ".lfm";
+}
+
+// OUT comes first, as in "convert": a form file there is a swapped command
+// line, which would otherwise overwrite that form with a lexicon.
+void DfmImport(const Arguments& a, std::istream&, std::ostream&, std::ostream& err) {
+    const std::string& output = a.positional[0];
+    const std::vector<std::string> files(a.positional.begin() + 1, a.positional.end());
+    if (IsFormFileName(output) || std::find(files.begin(), files.end(), output) != files.end())
+        throw UsageError("OUT names a form file: " + output);
+    if (a.Has("as-key") && a.Has("as-value"))
+        throw UsageError("--as-key and --as-value exclude each other");
+    TFormImportSettings settings;
+    settings.CodePage = a.Option("as-value");
+    if (a.Has("as-value") && !IsDigits(settings.CodePage))
+        throw UsageError("--as-value needs a code page number, not \"" + settings.CodePage + "\"");
+    settings.Skip = SkipListOptions(a);
+    TLexEditorOptions options;
+    options.CaseSensitive = a.Has("case-sensitive");
+    TLexDocument document(options);
+    const ScriptedAnswers answers(IDYES, err);
+    if (a.Has("into")) document.OpenFile(a.Option("into"));
+    ImportFormFiles(document, files, settings);
+    document.SaveToFile(false, {}, {}, output);
+}
+
+void DfmExport(const Arguments& a, std::istream&, std::ostream&, std::ostream& err) {
+    const std::vector<std::string> files(a.positional.begin() + 2, a.positional.end());
+    if (std::find(files.begin(), files.end(), a.positional[0]) != files.end())
+        throw UsageError("FILE names the lexicon: " + a.positional[0]);
+    TLexDocument document;
+    const ScriptedAnswers answers(IDYES, err);
+    document.OpenFile(a.positional[0]);
+    const TLexBand& band = LanguageBand(document, a.positional[1], a.positional[0]);
+    ExportKeysToFormFiles(document, band, files, SkipListOptions(a));
+}
+
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
         {"convert", "lextool convert IN OUT [--reader-id ID]", {"reader-id"}, {}, 2, 2, Convert},
@@ -286,13 +362,30 @@ const std::vector<Command>& Commands() {
          2,
          Export},
         {"tree", "lextool tree FILE [--case-sensitive]", {}, {"case-sensitive"}, 1, 1, Tree},
+        {"dfm-text", "lextool dfm-text FILE", {}, {}, 1, 1, DfmText},
+        {"dfm-import",
+         "lextool dfm-import OUT FILE... [--as-key | --as-value CODEPAGE] [--into LEXICON] "
+         "[--case-sensitive] [--skip-ident LIST] [--skip-class LIST]",
+         {"as-value", "into", "skip-ident", "skip-class"},
+         {"as-key", "case-sensitive"},
+         2,
+         SIZE_MAX,
+         DfmImport},
+        {"dfm-export",
+         "lextool dfm-export LEXICON CODEPAGE FILE... [--skip-ident LIST] [--skip-class LIST]",
+         {"skip-ident", "skip-class"},
+         {},
+         3,
+         SIZE_MAX,
+         DfmExport},
     };
     return commands;
 }
 
 void PrintHelp(std::ostream& out) {
     out << "Usage: lextool COMMAND [ARGS]\n\n"
-           "Reads, writes, merges and converts lexicon files. Commands:\n";
+           "Reads, writes, merges and converts lexicon files, and moves the strings of form "
+           "files\ninto lexicons and keys back. Commands:\n";
     for (const Command& command : Commands())
         out << "  " << command.usage << '\n';
     out << "\nThe extension of a file name picks its format (--reader-id ID overrides it when "
@@ -305,6 +398,9 @@ void PrintHelp(std::ostream& out) {
             << format->Description
             << (format == &DefaultLexFormat() ? ", also any other extension" : "") << '\n';
     }
+    out << "\nForm files (.dfm, .lfm) may be text, binary or resource-wrapped binary forms. The "
+           "names\nof --skip-ident and --skip-class are comma-separated and replace the default "
+           "lists;\nan empty LIST (\"\") skips nothing.\n";
     out << "\nEach command prints its usage with --help. Exit codes: 0 done, 1 failed, 2 usage.\n";
 }
 

@@ -204,5 +204,171 @@ TEST_F(LexToolTest, RefusedInputsReportOnce) {
     EXPECT_EQ(r.err, "Error: Field \"LexKey\" not found!\n");
 }
 
+// A form with a skipped property, a skipped class, a case variant and a
+// quote in a string.
+const char* const DemoForm = "object Form1: TForm1\n"
+                             "  Caption = 'Main'\n"
+                             "  Font.Name = 'Tahoma'\n"
+                             "  object Button1: TButton\n"
+                             "    Caption = 'OK'\n"
+                             "    Hint = 'ok'\n"
+                             "  end\n"
+                             "  object Edit1: TEdit\n"
+                             "    Text = 'It''s typed'\n"
+                             "  end\n"
+                             "end\n";
+
+TEST_F(LexToolTest, DfmTextPrintsTextAndConvertsBinaryForms) {
+    std::ofstream(dir / "text.dfm") << DemoForm;
+    const Result text = Run({"dfm-text", dir / "text.dfm"});
+    EXPECT_EQ(text.code, 0) << text.err;
+    EXPECT_EQ(text.out, DemoForm);
+
+    const Result binary = Run({"dfm-text", LEX_TEST_DATA "/forms/binary_resource.dfm"});
+    EXPECT_EQ(binary.code, 0) << binary.err;
+    EXPECT_TRUE(binary.out.starts_with("object Form1: TForm1\n  Caption = 'It'#39's a form'\n"))
+        << binary.out;
+
+    std::ofstream(dir / "bad.dfm") << "\xFF\x0B";
+    const Result bad = Run({"dfm-text", dir / "bad.dfm"});
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_EQ(bad.out, "");
+    EXPECT_NE(bad.err.find("Invalid stream format"), std::string::npos) << bad.err;
+    EXPECT_NE(bad.err.find(dir / "bad.dfm"), std::string::npos) << bad.err;
+}
+
+TEST_F(LexToolTest, DfmImportAsKeysOrValuesWithSkipLists) {
+    std::ofstream(dir / "a.dfm") << DemoForm;
+    std::ofstream(dir / "b.lfm") << "object F: TForm\n  Caption = 'Main' + 'tain'\nend\n";
+    const struct {
+        std::vector<std::string> flags;
+        const char* tree;
+    } cases[] = {
+        {{}, "\"Main\"\n\"OK\"\n\"Maintain\"\n"},
+        {{"--as-key", "--case-sensitive"}, "\"Main\"\n\"OK\"\n\"ok\"\n\"Maintain\"\n"},
+        {{"--as-value", "1252"},
+         "\"LexKey1\" 1252/0=\"Main\"\n\"LexKey2\" 1252/0=\"OK\"\n\"LexKey3\" "
+         "1252/0=\"Maintain\"\n"},
+        // A given list replaces the default one; an empty one skips nothing.
+        {{"--skip-ident", ""}, "\"Main\"\n\"Tahoma\"\n\"OK\"\n\"Maintain\"\n"},
+        {{"--skip-ident", "caption, Hint"}, "\"Tahoma\"\n"},
+        {{"--skip-class", ""}, "\"Main\"\n\"OK\"\n\"It's typed\"\n\"Maintain\"\n"},
+        {{"--skip-class", "TButton,TForm"}, "\"Main\"\n\"It's typed\"\n"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"dfm-import", dir / "out.lxb", dir / "a.dfm",
+                                         dir / "b.lfm"};
+        args.insert(args.end(), c.flags.begin(), c.flags.end());
+        const Result r = Run(args);
+        ASSERT_EQ(r.code, 0) << r.err;
+        EXPECT_EQ(Run({"tree", dir / "out.lxb", "--case-sensitive"}).out, c.tree) << args.back();
+    }
+}
+
+TEST_F(LexToolTest, DfmImportIntoALexiconLeavesItAsItWas) {
+    std::ofstream(dir / "a.dfm") << DemoForm;
+    TRecordListLexReader base(test::StandardFields, {{"lexkey1", "1252", "0", "main", ""}});
+    WriteLexFile(base, dir / "base.lxc");
+    const std::string before = ReadFileBytes(dir / "base.lxc");
+    const Result r = Run({"dfm-import", dir / "out.lxc", dir / "a.dfm", "--as-value", "1252",
+                          "--into", dir / "base.lxc"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    // "Main" is there already; the first free key is LexKey2.
+    EXPECT_EQ(Run({"tree", dir / "out.lxc"}).out,
+              "\"lexkey1\" 1252/0=\"main\"\n\"LexKey2\" 1252/0=\"OK\"\n");
+    EXPECT_EQ(ReadFileBytes(dir / "base.lxc"), before);
+    // A language the lexicon lacks is added; its keys pass over "lexkey1".
+    ASSERT_EQ(Run({"dfm-import", dir / "base.lxc", dir / "a.dfm", "--as-value", "936", "--into",
+                   dir / "base.lxc"})
+                  .code,
+              0);
+    EXPECT_EQ(Run({"tree", dir / "base.lxc"}).out,
+              "\"lexkey1\" 1252/0=\"main\"\n\"LexKey2\" 936/0=\"Main\"\n"
+              "\"LexKey3\" 936/0=\"OK\"\n");
+}
+
+TEST_F(LexToolTest, DfmExportWritesKeysBack) {
+    std::ofstream(dir / "a.dfm") << DemoForm;
+    std::filesystem::copy_file(LEX_TEST_DATA "/forms/binary_resource.dfm", dir / "bin.dfm");
+    TRecordListLexReader lexicon(test::StandardFields, {{"Title", "1252", "0", "main", ""},
+                                                        {"Title", "936", "0", "OK", ""},
+                                                        {"Q'uote", "1252", "1", "ok", ""},
+                                                        {"Form", "1252", "0", "It's a form", ""}});
+    WriteLexFile(lexicon, dir / "lex.lxc");
+
+    // A missing language is named, and no file changes.
+    const Result missing = Run({"dfm-export", dir / "lex.lxc", "950", dir / "a.dfm"});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_EQ(missing.err, "lextool dfm-export: no language 950 in " + (dir / "lex.lxc") + "\n");
+    EXPECT_EQ(ReadFileBytes(dir / "a.dfm"), DemoForm);
+
+    const Result r = Run({"dfm-export", dir / "lex.lxc", "1252", dir / "a.dfm", dir / "bin.dfm"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(ReadFileBytes(dir / "a.dfm"), "object Form1: TForm1\n"
+                                            "  Caption = 'Title'\n"
+                                            "  Font.Name = 'Tahoma'\n"
+                                            "  object Button1: TButton\n"
+                                            "    Caption = 'Q''uote'\n"
+                                            "    Hint = 'Q''uote'\n"
+                                            "  end\n"
+                                            "  object Edit1: TEdit\n"
+                                            "    Text = 'It''s typed'\n"
+                                            "  end\n"
+                                            "end\n");
+    // The binary form comes back as text.
+    EXPECT_TRUE(
+        ReadFileBytes(dir / "bin.dfm").starts_with("object Form1: TForm1\n  Caption = 'Form'\n"));
+
+    // A file that fails stops the export: those before it are written, it
+    // stays as it was.
+    std::ofstream(dir / "b.dfm") << "object F: TForm\n  Caption = 'OK'\nend\n";
+    std::ofstream(dir / "bad.dfm") << "object F: TForm\n  Caption = 'OK\nend\n";
+    const std::string bad = ReadFileBytes(dir / "bad.dfm");
+    const Result failed = Run(
+        {"dfm-export", dir / "lex.lxc", "936", dir / "b.dfm", dir / "bad.dfm", "--skip-ident", ""});
+    EXPECT_EQ(failed.code, 1);
+    EXPECT_NE(failed.err.find("Invalid string constant on line 2"), std::string::npos)
+        << failed.err;
+    EXPECT_NE(failed.err.find(dir / "bad.dfm"), std::string::npos) << failed.err;
+    EXPECT_EQ(ReadFileBytes(dir / "b.dfm"), "object F: TForm\n  Caption = 'Title'\nend\n");
+    EXPECT_EQ(ReadFileBytes(dir / "bad.dfm"), bad);
+}
+
+TEST_F(LexToolTest, DfmUsageErrorsWriteNothing) {
+    std::ofstream(dir / "a.dfm") << DemoForm;
+    const std::string out = dir / "out.lxc";
+    const struct {
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {
+        {{"dfm-import", out, dir / "a.dfm", "--as-key", "--as-value", "1252"},
+         "--as-key and --as-value exclude each other"},
+        {{"dfm-import", out, dir / "a.dfm", "--as-value", "west"},
+         "--as-value needs a code page number, not \"west\""},
+        {{"dfm-import", out, dir / "a.dfm", "--as-value"}, "option --as-value needs a value"},
+        // OUT first: a swapped command line would overwrite the form.
+        {{"dfm-import", dir / "a.dfm", out}, "OUT names a form file"},
+        {{"dfm-import", dir / "A.DFM", dir / "a.dfm"}, "OUT names a form file"},
+        {{"dfm-import", out}, "wrong number of arguments"},
+        {{"dfm-export", out, "1252"}, "wrong number of arguments"},
+        {{"dfm-export", out, "1252", dir / "a.dfm", out}, "FILE names the lexicon"},
+        {{"dfm-text", dir / "a.dfm", dir / "a.dfm"}, "wrong number of arguments"},
+    };
+    for (const auto& c : cases) {
+        const Result r = Run(c.args);
+        EXPECT_EQ(r.code, 2) << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(ReadFileBytes(dir / "a.dfm"), DemoForm);
+    EXPECT_FALSE(std::filesystem::exists(out));
+
+    const Result missing = Run({"dfm-import", out, dir / "a.dfm", dir / "none.dfm"});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_NE(missing.err.find("Cannot open file \"" + (dir / "none.dfm") + "\""),
+              std::string::npos)
+        << missing.err;
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
 } // namespace
 } // namespace lex
