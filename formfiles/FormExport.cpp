@@ -7,6 +7,12 @@
 
 namespace lex {
 
+namespace {
+bool IsDigit(char C) {
+    return C >= '0' && C <= '9';
+}
+} // namespace
+
 std::string QuoteFormString(std::string_view Text) {
     std::string quoted;
     quoted.reserve(Text.size() + 2);
@@ -53,6 +59,9 @@ std::string TFormExport::ExportKeysToFormText(std::string_view FormText, int& Re
         // and the lines keep their breaks and indentation.
         edited.append(FormText, copied, Value.Position - copied);
         edited += QuoteFormString(document_.Key(found->second));
+        // A key ending in a character code must not take up digits that follow.
+        if (IsDigit(edited.back()) && Value.End < FormText.size() && IsDigit(FormText[Value.End]))
+            edited += ' ';
         copied = Value.End;
         ++Replaced;
     });

@@ -205,6 +205,8 @@ TEST_F(FormExportTest, NeighboursOnOneLineStaySeparate) {
               "object A: TB\n L = ('one''Main'\n'KCtl'#13#10)end");
     EXPECT_EQ(Export("object A: TB\n L = ('one'#9'Main')\nend"),
               "object A: TB\n L = ('one'#9'Main')\nend");
+    EXPECT_EQ(Export("object A: TB\n L = 'three'12\nend"),
+              "object A: TB\n L = 'KCtl'#13#10 12\nend");
     // What the tokenizer reads back is the key, token for token.
     const std::string edited = Export("object A: TB\n L = ('one' 'Main')\nend");
     std::vector<std::string> strings;

@@ -1,0 +1,4 @@
+inherited F: TF
+  Hint = 'a'#13#10'b'
+  X.Y.Z = $FF
+end
