@@ -258,6 +258,18 @@ TTreeNode* TLexDocument::AppendNode(std::string_view Key) {
     return node;
 }
 
+void TLexDocument::SetNodeKey(TTreeNode* Node, std::string_view Key) {
+    FTree.SetValue(Node, 0, Key);
+    for (TTreeNode* child = Node->FirstChild(); child; child = child->NextSibling())
+        child->Data->ParentKey = Key;
+    FModified = true;
+}
+
+void TLexDocument::SetNodeValue(TTreeNode* Node, int ColumnIndex, std::string_view Text) {
+    FTree.SetValue(Node, ColumnIndex, Text);
+    FModified = true;
+}
+
 std::string TLexDocument::NewNodeKey() const {
     // One pass lists every key; asking FindNodeByKey per candidate would walk
     // the tree once for each "LexKey<n>" already taken.

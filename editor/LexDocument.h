@@ -131,6 +131,11 @@ public:
     TTreeNode* NewSubNode();
     // A top-level node with Key at the end of the tree, as imports add them.
     TTreeNode* AppendNode(std::string_view Key);
+    // Changes made by bulk operations (imports, grabs): each marks the
+    // document modified. A new key takes the node's children along; the
+    // caller sees to it that no other node has it.
+    void SetNodeKey(TTreeNode* Node, std::string_view Key);
+    void SetNodeValue(TTreeNode* Node, int ColumnIndex, std::string_view Text);
     std::string NewNodeKey() const;
     TTreeNode* FindNodeByKey(std::string_view Key) const;
     void DeleteNodes();

@@ -58,7 +58,7 @@ void TFormImport::AddValue(const std::string& Value) {
             if (existingKeys_.insert(AnsiSortKey(key, false)).second) break;
         }
         TTreeNode* node = document_.AppendNode(key);
-        document_.Tree().SetValue(node, targetSlot_, Value);
+        document_.SetNodeValue(node, targetSlot_, Value);
     }
     ++addedCount_;
 }
