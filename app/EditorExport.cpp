@@ -1,8 +1,8 @@
 #include "app/EditorExport.h"
 
 #include "app/FormExport_U.h"
-#include "app/WaitCursor.h"
 #include "editor/view/FormLexEditor_U.h"
+#include "editor/view/WaitCursor.h"
 #include "runtime/qt/QtText.h"
 
 #include <QFile>
