@@ -8,15 +8,45 @@ source tools/setup.sh
 FUZZ_SECONDS=${FUZZ_SECONDS:-20}
 JOBS=$(nproc)
 
+# Form files that nobody here wrote, for the real-file checks: those of two
+# Debian source packages (and the binary forms inside Lazarus resource files),
+# unpacked once into the build folder and kept there.
+REAL_FORMS_PACKAGES=(lazarus-src-2.2 castle-game-engine-src)
+REAL_FORMS_DIR=$PWD/build/real-forms
+
+fetch_real_forms() {
+    local stamp=$REAL_FORMS_DIR/.packages debs deb
+    [ "$(cat "$stamp" 2>/dev/null)" = "${REAL_FORMS_PACKAGES[*]}" ] && return 0
+    echo "Fetching form files of ${REAL_FORMS_PACKAGES[*]}"
+    rm -rf "$REAL_FORMS_DIR"
+    mkdir -p "$REAL_FORMS_DIR"
+    debs=$(mktemp -d)
+    chmod a+rwx "$debs" # apt's download user writes there
+    # Fetching the package lists first only when they lack the packages.
+    (cd "$debs" && apt-get download -qq "${REAL_FORMS_PACKAGES[@]}" 2>/dev/null) ||
+        { lex_apt_get && (cd "$debs" && apt-get download -qq "${REAL_FORMS_PACKAGES[@]}"); } ||
+        return 1
+    for deb in "$debs"/*.deb; do
+        dpkg-deb --fsys-tarfile "$deb" |
+            tar -x -C "$REAL_FORMS_DIR" --wildcards '*.[lLdD][fF][mM]' '*.lrs' || return 1
+    done
+    rm -rf "$debs"
+    echo "${REAL_FORMS_PACKAGES[*]}" >"$stamp"
+}
+
 lex_install_packages
+fetch_real_forms
+# The real-file tests fail, rather than skip, when their files are missing.
+export LEX_REAL_FORMS_REQUIRED=1
 
 echo "== Build and test (RelWithDebInfo)"
-lex_configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+lex_configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLEX_REAL_FORMS_DIR="$REAL_FORMS_DIR"
 cmake --build build -j "$JOBS"
 ctest --test-dir build --output-on-failure -j "$JOBS"
 
 echo "== Unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-lex_configure build-asan -DCMAKE_BUILD_TYPE=Debug -DLEX_SANITIZE=ON -DLEX_BENCH=OFF
+lex_configure build-asan -DCMAKE_BUILD_TYPE=Debug -DLEX_SANITIZE=ON -DLEX_BENCH=OFF \
+    -DLEX_REAL_FORMS_DIR="$REAL_FORMS_DIR"
 cmake --build build-asan -j "$JOBS"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure -j "$JOBS"
