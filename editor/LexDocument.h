@@ -14,6 +14,16 @@
 namespace lex {
 
 class TLexKeyList;
+class TLexDataSet;
+
+// What a save into a table changed; Failed counts the changes the server
+// refused, each reported by the table's own handler.
+struct TTableSaveCounts {
+    int Updated = 0;
+    int Deleted = 0;
+    int Appended = 0;
+    int Failed = 0;
+};
 
 // One search hit: a node and its matching columns in grid column order.
 struct TFoundNode {
@@ -124,6 +134,20 @@ public:
                     const TLexProgressEvent& OnProgress, const std::string& FileName);
     void SaveToFile(bool NodesOnly, const std::vector<TLexBand*>& BandFilter,
                     const TLexProgressEvent& OnProgress, const std::string& FileName);
+
+    // Tables. The table must be open; the document neither opens nor closes it.
+    // OpenDataSet loads its rows; BindTable makes Save go to the table.
+    void OpenDataSet(TLexDataSet& Table, const TLexProgressEvent& OnProgress = {});
+    void BindTable(std::string TableName, std::string Caption);
+    // Makes the table's rows equal to the document's records (those NodesOnly
+    // and BandFilter choose, as an export does) and clears Modified: rows are
+    // updated where a field differs, deleted where no record has their
+    // "LexKey, CodePage, SeqNo", and records no row has are appended.
+    // ApplyUpdates sends the changes made so far and returns how many the
+    // server refused; it runs after every 200 changes and at the end.
+    TTableSaveCounts SaveToTable(TLexDataSet& Table, const std::function<int()>& ApplyUpdates,
+                                 bool NodesOnly, const std::vector<TLexBand*>& BandFilter,
+                                 const TLexProgressEvent& OnProgress = {});
 
     // Nodes.
     TTreeNode* AddNode(TTreeNode* Parent);

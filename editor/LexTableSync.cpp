@@ -1,0 +1,173 @@
+// Saving the document into a table: one pass over the document's records and
+// one over the table's rows make the rows equal to the records.
+#include "editor/LexDocument.h"
+#include "platform/Exceptions.h"
+#include "platform/TextCompare.h"
+#include "runtime/LexDataSet.h"
+#include "runtime/LumoMultiDBLexReader.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace lex {
+
+namespace {
+
+constexpr int ApplyBatch = 200;
+
+// One record of the document during the synchronisation.
+struct TRecordData {
+    std::vector<std::string> Values; // in the node-list reader's field order
+    std::string SortKey;             // collation key of "LexKey\tCodePage\tSeqNo"
+    bool Seen = false;
+};
+
+std::string RecordKey(std::string_view Key, std::string_view CodePage, std::string_view SeqNo) {
+    std::string text(Key);
+    text += '\t';
+    text += CodePage;
+    text += '\t';
+    text += SeqNo;
+    return text;
+}
+
+std::string_view FieldValueOf(const TLexDataSet& Table, int Index) {
+    return Table.IsBlob(Index) ? Table.BlobBytes(Index) : Table.FieldText(Index);
+}
+
+void SetFieldValue(TLexDataSet& Table, int Index, std::string_view Value) {
+    if (Table.IsBlob(Index))
+        Table.LoadBlob(Index, Value);
+    else
+        Table.SetFieldText(Index, Value);
+}
+
+} // namespace
+
+void TLexDocument::OpenDataSet(TLexDataSet& Table, const TLexProgressEvent& OnProgress) {
+    TDBLexReader reader(Table);
+    LoadFromReader(reader, OnProgress);
+}
+
+void TLexDocument::BindTable(std::string TableName, std::string Caption) {
+    FTableName = std::move(TableName);
+    caption_ = std::move(Caption);
+}
+
+TTableSaveCounts TLexDocument::SaveToTable(TLexDataSet& Table,
+                                           const std::function<int()>& ApplyUpdates, bool NodesOnly,
+                                           const std::vector<TLexBand*>& BandFilter,
+                                           const TLexProgressEvent& OnProgress) {
+    PostEdit();
+    const bool caseSensitive = options_.CaseSensitive;
+    const auto progress = [&OnProgress](double Fraction) {
+        bool accept = true;
+        if (OnProgress) OnProgress({}, Fraction, accept);
+    };
+
+    // The document's records under their keys.
+    const auto reader = CreateNodeListReader(NodesOnly, BandFilter);
+    const TRecordFields fields = LocateRecordFields(*reader);
+    std::vector<std::string> names;
+    for (int i = 0; i < reader->FieldCount(); ++i)
+        names.emplace_back(reader->FieldName(i));
+    const auto valueOf = [](const TRecordData& Record, int Index) {
+        return Index < 0 ? std::string_view() : std::string_view(Record.Values[Index]);
+    };
+    std::vector<TRecordData> records;
+    records.reserve(static_cast<size_t>(reader->ReservableRecordCount()));
+    std::unordered_map<std::string, size_t> byKey;
+    {
+        const ReadScope scope(*reader);
+        for (reader->First(); !reader->Eof(); reader->Next()) {
+            progress(LexFraction(reader->RecNo(), reader->RecordCount()));
+            TRecordData& record = records.emplace_back();
+            for (int i = 0; i < reader->FieldCount(); ++i)
+                record.Values.emplace_back(reader->FieldValue(i));
+            record.SortKey = AnsiSortKey(RecordKey(valueOf(record, fields.Index[0]),
+                                                   valueOf(record, fields.Index[1]),
+                                                   valueOf(record, fields.Index[2])),
+                                         caseSensitive);
+            byKey.emplace(record.SortKey, records.size() - 1);
+        }
+    }
+
+    // The table's fields for the key and for every record field.
+    const int keyFields[3] = {Table.FindField(LexKeyField), Table.FindField(CodePageField),
+                              Table.FindField(SeqNoField)};
+    std::vector<int> tableFields;
+    for (const std::string& name : names)
+        tableFields.push_back(Table.FindField(name));
+    const auto need = [](int Index, std::string_view Name) {
+        if (Index < 0) throw EDatabaseError(FormatText("Field '%s' not found", {Name}));
+        return Index;
+    };
+    const auto writeRecord = [&](const TRecordData& Record) {
+        for (size_t i = 0; i < names.size(); ++i)
+            SetFieldValue(Table, need(tableFields[i], names[i]), Record.Values[i]);
+        Table.Post();
+    };
+
+    TTableSaveCounts counts;
+    int changes = 0;
+    const auto changed = [&] {
+        if (++changes % ApplyBatch != 0) return;
+        changes = ApplyUpdates();
+        counts.Failed += changes;
+    };
+
+    // Rows: updated where a field differs, deleted where the document has no
+    // such record. A second row for a record already met (keys equal but for
+    // case) is deleted too: updating it as well would give two rows one key.
+    const int rowCount = Table.RecordCount();
+    int rowNumber = 0;
+    Table.First();
+    while (!Table.Eof()) {
+        progress(LexFraction(++rowNumber, rowCount));
+        const std::string key = RecordKey(Table.FieldText(need(keyFields[0], LexKeyField)),
+                                          Table.FieldText(need(keyFields[1], CodePageField)),
+                                          Table.FieldText(need(keyFields[2], SeqNoField)));
+        const auto found = byKey.find(AnsiSortKey(key, caseSensitive));
+        if (found == byKey.end() || records[found->second].Seen) {
+            Table.Delete();
+            ++counts.Deleted;
+            changed();
+            continue;
+        }
+        TRecordData& record = records[found->second];
+        record.Seen = true;
+        bool differs = false;
+        for (size_t i = 0; i < names.size() && !differs; ++i)
+            differs = FieldValueOf(Table, need(tableFields[i], names[i])) != record.Values[i];
+        if (differs) {
+            Table.Edit();
+            writeRecord(record);
+            ++counts.Updated;
+            changed();
+        }
+        Table.Next();
+    }
+
+    // Records no row had, in key order.
+    std::vector<const TRecordData*> order;
+    order.reserve(records.size());
+    for (const TRecordData& record : records)
+        order.push_back(&record);
+    std::stable_sort(order.begin(), order.end(), [](const TRecordData* A, const TRecordData* B) {
+        return A->SortKey < B->SortKey;
+    });
+    for (size_t j = 0; j < order.size(); ++j) {
+        progress(LexFraction(static_cast<int>(j + 1), static_cast<int>(order.size())));
+        if (order[j]->Seen) continue;
+        Table.Append();
+        writeRecord(*order[j]);
+        ++counts.Appended;
+        changed();
+    }
+
+    counts.Failed += ApplyUpdates();
+    FModified = false;
+    return counts;
+}
+
+} // namespace lex
