@@ -35,7 +35,8 @@ std::string QuoteFormString(std::string_view Text) {
     return Text.empty() ? "''" : quoted;
 }
 
-TFormExport::TFormExport(const TLexDocument& Document, const TLexBand& Band, TFormSkipLists Skip)
+TFormKeyExport::TFormKeyExport(const TLexDocument& Document, const TLexBand& Band,
+                               TFormSkipLists Skip)
     : document_(Document), skip_(std::move(Skip)) {
     const TLexTree& tree = document_.Tree();
     for (TTreeNode* node = tree.FirstNode(); node; node = TLexTree::NextInTreeOrder(node))
@@ -46,7 +47,7 @@ TFormExport::TFormExport(const TLexDocument& Document, const TLexBand& Band, TFo
         }
 }
 
-std::string TFormExport::ExportKeysToFormText(std::string_view FormText, int& Replaced) const {
+std::string TFormKeyExport::ExportKeysToFormText(std::string_view FormText, int& Replaced) const {
     std::string edited;
     edited.reserve(FormText.size());
     std::size_t copied = 0; // the text before this offset is in `edited`
@@ -69,7 +70,7 @@ std::string TFormExport::ExportKeysToFormText(std::string_view FormText, int& Re
     return edited;
 }
 
-int TFormExport::ExportKeysToFormFile(const std::string& Path) const {
+int TFormKeyExport::ExportKeysToFormFile(const std::string& Path) const {
     int replaced = 0;
     NameFormFileInErrors(Path, [&] {
         const std::string data = ReadFileBytes(Path);
@@ -86,7 +87,7 @@ int ExportKeysToFormFiles(const TLexDocument& Document, const TLexBand& Band,
                           const TLexProgressEvent& OnProgress) {
     int replaced = 0;
     if (Files.empty()) return replaced;
-    const TFormExport exporter(Document, Band, Skip);
+    const TFormKeyExport exporter(Document, Band, Skip);
     for (std::size_t i = 0; i < Files.size(); ++i) {
         replaced += exporter.ExportKeysToFormFile(Files[i]);
         if (OnProgress) {

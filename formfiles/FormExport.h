@@ -17,9 +17,9 @@ class TTreeNode;
 // Writes keys into form files in place of the values of one language: every
 // string equal (ignoring case) to a value of the band, in any of its
 // sequences, becomes the key of that value's node.
-class TFormExport {
+class TFormKeyExport {
 public:
-    TFormExport(const TLexDocument& Document, const TLexBand& Band, TFormSkipLists Skip);
+    TFormKeyExport(const TLexDocument& Document, const TLexBand& Band, TFormSkipLists Skip);
 
     // The form text with the keys written in, counting the strings replaced.
     // Only those strings change; the layout around them stays as it was.

@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     }
     int replaced = 0;
     const std::string edited =
-        lex::TFormExport(doc, *band, skip).ExportKeysToFormText(text, replaced);
+        lex::TFormKeyExport(doc, *band, skip).ExportKeysToFormText(text, replaced);
 
     std::size_t index = 0;
     lex::WalkFormText(edited, skip, [&](const lex::TFormValue& Value, const lex::TFormTextParser&) {

@@ -161,7 +161,7 @@ protected:
     std::string Export(std::string_view Text, int* Replaced = nullptr) {
         int replaced = 0;
         std::string edited =
-            TFormExport(doc, *band, DefaultLists()).ExportKeysToFormText(Text, replaced);
+            TFormKeyExport(doc, *band, DefaultLists()).ExportKeysToFormText(Text, replaced);
         if (Replaced) *Replaced = replaced;
         return edited;
     }
