@@ -9,6 +9,7 @@
 #include "app/LumoOption.h"
 #include "app/MdiWindows.h"
 #include "editor/view/FormLexEditor_U.h"
+#include "formfiles/ui/FormDFM2Lex_U.h"
 #include "platform/Exceptions.h"
 #include "platform/MessageBox.h"
 #include "runtime/qt/ComponentWalk.h"
@@ -365,10 +366,16 @@ void TFormLexMain::ConnectActions() {
     on(Action_DeleteSequence, [this] { Action_DeleteSequenceExecute(); });
     connect(PopupMenu_Lex, &QMenu::aboutToShow, this,
             [this] { Guard([this] { PopupMenu_LexPopup(); }); });
-    // The database, form-file and grab commands arrive with their own flows;
-    // until then they say so rather than do nothing.
-    for (QAction* action : {Action_OpenDB, Action_ImportDB, Action_SaveDB, Action_DFM2Lex,
-                            Action_Lex2DFM, Action_GrabData})
+    const TShowHelp help = [](QWidget* Owner, const QString& Topic) { ShowHelp(Owner, Topic); };
+    onEditor(Action_DFM2Lex, [this, help](TFormLexEditor& Editor) {
+        ImportFromFormFiles(Editor, Progress(), help);
+    });
+    onEditor(Action_Lex2DFM, [this, help](TFormLexEditor& Editor) {
+        ExportKeysToFormFiles(Editor, Progress(), help);
+    });
+    // The database and grab commands arrive with their own flows; until then
+    // they say so rather than do nothing.
+    for (QAction* action : {Action_OpenDB, Action_ImportDB, Action_SaveDB, Action_GrabData})
         on(action, [this] { ShowNotAvailable(); });
 
     on(Action_Font, [this] { Action_FontExecute(); });

@@ -968,9 +968,8 @@ TEST_F(FormLexMainTest, AddNewLanguageOffersOnlyTheMissingCodePages) {
 TEST_F(FormLexMainTest, CommandsWithoutTheirWorkSaySo) {
     Start();
     window->ApplicationEvents1Idle();
-    for (QAction* action :
-         {window->Action_OpenDB, window->Action_ImportDB, window->Action_SaveDB,
-          window->Action_DFM2Lex, window->Action_Lex2DFM, window->Action_GrabData}) {
+    for (QAction* action : {window->Action_OpenDB, window->Action_ImportDB, window->Action_SaveDB,
+                            window->Action_GrabData}) {
         SCOPED_TRACE(Text(action->text()));
         shown.clear();
         ASSERT_TRUE(action->isEnabled());

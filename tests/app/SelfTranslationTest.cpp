@@ -11,6 +11,8 @@
 #include "app/GuiText.h"
 #include "app/HistoryFiles.h"
 #include "app/LumoOption.h"
+#include "editor/LexDocument.h"
+#include "formfiles/ui/FormDFM2Lex_U.h"
 #include "platform/MessageBox.h"
 #include "runtime/qt/LumoMultiScreen.h"
 #include "runtime/qt/QtMessageBox.h"
@@ -18,11 +20,14 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -64,6 +69,15 @@ const TShown Confirm{"Confirm", "确认", "確認"};
 const TShown Cancel{"Cancel", "取消", "取消"};
 const TShown Yes{"&Yes", "是(&Y)", "是(&Y)"};
 const TShown Ok{"OK", "确定", "確定"};
+const TShown ExportToDFM{"Export LexKey to DFM File...", "导出词条键到 DFM 文件...",
+                         "匯出詞條鍵至 DFM 檔案..."};
+const TShown ExportTab{"Export", "导出", "匯出"};
+const TShown SkipClasses{"Skip Classes", "跳过类", "略過類別"};
+const TShown DFMFile{"DFM File", "DFM 文件", "DFM 檔案"};
+const TShown Suggestion{"Suggestion : Please Backup DFM Files before Exporting.",
+                        "建议：导出前请先备份 DFM 文件。", "建議：匯出前請先備份 DFM 檔案。"};
+const TShown DisplayValue{"Language Display Value", "语言显示值", "語言顯示值"};
+const TShown AddFile{"Add File...", "添加文件...", "新增檔案..."};
 
 void Settle() {
     for (int i = 0; i < 5; ++i)
@@ -125,8 +139,9 @@ TEST_F(SelfTranslationTest, SettingsNameTheWindowsAndWidgetsThatExist) {
     TFormAbout about(window.get());
     TFormCodePage codePage(window.get());
     TFormExport exportDialog(window.get());
-    for (QWidget* form :
-         std::initializer_list<QWidget*>{window.get(), &about, &codePage, &exportDialog}) {
+    TFormDFM2Lex formFiles(window.get());
+    for (QWidget* form : std::initializer_list<QWidget*>{window.get(), &about, &codePage,
+                                                         &exportDialog, &formFiles}) {
         const std::string className = FormClassName(*form);
         const TMultiReplaceDatum* datum =
             window->LumoMultiScreenEye_Main->ReplaceData.FindFormClass(className);
@@ -172,6 +187,28 @@ TEST_F(SelfTranslationTest, DialogsAreTranslatedWhenTheyBecomeActive) {
     EXPECT_EQ(dialog.windowTitle(), AddNewLanguage.Expected());
     EXPECT_EQ(dialog.BitBtn_OK->text(), Ok.Expected());
     EXPECT_EQ(dialog.CheckListBox_Lang->item(0)->text(), QStringLiteral("OK"));
+}
+
+// Its texts are the lexicon's keys as they stand, set up before it shows.
+TEST_F(SelfTranslationTest, FormFileDialogIsTranslatedWhenItBecomesActive) {
+    Start();
+    TLexDocument doc;
+    doc.AddDefaultLanguages();
+    TFormDFM2Lex dialog(window.get());
+    dialog.SetUpForExport(doc.Tree());
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    Settle();
+    EXPECT_TRUE(window->LumoMultiScreenEye_Main->Replaced(&dialog));
+    EXPECT_EQ(dialog.windowTitle(), ExportToDFM.Expected());
+    EXPECT_EQ(dialog.PageControl1->tabText(0), ExportTab.Expected());
+    EXPECT_EQ(dialog.PageControl1->tabText(2), SkipClasses.Expected());
+    EXPECT_EQ(dialog.GroupBox_DFM->title(), DFMFile.Expected());
+    EXPECT_EQ(dialog.Label_Suggestion->text(), Suggestion.Expected());
+    EXPECT_EQ(dialog.RadioButton_DisplayValue->text(), DisplayValue.Expected());
+    EXPECT_EQ(dialog.BitBtn1->text(), AddFile.Expected());
+    EXPECT_EQ(dialog.BitBtn_Cancel->text(), Cancel.Expected());
 }
 
 TEST_F(SelfTranslationTest, AboutBoxHasOnlyItsOkButtonTranslatedByTheEye) {

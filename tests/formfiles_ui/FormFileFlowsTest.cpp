@@ -1,0 +1,201 @@
+// Importing form-file strings and writing keys back, from the main window's
+// actions through the dialog into the active editor and the files.
+#include "app/AppModules.h"
+#include "app/FormLexDM_U.h"
+#include "app/FormLexMain_U.h"
+#include "app/LumoOption.h"
+#include "editor/view/FormLexEditor_U.h"
+#include "formfiles/ui/FormDFM2Lex_U.h"
+#include "support/DocumentState.h"
+#include "support/ScriptedMessageBoxes.h"
+#include "support/TempDir.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace lex::test {
+namespace {
+
+// Forms are text in the process's code page; a western one keeps the bytes
+// below readable. Set before anything asks for the code page.
+const bool ForcedCodePage = setenv("LEXMANAGER_CODEPAGE", "1252", 1) == 0;
+
+const char* const Form = "object Form1: TForm1\n"
+                         "  Caption = 'Main Form'\n"
+                         "  Font.Name = 'Tahoma'\n"
+                         "  object Button1: TButton\n"
+                         "    Caption = 'OK'\n"
+                         "    Hint = 'It'#39's ok'\n"
+                         "  end\n"
+                         "  object Edit1: TEdit\n"
+                         "    Text = 'typed'\n"
+                         "  end\n"
+                         "end\n";
+
+void Settle() {
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+}
+
+// Plays the user in the form-file dialog once it is up; a dialog that never
+// comes is a failure.
+void WhenDialog(std::function<void(TFormDFM2Lex&)> Play) {
+    auto* timer = new QTimer;
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, tries, Play] {
+        auto* dialog = qobject_cast<TFormDFM2Lex*>(QApplication::activeModalWidget());
+        if (!dialog && ++*tries < 300) return;
+        timer->stop();
+        timer->deleteLater();
+        if (dialog)
+            Play(*dialog);
+        else
+            ADD_FAILURE() << "no form-file dialog";
+    });
+    timer->start(10);
+}
+
+std::string ReadFile(const std::string& Path) {
+    std::ifstream in(Path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+class FormFileFlowsTest : public ::testing::Test {
+protected:
+    FormFileFlowsTest()
+        : modules(dir / "LexManager.ini"), dm(nullptr, LumoOption->CodePage, LumoOption->SeqNo) {
+        std::ofstream(formPath, std::ios::binary) << Form;
+        window = std::make_unique<TFormLexMain>();
+        window->resize(900, 700);
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        Settle();
+        window->ApplicationEvents1Idle();
+    }
+
+    ~FormFileFlowsTest() override {
+        for (TFormLexEditor* editor : window->Editors())
+            SetModified(editor->Document(), false);
+        window.reset();
+        Settle();
+    }
+
+    TLexDocument& Document() { return window->ActiveEditor()->Document(); }
+
+    // The key and the values of every top-level node, "key[value ...]".
+    std::vector<std::string> Nodes() {
+        const TLexTree& tree = Document().Tree();
+        std::vector<std::string> nodes;
+        for (const TTreeNode* n = tree.FirstNode(); n; n = n->NextSibling()) {
+            std::string node(Document().Key(n));
+            for (int c = 1; c < tree.ColumnCount(); ++c)
+                if (!tree.Value(n, c).empty())
+                    node += "[" + TLexDocument::BandCodePage(*tree.Column(c)->Band) + "=" +
+                            std::string(tree.Value(n, c)) + "]";
+            nodes.push_back(node);
+        }
+        return nodes;
+    }
+
+    // Imports the form file as keys, or as values of CodePage.
+    void Import(const char* CodePage = nullptr) {
+        WhenDialog([this, CodePage](TFormDFM2Lex& dialog) {
+            dialog.AddFiles({QString::fromStdString(formPath)});
+            if (CodePage) {
+                dialog.RadioButton_DisplayValue->click();
+                dialog.ComboBox_CodePage->setCurrentIndex(dialog.ComboBox_CodePage->findText(
+                    QString::fromLatin1(CodePage) + u' ', Qt::MatchStartsWith));
+            }
+            EXPECT_TRUE(dialog.BitBtn_OK->isEnabled());
+            dialog.BitBtn_OK->click();
+        });
+        window->Action_DFM2Lex->trigger();
+    }
+
+    TempDir dir;
+    ScriptedMessageBoxes boxes;
+    AppModules modules;
+    TLexDM dm;
+    std::unique_ptr<TFormLexMain> window;
+    const std::string formPath = dir / "Main.dfm";
+};
+
+TEST_F(FormFileFlowsTest, ImportAsKeysAddsTheNewStringsOnce) {
+    ASSERT_TRUE(ForcedCodePage);
+    Import();
+    EXPECT_EQ(Nodes(), (std::vector<std::string>{"Main Form", "OK", "It's ok"}));
+    EXPECT_EQ(Document().NodeCount(), 3);
+    EXPECT_TRUE(Document().Modified());
+    EXPECT_EQ(window->Gauge_Load->value(), 100);
+
+    // A second import of the same file finds everything there already.
+    SetModified(Document(), false);
+    Import();
+    EXPECT_EQ(Nodes().size(), 3u);
+    EXPECT_FALSE(Document().Modified());
+    EXPECT_TRUE(boxes.shown.empty()) << boxes.shown.front();
+}
+
+// The round trip a user makes: the strings become values of a language the
+// editor lacks, under generated keys, and those keys go back into the form.
+TEST_F(FormFileFlowsTest, ValuesOfANewLanguageAndTheirKeysWrittenBack) {
+    const int bands = Document().Tree().BandCount();
+    Import("1251");
+    ASSERT_EQ(Document().Tree().BandCount(), bands + 1);
+    const TLexBand* band = Document().Tree().Band(bands);
+    EXPECT_EQ(band->Caption, "Cyrillic (Windows)");
+    ASSERT_EQ(band->ColumnCount(), 1);
+    EXPECT_EQ(band->Column(0)->Caption, "0");
+    EXPECT_EQ(Nodes(), (std::vector<std::string>{"LexKey1[1251=Main Form]", "LexKey2[1251=OK]",
+                                                 "LexKey3[1251=It's ok]"}));
+    EXPECT_TRUE(Document().Modified());
+
+    // Cancel leaves the file alone.
+    WhenDialog([](TFormDFM2Lex& dialog) { dialog.BitBtn_Cancel->click(); });
+    window->Action_Lex2DFM->trigger();
+    EXPECT_EQ(ReadFile(formPath), Form);
+
+    WhenDialog([this](TFormDFM2Lex& dialog) {
+        EXPECT_TRUE(dialog.GroupBox_Target->isHidden());
+        dialog.AddFiles({QString::fromStdString(formPath)});
+        dialog.ComboBox_Lang->setCurrentIndex(dialog.ComboBox_Lang->count() - 1);
+        EXPECT_EQ(dialog.ComboBox_Lang->currentText(),
+                  QStringLiteral("1251       Cyrillic (Windows)"));
+        dialog.BitBtn_OK->click();
+    });
+    window->Action_Lex2DFM->trigger();
+    EXPECT_EQ(ReadFile(formPath), "object Form1: TForm1\n"
+                                  "  Caption = 'LexKey1'\n"
+                                  "  Font.Name = 'Tahoma'\n"
+                                  "  object Button1: TButton\n"
+                                  "    Caption = 'LexKey2'\n"
+                                  "    Hint = 'LexKey3'\n"
+                                  "  end\n"
+                                  "  object Edit1: TEdit\n"
+                                  "    Text = 'typed'\n"
+                                  "  end\n"
+                                  "end\n");
+    EXPECT_TRUE(boxes.shown.empty()) << boxes.shown.front();
+}
+
+// The flows leave failures to the main window, which shows them and goes on.
+TEST_F(FormFileFlowsTest, AFileThatCannotBeReadIsReported) {
+    std::filesystem::remove(formPath);
+    Import();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_NE(boxes.shown[0].find("Cannot open file"), std::string::npos) << boxes.shown[0];
+    EXPECT_NE(boxes.shown[0].find(formPath), std::string::npos) << boxes.shown[0];
+    EXPECT_TRUE(Nodes().empty());
+}
+
+} // namespace
+} // namespace lex::test
