@@ -2,94 +2,18 @@
 #include "runtime/LumoMultiDBLexReader.h"
 #include "runtime/LumoMultiDBLexWriter.h"
 #include "runtime/RecordListLexReader.h"
+#include "support/MemoryDataSet.h"
 #include "support/TestSupport.h"
 
 #include <gmock/gmock.h>
-#include <optional>
 
 namespace lex {
 namespace {
 
 using namespace std::string_literals;
 
-// A dataset in memory with the habits of a real one: a blob's text form is
-// not its content, and it counts the calls a reader or writer must balance.
-class TMemoryDataSet final : public TLexDataSet {
-public:
-    struct Field {
-        std::string Name;
-        bool Blob = false;
-    };
-
-    TMemoryDataSet(std::vector<Field> Fields, std::vector<TLexRecord> Rows)
-        : fields_(std::move(Fields)), rows_(std::move(Rows)) {}
-
-    void First() override { current_ = 0; }
-    void Next() override {
-        if (!Eof()) ++current_;
-    }
-    bool Eof() const override { return current_ >= rows_.size(); }
-    int RecordCount() const override { return static_cast<int>(rows_.size()); }
-    int RecNo() const override { return Eof() ? 0 : static_cast<int>(current_) + 1; }
-    int FieldCount() const override { return static_cast<int>(fields_.size()); }
-    std::string_view FieldName(int Index) const override { return fields_.at(Index).Name; }
-    std::string_view FieldText(int Index) const override {
-        return fields_.at(Index).Blob ? std::string_view("(BLOB)") : Value(Index);
-    }
-    bool IsNull(int Index) const override { return !rows_.at(current_).at(Index).has_value(); }
-    bool IsBlob(int Index) const override { return fields_.at(Index).Blob; }
-    std::string_view BlobBytes(int Index) const override { return Value(Index); }
-    void DisableControls() override { ++disabled; }
-    void EnableControls() override { ++enabled; }
-
-    void Append() override { buffer_ = TLexRecord(fields_.size()); }
-    void Edit() override { buffer_ = rows_.at(current_); }
-    void Delete() override { rows_.erase(rows_.begin() + static_cast<ptrdiff_t>(current_)); }
-    void SetFieldText(int Index, std::string_view Text) override {
-        if (fields_.at(Index).Blob) throw EDatabaseError("text set on a blob");
-        buffer_.value().at(Index) = std::string(Text);
-    }
-    void LoadBlob(int Index, std::string_view Bytes) override {
-        if (!fields_.at(Index).Blob) throw EDatabaseError("blob loaded into text");
-        buffer_.value().at(Index) = std::string(Bytes);
-    }
-    void Post() override {
-        if (refusePost && refusePost(*buffer_)) throw EDatabaseError("post refused");
-        rows_.push_back(std::move(*buffer_));
-        buffer_.reset();
-        current_ = rows_.size() - 1;
-    }
-    void Cancel() override {
-        buffer_.reset();
-        ++cancelled;
-    }
-
-    const std::vector<TLexRecord>& Rows() const { return rows_; }
-    bool Filling() const { return buffer_.has_value(); }
-
-    int disabled = 0;
-    int enabled = 0;
-    int cancelled = 0;
-    std::function<bool(const TLexRecord&)> refusePost;
-
-private:
-    std::string_view Value(int Index) const {
-        const auto& value = rows_.at(current_).at(Index);
-        return value ? std::string_view(*value) : std::string_view();
-    }
-
-    std::vector<Field> fields_;
-    std::vector<TLexRecord> rows_;
-    std::optional<TLexRecord> buffer_;
-    size_t current_ = 0;
-};
-
-// The default table's columns, upper case, the display value a blob.
-TMemoryDataSet LexTable(std::vector<TLexRecord> Rows = {}) {
-    return TMemoryDataSet(
-        {{"LEXKEY"}, {"CODEPAGE"}, {"SEQNO"}, {"DISPLAYVALUE", true}, {"CATALOGID"}},
-        std::move(Rows));
-}
+using test::LexTable;
+using test::TMemoryDataSet;
 
 TEST(DBLexReaderTest, ReadsRowsAsRecords) {
     const std::string withZeros = "\xB4\xF2\0\xBF\xAA\0"s;
