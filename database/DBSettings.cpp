@@ -1,0 +1,81 @@
+#include "database/DBSettings.h"
+
+#include "database/DBText.h"
+#include "platform/CodePage.h"
+#include "platform/Exceptions.h"
+
+#include <array>
+#include <charconv>
+#include <filesystem>
+
+namespace lex {
+namespace {
+
+bool SameAscii(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+struct TDriverName {
+    std::string_view Name;
+    const char* QtDriver;
+};
+constexpr std::array<TDriverName, 4> DriverNames = {
+    {{"SQLite", "QSQLITE"}, {"PostgreSQL", "QPSQL"}, {"MySQL", "QMYSQL"}, {"ODBC", "QODBC"}}};
+
+QString QtDriver(std::string_view DriverName) {
+    for (const TDriverName& driver : DriverNames)
+        if (SameAscii(driver.Name, DriverName)) return QString::fromLatin1(driver.QtDriver);
+    throw EDatabaseError(FormatText(
+        "Unknown database driver \"%s\": DriverName must be SQLite, PostgreSQL, MySQL or ODBC",
+        {DriverName}));
+}
+
+QString ParamText(std::string_view Value) {
+    return DatabaseText(Value, ProcessCodePage());
+}
+
+std::string EmbeddedFile(std::string_view Database, const std::string& OptionsFileName) {
+    std::filesystem::path file(Database.empty() ? std::string_view("LexManager.db") : Database);
+    if (file.is_relative()) file = std::filesystem::path(OptionsFileName).parent_path() / file;
+    return file.string();
+}
+
+} // namespace
+
+std::string ParamValue(const std::vector<std::string>& Params, std::string_view Name) {
+    for (const std::string& line : Params) {
+        const size_t equals = line.find('=');
+        if (equals != std::string::npos &&
+            SameAscii(std::string_view(line).substr(0, equals), Name))
+            return line.substr(equals + 1);
+    }
+    return {};
+}
+
+TConnectionTarget ResolveConnection(const TDBSettings& Settings) {
+    const auto value = [&](std::string_view name) { return ParamValue(Settings.Params, name); };
+    TConnectionTarget target;
+    const std::string driverName = value("DriverName");
+    target.Embedded = driverName.empty();
+    target.Driver = target.Embedded ? QStringLiteral("QSQLITE") : QtDriver(driverName);
+    target.HostName = ParamText(value("HostName"));
+    target.UserName = ParamText(value("User_Name"));
+    target.Password = ParamText(value("Password"));
+    const std::string database = value("Database");
+    target.DatabaseName = ParamText(
+        target.Driver == u"QSQLITE" ? EmbeddedFile(database, Settings.OptionsFileName) : database);
+    if (const std::string port = value("Port"); !port.empty()) {
+        const char* end = port.data() + port.size();
+        const auto [last, error] = std::from_chars(port.data(), end, target.Port);
+        if (error != std::errc() || last != end || target.Port <= 0 || target.Port > 65535)
+            throw EDatabaseError(FormatText("Port \"%s\" is not a port number", {port}));
+    }
+    return target;
+}
+
+} // namespace lex
