@@ -17,7 +17,7 @@ class TLexKeyList;
 class TLexDataSet;
 
 // What a save into a table changed; Failed counts the changes the server
-// refused, each reported by the table's own handler.
+// still refused at the end, each reported by the table's own handler.
 struct TTableSaveCounts {
     int Updated = 0;
     int Deleted = 0;
@@ -143,8 +143,8 @@ public:
     // and BandFilter choose, as an export does) and clears Modified: rows are
     // updated where a field differs, deleted where no record has their
     // "LexKey, CodePage, SeqNo", and records no row has are appended.
-    // ApplyUpdates sends the changes made so far and returns how many the
-    // server refused; it runs after every 200 changes and at the end.
+    // ApplyUpdates sends the pending changes and returns how many the server
+    // refused (they stay pending); it runs after every 200 changes and at the end.
     TTableSaveCounts SaveToTable(TLexDataSet& Table, const std::function<int()>& ApplyUpdates,
                                  bool NodesOnly, const std::vector<TLexBand*>& BandFilter,
                                  const TLexProgressEvent& OnProgress = {});

@@ -112,8 +112,7 @@ TTableSaveCounts TLexDocument::SaveToTable(TLexDataSet& Table,
     int changes = 0;
     const auto changed = [&] {
         if (++changes % ApplyBatch != 0) return;
-        changes = ApplyUpdates();
-        counts.Failed += changes;
+        changes = ApplyUpdates(); // refused changes stay pending: they count on
     };
 
     // Rows: updated where a field differs, deleted where the document has no
@@ -165,7 +164,7 @@ TTableSaveCounts TLexDocument::SaveToTable(TLexDataSet& Table,
         changed();
     }
 
-    counts.Failed += ApplyUpdates();
+    counts.Failed = ApplyUpdates();
     FModified = false;
     return counts;
 }

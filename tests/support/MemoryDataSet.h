@@ -79,14 +79,12 @@ public:
     }
 
     // Sends the pending changes: records how many there were and returns how
-    // many the "server" refused.
+    // many the "server" refused, which stay pending.
     int ApplyUpdates() {
-        int failed = 0;
-        for (const TLexRecord& row : pending_)
-            if (refuseApply && refuseApply(row)) ++failed;
         applied.push_back(static_cast<int>(pending_.size()));
-        pending_.clear();
-        return failed;
+        std::erase_if(pending_,
+                      [this](const TLexRecord& Row) { return !(refuseApply && refuseApply(Row)); });
+        return static_cast<int>(pending_.size());
     }
 
     const std::vector<TLexRecord>& Rows() const { return rows_; }
