@@ -1,0 +1,110 @@
+// The commands over form files: their text, the import of their strings
+// and the export of keys into them.
+#include "cli/LexToolSupport.h"
+#include "editor/LexDocument.h"
+#include "formfiles/BinaryFormText.h"
+#include "formfiles/FormExport.h"
+#include "formfiles/FormImport.h"
+#include "platform/Exceptions.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <ostream>
+
+namespace lex::cli {
+
+namespace {
+
+void DfmText(const Arguments& a, std::istream&, std::ostream& out, std::ostream&) {
+    const std::string& file = a.positional[0];
+    std::string text;
+    NameFormFileInErrors(file, [&] { text = ReadFormText(file); });
+    out << text;
+}
+
+// A given list replaces the default one; an empty one skips nothing. Blanks
+// around the names are dropped: form-text identifiers hold none.
+TFormSkipList SkipListOption(const Arguments& a, const std::string& Name,
+                             const std::vector<std::string>& Defaults) {
+    if (!a.Has(Name)) return TFormSkipList(Defaults);
+    std::vector<std::string> names;
+    for (std::string item : SplitList(a.Option(Name))) {
+        item.erase(0, item.find_first_not_of(' '));
+        item.erase(item.find_last_not_of(' ') + 1);
+        if (!item.empty()) names.push_back(std::move(item));
+    }
+    return TFormSkipList(names);
+}
+
+TFormSkipLists SkipListOptions(const Arguments& a) {
+    return {SkipListOption(a, "skip-ident", DefaultSkipIdents()),
+            SkipListOption(a, "skip-class", DefaultSkipClasses())};
+}
+
+bool IsFormFileName(const std::string& FileName) {
+    std::string extension = std::filesystem::path(FileName).extension().string();
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == ".dfm" || extension == ".lfm";
+}
+
+// OUT comes first, as in "convert": a form file there is a swapped command
+// line, which would otherwise overwrite that form with a lexicon.
+void DfmImport(const Arguments& a, std::istream&, std::ostream&, std::ostream& err) {
+    const std::string& output = a.positional[0];
+    const std::vector<std::string> files(a.positional.begin() + 1, a.positional.end());
+    if (IsFormFileName(output) || std::find(files.begin(), files.end(), output) != files.end())
+        throw UsageError("OUT names a form file: " + output);
+    if (a.Has("as-key") && a.Has("as-value"))
+        throw UsageError("--as-key and --as-value exclude each other");
+    TFormImportSettings settings;
+    settings.CodePage = a.Option("as-value");
+    if (a.Has("as-value") && !IsDigits(settings.CodePage))
+        throw UsageError("--as-value needs a code page number, not \"" + settings.CodePage + "\"");
+    settings.Skip = SkipListOptions(a);
+    TLexEditorOptions options;
+    options.CaseSensitive = a.Has("case-sensitive");
+    TLexDocument document(options);
+    const ScriptedAnswers answers(IDYES, err);
+    if (a.Has("into")) document.OpenFile(a.Option("into"));
+    ImportFormFiles(document, files, settings);
+    document.SaveToFile(false, {}, {}, output);
+}
+
+void DfmExport(const Arguments& a, std::istream&, std::ostream&, std::ostream& err) {
+    const std::vector<std::string> files(a.positional.begin() + 2, a.positional.end());
+    if (std::find(files.begin(), files.end(), a.positional[0]) != files.end())
+        throw UsageError("FILE names the lexicon: " + a.positional[0]);
+    TLexDocument document;
+    const ScriptedAnswers answers(IDYES, err);
+    document.OpenFile(a.positional[0]);
+    const TLexBand& band = LanguageBand(document, a.positional[1], a.positional[0]);
+    ExportKeysToFormFiles(document, band, files, SkipListOptions(a));
+}
+
+} // namespace
+
+const std::vector<Command>& FormCommands() {
+    static const std::vector<Command> commands = {
+        {"dfm-text", "lextool dfm-text FILE", {}, {}, 1, 1, DfmText},
+        {"dfm-import",
+         "lextool dfm-import OUT FILE... [--as-key | --as-value CODEPAGE] [--into LEXICON] "
+         "[--case-sensitive] [--skip-ident LIST] [--skip-class LIST]",
+         {"as-value", "into", "skip-ident", "skip-class"},
+         {"as-key", "case-sensitive"},
+         2,
+         SIZE_MAX,
+         DfmImport},
+        {"dfm-export",
+         "lextool dfm-export LEXICON CODEPAGE FILE... [--skip-ident LIST] [--skip-class LIST]",
+         {"skip-ident", "skip-class"},
+         {},
+         3,
+         SIZE_MAX,
+         DfmExport},
+    };
+    return commands;
+}
+
+} // namespace lex::cli

@@ -1,0 +1,82 @@
+#pragma once
+
+// What the subcommands of lextool share: their arguments and errors, the
+// command table's rows, and helpers that several commands use.
+#include "platform/MessageBox.h"
+
+#include <cstddef>
+#include <functional>
+#include <iosfwd>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lex {
+
+class TLexDocument;
+struct TLexBand;
+
+namespace cli {
+
+// Reported with the command's usage line, unless the message shows the
+// right form itself.
+struct UsageError : std::runtime_error {
+    explicit UsageError(const std::string& Message, bool ShowUsage = true)
+        : std::runtime_error(Message), showUsage(ShowUsage) {}
+    bool showUsage;
+};
+
+// Positional arguments and --name [value] options of one subcommand.
+struct Arguments {
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> options; // flags map to ""
+    bool help = false;
+
+    bool Has(const std::string& name) const { return options.count(name) != 0; }
+    std::string Option(const std::string& name) const {
+        const auto it = options.find(name);
+        return it == options.end() ? std::string() : it->second;
+    }
+};
+
+struct Command {
+    const char* name;
+    const char* usage;
+    std::vector<std::string> valued;
+    std::vector<std::string> flags;
+    size_t minArgs;
+    size_t maxArgs;
+    std::function<void(const Arguments&, std::istream&, std::ostream&, std::ostream&)> run;
+};
+
+// The commands of each area, in the order the help lists them.
+const std::vector<Command>& LexiconCommands();
+const std::vector<Command>& FormCommands();
+
+// Each byte becomes the code point of the same number, so any value prints
+// as pure-ASCII JSON and reads back byte for byte.
+void WriteJsonString(std::ostream& out, std::string_view bytes);
+
+// Splits "a,b,c"; an empty text gives no item.
+std::vector<std::string> SplitList(const std::string& text);
+
+// Answers the document's questions from the command line: the overwrite
+// question with `answer`, anything else (a refusal) goes to standard error.
+class ScriptedAnswers {
+public:
+    ScriptedAnswers(int answer, std::ostream& err);
+    ~ScriptedAnswers() { SetMessageBoxHook(std::move(previous_)); }
+
+private:
+    MessageBoxHook previous_;
+};
+
+// The band of CodePage in the lexicon read from FileName, which names it in
+// the error when there is none.
+TLexBand& LanguageBand(TLexDocument& Document, const std::string& CodePage,
+                       const std::string& FileName);
+
+} // namespace cli
+} // namespace lex

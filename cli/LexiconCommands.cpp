@@ -1,0 +1,173 @@
+// The commands over lexicon files: convert, dump, translate, Chinese
+// conversion, merge, export and the tree.
+#include "cli/LexToolSupport.h"
+#include "editor/LexDocument.h"
+#include "platform/Exceptions.h"
+#include "platform/FileUtil.h"
+#include "runtime/ChineseGbBig5.h"
+#include "runtime/LexFiles.h"
+#include "runtime/LumoMultiLex.h"
+
+#include <cstdint>
+#include <iostream>
+#include <iterator>
+
+namespace lex::cli {
+
+namespace {
+
+void Convert(const Arguments& a, std::istream&, std::ostream&, std::ostream&) {
+    const auto reader = OpenLexFile(a.positional[0], a.Option("reader-id"));
+    WriteLexFile(*reader, a.positional[1]);
+}
+
+void Dump(const Arguments& a, std::istream&, std::ostream& out, std::ostream&) {
+    const auto reader = OpenLexFile(a.positional[0], a.Option("reader-id"));
+    ReadScope scope(*reader);
+    const int fields = reader->FieldCount();
+    out << "{\"fields\":[";
+    for (int i = 0; i < fields; ++i) {
+        if (i) out << ',';
+        WriteJsonString(out, reader->FieldName(i));
+    }
+    out << "],\"recordCount\":" << reader->RecordCount() << "}\n";
+    for (reader->First(); !reader->Eof(); reader->Next()) {
+        out << '[';
+        for (int i = 0; i < fields; ++i) {
+            if (i) out << ',';
+            if (reader->IsNull(i))
+                out << "null";
+            else
+                WriteJsonString(out, reader->FieldValue(i));
+        }
+        out << "]\n";
+    }
+}
+
+void Translate(const Arguments& a, std::istream&, std::ostream& out, std::ostream&) {
+    const std::string& file = a.positional[0];
+    TLumoMultiStreamLex lexicon;
+    lexicon.LexReaderID =
+        a.Has("reader-id") ? a.Option("reader-id") : std::string(LexFormatOf(file).ReaderID);
+    lexicon.Dictionary.ReadData(ReadFileBytes(file));
+    const std::string& key = a.positional[1];
+    const std::string& codePage = a.positional[2];
+    const std::string& seqNo = a.positional[3];
+    out << (a.Has("words") ? lexicon.TranslateWords(key, codePage, seqNo)
+                           : lexicon.Translate(key, codePage, seqNo));
+}
+
+void Chinese(const Arguments& a, std::istream& in, std::ostream& out, std::ostream&) {
+    const std::string& direction = a.positional[0];
+    if (direction != "gb2big5" && direction != "big52gb")
+        throw UsageError("direction must be gb2big5 or big52gb");
+    const std::string text(std::istreambuf_iterator<char>(in), {});
+    const TChineseGbBig5 converter;
+    out << (direction == "gb2big5" ? converter.GbToBig5(text) : converter.Big5ToGb(text));
+}
+
+int ParseAnswer(const std::string& text) {
+    if (text.empty() || text == "yes") return IDYES;
+    if (text == "no") return IDNO;
+    if (text == "cancel") return IDCANCEL;
+    throw UsageError("--answer must be yes, no or cancel");
+}
+
+// The output is named by an option, as msgcat and lconvert do: the old
+// "merge OUT IN..." form silently replaced a file meant as an input.
+void Merge(const Arguments& a, std::istream&, std::ostream&, std::ostream& err) {
+    if (!a.Has("output"))
+        throw UsageError("the output is named with -o: lextool merge IN [IN...] -o OUT", false);
+    const int answer = ParseAnswer(a.Option("answer"));
+    TLexEditorOptions options;
+    options.CaseSensitive = a.Has("case-sensitive");
+    TLexDocument document(options);
+    const ScriptedAnswers answers(answer, err);
+    document.OpenFile(a.positional[0]);
+    for (size_t i = 1; i < a.positional.size(); ++i)
+        document.ImportFile(a.positional[i]);
+    document.SaveToFile(false, {}, {}, a.Option("output"));
+}
+
+void Export(const Arguments& a, std::istream&, std::ostream&, std::ostream& err) {
+    TLexDocument document;
+    const ScriptedAnswers answers(IDYES, err);
+    document.OpenFile(a.positional[0]);
+    std::vector<TLexBand*> filter;
+    for (const std::string& codePage : SplitList(a.Option("languages")))
+        filter.push_back(&LanguageBand(document, codePage, a.positional[0]));
+    const bool nodesOnly = a.Has("nodes");
+    for (const std::string& key : SplitList(a.Option("nodes"))) {
+        TTreeNode* node = document.FindNodeByKey(key);
+        if (!node) throw Exception("no key \"" + key + "\" in " + a.positional[0]);
+        document.Tree().Select(node);
+    }
+    if (nodesOnly && document.Tree().SelectionCount() == 0)
+        throw UsageError("--nodes needs at least one key");
+    document.SaveToFile(nodesOnly, filter, {}, a.positional[1]);
+}
+
+void Tree(const Arguments& a, std::istream&, std::ostream& out, std::ostream& err) {
+    TLexEditorOptions options;
+    options.CaseSensitive = a.Has("case-sensitive");
+    TLexDocument document(options);
+    const ScriptedAnswers answers(IDYES, err);
+    document.OpenFile(a.positional[0]);
+    const TLexTree& tree = document.Tree();
+    for (const TTreeNode* node = tree.FirstNode(); node; node = TLexTree::NextInTreeOrder(node)) {
+        int depth = 0;
+        for (const TTreeNode* up = node->Parent(); up; up = up->Parent())
+            ++depth;
+        out << std::string(static_cast<size_t>(depth) * 2, ' ');
+        WriteJsonString(out, document.Key(node));
+        for (int c = 1; c < tree.ColumnCount(); ++c) {
+            const std::string_view value = tree.Value(node, c);
+            if (value.empty()) continue;
+            out << ' ' << TLexDocument::BandCodePage(*tree.Column(c)->Band) << '/'
+                << tree.Column(c)->Caption << '=';
+            WriteJsonString(out, value);
+        }
+        out << '\n';
+    }
+}
+
+} // namespace
+
+const std::vector<Command>& LexiconCommands() {
+    static const std::vector<Command> commands = {
+        {"convert", "lextool convert IN OUT [--reader-id ID]", {"reader-id"}, {}, 2, 2, Convert},
+        {"dump", "lextool dump FILE [--reader-id ID]", {"reader-id"}, {}, 1, 1, Dump},
+        {"translate",
+         "lextool translate FILE KEY CODEPAGE SEQNO [--reader-id ID] [--words]",
+         {"reader-id"},
+         {"words"},
+         4,
+         4,
+         Translate},
+        {"chinese",
+         "lextool chinese gb2big5|big52gb  (standard input to standard output)",
+         {},
+         {},
+         1,
+         1,
+         Chinese},
+        {"merge",
+         "lextool merge IN [IN...] -o|--output OUT [--answer yes|no|cancel] [--case-sensitive]",
+         {"output", "answer"},
+         {"case-sensitive"},
+         1,
+         SIZE_MAX,
+         Merge},
+        {"export",
+         "lextool export IN OUT [--languages CP,CP...] [--nodes KEY,KEY...]",
+         {"languages", "nodes"},
+         {},
+         2,
+         2,
+         Export},
+        {"tree", "lextool tree FILE [--case-sensitive]", {}, {"case-sensitive"}, 1, 1, Tree},
+    };
+    return commands;
+}
+
+} // namespace lex::cli
