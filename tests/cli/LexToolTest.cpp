@@ -183,6 +183,34 @@ TEST_F(LexToolTest, ExportFiltersLanguagesAndNodes) {
     EXPECT_FALSE(std::filesystem::exists(dir / "c.lxc"));
 }
 
+TEST_F(LexToolTest, GrabFillsCellsOrTakesKeys) {
+    TRecordListLexReader lexicon(test::StandardFields, {{"File", "1252", "0", "Datei", ""},
+                                                        {"Open", "1252", "0", "", "File"},
+                                                        {"Exit", "1252", "0", "Ende", ""}});
+    WriteLexFile(lexicon, dir / "in.lxc");
+    TRecordListLexReader source(test::StandardFields, {{"open", "1252", "0", "Offnen", ""},
+                                                       {"&File", "1252", "0", "Datei", ""},
+                                                       {"Open", "1252", "0", "Ende", ""}});
+    WriteLexFile(source, dir / "source.lxb");
+
+    Result r = Run({"grab", dir / "in.lxc", dir / "source.lxb", dir / "a.lxc"});
+    EXPECT_EQ(r.out, "1 cells filled\n") << r.err;
+    EXPECT_EQ(test::ReadAll(*OpenLexFile(dir / "a.lxc"))[1],
+              (TLexRecord{"Open", "1252", "0", "Offnen", "File"}));
+
+    r = Run({"grab", dir / "in.lxc", dir / "source.lxb", dir / "b.lxc", "--by-value", "1252"});
+    EXPECT_EQ(r.out, "1 keys taken, 1 passed over (another key has them)\n") << r.err;
+    EXPECT_EQ(test::ReadAll(*OpenLexFile(dir / "b.lxc")),
+              (std::vector<TLexRecord>{{"&File", "1252", "0", "Datei", ""},
+                                       {"Open", "1252", "0", "", "&File"},
+                                       {"Exit", "1252", "0", "Ende", ""}}));
+    EXPECT_EQ(
+        Run({"grab", dir / "in.lxc", dir / "source.lxb", dir / "c.lxc", "--by-value", "936"}).code,
+        1);
+    EXPECT_EQ(Run({"grab", dir / "in.lxc", dir / "missing.lxb", dir / "c.lxc"}).code, 1);
+    EXPECT_FALSE(std::filesystem::exists(dir / "c.lxc"));
+}
+
 TEST_F(LexToolTest, AnOverstatedRecordCountCostsNoMemory) {
     // One record behind a header announcing 2^31 - 1: reported as it is,
     // but nothing is sized from it.
