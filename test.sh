@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the unit tests, the same tests under
 # ASan+UBSan, and each fuzz target for a short while. Non-zero on any failure.
+# The database tests run against SQLite and, in both builds, against a
+# throw-away PostgreSQL server in build/pgsql, stopped on every way out.
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/setup.sh
@@ -35,6 +37,8 @@ fetch_real_forms() {
 }
 
 lex_install_packages
+trap lex_pg_stop EXIT
+trap 'exit 130' INT TERM
 fetch_real_forms
 # The real-file tests fail, rather than skip, when their files are missing.
 export LEX_REAL_FORMS_REQUIRED=1
@@ -42,6 +46,7 @@ export LEX_REAL_FORMS_REQUIRED=1
 echo "== Build and test (RelWithDebInfo)"
 lex_configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLEX_REAL_FORMS_DIR="$REAL_FORMS_DIR"
 cmake --build build -j "$JOBS"
+lex_pg_start build/pgsql
 ctest --test-dir build --output-on-failure -j "$JOBS"
 
 echo "== Unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
@@ -50,6 +55,7 @@ lex_configure build-asan -DCMAKE_BUILD_TYPE=Debug -DLEX_SANITIZE=ON -DLEX_BENCH=
 cmake --build build-asan -j "$JOBS"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure -j "$JOBS"
+lex_pg_stop
 
 echo "== Fuzz targets, ${FUZZ_SECONDS}s each"
 lex_configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLEX_FUZZ=ON \

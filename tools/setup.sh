@@ -6,6 +6,7 @@ LEX_PACKAGES=(
     libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
     clang
     gettext qt6-base-dev qt6-l10n-tools
+    libqt6sql6-sqlite libqt6sql6-psql postgresql
     xvfb xauth fonts-dejavu-core fonts-wqy-microhei
 )
 
@@ -63,6 +64,54 @@ lex_install_packages() {
         apt-cache show "$runtime" >/dev/null 2>&1 || return 0
     fi
     lex_apt_install "$runtime"
+}
+
+# lex_pg_start DIR: a throw-away PostgreSQL cluster in DIR, on loopback at a
+# free port, where the user "lex" logs in without a password; exports
+# LEX_TEST_PGSQL, the connection parameters the database tests read.
+# PostgreSQL refuses to run as root, so root runs it as "postgres", which then
+# owns DIR. lex_pg_stop stops it and removes DIR.
+lex_pg_start() {
+    local dir=$1 bin port attempt
+    local as=()
+    bin=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)
+    [ -n "$bin" ] && [ -x "$bin/pg_ctl" ] || { echo "PostgreSQL is not installed" >&2; return 1; }
+    [ "$(id -u)" -ne 0 ] || as=(runuser -u postgres --)
+    # A cluster left running by an earlier run that was killed.
+    [ -f "$dir/data/postmaster.pid" ] &&
+        "${as[@]}" "$bin/pg_ctl" -D "$dir/data" -m immediate stop >/dev/null 2>&1
+    rm -rf "$dir"
+    mkdir -p "$dir"
+    [ "$(id -u)" -ne 0 ] || chown postgres: "$dir"
+    if ! "${as[@]}" "$bin/initdb" -D "$dir/data" -U lex --auth=trust -E UTF8 --no-locale \
+        >"$dir/initdb.log" 2>&1; then
+        cat "$dir/initdb.log" >&2
+        return 1
+    fi
+    LEX_PG_DIR=$dir
+    LEX_PG_AS=("${as[@]}")
+    LEX_PG_BIN=$bin
+    for attempt in 1 2 3 4 5; do
+        port=$((20000 + RANDOM % 40000))
+        # Something answers there already.
+        (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && continue
+        if "${as[@]}" "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
+            -o "-c listen_addresses=127.0.0.1 -p $port -c unix_socket_directories=''" \
+            start >/dev/null; then
+            export LEX_TEST_PGSQL="HostName=127.0.0.1;Port=$port;Database=postgres;User_Name=lex"
+            echo "PostgreSQL $(basename "$(dirname "$bin")") on 127.0.0.1:$port"
+            return 0
+        fi
+    done
+    cat "$dir/server.log" >&2
+    return 1
+}
+
+lex_pg_stop() {
+    [ -n "${LEX_PG_DIR:-}" ] || return 0
+    "${LEX_PG_AS[@]}" "$LEX_PG_BIN/pg_ctl" -D "$LEX_PG_DIR/data" -m fast stop >/dev/null 2>&1 || true
+    rm -rf "$LEX_PG_DIR"
+    unset LEX_PG_DIR LEX_TEST_PGSQL
 }
 
 # lex_configure BUILD_DIR [CMAKE ARGS...]
