@@ -191,9 +191,13 @@ void TLexTree::SetValue(TTreeNode* Node, int ColumnIndex, std::string_view Text)
     if (slot >= Node->values_.size()) {
         if (Text.empty()) return;
         // Room for every column at once: a node's values grow only once.
+        // Text may be one of the node's own values, which the growth moves.
+        std::string copy(Text);
         Node->values_.resize(std::max(slot + 1, static_cast<size_t>(nextSlot_)));
+        Node->values_[slot] = std::move(copy);
+    } else {
+        Node->values_[slot] = Text;
     }
-    Node->values_[slot] = Text;
     Notify([&](ILexTreeObserver& Observer) { Observer.ValueChanged(Node, ColumnIndex); });
 }
 

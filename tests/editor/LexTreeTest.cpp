@@ -83,6 +83,16 @@ TEST(LexTreeTest, ObserversSeeChangesOrOneResetPerBatch) {
     tree.RemoveObserver(&recorder);
 }
 
+TEST(LexTreeTest, AValueMayBeSetFromTheNodesOwn) {
+    TLexTree tree;
+    tree.AddColumn(tree.AddBand(), 0);
+    TTreeNode* node = tree.AddNode(nullptr);
+    tree.SetValue(node, 0, "#0"); // short: held inside the string itself
+    const TLexColumn* column = tree.AddColumn(tree.AddBand(), 0);
+    tree.SetValue(node, column->Index(), tree.Value(node, 0)); // the slots grow first
+    EXPECT_EQ(tree.Value(node, column->Index()), "#0");
+}
+
 TEST(LexTreeTest, ColumnsKeepTheirValuesWhenOthersMove) {
     TLexTree tree;
     tree.AddColumn(tree.AddBand(), 0);
