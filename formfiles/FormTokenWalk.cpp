@@ -75,9 +75,15 @@ const std::vector<std::string>& DefaultSkipClasses() {
 
 void CheckObjectHeader(TFormTextParser& Parser, const TFormSkipList& Classes) {
     if (!Parser.TokenSymbolIs("object")) return;
-    while (Parser.Token() != TFormToken::EndOfText && !Parser.TokenIsChar(':'))
-        Parser.NextToken();
+    // "object Name: TClass", or "object TClass" for an object without a name;
+    // reading on to a colon further down would swallow the strings between.
     Parser.NextToken();
+    TFormTextParser next = Parser;
+    next.NextToken();
+    if (next.TokenIsChar(':')) {
+        Parser = next;
+        Parser.NextToken();
+    }
     if (Parser.Token() == TFormToken::Symbol && Classes.Contains(Parser.TokenText()))
         SkipObjectBody(Parser);
 }

@@ -40,8 +40,9 @@ struct TFormValue {
 };
 
 // The skip routines, each entered at the token its name says.
-// At a symbol: an "object" header whose class is in Classes is skipped up to
-// its "end", which is then the current token.
+// At a symbol: an "object" header (named or not) whose class is in Classes
+// is skipped up to its "end", which is then the current token; otherwise the
+// class name is.
 void CheckObjectHeader(TFormTextParser& Parser, const TFormSkipList& Classes);
 // After a skipped header: up to the matching "end", nested objects and
 // collections included.

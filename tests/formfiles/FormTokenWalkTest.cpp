@@ -93,6 +93,13 @@ TEST(FormTokenWalk, ReportsWhereEachValueLies) {
     EXPECT_EQ(following, (std::vector<std::string>{"Hint", "end"}));
 }
 
+TEST(FormTokenWalk, ObjectsWithoutANameAreReadToo) {
+    const std::string text = "object TGutter\n  Caption = 'gutter'\n  object TMemo\n"
+                             "    Text = 'memo'\n  end\n  object M: TMemo end\n"
+                             "  object TPart [2]\n    Hint = 'part'\n  end\nend";
+    EXPECT_EQ(Values(text, DefaultLists()), (std::vector<std::string>{"gutter", "part"}));
+}
+
 TEST(FormTokenWalk, SkipListsIgnoreCase) {
     const TFormSkipList list({"Font.Name", "TMemo"});
     EXPECT_TRUE(list.Contains("FONT.name"));

@@ -104,23 +104,6 @@ std::vector<std::string> Tokens(std::string_view Text, std::vector<std::size_t>*
     return tokens;
 }
 
-// Whether an object header names only a class ("object TSynGutterMarks"),
-// which the designers write for components without a name. The walk's header
-// check reads on to the next ":" there, past the strings in between, so such
-// files are left out of the checks until it reads those headers.
-bool HasUnnamedObject(std::string_view Text) {
-    TFormTextParser parser(Text);
-    while (parser.Token() != TFormToken::EndOfText) {
-        const bool header = parser.TokenSymbolIs("object");
-        parser.NextToken();
-        if (header && parser.Token() == TFormToken::Symbol) {
-            parser.NextToken();
-            if (!parser.TokenIsChar(':')) return true;
-        }
-    }
-    return false;
-}
-
 // The tokens of Text once the walk's non-empty string values (their pieces
 // and the "+" between them) are each replaced by one string, Replace(value).
 std::vector<std::string>
@@ -197,10 +180,7 @@ protected:
             if (binary) binaryForms_.push_back({path, data});
             if (binary && path.ends_with(BrokenBinaryForm)) continue;
             FormFile file{path, binary ? FormDataToText(data) : data, binary};
-            if (HasUnnamedObject(file.Text))
-                unnamed_.push_back(path);
-            else
-                files_.push_back(std::move(file));
+            files_.push_back(std::move(file));
         }
         if (files_.empty()) missing_ = "no form files in " + folder;
     }
@@ -216,7 +196,6 @@ protected:
     // Every form file that converts, in path order.
     static const std::vector<FormFile>& Files() { return files_; }
     static const std::vector<BinaryForm>& BinaryForms() { return binaryForms_; }
-    static const std::vector<std::string>& UnnamedObjectFiles() { return unnamed_; }
     static std::vector<std::string> Paths() {
         std::vector<std::string> paths;
         for (const FormFile& file : Files())
@@ -239,7 +218,6 @@ protected:
 private:
     static inline std::vector<FormFile> files_;
     static inline std::vector<BinaryForm> binaryForms_;
-    static inline std::vector<std::string> unnamed_;
     static inline std::string missing_;
 };
 
@@ -274,9 +252,6 @@ TEST_F(RealFormFilesTest, EveryFileTokenizesAndTheWalkSeesEveryString) {
                 Files().size(), static_cast<double>(bytes) / 1e6, values);
     for (const auto& [kind, count] : counts)
         std::printf("  %-12s %d\n", kind.c_str(), count);
-    std::printf("Left out: %zu files with unnamed objects, such as %s\n",
-                UnnamedObjectFiles().size(),
-                UnnamedObjectFiles().empty() ? "none" : UnnamedObjectFiles()[0].c_str());
     EXPECT_GT(counts[".lfm text"], 800);
     EXPECT_GT(counts[".dfm text"], 0);
 }
