@@ -60,6 +60,15 @@ void TSQLConnection::Open() {
         database.setPort(target.Port);
         try {
             if (!database.open()) RaiseDatabaseError(database.lastError());
+            if (target.Driver == u"QSQLITE") {
+                // Every change commits on its own. With a write-ahead log a
+                // commit need not wait for the disk (a crash loses at most the
+                // last commits, never the file), and checkpoints come seldom.
+                // A read-only file keeps its mode and is still read.
+                for (const char* pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL",
+                                           "PRAGMA wal_autocheckpoint=10000"})
+                    QSqlQuery(database).exec(QString::fromLatin1(pragma));
+            }
             if (target.Embedded &&
                 !database.tables().contains(
                     QString::fromLatin1(DefaultTableName.data(), DefaultTableName.size()),
