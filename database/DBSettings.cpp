@@ -35,8 +35,12 @@ QString QtDriver(std::string_view DriverName) {
         {DriverName}));
 }
 
-QString ParamText(std::string_view Value) {
-    return DatabaseText(Value, ProcessCodePage());
+QString ParamText(std::string_view Name, std::string_view Value) {
+    try {
+        return DatabaseText(Value, ProcessCodePage());
+    } catch (const EConvertError& e) {
+        throw EDatabaseError(FormatText("Parameter %s: %s", {Name, e.what()}));
+    }
 }
 
 std::string EmbeddedFile(std::string_view Database, const std::string& OptionsFileName) {
@@ -63,11 +67,13 @@ TConnectionTarget ResolveConnection(const TDBSettings& Settings) {
     const std::string driverName = value("DriverName");
     target.Embedded = driverName.empty();
     target.Driver = target.Embedded ? QStringLiteral("QSQLITE") : QtDriver(driverName);
-    target.HostName = ParamText(value("HostName"));
-    target.UserName = ParamText(value("User_Name"));
-    target.Password = ParamText(value("Password"));
+    const auto text = [&](std::string_view name) { return ParamText(name, value(name)); };
+    target.HostName = text("HostName");
+    target.UserName = text("User_Name");
+    target.Password = text("Password");
     const std::string database = value("Database");
     target.DatabaseName = ParamText(
+        "Database",
         target.Driver == u"QSQLITE" ? EmbeddedFile(database, Settings.OptionsFileName) : database);
     if (const std::string port = value("Port"); !port.empty()) {
         const char* end = port.data() + port.size();
