@@ -65,7 +65,7 @@ public:
         });
     }
 
-    QSqlQuery& Update(const TValues& Original) {
+    QSqlQuery& Update(const TPackedValues& Original) {
         return Prepared("U" + NullPattern(Original), [&] {
             QStringList sets;
             for (const TField& field : dataSet_.fields_)
@@ -75,21 +75,21 @@ public:
         });
     }
 
-    QSqlQuery& Delete(const TValues& Original) {
+    QSqlQuery& Delete(const TPackedValues& Original) {
         return Prepared("D" + NullPattern(Original), [&] {
             return QStringLiteral("DELETE FROM %1 WHERE %2").arg(table_, Where(Original));
         });
     }
 
 private:
-    std::string NullPattern(const TValues& Values) const {
+    std::string NullPattern(const TPackedValues& Values) const {
         std::string pattern;
         for (const int field : dataSet_.keyFields_)
             pattern += Values[field] ? '1' : '0';
         return pattern;
     }
 
-    QString Where(const TValues& Values) const {
+    QString Where(const TPackedValues& Values) const {
         QStringList terms;
         for (const int field : dataSet_.keyFields_)
             terms << dataSet_.fields_[field].SqlName +
@@ -181,28 +181,23 @@ void TSQLClientDataSet::ReadRows(QSqlQuery& Query) {
                 bytes = LexiconText(value.toString(), codePage);
             } catch (const EConvertError& e) {
                 throw EDatabaseError(
-                    FormatText("Row %s, field %s: %s",
-                               {std::to_string(rows_.size()), info.Name, std::string(e.what())}));
+                    FormatText("Row %s, field %s: %s", {std::to_string(rows_.size() + 1), info.Name,
+                                                        std::string(e.what())}));
             }
         }
         return bytes;
     };
+    TValues values(fields_.size());
     while (Query.next()) {
-        TRow& row = rows_.emplace_back();
-        row.Values.resize(fields_.size());
         for (int i = 0; i < FieldCount(); ++i)
-            if (i != displayField_) row.Values[i] = read(Query.value(i), i, processCodePage);
+            if (i != displayField_) values[i] = read(Query.value(i), i, processCodePage);
         if (displayField_ >= 0)
-            row.Values[displayField_] = read(Query.value(displayField_), displayField_,
-                                             TextCodePage(CodePageText(row.Values)));
+            values[displayField_] =
+                read(Query.value(displayField_), displayField_, TextCodePage(CodePageText(values)));
+        rows_.push_back({TPackedValues(values), {}, TRowState::Unchanged});
     }
     if (Query.lastError().isValid()) RaiseDatabaseError(Query.lastError());
     recordCount_ = static_cast<int>(rows_.size());
-}
-
-std::string_view TSQLClientDataSet::CodePageText(const TValues& Values) const {
-    if (codePageField_ < 0 || !Values[codePageField_]) return {};
-    return *Values[codePageField_];
 }
 
 void TSQLClientDataSet::Close() {
@@ -240,9 +235,12 @@ void TSQLClientDataSet::Next() {
     if (!Eof()) ++recNo_;
 }
 
-const TSQLClientDataSet::TValues* TSQLClientDataSet::CurrentValues() const {
-    if (editState_ != TEditState::Browse) return &buffer_;
-    return Eof() ? nullptr : &rows_[current_].Values;
+std::optional<std::string_view> TSQLClientDataSet::CurrentValue(int Index) const {
+    if (editState_ != TEditState::Browse) {
+        const auto& value = buffer_[static_cast<size_t>(Index)];
+        return value ? std::optional<std::string_view>(*value) : std::nullopt;
+    }
+    return Eof() ? std::nullopt : rows_[current_].Values[static_cast<size_t>(Index)];
 }
 
 std::string_view TSQLClientDataSet::FieldName(int Index) const {
@@ -250,15 +248,11 @@ std::string_view TSQLClientDataSet::FieldName(int Index) const {
 }
 
 std::string_view TSQLClientDataSet::FieldText(int Index) const {
-    const TValues* values = CurrentValues();
-    if (!values) return {};
-    const auto& value = (*values)[static_cast<size_t>(Index)];
-    return value ? std::string_view(*value) : std::string_view();
+    return CurrentValue(Index).value_or(std::string_view());
 }
 
 bool TSQLClientDataSet::IsNull(int Index) const {
-    const TValues* values = CurrentValues();
-    return !values || !(*values)[static_cast<size_t>(Index)];
+    return !CurrentValue(Index);
 }
 
 bool TSQLClientDataSet::IsBlob(int Index) const {
@@ -280,7 +274,7 @@ void TSQLClientDataSet::Edit() {
     CheckActive();
     if (editState_ != TEditState::Browse) Post();
     if (Eof()) throw EDatabaseError("Cannot edit: the dataset has no current row");
-    buffer_ = rows_[current_].Values;
+    buffer_ = rows_[current_].Values.Unpack();
     editState_ = TEditState::Edit;
 }
 
@@ -306,17 +300,17 @@ void TSQLClientDataSet::Post() {
         }
     }
     if (editState_ == TEditState::Insert) {
-        rows_.push_back({std::move(buffer_), {}, TRowState::Inserted});
+        rows_.push_back({TPackedValues(buffer_), {}, TRowState::Inserted});
         current_ = rows_.size() - 1;
         MarkPending(current_);
         recNo_ = ++recordCount_;
-    } else if (TRow& row = rows_[current_]; buffer_ != row.Values) {
+    } else if (TRow& row = rows_[current_]; !(row.Values == buffer_)) {
         if (row.State == TRowState::Unchanged) {
             row.Original = std::move(row.Values);
             row.State = TRowState::Modified;
             MarkPending(current_);
         }
-        row.Values = std::move(buffer_);
+        row.Values = TPackedValues(buffer_);
     }
     Cancel();
 }
@@ -343,7 +337,7 @@ void TSQLClientDataSet::Delete() {
         }
         row.State = TRowState::Deleted;
     }
-    row.Values = TValues();
+    row.Values = TPackedValues();
     --recordCount_;
     ++current_;
     SkipHidden();
@@ -388,9 +382,9 @@ int TSQLClientDataSet::ApplyUpdates() {
     return static_cast<int>(pending_.size());
 }
 
-QVariant TSQLClientDataSet::BoundValue(int Field, const TValues& Values) const {
+QVariant TSQLClientDataSet::BoundValue(int Field, const TPackedValues& Values) const {
     const TField& field = fields_[static_cast<size_t>(Field)];
-    const auto& value = Values[static_cast<size_t>(Field)];
+    const auto value = Values[static_cast<size_t>(Field)];
     if (!value) return QVariant(field.Type);
     switch (field.Kind) {
     case TFieldKind::Blob:
@@ -411,10 +405,10 @@ QVariant TSQLClientDataSet::BoundValue(int Field, const TValues& Values) const {
 void TSQLClientDataSet::Apply(TRow& Row, TStatements& Statements) {
     QSqlQuery* query = nullptr;
     int position = 0;
-    const auto bind = [&](int field, const TValues& values) {
+    const auto bind = [&](int field, const TPackedValues& values) {
         query->bindValue(position++, BoundValue(field, values));
     };
-    const auto bindKey = [&](const TValues& values) {
+    const auto bindKey = [&](const TPackedValues& values) {
         for (const int field : keyFields_)
             if (values[static_cast<size_t>(field)]) bind(field, values);
     };
@@ -443,16 +437,16 @@ void TSQLClientDataSet::Apply(TRow& Row, TStatements& Statements) {
 void TSQLClientDataSet::Settle(TRow& Row) {
     if (Row.State != TRowState::Gone) --changeCount_; // a Gone row was uncounted when deleted
     Row.State = Visible(Row) ? TRowState::Unchanged : TRowState::Gone;
-    Row.Original = TValues();
+    Row.Original = TPackedValues();
     Row.Pending = false;
 }
 
 void TSQLClientDataSet::Report(std::string_view Message, const TRow& Row) const {
     if (!OnReconcileError) return;
-    const TValues& values = Row.State == TRowState::Deleted ? Row.Original : Row.Values;
+    const TPackedValues& values = Row.State == TRowState::Deleted ? Row.Original : Row.Values;
     std::vector<TReconcileField> fields;
     for (size_t i = 0; i < fields_.size(); ++i)
-        fields.push_back({fields_[i].Name, values[i] ? std::string_view(*values[i]) : ""});
+        fields.push_back({fields_[i].Name, values[i].value_or(std::string_view())});
     OnReconcileError(Message, fields);
 }
 

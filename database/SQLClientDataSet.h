@@ -1,5 +1,6 @@
 #pragma once
 
+#include "database/PackedValues.h"
 #include "database/SQLConnection.h"
 #include "runtime/LexDataSet.h"
 
@@ -96,11 +97,11 @@ private:
         TFieldKind Kind;
         QMetaType Type;
     };
-    using TValues = std::vector<std::optional<std::string>>;
+    using TValues = TPackedValues::TValues;
     enum class TRowState { Unchanged, Modified, Inserted, Deleted, Gone };
     struct TRow {
-        TValues Values;   // empty once deleted
-        TValues Original; // the server's values while Modified or Deleted
+        TPackedValues Values;   // empty once deleted
+        TPackedValues Original; // the server's values while Modified or Deleted
         TRowState State = TRowState::Unchanged;
         bool Pending = false;
     };
@@ -111,13 +112,19 @@ private:
         return Row.State != TRowState::Deleted && Row.State != TRowState::Gone;
     }
     void SkipHidden();
-    // The values the fields show: the row buffer while editing; none at the end.
-    const TValues* CurrentValues() const;
-    std::string_view CodePageText(const TValues& Values) const;
+    // The value field Index shows: the row buffer's while editing; none at the end.
+    std::optional<std::string_view> CurrentValue(int Index) const;
+    // The text of the "CodePage" field among the values of a row.
+    template <typename Values>
+    std::string_view CodePageText(const Values& Row) const {
+        if (codePageField_ < 0) return {};
+        const auto& value = Row[static_cast<size_t>(codePageField_)];
+        return value ? std::string_view(*value) : std::string_view();
+    }
     void CheckActive() const;
     void ReadRows(QSqlQuery& Query);
     void MarkPending(size_t Row);
-    QVariant BoundValue(int Field, const TValues& Values) const;
+    QVariant BoundValue(int Field, const TPackedValues& Values) const;
     void Apply(TRow& Row, TStatements& Statements);
     void Report(std::string_view Message, const TRow& Row) const;
     void Settle(TRow& Row);
