@@ -5,6 +5,7 @@
 #include "editor/view/WaitCursor.h"
 #include "formfiles/FormExport.h"
 #include "formfiles/FormImport.h"
+#include "formfiles/ui/LanguageItems.h"
 #include "platform/CodePageCatalog.h"
 #include "runtime/qt/QtText.h"
 
@@ -47,21 +48,6 @@ TFormSkipList SkipList(const QPlainTextEdit& Memo) {
         if (!name.isEmpty()) names.push_back(name.toStdString());
     }
     return TFormSkipList(names);
-}
-
-// A language as the dialogs list it: the catalogue's code page and
-// description for a band it knows, the band's caption otherwise.
-QString LanguageItemText(const TLexBand& Band) {
-    const int index =
-        Band.CodePageNode && CodePageList ? CodePageList->IndexOf(Band.CodePageNode->CodePage) : -1;
-    return ToQString(index >= 0 ? CodePageList->DisplayText(index) : Band.Caption);
-}
-
-// Columns of code pages and descriptions line up only in a fixed-pitch font.
-void UseFixedPitch(QComboBox& Box, int PointSize) {
-    QFont font(QStringLiteral("Monospace"), PointSize);
-    font.setStyleHint(QFont::TypeWriter);
-    Box.setFont(font);
 }
 
 } // namespace

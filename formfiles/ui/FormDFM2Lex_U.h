@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/view/ShowHelp.h"
 #include "formfiles/FormTokenWalk.h"
 #include "runtime/LumoMultiLexReader.h"
 
@@ -23,9 +24,6 @@ namespace lex {
 class TFormLexEditor;
 class TLexTree;
 struct TLexBand;
-
-// Opens the application's help at a topic, over the window Owner.
-using TShowHelp = std::function<void(QWidget* Owner, const QString& Topic)>;
 
 // The form-file dialog of the import and the export: the files, what the
 // import makes of their strings or which language the export writes keys
