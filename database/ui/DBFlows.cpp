@@ -1,0 +1,129 @@
+#include "database/ui/DBFlows.h"
+
+#include "database/DBSchema.h"
+#include "database/SQLConnection.h"
+#include "database/ui/EditorDataSets.h"
+#include "editor/view/FormLexEditor_U.h"
+#include "editor/view/WaitCursor.h"
+#include "platform/Exceptions.h"
+#include "runtime/LumoMultiDBLexReader.h"
+
+#include <QCheckBox>
+
+namespace lex {
+namespace {
+
+// The table chosen in the dialog, titled Caption; empty when the user
+// cancels. Clear, when given, offers "Clear Table Before Save" and says
+// whether it was checked.
+std::string ChooseTable(const TDBSource& Source, QWidget* Owner, const char* Caption,
+                        bool* Clear = nullptr) {
+    TFormOpenDB dialog(Source, Owner);
+    dialog.setWindowTitle(QString::fromLatin1(Caption));
+    dialog.CheckBox_Clear->setEnabled(Clear != nullptr);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    if (Clear) *Clear = dialog.CheckBox_Clear->isChecked();
+    return dialog.CheckedTable();
+}
+
+void Bind(TFormLexEditor& Editor, const TSQLConnection& Connection, const std::string& TableName) {
+    Editor.Document().BindTable(TableName, TableTitle(Connection, TableName));
+    Editor.RefreshCaption();
+}
+
+// Binds the editor to the table before the table opens, as a failed open
+// leaves it, then loads it. A name that is no table name binds nothing.
+void OpenInto(TFormLexEditor& Editor, TSQLClientDataSet& Table, const std::string& TableName,
+              const TLexProgressEvent& OnProgress) {
+    CheckTableName(TableName);
+    Bind(Editor, Table.Connection(), TableName);
+    Table.Close();
+    Table.Open(TableName);
+    Editor.Document().OpenDataSet(Table, OnProgress);
+}
+
+TTableSaveCounts Synchronise(TFormLexEditor& Editor, TSQLClientDataSet& Table,
+                             const TLexProgressEvent& OnProgress) {
+    return Editor.Document().SaveToTable(
+        Table, [&Table] { return Table.ApplyUpdates(); }, false, {}, OnProgress);
+}
+
+} // namespace
+
+std::string TableTitle(const TSQLConnection& Connection, std::string_view TableName) {
+    return Connection.ParamValue("HostName") + " : " + Connection.ParamValue("Database") + " : " +
+           std::string(TableName);
+}
+
+void OpenFromDB(const TDBSource& Source, QWidget* Owner,
+                const std::function<TFormLexEditor&()>& Target,
+                const TLexProgressEvent& OnProgress) {
+    const std::string table = ChooseTable(Source, Owner, "Open From DB...");
+    if (table.empty()) return;
+    TFormLexEditor& editor = Target();
+    TWaitCursor wait;
+    TSQLClientDataSet& lex = TEditorDataSets::Of(editor).CDS_Lex;
+    CopyConnection(*Source.EditConnection, lex.Connection());
+    OpenInto(editor, lex, table, OnProgress);
+}
+
+void OpenTableAtStart(TFormLexEditor& Editor, const TDBSettings& Settings,
+                      const std::string& TableName, const TLexProgressEvent& OnProgress) {
+    TWaitCursor wait;
+    TSQLClientDataSet& lex = TEditorDataSets::Of(Editor).CDS_Lex;
+    lex.Close();
+    ConfigureConnection(lex.Connection(), Settings);
+    OpenInto(Editor, lex, TableName, OnProgress);
+}
+
+// The import dataset is closed afterwards: nothing reads it again, and a
+// large table need not stay in memory twice.
+void ImportFromDB(TFormLexEditor& Editor, const TDBSource& Source,
+                  const TLexProgressEvent& OnProgress) {
+    Editor.PostEdit();
+    const std::string table = ChooseTable(Source, &Editor, "Import From DB...");
+    if (table.empty()) return;
+    TWaitCursor wait;
+    TSQLClientDataSet& import = TEditorDataSets::Of(Editor).CDS_Import;
+    struct TCloseAfter {
+        TSQLClientDataSet& Table;
+        ~TCloseAfter() { Table.Close(); }
+    } closeAfter{import};
+    import.Close();
+    CopyConnection(*Source.EditConnection, import.Connection());
+    import.Open(table);
+    TDBLexReader reader(import);
+    Editor.Document().MergeFromReader(reader, OnProgress);
+}
+
+void SaveToDB(TFormLexEditor& Editor, const TDBSource& Source,
+              const TLexProgressEvent& OnProgress) {
+    Editor.PostEdit();
+    bool clear = false;
+    const std::string table = ChooseTable(Source, &Editor, "Save To DB...", &clear);
+    if (table.empty()) return;
+    TWaitCursor wait;
+    TSQLClientDataSet& lex = TEditorDataSets::Of(Editor).CDS_Lex;
+    CopyConnection(*Source.EditConnection, lex.Connection());
+    lex.Close();
+    if (clear) lex.Connection().ExecuteDirect(DeleteAllStatement(table));
+    lex.Open(table);
+    Synchronise(Editor, lex, OnProgress);
+    Bind(Editor, lex.Connection(), table);
+}
+
+TTableSaveCounts SaveToTable(TFormLexEditor& Editor, const TLexProgressEvent& OnProgress) {
+    Editor.PostEdit();
+    TWaitCursor wait;
+    TSQLClientDataSet& lex = TEditorDataSets::Of(Editor).CDS_Lex;
+    const std::string& table = Editor.Document().TableName();
+    // Against a dataset that never opened, the editor would be reported saved
+    // with nothing written.
+    if (!lex.Active() || lex.TableName() != table)
+        throw EDatabaseError(FormatText(
+            "The table %s is not open: open it again from the database before saving to it",
+            {table}));
+    return Synchronise(Editor, lex, OnProgress);
+}
+
+} // namespace lex

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "database/ui/FormOpenDB_U.h"
+#include "editor/LexDocument.h"
+
+#include <functional>
+#include <string>
+
+class QWidget;
+
+namespace lex {
+
+class TFormLexEditor;
+
+// The flows of the Database menu and of "NAME /D". Each works under the
+// hourglass and lets a failure propagate to the caller's report; what was
+// done before it stays done.
+
+// An editor bound to a table is titled "HostName : Database : table" from
+// its connection's parameters (a missing one gives an empty part).
+std::string TableTitle(const TSQLConnection& Connection, std::string_view TableName);
+
+// The dialog, then the chosen table into Target(), which the flow asks for
+// only on OK: the editor is emptied, loaded and bound to the table (bound
+// first, so that a table that fails to open still names the editor).
+void OpenFromDB(const TDBSource& Source, QWidget* Owner,
+                const std::function<TFormLexEditor&()>& Target,
+                const TLexProgressEvent& OnProgress);
+
+// "NAME /D": the table into the editor without a dialog, connected with
+// the options read at start.
+void OpenTableAtStart(TFormLexEditor& Editor, const TDBSettings& Settings,
+                      const std::string& TableName, const TLexProgressEvent& OnProgress);
+
+// The dialog, then the chosen table merged into the editor; its title and
+// binding stay.
+void ImportFromDB(TFormLexEditor& Editor, const TDBSource& Source,
+                  const TLexProgressEvent& OnProgress);
+
+// The dialog with "Clear Table Before Save", then the editor synchronised
+// into the chosen table, which it is bound to afterwards. The clearing is a
+// statement of its own and stays done when the save then fails.
+void SaveToDB(TFormLexEditor& Editor, const TDBSource& Source, const TLexProgressEvent& OnProgress);
+
+// Save of a bound editor: synchronises it into its table against the rows
+// its dataset holds from the last open or save. An editor whose table never
+// opened is refused rather than reported saved.
+TTableSaveCounts SaveToTable(TFormLexEditor& Editor, const TLexProgressEvent& OnProgress);
+
+} // namespace lex
