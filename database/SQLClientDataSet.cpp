@@ -352,32 +352,95 @@ void TSQLClientDataSet::MarkPending(size_t Row) {
     ++changeCount_;
 }
 
+namespace {
+// One apply as one transaction, each change in a savepoint of its own: a
+// refused change rolls back alone and the rest commit together, one commit a
+// batch instead of one a change. A driver without transactions commits each
+// statement as it runs.
+class TApplyTransaction {
+public:
+    explicit TApplyTransaction(QSqlDatabase Database)
+        : database_(std::move(Database)),
+          active_(database_.driver()->hasFeature(QSqlDriver::Transactions) &&
+                  database_.transaction()) {}
+    ~TApplyTransaction() {
+        if (active_) database_.rollback();
+    }
+    bool Active() const { return active_; }
+    TApplyTransaction(const TApplyTransaction&) = delete;
+    TApplyTransaction& operator=(const TApplyTransaction&) = delete;
+
+    template <typename Change>
+    void Run(Change&& change) {
+        Exec("SAVEPOINT lex_change");
+        try {
+            change();
+        } catch (...) {
+            Exec("ROLLBACK TO SAVEPOINT lex_change");
+            throw;
+        }
+        Exec("RELEASE SAVEPOINT lex_change");
+    }
+
+    void Commit() {
+        if (!active_) return;
+        active_ = false;
+        if (database_.commit()) return;
+        const QSqlError error = database_.lastError();
+        database_.rollback();
+        RaiseDatabaseError(error);
+    }
+
+private:
+    void Exec(const char* Statement) {
+        if (!active_) return;
+        QSqlQuery query(database_);
+        if (!query.exec(QString::fromLatin1(Statement))) RaiseDatabaseError(query.lastError());
+    }
+
+    QSqlDatabase database_;
+    bool active_;
+};
+} // namespace
+
 int TSQLClientDataSet::ApplyUpdates() {
     if (editState_ != TEditState::Browse) Post();
     if (OnBeforeApply) OnBeforeApply();
     if (pending_.empty()) return 0;
     TStatements statements(*this, connection_.Database());
-    std::vector<size_t> refused;
+    TApplyTransaction transaction(connection_.Database());
+    const bool atomic = transaction.Active();
+    std::vector<size_t> refused, applied;
     size_t next = 0;
+    const auto settleApplied = [&] {
+        for (const size_t index : applied)
+            Settle(rows_[index]);
+    };
     try {
         while (next < pending_.size()) {
             const size_t index = pending_[next++];
             TRow& row = rows_[index];
             try {
-                if (row.State != TRowState::Gone) Apply(row, statements);
-                Settle(row);
+                if (row.State != TRowState::Gone) transaction.Run([&] { Apply(row, statements); });
+                applied.push_back(index);
             } catch (const Exception& e) {
                 refused.push_back(index);
                 Report(e.what(), row);
             }
         }
+        transaction.Commit();
     } catch (...) {
-        // A handler gave up: what was not tried yet stays pending.
+        // A handler gave up, or the commit failed. In a transaction nothing
+        // reached the server and every change stays pending as it was;
+        // committed change by change, what ran is on the server.
+        if (atomic) throw;
+        settleApplied();
         refused.insert(refused.end(), pending_.begin() + static_cast<ptrdiff_t>(next),
                        pending_.end());
         pending_ = std::move(refused);
         throw;
     }
+    settleApplied();
     pending_ = std::move(refused);
     return static_cast<int>(pending_.size());
 }

@@ -78,11 +78,11 @@ public:
     // The number of changes not yet on the server.
     int ChangeCount() const { return changeCount_; }
     // Sends the pending changes in the order they were made, each as one
-    // statement with bound values that commits on its own: rows are found by
-    // the table's primary key, or by all their original values when it has
-    // none. A change the server refuses, or whose text cannot be converted,
-    // goes to OnReconcileError and stays pending; the others are applied.
-    // Returns the number of refused changes.
+    // statement with bound values: rows are found by the table's primary key,
+    // or by all their original values when it has none. The apply commits as
+    // one transaction; a change the server refuses, or whose text cannot be
+    // converted, is rolled back alone, goes to OnReconcileError and stays
+    // pending. Returns the number of refused changes.
     int ApplyUpdates();
 
     TBeforeApplyEvent OnBeforeApply;
