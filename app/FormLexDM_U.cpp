@@ -1,5 +1,7 @@
 #include "app/FormLexDM_U.h"
 
+#include "app/LumoOption.h"
+
 #include <utility>
 
 namespace lex {
@@ -23,6 +25,7 @@ TLexDM::TLexDM(TComponent* Owner, std::string CodePage, std::string SeqNo)
     LumoMultiStreamLex_GUI->OnAfterBuildLex = [this](TCustomMultiLex& Sender) {
         LumoMultiStreamLex_GUIAfterBuildLex(Sender);
     };
+    if (LumoOption) ConfigureConnection(SQLConnection_Edit, LumoOption->DBSettings());
     LexDM = this;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "database/SQLConnection.h"
 #include "runtime/Component.h"
 #include "runtime/LumoMultiLex.h"
 
@@ -26,6 +27,11 @@ public:
 
     // Owned by the data module; built at its first look-up.
     TLumoMultiStreamLex* LumoMultiStreamLex_GUI = nullptr;
+    // The connection the table dialog lists tables through and the database
+    // flows copy into the editors' datasets. Set up from the options at
+    // creation, so that a grab from a table typed by name reaches the
+    // database the options name.
+    TSQLConnection SQLConnection_Edit;
 
     // Text in the interface language, or Text itself when "Lex_GUI" has no
     // entry for it.

@@ -1,9 +1,12 @@
 #include "app/EditorExport.h"
 #include "app/FormCodePage_U.h"
+#include "app/FormLexDM_U.h"
 #include "app/FormLexMain_U.h"
+#include "app/HelpWindow.h"
 #include "app/HistoryFiles.h"
 #include "app/LexFileDialog.h"
 #include "app/LumoOption.h"
+#include "database/ui/DBFlows.h"
 #include "editor/view/FormLexEditor_U.h"
 #include "editor/view/WaitCursor.h"
 #include "platform/CodePageCatalog.h"
@@ -77,12 +80,16 @@ TFormLexEditor* TFormLexMain::NewLexicon() {
     return editor;
 }
 
-void TFormLexMain::OpenLexiconFile(const std::string& FileName) {
+TFormLexEditor& TFormLexMain::OpenTarget() {
     TFormLexEditor* target = ActiveEditor();
     if (!target || !target->Document().FileName().empty() || target->Document().Modified() ||
         target->Document().Tree().Count() > 0)
         target = CreateEditor();
-    OpenInto(*target, FileName);
+    return *target;
+}
+
+void TFormLexMain::OpenLexiconFile(const std::string& FileName) {
+    OpenInto(OpenTarget(), FileName);
 }
 
 void TFormLexMain::OpenInto(TFormLexEditor& Editor, const std::string& FileName) {
@@ -100,8 +107,8 @@ void TFormLexMain::SaveEditor(TFormLexEditor& Editor) {
     Editor.PostEdit();
     TLexDocument& doc = Editor.Document();
     if (!doc.TableName().empty()) {
-        ShowNotAvailable();
-        throw EAbort(); // nothing saved: the editor stays modified
+        SaveToTable(Editor, Progress());
+        return;
     }
     if (doc.FileName().empty()) {
         SaveEditorAs(Editor);
@@ -125,6 +132,19 @@ void TFormLexMain::SaveEditorAs(TFormLexEditor& Editor) {
         doc.SaveAs(fileName, Progress());
     }
     Editor.RefreshCaption();
+}
+
+TDBSource TFormLexMain::DBSource() {
+    if (!LexDM) throw Exception("The data module is not created");
+    TDBSource source;
+    source.ReadSettings = [] {
+        LumoOption->LoadDBParams(nullptr);
+        return LumoOption->DBSettings();
+    };
+    source.EditConnection = &LexDM->SQLConnection_Edit;
+    source.ShowError = [this](QWidget*, const std::string& Message) { ShowError(Message); };
+    source.ShowHelp = [](QWidget* Owner, const QString& Topic) { ShowHelp(Owner, Topic); };
+    return source;
 }
 
 void TFormLexMain::ShowProgress(std::span<const std::string_view>, double Fraction, bool&) {

@@ -6,10 +6,13 @@
 #include "app/GuiText.h"
 #include "app/HelpWindow.h"
 #include "app/IdleRules.h"
+#include "app/LexFileDialog.h"
 #include "app/LumoOption.h"
 #include "app/MdiWindows.h"
+#include "database/ui/DBFlows.h"
 #include "editor/view/FormLexEditor_U.h"
 #include "formfiles/ui/FormDFM2Lex_U.h"
+#include "formfiles/ui/FromGrabData_U.h"
 #include "platform/Exceptions.h"
 #include "platform/MessageBox.h"
 #include "runtime/qt/ComponentWalk.h"
@@ -373,10 +376,23 @@ void TFormLexMain::ConnectActions() {
     onEditor(Action_Lex2DFM, [this, help](TFormLexEditor& Editor) {
         ExportKeysToFormFiles(Editor, Progress(), help);
     });
-    // The database and grab commands arrive with their own flows; until then
-    // they say so rather than do nothing.
-    for (QAction* action : {Action_OpenDB, Action_ImportDB, Action_SaveDB, Action_GrabData})
-        on(action, [this] { ShowNotAvailable(); });
+    on(Action_OpenDB, [this] {
+        OpenFromDB(
+            DBSource(), this, [this]() -> TFormLexEditor& { return OpenTarget(); }, Progress());
+    });
+    onEditor(Action_ImportDB,
+             [this](TFormLexEditor& Editor) { ImportFromDB(Editor, DBSource(), Progress()); });
+    onEditor(Action_SaveDB,
+             [this](TFormLexEditor& Editor) { SaveToDB(Editor, DBSource(), Progress()); });
+    onEditor(Action_GrabData, [this](TFormLexEditor& Editor) {
+        GrabData(Editor, Progress(), DBSource(), [](QWidget* Owner, QString& FileName) {
+            TLexOpenDialog& dialog = LexOpenDialog();
+            dialog.FileName = FileName;
+            if (!dialog.Execute(Owner)) return false;
+            FileName = dialog.FileName;
+            return true;
+        });
+    });
 
     on(Action_Font, [this] { Action_FontExecute(); });
     on(Action_EditorDialog, [this] { Action_EditorStyleExecute(TEditorStyle::Dialog); });
@@ -500,7 +516,7 @@ void TFormLexMain::ApplyCommandLine(TFormLexEditor& Editor) {
         OpenInto(Editor, commandLine_.name);
         break;
     case TCommandLine::Kind::Table:
-        ShowNotAvailable();
+        OpenTableAtStart(Editor, LumoOption->DBSettings(), commandLine_.name, Progress());
         break;
     }
 }
@@ -668,11 +684,6 @@ void TFormLexMain::Guard(const std::function<void()>& Work) {
         ShowError("Unknown error");
     }
     ScheduleIdle();
-}
-
-void TFormLexMain::ShowNotAvailable() {
-    GuiMessageBox(this, "This function is not available in this build of Lex Manager.",
-                  "Lex Manager", MB_OK | MB_ICONINFORMATION);
 }
 
 void TFormLexMain::ShowError(const std::string& Message) {

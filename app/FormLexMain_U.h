@@ -2,6 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "app/MainActions.h"
+#include "database/ui/FormOpenDB_U.h"
 #include "editor/EditorStyle.h"
 #include "runtime/LumoMultiLexReader.h"
 
@@ -111,8 +112,11 @@ private:
     // (a silent abort shows nothing), and the window carries on.
     void Guard(const std::function<void()>& Work);
     void ShowError(const std::string& Message);
-    // For the commands whose work this build does not have.
-    void ShowNotAvailable();
+    // The editor an open loads into: the active one while it is a fresh
+    // empty window, else a new one.
+    TFormLexEditor& OpenTarget();
+    // What the database dialogs and flows take from the application.
+    TDBSource DBSource();
 
     void Action_OpenExecute();
     void Action_ImportExecute();

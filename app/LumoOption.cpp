@@ -115,6 +115,10 @@ std::string TLumoOption::DBParamValue(std::string_view Name) const {
     return {};
 }
 
+TDBSettings TLumoOption::DBSettings() const {
+    return {GetDriverFunc, LibraryName, VendorLib, DBParams, fileName_};
+}
+
 void TLumoOption::SaveToIni() const {
     TIniFile ini(fileName_);
     ini.WriteString(SectionFont, "FontName", Font.Name);

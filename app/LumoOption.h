@@ -1,5 +1,6 @@
 #pragma once
 
+#include "database/DBSettings.h"
 #include "editor/EditorStyle.h"
 #include "runtime/LumoMultiLex.h"
 
@@ -34,6 +35,9 @@ public:
     // The value of the DBParams line of that name (ignoring ASCII case);
     // empty when there is none.
     std::string DBParamValue(std::string_view Name) const;
+    // The "DataBase" section as a connection takes it; the embedded database
+    // lies beside the options file.
+    TDBSettings DBSettings() const;
 
     std::string CodePage; // the process's code page, as decimal text
     std::string SeqNo = "0";

@@ -323,7 +323,7 @@ INSTANTIATE_TEST_SUITE_P(
     Switches, CommandLineTest,
     ::testing::Values(CommandLineCase{"none", TCommandLine::Kind::None, false, false},
                       CommandLineCase{"file", TCommandLine::Kind::File, true, false},
-                      // Tables need the database layer: said so, nothing opened.
+                      // A path is no table name: refused with a message.
                       CommandLineCase{"table", TCommandLine::Kind::Table, false, true}),
     [](const auto& info) { return std::string(info.param.Name); });
 
@@ -962,21 +962,6 @@ TEST_F(FormLexMainTest, AddNewLanguageOffersOnlyTheMissingCodePages) {
     EXPECT_EQ(offered, CodePageList->Count() - 3);
     EXPECT_FALSE(offersPresent);
     EXPECT_EQ(BandCaptions(Editor()).back(), "Cyrillic (Windows): 0");
-}
-
-// The commands whose work comes with later versions say so when clicked.
-TEST_F(FormLexMainTest, CommandsWithoutTheirWorkSaySo) {
-    Start();
-    window->ApplicationEvents1Idle();
-    for (QAction* action : {window->Action_OpenDB, window->Action_ImportDB, window->Action_SaveDB,
-                            window->Action_GrabData}) {
-        SCOPED_TRACE(Text(action->text()));
-        shown.clear();
-        ASSERT_TRUE(action->isEnabled());
-        action->trigger();
-        EXPECT_EQ(shown, std::vector<std::string>{"Lex Manager|This function is not available in "
-                                                  "this build of Lex Manager."});
-    }
 }
 
 // The first run writes the font in use, not an empty name and size 0.

@@ -11,8 +11,10 @@
 #include "app/GuiText.h"
 #include "app/HistoryFiles.h"
 #include "app/LumoOption.h"
+#include "database/ui/FormOpenDB_U.h"
 #include "editor/LexDocument.h"
 #include "formfiles/ui/FormDFM2Lex_U.h"
+#include "formfiles/ui/FromGrabData_U.h"
 #include "platform/MessageBox.h"
 #include "runtime/qt/LumoMultiScreen.h"
 #include "runtime/qt/QtMessageBox.h"
@@ -20,6 +22,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
@@ -78,6 +81,11 @@ const TShown Suggestion{"Suggestion : Please Backup DFM Files before Exporting."
                         "建议：导出前请先备份 DFM 文件。", "建議：匯出前請先備份 DFM 檔案。"};
 const TShown DisplayValue{"Language Display Value", "语言显示值", "語言顯示值"};
 const TShown AddFile{"Add File...", "添加文件...", "新增檔案..."};
+const TShown Tables{"Tables", "数据表", "資料表"};
+const TShown ClearTable{"Clear Table Before Save", "保存前清空数据表", "儲存前清空資料表"};
+const TShown EmbeddedTable{
+    "Table the tool creates in its embedded database:", "本工具在内置数据库中创建的数据表：",
+    "本工具在內建資料庫中建立的資料表："};
 
 void Settle() {
     for (int i = 0; i < 5; ++i)
@@ -104,6 +112,15 @@ protected:
     }
 
     QMenu* Menu(const char* Name) { return window->findChild<QMenu*>(QString::fromLatin1(Name)); }
+
+    // The options' database, which is the embedded one beside them.
+    TDBSource DBSource() {
+        TDBSource source;
+        source.ReadSettings = [] { return LumoOption->DBSettings(); };
+        source.EditConnection = &dm.SQLConnection_Edit;
+        source.ShowError = [](QWidget*, const std::string& Message) { ADD_FAILURE() << Message; };
+        return source;
+    }
 
     TempDir dir;
     AppModules modules;
@@ -140,8 +157,10 @@ TEST_F(SelfTranslationTest, SettingsNameTheWindowsAndWidgetsThatExist) {
     TFormCodePage codePage(window.get());
     TFormExport exportDialog(window.get());
     TFormDFM2Lex formFiles(window.get());
-    for (QWidget* form : std::initializer_list<QWidget*>{window.get(), &about, &codePage,
-                                                         &exportDialog, &formFiles}) {
+    TFormOpenDB tables(DBSource(), window.get());
+    TFormGrabData grab(DBSource(), {}, window.get());
+    for (QWidget* form : std::initializer_list<QWidget*>{
+             window.get(), &about, &codePage, &exportDialog, &formFiles, &tables, &grab}) {
         const std::string className = FormClassName(*form);
         const TMultiReplaceDatum* datum =
             window->LumoMultiScreenEye_Main->ReplaceData.FindFormClass(className);
@@ -209,6 +228,24 @@ TEST_F(SelfTranslationTest, FormFileDialogIsTranslatedWhenItBecomesActive) {
     EXPECT_EQ(dialog.RadioButton_DisplayValue->text(), DisplayValue.Expected());
     EXPECT_EQ(dialog.BitBtn1->text(), AddFile.Expected());
     EXPECT_EQ(dialog.BitBtn_Cancel->text(), Cancel.Expected());
+}
+
+// Its table names are data and stay as they are.
+TEST_F(SelfTranslationTest, TableDialogIsTranslatedButNotItsTables) {
+    Start();
+    TFormOpenDB dialog(DBSource(), window.get());
+    ASSERT_EQ(dialog.CheckListBox_Tables->count(), 1);
+    dialog.CheckListBox_Tables->item(0)->setText(QStringLiteral("Tables"));
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    Settle();
+    EXPECT_TRUE(window->LumoMultiScreenEye_Main->Replaced(&dialog));
+    EXPECT_EQ(dialog.PageControl1->tabText(0), Tables.Expected());
+    EXPECT_EQ(dialog.CheckBox_Clear->text(), ClearTable.Expected());
+    EXPECT_EQ(dialog.Label_Portable->text(), EmbeddedTable.Expected());
+    EXPECT_EQ(dialog.BitBtn_Cancel->text(), Cancel.Expected());
+    EXPECT_EQ(dialog.CheckListBox_Tables->item(0)->text(), QStringLiteral("Tables"));
 }
 
 TEST_F(SelfTranslationTest, AboutBoxHasOnlyItsOkButtonTranslatedByTheEye) {
