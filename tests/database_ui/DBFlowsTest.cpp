@@ -1,0 +1,319 @@
+// Opening, importing and saving tables from the main window's actions and
+// the command line, through the table dialog, into SQLite files named by the
+// options file.
+#include "app/AppModules.h"
+#include "app/FormLexDM_U.h"
+#include "app/FormLexMain_U.h"
+#include "app/LumoOption.h"
+#include "database/DBSchema.h"
+#include "database/ui/EditorDataSets.h"
+#include "database/ui/FormOpenDB_U.h"
+#include "editor/view/FormLexEditor_U.h"
+#include "support/DocumentState.h"
+#include "support/SQLiteFile.h"
+#include "support/ScriptedMessageBoxes.h"
+#include "support/TempDir.h"
+#include "support/WhenModal.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace lex::test {
+namespace {
+
+const bool ForcedCodePage = setenv("LEXMANAGER_CODEPAGE", "1252", 1) == 0;
+
+const QString FormLexSchema =
+    QString::fromLatin1(PortableSchemaScript.data(), PortableSchemaScript.size());
+const char* const RowsQuery = "select LEXKEY, CODEPAGE, SEQNO, DISPLAYVALUE, CATALOGID from %1 "
+                              "order by LEXKEY, CODEPAGE, SEQNO";
+
+void Settle() {
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+}
+
+// Chooses Table in the next table dialog, checking "Clear Table Before Save"
+// when asked, and records the dialog's caption.
+void PlayTableDialog(const QString& Table, bool Clear = false, QString* Caption = nullptr) {
+    WhenModal<TFormOpenDB>([=](TFormOpenDB& dialog) {
+        if (Caption) *Caption = dialog.windowTitle();
+        const QList<QListWidgetItem*> items =
+            dialog.CheckListBox_Tables->findItems(Table, Qt::MatchExactly);
+        if (items.size() != 1) {
+            ADD_FAILURE() << "no table " << Table.toStdString();
+            dialog.reject();
+            return;
+        }
+        items[0]->setCheckState(Qt::Checked);
+        if (Clear) dialog.CheckBox_Clear->setChecked(true);
+        dialog.BitBtn_OK->click();
+    });
+}
+
+class DBFlowsTest : public ::testing::Test {
+protected:
+    DBFlowsTest()
+        : modules(OptionsFile()), dm(nullptr, LumoOption->CodePage, LumoOption->SeqNo),
+          db(dir / "lex.db") {
+        db.Exec(FormLexSchema);
+        db.Exec(QString::fromUtf8("insert into FORMLEX values ('Open', 1252, 0, 'Oeffnen', ''), "
+                                  "('Open', 936, 0, '打开', ''), "
+                                  "('Save', 1252, 0, 'Speichern', '')"));
+    }
+
+    ~DBFlowsTest() override {
+        if (window) {
+            for (TFormLexEditor* editor : window->Editors())
+                SetModified(editor->Document(), false);
+            window.reset();
+        }
+        Settle();
+    }
+
+    // The options name the database, relative to their own folder.
+    std::string OptionsFile() {
+        const std::string path = dir / "LexManager.ini";
+        std::ofstream(path) << "[DataBase]\nDatabase=lex.db\n";
+        return path;
+    }
+
+    void Start(TCommandLine CommandLine = {}) {
+        window = std::make_unique<TFormLexMain>(std::move(CommandLine));
+        window->resize(900, 700);
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        Settle();
+        window->ApplicationEvents1Idle();
+    }
+
+    TFormLexEditor& Editor() { return *window->ActiveEditor(); }
+    TLexDocument& Document() { return Editor().Document(); }
+
+    std::vector<std::string> Rows(const char* Table = "FORMLEX") {
+        return db.Rows(QString::fromLatin1(RowsQuery).arg(QString::fromLatin1(Table)));
+    }
+
+    // A top-level node with a value in the language of CodePage.
+    static TTreeNode* AddNode(TLexDocument& Doc, const char* Key, const char* CodePage,
+                              const char* Value) {
+        TLexBand* band = Doc.AddLanguage(CodePage);
+        TTreeNode* node = Doc.AppendNode(Key);
+        Doc.SetNodeValue(node, band->Column(0)->Index(), Value);
+        return node;
+    }
+
+    // Save as the user reaches it: enabled by the idle turn first.
+    void Save() {
+        window->ApplicationEvents1Idle();
+        ASSERT_TRUE(window->Action_Save->isEnabled());
+        window->Action_Save->trigger();
+    }
+
+    void OpenTable(const char* Table) {
+        QString caption;
+        PlayTableDialog(QString::fromLatin1(Table), false, &caption);
+        window->Action_OpenDB->trigger();
+        Settle();
+        EXPECT_EQ(caption, QStringLiteral("Open From DB..."));
+    }
+
+    TempDir dir;
+    ScriptedMessageBoxes boxes;
+    AppModules modules;
+    TLexDM dm;
+    SQLiteFile db;
+    std::unique_ptr<TFormLexMain> window;
+};
+
+// The round trip a user makes: the table into the fresh window, edits, Save.
+TEST_F(DBFlowsTest, OpenEditAndSaveGoToTheTable) {
+    ASSERT_TRUE(ForcedCodePage);
+    Start();
+    TFormLexEditor* startUp = window->ActiveEditor();
+    OpenTable("FORMLEX");
+    ASSERT_EQ(window->Editors().size(), 1);
+    ASSERT_EQ(window->ActiveEditor(), startUp);
+    TLexDocument& doc = Document();
+    EXPECT_EQ(doc.TableName(), "FORMLEX");
+    EXPECT_EQ(Editor().windowTitle(), QStringLiteral(" : lex.db : FORMLEX"));
+    EXPECT_EQ(doc.FileName(), "");
+    EXPECT_EQ(doc.NodeCount(), 2);
+    EXPECT_FALSE(doc.Modified());
+    EXPECT_EQ(window->Gauge_Load->value(), 100);
+    // The languages are the table's; Chinese arrives in its own code page.
+    ASSERT_EQ(doc.Tree().BandCount(), 3);
+    TTreeNode* open = doc.FindNodeByKey("Open");
+    ASSERT_NE(open, nullptr);
+    TLexBand* chinese = doc.AddLanguage("936");
+    EXPECT_EQ(doc.Tree().Value(open, chinese->Column(0)->Index()), "\xB4\xF2\xBF\xAA");
+
+    doc.SetNodeValue(doc.FindNodeByKey("Save"), doc.AddLanguage("1252")->Column(0)->Index(),
+                     "Sichern");
+    AddNode(doc, "New", "1252", "Neu");
+    doc.DeleteNode(doc.FindNodeByKey("Open"));
+    Save();
+    EXPECT_FALSE(doc.Modified());
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"New|1252|0|Neu|", "Save|1252|0|Sichern|"}));
+    EXPECT_TRUE(boxes.shown.empty()) << boxes.shown.front();
+
+    // The Chinese value goes back as the text it came as.
+    AddNode(doc, "Open", "936", "\xB4\xF2\xBF\xAA");
+    Save();
+    EXPECT_EQ(db.Rows("select DISPLAYVALUE from FORMLEX where CODEPAGE = 936"),
+              std::vector<std::string>{"打开"});
+}
+
+TEST_F(DBFlowsTest, OpeningWhileTheActiveEditorHoldsNodesMakesANewEditor) {
+    Start();
+    TFormLexEditor* startUp = window->ActiveEditor();
+    AddNode(startUp->Document(), "Mine", "1252", "Meins");
+    OpenTable("FORMLEX");
+    ASSERT_EQ(window->Editors().size(), 2);
+    ASSERT_NE(window->ActiveEditor(), startUp);
+    EXPECT_EQ(Document().TableName(), "FORMLEX");
+    EXPECT_EQ(Document().Tree().BandCount(), 3); // the key and the table's two languages
+    EXPECT_EQ(Document().NodeCount(), 2);
+    EXPECT_EQ(startUp->Document().TableName(), "");
+    EXPECT_EQ(startUp->Document().NodeCount(), 1);
+}
+
+// Cleared first, the table gets every record appended: a row the editor
+// also has loses what the editor does not hold (here, a note).
+TEST_F(DBFlowsTest, SaveToDBClearsTheTableOnlyWhenAsked) {
+    for (const bool clear : {false, true}) {
+        SCOPED_TRACE(clear ? "cleared" : "kept");
+        db.Exec(QStringLiteral("drop table if exists NOTED"));
+        db.Exec(QStringLiteral("create table NOTED (LEXKEY varchar(200) not null, CODEPAGE int "
+                               "not null, SEQNO int not null, DISPLAYVALUE varchar(200), CATALOGID "
+                               "varchar(200), NOTE varchar(200), primary key (LEXKEY, CODEPAGE, "
+                               "SEQNO))"));
+        db.Exec(QStringLiteral("insert into NOTED values ('Open', 1252, 0, 'Oeffnen', '', "
+                               "'checked'), ('Gone', 1252, 0, 'Weg', '', '')"));
+        Start();
+        TLexDocument& doc = Document();
+        AddNode(doc, "Open", "1252", "Oeffnen");
+        AddNode(doc, "Close", "1252", "Schliessen");
+        QString caption;
+        PlayTableDialog(QStringLiteral("NOTED"), clear, &caption);
+        window->Action_SaveDB->trigger();
+        EXPECT_EQ(caption, QStringLiteral("Save To DB..."));
+        EXPECT_EQ(Rows("NOTED"),
+                  (std::vector<std::string>{"Close|1252|0|Schliessen|", "Open|1252|0|Oeffnen|"}));
+        EXPECT_EQ(db.Rows("select NOTE from NOTED where LEXKEY = 'Open'"),
+                  std::vector<std::string>{clear ? "(null)" : "checked"});
+        EXPECT_EQ(doc.TableName(), "NOTED");
+        EXPECT_EQ(Editor().windowTitle(), QStringLiteral(" : lex.db : NOTED"));
+        EXPECT_FALSE(doc.Modified());
+        EXPECT_TRUE(boxes.shown.empty()) << boxes.shown.front();
+        SetModified(doc, false);
+        window.reset();
+    }
+}
+
+TEST_F(DBFlowsTest, ImportIntoAnEditorBoundToAnotherTableKeepsTitleAndBinding) {
+    db.Exec(QString(FormLexSchema).replace(QStringLiteral("FORMLEX"), QStringLiteral("OTHERLEX")));
+    db.Exec(QStringLiteral("insert into OTHERLEX values ('Extra', 1251, 0, 'Dop', '')"));
+    Start();
+    OpenTable("FORMLEX");
+    PlayTableDialog(QStringLiteral("OTHERLEX"));
+    window->Action_ImportDB->trigger();
+    TLexDocument& doc = Document();
+    EXPECT_EQ(doc.NodeCount(), 3);
+    EXPECT_NE(doc.FindNodeByKey("Extra"), nullptr);
+    EXPECT_EQ(doc.Tree().BandCount(), 4);
+    EXPECT_TRUE(doc.Modified());
+    EXPECT_EQ(doc.TableName(), "FORMLEX");
+    EXPECT_EQ(Editor().windowTitle(), QStringLiteral(" : lex.db : FORMLEX"));
+    EXPECT_FALSE(TEditorDataSets::Of(Editor()).CDS_Import.Active());
+
+    // Save still goes to the bound table, which now holds the import.
+    Save();
+    EXPECT_EQ(Rows().size(), 4u);
+    EXPECT_EQ(Rows("OTHERLEX").size(), 1u);
+}
+
+TEST_F(DBFlowsTest, TheCommandLineOpensATableAtStart) {
+    Start({TCommandLine::Kind::Table, "FORMLEX"});
+    Settle();
+    ASSERT_EQ(window->Editors().size(), 1);
+    TLexDocument& doc = Document();
+    EXPECT_EQ(doc.TableName(), "FORMLEX");
+    EXPECT_EQ(Editor().windowTitle(), QStringLiteral(" : lex.db : FORMLEX"));
+    // The start-up languages make way for the table's.
+    EXPECT_EQ(doc.Tree().BandCount(), 3);
+    EXPECT_EQ(doc.NodeCount(), 2);
+    EXPECT_FALSE(doc.Modified());
+    EXPECT_TRUE(boxes.shown.empty()) << boxes.shown.front();
+}
+
+// A table that does not open leaves the editor named after it, and a later
+// Save is refused rather than reported done.
+TEST_F(DBFlowsTest, ATableThatDoesNotOpenIsNotSavedTo) {
+    Start({TCommandLine::Kind::Table, "NOSUCH"});
+    Settle();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_NE(boxes.shown[0].find("NOSUCH"), std::string::npos) << boxes.shown[0];
+    TLexDocument& doc = Document();
+    EXPECT_EQ(doc.TableName(), "NOSUCH");
+    AddNode(doc, "Key", "1252", "Wert");
+    Save();
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_NE(boxes.shown[1].find("is not open"), std::string::npos) << boxes.shown[1];
+    EXPECT_TRUE(doc.Modified());
+}
+
+// Each refused change asks whether to go on warning; No silences the rest of
+// that apply, and the next apply asks again. The editor counts as saved.
+TEST_F(DBFlowsTest, RefusedChangesAreReportedUntilTheUserSaysNo) {
+    db.Exec(QStringLiteral("create table STRICT (LEXKEY varchar(200) primary key, CODEPAGE int, "
+                           "SEQNO int, DISPLAYVALUE varchar(200) check (length(DISPLAYVALUE) <= "
+                           "3), CATALOGID varchar(200))"));
+    Start();
+    OpenTable("STRICT");
+    TLexDocument& doc = Document();
+    for (const char* key : {"K1", "K2", "K3"})
+        AddNode(doc, key, "1252", "too long");
+    boxes.answers = {IDNO};
+    Save();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    const std::string& report = boxes.shown[0];
+    EXPECT_EQ(report.rfind("Error|", 0), 0u) << report;
+    EXPECT_NE(report.find("CHECK constraint failed"), std::string::npos) << report;
+    EXPECT_NE(report.find("\r\n\r\nLEXKEY : K1\r\nCODEPAGE : 1252\r\nSEQNO : 0\r\n"
+                          "DISPLAYVALUE : too long\r\nCATALOGID : \r\n\r\nContinue warning?"),
+              std::string::npos)
+        << report;
+    EXPECT_FALSE(doc.Modified());
+    EXPECT_TRUE(Rows("STRICT").empty());
+
+    // The refused changes are tried again with the next one, and asked about.
+    AddNode(doc, "K4", "1252", "ok");
+    boxes.shown.clear();
+    boxes.answers = {IDYES, IDYES, IDYES};
+    Save();
+    EXPECT_EQ(boxes.shown.size(), 3u);
+    EXPECT_EQ(Rows("STRICT"), std::vector<std::string>{"K4|1252|0|ok|"});
+}
+
+// A value the table's field cannot take is shown, then ends the save.
+TEST_F(DBFlowsTest, ARowTheDataSetRefusesToPostEndsTheSave) {
+    Start();
+    OpenTable("FORMLEX");
+    TLexDocument& doc = Document();
+    AddNode(doc, "Odd", "cp1252", "Wert");
+    Save();
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[0], "Error|'cp1252' is not a valid integer value");
+    EXPECT_NE(boxes.shown[1].find("'cp1252' is not a valid integer value"), std::string::npos);
+    EXPECT_TRUE(doc.Modified());
+}
+
+} // namespace
+} // namespace lex::test
