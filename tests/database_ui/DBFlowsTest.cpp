@@ -267,6 +267,7 @@ TEST_F(DBFlowsTest, ATableThatDoesNotOpenIsNotSavedTo) {
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_NE(boxes.shown[1].find("is not open"), std::string::npos) << boxes.shown[1];
     EXPECT_TRUE(doc.Modified());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr); // the hourglass went with the failures
 }
 
 // Each refused change asks whether to go on warning; No silences the rest of
@@ -300,6 +301,25 @@ TEST_F(DBFlowsTest, RefusedChangesAreReportedUntilTheUserSaysNo) {
     Save();
     EXPECT_EQ(boxes.shown.size(), 3u);
     EXPECT_EQ(Rows("STRICT"), std::vector<std::string>{"K4|1252|0|ok|"});
+}
+
+// Refused changes stay counted, so the 201st change waits for the final
+// apply, which asks again although No was the answer in the first batch.
+TEST_F(DBFlowsTest, ANoLastsForOneApplyOnly) {
+    db.Exec(QStringLiteral("create table STRICT (LEXKEY varchar(200) primary key, CODEPAGE int, "
+                           "SEQNO int, DISPLAYVALUE varchar(200) check (length(DISPLAYVALUE) <= "
+                           "3), CATALOGID varchar(200))"));
+    Start();
+    OpenTable("STRICT");
+    TLexDocument& doc = Document();
+    for (int i = 0; i < 201; ++i)
+        AddNode(doc, ("K" + std::to_string(1000 + i)).c_str(), "1252", "too long");
+    boxes.answers = {IDNO, IDNO};
+    Save();
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_NE(boxes.shown[0].find("LEXKEY : K1000\r\n"), std::string::npos) << boxes.shown[0];
+    EXPECT_NE(boxes.shown[1].find("LEXKEY : K1000\r\n"), std::string::npos) << boxes.shown[1];
+    EXPECT_TRUE(Rows("STRICT").empty());
 }
 
 // A value the table's field cannot take is shown, then ends the save.
