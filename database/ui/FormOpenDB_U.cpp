@@ -45,9 +45,11 @@ QString ConnectionText(const TDBSettings& Settings) {
     try {
         const TConnectionTarget target = ResolveConnection(Settings);
         QString where = target.DatabaseName;
-        if (!target.HostName.isEmpty())
-            where = target.HostName +
-                    (target.Port >= 0 ? u':' + QString::number(target.Port) : "") + u'/' + where;
+        if (!target.HostName.isEmpty()) {
+            QString server = target.HostName;
+            if (target.Port >= 0) server += u':' + QString::number(target.Port);
+            where = server + u'/' + where;
+        }
         return (target.Embedded ? QStringLiteral("Embedded") : target.Driver) +
                QStringLiteral(": ") + where;
     } catch (const std::exception&) {
