@@ -5,7 +5,7 @@ LEX_PACKAGES=(
     build-essential cmake ninja-build pkg-config
     libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
     clang
-    gettext qt6-base-dev qt6-l10n-tools
+    gettext libgettextpo-dev qt6-base-dev qt6-l10n-tools qt6-translations-l10n
     libqt6sql6-sqlite libqt6sql6-psql postgresql
     xvfb xauth fonts-dejavu-core fonts-wqy-microhei
 )
