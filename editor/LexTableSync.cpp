@@ -18,7 +18,6 @@ constexpr int ApplyBatch = 200;
 // One record of the document during the synchronisation.
 struct TRecordData {
     std::vector<std::string> Values; // in the node-list reader's field order
-    std::string SortKey;             // collation key of "LexKey\tCodePage\tSeqNo"
     bool Seen = false;
 };
 
@@ -74,9 +73,14 @@ TTableSaveCounts TLexDocument::SaveToTable(TLexDataSet& Table,
     const auto valueOf = [](const TRecordData& Record, int Index) {
         return Index < 0 ? std::string_view() : std::string_view(Record.Values[Index]);
     };
+    const auto keyOf = [&](const TRecordData& Record) {
+        return RecordKey(valueOf(Record, fields.Index[0]), valueOf(Record, fields.Index[1]),
+                         valueOf(Record, fields.Index[2]));
+    };
     std::vector<TRecordData> records;
     records.reserve(static_cast<size_t>(reader->ReservableRecordCount()));
-    std::unordered_map<std::string, size_t> byKey;
+    std::unordered_map<std::string, size_t> byKey; // equality keys of the record keys
+    byKey.reserve(records.capacity());
     {
         const ReadScope scope(*reader);
         for (reader->First(); !reader->Eof(); reader->Next()) {
@@ -84,11 +88,7 @@ TTableSaveCounts TLexDocument::SaveToTable(TLexDataSet& Table,
             TRecordData& record = records.emplace_back();
             for (int i = 0; i < reader->FieldCount(); ++i)
                 record.Values.emplace_back(reader->FieldValue(i));
-            record.SortKey = AnsiSortKey(RecordKey(valueOf(record, fields.Index[0]),
-                                                   valueOf(record, fields.Index[1]),
-                                                   valueOf(record, fields.Index[2])),
-                                         caseSensitive);
-            byKey.emplace(record.SortKey, records.size() - 1);
+            byKey.emplace(AnsiEqualityKey(keyOf(record), caseSensitive), records.size() - 1);
         }
     }
 
@@ -126,7 +126,7 @@ TTableSaveCounts TLexDocument::SaveToTable(TLexDataSet& Table,
         const std::string key = RecordKey(Table.FieldText(need(keyFields[0], LexKeyField)),
                                           Table.FieldText(need(keyFields[1], CodePageField)),
                                           Table.FieldText(need(keyFields[2], SeqNoField)));
-        const auto found = byKey.find(AnsiSortKey(key, caseSensitive));
+        const auto found = byKey.find(AnsiEqualityKey(key, caseSensitive));
         if (found == byKey.end() || records[found->second].Seen) {
             Table.Delete();
             ++counts.Deleted;
@@ -148,18 +148,15 @@ TTableSaveCounts TLexDocument::SaveToTable(TLexDataSet& Table,
     }
 
     // Records no row had, in key order.
-    std::vector<const TRecordData*> order;
-    order.reserve(records.size());
+    std::vector<std::pair<std::string, const TRecordData*>> unseen;
     for (const TRecordData& record : records)
-        order.push_back(&record);
-    std::stable_sort(order.begin(), order.end(), [](const TRecordData* A, const TRecordData* B) {
-        return A->SortKey < B->SortKey;
-    });
-    for (size_t j = 0; j < order.size(); ++j) {
-        progress(LexFraction(static_cast<int>(j + 1), static_cast<int>(order.size())));
-        if (order[j]->Seen) continue;
+        if (!record.Seen) unseen.emplace_back(AnsiSortKey(keyOf(record), caseSensitive), &record);
+    std::stable_sort(unseen.begin(), unseen.end(),
+                     [](const auto& A, const auto& B) { return A.first < B.first; });
+    for (size_t j = 0; j < unseen.size(); ++j) {
+        progress(LexFraction(static_cast<int>(j + 1), static_cast<int>(unseen.size())));
         Table.Append();
-        writeRecord(*order[j]);
+        writeRecord(*unseen[j].second);
         ++counts.Appended;
         changed();
     }

@@ -43,7 +43,7 @@ TFormKeyExport::TFormKeyExport(const TLexDocument& Document, const TLexBand& Ban
         for (int i = 0; i < Band.ColumnCount(); ++i) {
             const std::string_view value = tree.Value(node, Band.Column(i)->Index());
             // Empty values never match: the walk hands on no empty string.
-            if (!value.empty()) valueIndex_.emplace(AnsiSortKey(value, false), node);
+            if (!value.empty()) valueIndex_.emplace(AnsiEqualityKey(value, false), node);
         }
 }
 
@@ -53,7 +53,7 @@ std::string TFormKeyExport::ExportKeysToFormText(std::string_view FormText, int&
     std::size_t copied = 0; // the text before this offset is in `edited`
     WalkFormText(FormText, skip_, [&](const TFormValue& Value, const TFormTextParser&) {
         if (Value.Text.empty()) return;
-        const auto found = valueIndex_.find(AnsiSortKey(Value.Text, false));
+        const auto found = valueIndex_.find(AnsiEqualityKey(Value.Text, false));
         if (found == valueIndex_.end()) return;
         // Only the value's pieces and the "+" between them go; what separates
         // it from the next token stays, so the key never runs into that token

@@ -32,7 +32,7 @@ public:
 private:
     const TLexDocument& document_;
     TFormSkipLists skip_;
-    // Collation key ignoring case of each value, and the node it belongs to.
+    // Equality key ignoring case of each value, and the node it belongs to.
     std::unordered_map<std::string, const TTreeNode*> valueIndex_;
 };
 

@@ -25,10 +25,10 @@ TFormImport::TFormImport(TLexDocument& Document, TFormImportSettings Settings)
 
     const bool caseSensitive = document_.Options().CaseSensitive;
     for (TTreeNode* node = tree.FirstNode(); node; node = TLexTree::NextInTreeOrder(node)) {
-        if (asValue) existingKeys_.insert(AnsiSortKey(document_.Key(node), false));
+        if (asValue) existingKeys_.insert(AnsiEqualityKey(document_.Key(node), false));
         for (int i = 0; i < target_->ColumnCount(); ++i) {
             const std::string_view value = tree.Value(node, target_->Column(i)->Index());
-            if (!value.empty()) existingValues_.insert(AnsiSortKey(value, caseSensitive));
+            if (!value.empty()) existingValues_.insert(AnsiEqualityKey(value, caseSensitive));
         }
     }
 }
@@ -46,7 +46,7 @@ void TFormImport::ImportFormText(std::string_view FormText) {
 
 void TFormImport::AddValue(const std::string& Value) {
     if (Value.empty()) return;
-    if (!existingValues_.insert(AnsiSortKey(Value, document_.Options().CaseSensitive)).second)
+    if (!existingValues_.insert(AnsiEqualityKey(Value, document_.Options().CaseSensitive)).second)
         return;
     if (target_->Index() == 0) {
         document_.AppendNode(Value);
@@ -55,7 +55,7 @@ void TFormImport::AddValue(const std::string& Value) {
         std::string key;
         for (;; ++keyCounter_) {
             key = "LexKey" + std::to_string(keyCounter_);
-            if (existingKeys_.insert(AnsiSortKey(key, false)).second) break;
+            if (existingKeys_.insert(AnsiEqualityKey(key, false)).second) break;
         }
         TTreeNode* node = document_.AppendNode(key);
         document_.SetNodeValue(node, targetSlot_, Value);

@@ -46,7 +46,7 @@ private:
     TFormImportSettings settings_;
     TLexBand* target_ = nullptr;
     int targetSlot_ = 0;
-    // Collation keys: values by the editor's comparison, keys ignoring case.
+    // Equality keys: values by the editor's comparison, keys ignoring case.
     std::unordered_set<std::string> existingValues_;
     std::unordered_set<std::string> existingKeys_;
     int keyCounter_ = 1;

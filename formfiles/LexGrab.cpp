@@ -12,24 +12,24 @@ namespace {
 enum { KeyField, CodePageIndex, SeqNoIndex, DisplayIndex, CatalogIndex };
 
 // The sorted lists of the grab are look-ups only, so each is a hash map over
-// collation keys: equal exactly when the comparison says equal.
+// equality keys: equal exactly when the comparison says equal.
 template <typename Value>
 class TCollatedIndex {
 public:
     explicit TCollatedIndex(bool CaseSensitive) : caseSensitive_(CaseSensitive) {}
     Value Find(std::string_view Text) const {
-        const auto found = map_.find(AnsiSortKey(Text, caseSensitive_));
+        const auto found = map_.find(AnsiEqualityKey(Text, caseSensitive_));
         return found == map_.end() ? Value{} : found->second;
     }
     // Keeps the first entry of equal texts.
     void Add(std::string_view Text, Value Entry) {
-        map_.emplace(AnsiSortKey(Text, caseSensitive_), Entry);
+        map_.emplace(AnsiEqualityKey(Text, caseSensitive_), Entry);
     }
     void Set(std::string_view Text, Value Entry) {
-        map_.insert_or_assign(AnsiSortKey(Text, caseSensitive_), Entry);
+        map_.insert_or_assign(AnsiEqualityKey(Text, caseSensitive_), Entry);
     }
     void Remove(std::string_view Text, Value Entry) {
-        const auto found = map_.find(AnsiSortKey(Text, caseSensitive_));
+        const auto found = map_.find(AnsiEqualityKey(Text, caseSensitive_));
         if (found != map_.end() && found->second == Entry) map_.erase(found);
     }
 

@@ -303,6 +303,28 @@ std::string AnsiSortKey(std::string_view text, bool caseSensitive) {
     return ForCase(caseSensitive).SortKey(text);
 }
 
+std::string AnsiEqualityKey(std::string_view text, bool caseSensitive) {
+    // What breaks the collator's ties decides equality: the bytes, or the
+    // folded code points of a decodable text (the collator never tells apart
+    // texts that fold alike, as case is its last level).
+    if (caseSensitive) return std::string(text);
+    std::string key(1, '\1');
+    if (std::all_of(text.begin(), text.end(), [](char c) { return c >= 0; })) {
+        key.reserve(text.size() + 1);
+        for (const char c : text)
+            key += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        return key;
+    }
+    const std::u16string u = ToUtf16(text);
+    if (HasReplacement(u)) {
+        key[0] = '\2';
+        key.append(text);
+    } else {
+        AppendFolded(u, key);
+    }
+    return key;
+}
+
 bool AnsiAsciiSortKey(std::string_view text, bool caseSensitive, std::string& key) {
     return ForCase(caseSensitive).AsciiSortKey(text, key);
 }

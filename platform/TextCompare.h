@@ -44,6 +44,11 @@ private:
 // a key for sorting and hashing many texts with one collation each.
 std::string AnsiSortKey(std::string_view text, bool caseSensitive);
 
+// Bytes that are equal exactly when the texts compare equal, without an
+// order: for hashing texts that are only ever tested for equality, at a
+// fraction of a sort key's cost (no collation).
+std::string AnsiEqualityKey(std::string_view text, bool caseSensitive);
+
 // A cheaper key with the same property for printable ASCII text, when the
 // locale's collation allows it (false otherwise, and for any other text).
 // Such keys order and equal each other as the texts do, but are not

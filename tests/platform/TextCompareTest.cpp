@@ -75,6 +75,8 @@ void ExpectConsistent(const std::string& a, const std::string& b, bool caseSensi
     ASSERT_EQ(Sign(AnsiCompareCollated(a, b, caseSensitive)), order) << pair();
     ASSERT_EQ(Sign(AnsiSortKey(a, caseSensitive).compare(AnsiSortKey(b, caseSensitive))), order)
         << pair();
+    ASSERT_EQ(AnsiEqualityKey(a, caseSensitive) == AnsiEqualityKey(b, caseSensitive), order == 0)
+        << pair();
     std::string keyA, keyB;
     if (AnsiAsciiSortKey(a, caseSensitive, keyA) && AnsiAsciiSortKey(b, caseSensitive, keyB)) {
         ASSERT_EQ(Sign(keyA.compare(keyB)), order) << pair();
@@ -115,6 +117,7 @@ TEST(TextCompareTest, OnlyTheSameTextIgnoringCaseIsEqual) {
         {u"a\u0001b", u"ab", false},
         {u"\u00E9", u"e\u0301", false}, // precomposed and combining accent
         {u"Masse", u"Ma\u00DFe", false},
+        {u"Kelvin", u"\u212Aelvin", true}, // the Kelvin sign folds to "k"
         {u"File", u"FILE", true},
         {u"\uFF26\uFF29\uFF2C\uFF25", u"\uFF46\uFF49\uFF4C\uFF45", true},
         {u"\u00C9t\u00E9", u"\u00E9T\u00C9", true},
