@@ -353,25 +353,29 @@ void TSQLClientDataSet::MarkPending(size_t Row) {
 }
 
 namespace {
-// One apply as one transaction, each change in a savepoint of its own: a
-// refused change rolls back alone and the rest commit together, one commit a
-// batch instead of one a change. A driver without transactions commits each
-// statement as it runs.
+// One apply as one transaction: one commit a batch instead of one a change.
+// With savepoints, a refused change rolls back alone and the rest commit
+// together; without, the first refusal spoils the whole transaction (as
+// PostgreSQL has it), which the caller then rolls back. A driver without
+// transactions commits each statement as it runs.
 class TApplyTransaction {
 public:
-    explicit TApplyTransaction(QSqlDatabase Database)
+    TApplyTransaction(QSqlDatabase Database, bool Savepoints)
         : database_(std::move(Database)),
           active_(database_.driver()->hasFeature(QSqlDriver::Transactions) &&
-                  database_.transaction()) {}
+                  database_.transaction()),
+          savepoints_(Savepoints) {}
     ~TApplyTransaction() {
         if (active_) database_.rollback();
     }
-    bool Active() const { return active_; }
     TApplyTransaction(const TApplyTransaction&) = delete;
     TApplyTransaction& operator=(const TApplyTransaction&) = delete;
 
+    bool Active() const { return active_; }
+
     template <typename Change>
     void Run(Change&& change) {
+        if (!active_ || !savepoints_) return change();
         Exec("SAVEPOINT lex_change");
         try {
             change();
@@ -393,22 +397,41 @@ public:
 
 private:
     void Exec(const char* Statement) {
-        if (!active_) return;
         QSqlQuery query(database_);
         if (!query.exec(QString::fromLatin1(Statement))) RaiseDatabaseError(query.lastError());
     }
 
     QSqlDatabase database_;
     bool active_;
+    bool savepoints_;
 };
 } // namespace
+
+bool TSQLClientDataSet::ApplyAllAtOnce(TStatements& Statements) {
+    TApplyTransaction transaction(connection_.Database(), false);
+    if (!transaction.Active()) return false;
+    try {
+        for (const size_t index : pending_)
+            if (rows_[index].State != TRowState::Gone) Apply(rows_[index], Statements);
+        transaction.Commit();
+    } catch (const Exception&) {
+        return false; // rolled back: the careful way finds and reports the refusals
+    }
+    for (const size_t index : pending_)
+        Settle(rows_[index]);
+    pending_.clear();
+    return true;
+}
 
 int TSQLClientDataSet::ApplyUpdates() {
     if (editState_ != TEditState::Browse) Post();
     if (OnBeforeApply) OnBeforeApply();
     if (pending_.empty()) return 0;
     TStatements statements(*this, connection_.Database());
-    TApplyTransaction transaction(connection_.Database());
+    // Refusals are rare: all changes go in one transaction first, and only
+    // when one is refused again, each in a savepoint of its own.
+    if (ApplyAllAtOnce(statements)) return 0;
+    TApplyTransaction transaction(connection_.Database(), true);
     const bool atomic = transaction.Active();
     std::vector<size_t> refused, applied;
     size_t next = 0;

@@ -112,6 +112,9 @@ private:
         return Row.State != TRowState::Deleted && Row.State != TRowState::Gone;
     }
     void SkipHidden();
+    // Every pending change in one transaction without savepoints; false,
+    // with nothing applied, when one is refused.
+    bool ApplyAllAtOnce(TStatements& Statements);
     // The value field Index shows: the row buffer's while editing; none at the end.
     std::optional<std::string_view> CurrentValue(int Index) const;
     // The text of the "CodePage" field among the values of a row.
