@@ -16,11 +16,12 @@ void RatioReporter::ReportRuns(const std::vector<Run>& Reports) {
         const bool single = run.run_type == Run::RT_Iteration;
         if (!single && run.aggregate_name != "median") continue;
         RunFigures figures;
-        // CPU time, as in Google Benchmark's byte rates: other processes on
-        // the machine then stretch the figures less.
+        const bool wall = base_ == TimeBase::Wall;
         figures.SecondsPerIteration =
-            single ? run.cpu_accumulated_time / run.iterations
-                   : run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            single ? (wall ? run.real_accumulated_time : run.cpu_accumulated_time) /
+                         static_cast<double>(run.iterations)
+                   : (wall ? run.GetAdjustedRealTime() : run.GetAdjustedCPUTime()) /
+                         benchmark::GetTimeUnitMultiplier(run.time_unit);
         if (const auto it = run.counters.find("bytes_per_second"); it != run.counters.end())
             figures.BytesPerSecond = it->second;
         runs_[run.run_name.function_name] = figures;
@@ -58,13 +59,15 @@ const char* GoalMark(bool Met) {
     return Met ? "met" : "MISSED";
 }
 
-int RunBenchmarks(int argc, char** argv, RatioReporter::TablePrinter Table) {
+int RunBenchmarks(int argc, char** argv, RatioReporter::TablePrinter Table,
+                  RatioReporter::TimeBase Base) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     // Colour only on a terminal, as Google Benchmark's own reporter does.
-    RatioReporter reporter(std::move(Table), isatty(STDOUT_FILENO)
-                                                 ? benchmark::ConsoleReporter::OO_ColorTabular
-                                                 : benchmark::ConsoleReporter::OO_Tabular);
+    RatioReporter reporter(std::move(Table),
+                           isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_ColorTabular
+                                                 : benchmark::ConsoleReporter::OO_Tabular,
+                           Base);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

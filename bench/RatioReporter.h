@@ -20,8 +20,12 @@ struct RunFigures {
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     using TablePrinter = std::function<void(const RatioReporter&)>;
-    RatioReporter(TablePrinter Table, OutputOptions Options)
-        : ConsoleReporter(Options), table_(std::move(Table)) {}
+    // CPU time by default: other processes on the machine then stretch the
+    // figures less. Wall time where the work happens in another process (a
+    // database server) or waits on the disk.
+    enum class TimeBase { Cpu, Wall };
+    RatioReporter(TablePrinter Table, OutputOptions Options, TimeBase Base = TimeBase::Cpu)
+        : ConsoleReporter(Options), table_(std::move(Table)), base_(Base) {}
 
     void ReportRuns(const std::vector<Run>& Reports) override;
     void Finalize() override;
@@ -36,6 +40,7 @@ public:
 
 private:
     TablePrinter table_;
+    TimeBase base_;
     std::map<std::string, RunFigures, std::less<>> runs_;
 };
 
@@ -44,6 +49,7 @@ const char* GoalMark(bool Met);
 
 // Initialises Google Benchmark from the command line, runs every registered
 // benchmark through a RatioReporter and prints the table. Returns the exit code.
-int RunBenchmarks(int argc, char** argv, RatioReporter::TablePrinter Table);
+int RunBenchmarks(int argc, char** argv, RatioReporter::TablePrinter Table,
+                  RatioReporter::TimeBase Base = RatioReporter::TimeBase::Cpu);
 
 } // namespace lexbench
