@@ -2,7 +2,6 @@
 // conversion, merge, export and the tree.
 #include "cli/LexToolSupport.h"
 #include "editor/LexDocument.h"
-#include "formfiles/LexGrab.h"
 #include "platform/Exceptions.h"
 #include "platform/FileUtil.h"
 #include "runtime/ChineseGbBig5.h"
@@ -132,28 +131,6 @@ void Tree(const Arguments& a, std::istream&, std::ostream& out, std::ostream& er
     }
 }
 
-// LEXICON is opened and OUT saved as the editor does; the counts go to
-// standard output.
-void Grab(const Arguments& a, std::istream&, std::ostream& out, std::ostream& err) {
-    if (a.Has("by-key") && a.Has("by-value"))
-        throw UsageError("--by-key and --by-value exclude each other");
-    TLexEditorOptions options;
-    options.CaseSensitive = a.Has("case-sensitive");
-    TLexDocument document(options);
-    const ScriptedAnswers answers(IDYES, err);
-    document.OpenFile(a.positional[0]);
-    const auto source = TLexDocument::CreateFileReader(a.positional[1]);
-    if (a.Has("by-value")) {
-        TLexBand& band = LanguageBand(document, a.Option("by-value"), a.positional[0]);
-        const TGrabCounts counts = GrabByDisplayValue(document, *source, band);
-        out << counts.Changed << " keys taken, " << counts.KeyConflicts
-            << " passed over (another key has them)\n";
-    } else {
-        out << GrabByKey(document, *source).Changed << " cells filled\n";
-    }
-    document.SaveToFile(false, {}, {}, a.positional[2]);
-}
-
 } // namespace
 
 const std::vector<Command>& LexiconCommands() {
@@ -189,13 +166,7 @@ const std::vector<Command>& LexiconCommands() {
          2,
          Export},
         {"tree", "lextool tree FILE [--case-sensitive]", {}, {"case-sensitive"}, 1, 1, Tree},
-        {"grab",
-         "lextool grab LEXICON SOURCE OUT [--by-key | --by-value CODEPAGE] [--case-sensitive]",
-         {"by-value"},
-         {"by-key", "case-sensitive"},
-         3,
-         3,
-         Grab},
+
     };
     return commands;
 }

@@ -3,6 +3,7 @@
 #include "database/DBText.h"
 #include "platform/CodePage.h"
 #include "platform/Exceptions.h"
+#include "platform/IniFile.h"
 
 #include <array>
 #include <charconv>
@@ -59,6 +60,18 @@ std::string ParamValue(const std::vector<std::string>& Params, std::string_view 
             return line.substr(equals + 1);
     }
     return {};
+}
+
+TDBSettings ReadDBSettings(const std::string& OptionsFileName) {
+    TDBSettings settings;
+    settings.OptionsFileName = OptionsFileName;
+    if (!std::filesystem::exists(OptionsFileName)) return settings;
+    for (const auto& [name, value] : TIniFile(OptionsFileName).ReadSectionValues("DataBase"))
+        settings.Params.push_back(name + "=" + value);
+    settings.GetDriverFunc = ParamValue(settings.Params, "GetDriverFunc");
+    settings.LibraryName = ParamValue(settings.Params, "LibraryName");
+    settings.VendorLib = ParamValue(settings.Params, "VendorLib");
+    return settings;
 }
 
 TConnectionTarget ResolveConnection(const TDBSettings& Settings) {

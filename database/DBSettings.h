@@ -21,6 +21,10 @@ struct TDBSettings {
     std::string OptionsFileName;
 };
 
+// The "DataBase" section of an options file (none when the file is missing:
+// the embedded database beside it).
+TDBSettings ReadDBSettings(const std::string& OptionsFileName);
+
 // The value of the parameter line of that name (ignoring ASCII case); empty
 // when there is none.
 std::string ParamValue(const std::vector<std::string>& Params, std::string_view Name);

@@ -211,6 +211,40 @@ TEST_F(LexToolTest, GrabFillsCellsOrTakesKeys) {
     EXPECT_FALSE(std::filesystem::exists(dir / "c.lxc"));
 }
 
+TEST_F(LexToolTest, TablesOfTheEmbeddedDatabase) {
+    const std::string ini = dir / "LexManager.ini"; // no file: the embedded database
+    TRecordListLexReader lexicon(test::StandardFields, {{"File", "1252", "0", "Datei", ""},
+                                                        {"Open", "1252", "0", "Offnen", "File"}});
+    WriteLexFile(lexicon, dir / "in.lxc");
+
+    Result r = Run({"db-save", dir / "in.lxc", "FORMLEX", "--ini", ini});
+    EXPECT_EQ(r.out, "0 updated, 0 deleted, 2 appended, 0 failed\n") << r.err;
+    EXPECT_TRUE(std::filesystem::exists(dir / "LexManager.db"));
+    EXPECT_EQ(Run({"db-tables", "--ini", ini}).out, "FORMLEX\n");
+    ASSERT_EQ(Run({"db-load", "FORMLEX", dir / "out.lxc", "--ini", ini}).code, 0);
+    EXPECT_EQ(test::ReadAll(*OpenLexFile(dir / "out.lxc")), test::ReadAll(lexicon));
+
+    TRecordListLexReader changed(test::StandardFields, {{"File", "1252", "0", "Ablage", ""}});
+    WriteLexFile(changed, dir / "changed.lxc");
+    r = Run({"db-save", dir / "changed.lxc", "formlex", "--ini", ini});
+    EXPECT_EQ(r.out, "1 updated, 1 deleted, 0 appended, 0 failed\n") << r.err;
+    r = Run({"db-save", dir / "in.lxc", "FORMLEX", "--clear", "--ini", ini});
+    EXPECT_EQ(r.out, "0 updated, 0 deleted, 2 appended, 0 failed\n") << r.err;
+
+    TRecordListLexReader empty(test::StandardFields,
+                               {{"File", "1252", "0", "", ""}, {"Open", "1252", "0", "", "File"}});
+    WriteLexFile(empty, dir / "empty.lxc");
+    r = Run({"grab", dir / "empty.lxc", "FORMLEX", dir / "grabbed.lxc", "--table", "--ini", ini});
+    EXPECT_EQ(r.out, "2 cells filled\n") << r.err;
+    EXPECT_EQ(test::ReadAll(*OpenLexFile(dir / "grabbed.lxc")), test::ReadAll(lexicon));
+
+    r = Run({"db-save", dir / "in.lxc", "FORMLEX; drop table FORMLEX", "--ini", ini});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("is not a table name"), std::string::npos) << r.err;
+    EXPECT_EQ(Run({"db-load", "NOPE", dir / "nope.lxc", "--ini", ini}).code, 1);
+    EXPECT_FALSE(std::filesystem::exists(dir / "nope.lxc"));
+}
+
 TEST_F(LexToolTest, AnOverstatedRecordCountCostsNoMemory) {
     // One record behind a header announcing 2^31 - 1: reported as it is,
     // but nothing is sized from it.

@@ -1,0 +1,128 @@
+// The commands over database tables: listing them, loading one into a
+// lexicon file, saving a lexicon into one, and grabbing from a lexicon file
+// or a table.
+#include "cli/LexToolSupport.h"
+#include "database/DBSchema.h"
+#include "database/SQLClientDataSet.h"
+#include "editor/LexDocument.h"
+#include "formfiles/LexGrab.h"
+#include "platform/Exceptions.h"
+#include "runtime/LumoMultiDBLexReader.h"
+
+#include <filesystem>
+#include <ostream>
+
+namespace lex::cli {
+
+namespace {
+
+// The options file's "DataBase" section; without --ini, the embedded
+// database LexManager.db in the current folder.
+TDBSettings Settings(const Arguments& a) {
+    return ReadDBSettings(a.Has("ini")
+                              ? a.Option("ini")
+                              : (std::filesystem::current_path() / "LexManager.ini").string());
+}
+
+void DbTables(const Arguments& a, std::istream&, std::ostream& out, std::ostream&) {
+    TSQLConnection connection;
+    ConfigureConnection(connection, Settings(a));
+    for (const std::string& table : connection.TableNames())
+        out << table << '\n';
+}
+
+void DbLoad(const Arguments& a, std::istream&, std::ostream&, std::ostream& err) {
+    TSQLClientDataSet table;
+    ConfigureConnection(table.Connection(), Settings(a));
+    table.Open(a.positional[0]);
+    TLexDocument document;
+    const ScriptedAnswers answers(IDYES, err);
+    document.OpenDataSet(table);
+    document.SaveToFile(false, {}, {}, a.positional[1]);
+}
+
+// Refused changes are reported one a line and make the command fail: a
+// pipeline must not take a partial save for a whole one.
+void DbSave(const Arguments& a, std::istream&, std::ostream& out, std::ostream& err) {
+    const std::string& tableName = a.positional[1];
+    CheckTableName(tableName);
+    TLexEditorOptions options;
+    options.CaseSensitive = a.Has("case-sensitive");
+    TLexDocument document(options);
+    const ScriptedAnswers answers(IDYES, err);
+    document.OpenFile(a.positional[0]);
+    TSQLClientDataSet table;
+    ConfigureConnection(table.Connection(), Settings(a));
+    if (a.Has("clear")) table.Connection().ExecuteDirect(DeleteAllStatement(tableName));
+    table.Open(tableName);
+    table.OnReconcileError = [&err](std::string_view Message,
+                                    std::span<const TReconcileField> Fields) {
+        err << "refused:";
+        for (const TReconcileField& field : Fields)
+            err << ' ' << field.Name << '=' << field.Value;
+        err << ": " << Message << '\n';
+    };
+    const TTableSaveCounts counts =
+        document.SaveToTable(table, [&table] { return table.ApplyUpdates(); }, false, {});
+    out << counts.Updated << " updated, " << counts.Deleted << " deleted, " << counts.Appended
+        << " appended, " << counts.Failed << " failed\n";
+    if (counts.Failed > 0)
+        throw Exception(std::to_string(counts.Failed) + " changes were refused by the database");
+}
+
+// LEXICON is opened and OUT saved as the editor does; SOURCE is a lexicon
+// file, or with --table a table. The counts go to standard output.
+void Grab(const Arguments& a, std::istream&, std::ostream& out, std::ostream& err) {
+    if (a.Has("by-key") && a.Has("by-value"))
+        throw UsageError("--by-key and --by-value exclude each other");
+    TLexEditorOptions options;
+    options.CaseSensitive = a.Has("case-sensitive");
+    TLexDocument document(options);
+    const ScriptedAnswers answers(IDYES, err);
+    document.OpenFile(a.positional[0]);
+    TSQLClientDataSet table;
+    std::unique_ptr<ILexReader> source;
+    if (a.Has("table")) {
+        ConfigureConnection(table.Connection(), Settings(a));
+        table.Open(a.positional[1]);
+        source = std::make_unique<TDBLexReader>(table);
+    } else {
+        source = TLexDocument::CreateFileReader(a.positional[1]);
+    }
+    if (a.Has("by-value")) {
+        TLexBand& band = LanguageBand(document, a.Option("by-value"), a.positional[0]);
+        const TGrabCounts counts = GrabByDisplayValue(document, *source, band);
+        out << counts.Changed << " keys taken, " << counts.KeyConflicts
+            << " passed over (another key has them)\n";
+    } else {
+        out << GrabByKey(document, *source).Changed << " cells filled\n";
+    }
+    document.SaveToFile(false, {}, {}, a.positional[2]);
+}
+
+} // namespace
+
+const std::vector<Command>& DatabaseCommands() {
+    static const std::vector<Command> commands = {
+        {"db-tables", "lextool db-tables [--ini FILE]", {"ini"}, {}, 0, 0, DbTables},
+        {"db-load", "lextool db-load TABLE OUT [--ini FILE]", {"ini"}, {}, 2, 2, DbLoad},
+        {"db-save",
+         "lextool db-save LEXICON TABLE [--clear] [--case-sensitive] [--ini FILE]",
+         {"ini"},
+         {"clear", "case-sensitive"},
+         2,
+         2,
+         DbSave},
+        {"grab",
+         "lextool grab LEXICON SOURCE OUT [--by-key | --by-value CODEPAGE] [--table] "
+         "[--case-sensitive] [--ini FILE]",
+         {"by-value", "ini"},
+         {"by-key", "table", "case-sensitive"},
+         3,
+         3,
+         Grab},
+    };
+    return commands;
+}
+
+} // namespace lex::cli
