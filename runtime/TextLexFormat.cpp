@@ -242,11 +242,14 @@ void TCustomTextStreamLexReader::ReadHeader() {
     Cur = 0;
     while (Cur < Buffer.size()) {
         ReadField(names.emplace_back());
-        if (Cur >= Buffer.size() || Buffer[Cur] == CR) break;
+        if (Cur >= Buffer.size() || Buffer[Cur] == CR || Buffer[Cur] == LF) break;
     }
     SetFieldNames(std::move(names));
     Values.assign(FieldNames.size(), std::string());
-    ++Cur; // onto the LF that ends the header
+    // Lines may end in LF alone: files edited on Unix, or checked out by Git
+    // with LF line ends, would otherwise read as one long header.
+    lfLineEnds_ = Cur < Buffer.size() && Buffer[Cur] == LF;
+    if (!lfLineEnds_) ++Cur; // onto the LF that ends the header
     DataStart = Cur;
 }
 
@@ -285,16 +288,17 @@ void TCustomTextStreamLexReader::ReadRecord() {
     ++Cur; // over the LF
     for (size_t i = 0; i < Values.size(); ++i)
         Nulls[i] = !ReadField(Values[i]);
-    ++Cur; // over the CR
+    if (!lfLineEnds_) ++Cur; // over the CR
     ++RecNoValue;
 }
 
 int TCustomTextStreamLexReader::CountRecords() const {
+    const char lineEnd = lfLineEnds_ ? LF : CR;
     long long lineEnds = 0;
     for (size_t i = 0; i < Buffer.size(); ++i) {
         if (Buffer[i] == Quote)
             i = SkipQuoted(i + 1);
-        else if (Buffer[i] == CR)
+        else if (Buffer[i] == lineEnd)
             ++lineEnds;
     }
     // Less the header's line end; a header without one announces no records.

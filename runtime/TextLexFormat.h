@@ -51,7 +51,8 @@ private:
     std::vector<std::string> Values;
     TLexDecoder DecodeValue;
     size_t DataStart = 0;
-    size_t Cur = 0; // may pass the end by a few bytes; every read checks it
+    size_t Cur = 0;           // may pass the end by a few bytes; every read checks it
+    bool lfLineEnds_ = false; // lines end in LF alone, not CR LF
     char Separator;
     char Quote;
 };

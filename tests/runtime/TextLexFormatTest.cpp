@@ -167,15 +167,17 @@ TEST(TextLexFormatTest, MalformedLinesReadAsTheLayoutImplies) {
     // None of these follows the layout. Each is read as the layout implies,
     // the same in both formats, and never outside its buffer: the first byte
     // of a line is taken for the LF, the byte after the last field for the
-    // CR, and only separators end fields.
+    // CR (unless the header ends in LF alone: then every line does), and only
+    // separators end fields.
     const struct {
         std::string input;
         std::vector<std::string> fields;
         int announced; // RecordCount(): line ends outside quotes, less the header's
         std::vector<TLexRecord> records;
     } cases[] = {
-        {"\"LexKey\",\"CodePage\"", {"LexKey", "CodePage"}, 0, {}}, // header without line end
-        {"a,b,\n1,2,\n3,4,\n", {"a", "b", "\n1", "2", "\n3", "4", "\n"}, 0, {}}, // bare LF
+        {"\"LexKey\",\"CodePage\"", {"LexKey", "CodePage"}, 0, {}},      // header without line end
+        {"a,b,\n1,2,\n3,4,\n", {"a", "b"}, 2, {{"1", "2"}, {"3", "4"}}}, // LF line ends
+        {"a,b,\n1,2,\r\n3,4,\n", {"a", "b"}, 2, {{"1", "2"}, {"\n3", "4"}}}, // then a CR LF
         // bare CR: each line's first byte is taken for the LF
         {"a,b,\r1,2,\r3,4,\r", {"a", "b"}, 2, {{std::nullopt, "2"}, {std::nullopt, "4"}}},
         {"a,b,\r\n1,\r\n", {"a", "b"}, 1, {{"1", "\r\n"}}},                  // missing field
