@@ -2,13 +2,11 @@
 
 #include "app/GuiText.h"
 #include "app/HelpWindow.h"
+#include "editor/view/DialogButtons.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QTabWidget>
-#include <QVBoxLayout>
 
 namespace lex {
 
@@ -30,29 +28,12 @@ TPageDialog::TPageDialog(QWidget* Parent, const QString& ObjectName, std::string
     Page = new QGridLayout(TabSheet1);
     Page->addWidget(Image1, 0, 0, -1, 1);
 
-    BitBtn_OK = new QPushButton(TranslateGUIText("OK"), this);
-    BitBtn_OK->setObjectName(QStringLiteral("BitBtn_OK"));
-    BitBtn_OK->setDefault(true);
-    BitBtn_OK->setEnabled(false);
-    BitBtn_Cancel = new QPushButton(TranslateGUIText("Cancel"), this);
-    BitBtn_Cancel->setObjectName(QStringLiteral("BitBtn_Cancel"));
-    BitBtn_Help = new QPushButton(TranslateGUIText("&Help"), this);
-    BitBtn_Help->setObjectName(QStringLiteral("BitBtn_Help"));
-    BitBtn_Help->setAutoDefault(false);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn_OK);
-    buttons->addWidget(BitBtn_Cancel);
-    buttons->addWidget(BitBtn_Help);
-    auto* form = new QVBoxLayout(this);
-    form->addWidget(PageControl1);
-    form->addLayout(buttons);
-
-    connect(BitBtn_OK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(BitBtn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(BitBtn_Help, &QPushButton::clicked, this,
-            [this, HelpTopic] { ShowHelp(this, HelpTopic); });
+    const TDialogButtons buttons = LayOutDialog(
+        *this, PageControl1, [this, HelpTopic] { ShowHelp(this, HelpTopic); },
+        [](const char* Text) { return TranslateGUIText(Text); });
+    BitBtn_OK = buttons.OK;
+    BitBtn_Cancel = buttons.Cancel;
+    BitBtn_Help = buttons.Help;
 }
 
 void TPageDialog::FixSize(QSize Inner) {

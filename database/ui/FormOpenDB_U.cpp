@@ -2,12 +2,12 @@
 
 #include "database/DBSchema.h"
 #include "database/SQLConnection.h"
+#include "editor/view/DialogButtons.h"
 #include "runtime/qt/QtText.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -121,29 +121,12 @@ TFormOpenDB::TFormOpenDB(const TDBSource& Source, QWidget* Parent)
     schema->addWidget(Label_Portable);
     schema->addWidget(Memo_Portable, 2);
 
-    BitBtn_OK = new QPushButton(QStringLiteral("OK"), this);
-    BitBtn_OK->setObjectName(QStringLiteral("BitBtn_OK"));
-    BitBtn_OK->setDefault(true);
-    BitBtn_OK->setEnabled(false);
-    BitBtn_Cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    BitBtn_Cancel->setObjectName(QStringLiteral("BitBtn_Cancel"));
-    BitBtn_Help = new QPushButton(QStringLiteral("&Help"), this);
-    BitBtn_Help->setObjectName(QStringLiteral("BitBtn_Help"));
-    BitBtn_Help->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn_OK);
-    buttons->addWidget(BitBtn_Cancel);
-    buttons->addWidget(BitBtn_Help);
-    auto* form = new QVBoxLayout(this);
-    form->addWidget(PageControl1);
-    form->addLayout(buttons);
-
-    connect(BitBtn_OK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(BitBtn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(BitBtn_Help, &QPushButton::clicked, this, [this] {
+    const TDialogButtons buttons = LayOutDialog(*this, PageControl1, [this] {
         if (showHelp_) showHelp_(this, QStringLiteral("database#selecttable"));
     });
+    BitBtn_OK = buttons.OK;
+    BitBtn_Cancel = buttons.Cancel;
+    BitBtn_Help = buttons.Help;
     connect(CheckListBox_Tables, &QListWidget::itemChanged, this,
             [this](QListWidgetItem* Item) { CheckListBox_TablesClickCheck(Item); });
 

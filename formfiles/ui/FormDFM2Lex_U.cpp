@@ -1,6 +1,7 @@
 #include "formfiles/ui/FormDFM2Lex_U.h"
 
 #include "editor/LexDocument.h"
+#include "editor/view/DialogButtons.h"
 #include "editor/view/FormLexEditor_U.h"
 #include "editor/view/WaitCursor.h"
 #include "formfiles/FormExport.h"
@@ -16,7 +17,6 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -159,29 +159,12 @@ TFormDFM2Lex::TFormDFM2Lex(QWidget* Parent) : QDialog(Parent) {
     Memo_Ident->setPlainText(Lines(DefaultSkipIdents()));
     Memo_Class->setPlainText(Lines(DefaultSkipClasses()));
 
-    BitBtn_OK = new QPushButton(QStringLiteral("OK"), this);
-    BitBtn_OK->setObjectName(QStringLiteral("BitBtn_OK"));
-    BitBtn_OK->setDefault(true);
-    BitBtn_OK->setEnabled(false);
-    BitBtn_Cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    BitBtn_Cancel->setObjectName(QStringLiteral("BitBtn_Cancel"));
-    BitBtn_Help = new QPushButton(QStringLiteral("&Help"), this);
-    BitBtn_Help->setObjectName(QStringLiteral("BitBtn_Help"));
-    BitBtn_Help->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn_OK);
-    buttons->addWidget(BitBtn_Cancel);
-    buttons->addWidget(BitBtn_Help);
-    auto* form = new QVBoxLayout(this);
-    form->addWidget(PageControl1);
-    form->addLayout(buttons);
-
-    connect(BitBtn_OK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(BitBtn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(BitBtn_Help, &QPushButton::clicked, this, [this] {
+    const TDialogButtons buttons = LayOutDialog(*this, PageControl1, [this] {
         if (OnHelp) OnHelp(this, helpTopic_);
     });
+    BitBtn_OK = buttons.OK;
+    BitBtn_Cancel = buttons.Cancel;
+    BitBtn_Help = buttons.Help;
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
     connect(BitBtn_Delete, &QPushButton::clicked, this, [this] { BitBtn_DeleteClick(); });
     connect(TreeView_File, &QTreeWidget::itemSelectionChanged, this,

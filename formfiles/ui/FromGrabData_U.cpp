@@ -2,6 +2,7 @@
 
 #include "database/ui/EditorDataSets.h"
 #include "editor/LexDocument.h"
+#include "editor/view/DialogButtons.h"
 #include "editor/view/FormLexEditor_U.h"
 #include "editor/view/WaitCursor.h"
 #include "formfiles/LexGrab.h"
@@ -14,7 +15,6 @@
 #include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -97,29 +97,12 @@ TFormGrabData::TFormGrabData(const TDBSource& Source, TChooseLexiconFile ChooseF
     page->addWidget(GroupBox_Compare);
     page->addStretch();
 
-    BitBtn_OK = new QPushButton(QStringLiteral("OK"), this);
-    BitBtn_OK->setObjectName(QStringLiteral("BitBtn_OK"));
-    BitBtn_OK->setDefault(true);
-    BitBtn_OK->setEnabled(false);
-    BitBtn_Cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    BitBtn_Cancel->setObjectName(QStringLiteral("BitBtn_Cancel"));
-    BitBtn_Help = new QPushButton(QStringLiteral("&Help"), this);
-    BitBtn_Help->setObjectName(QStringLiteral("BitBtn_Help"));
-    BitBtn_Help->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn_OK);
-    buttons->addWidget(BitBtn_Cancel);
-    buttons->addWidget(BitBtn_Help);
-    auto* form = new QVBoxLayout(this);
-    form->addWidget(PageControl1);
-    form->addLayout(buttons);
-
-    connect(BitBtn_OK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(BitBtn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(BitBtn_Help, &QPushButton::clicked, this, [this] {
+    const TDialogButtons buttons = LayOutDialog(*this, PageControl1, [this] {
         if (source_.ShowHelp) source_.ShowHelp(this, QStringLiteral("data#grab"));
     });
+    BitBtn_OK = buttons.OK;
+    BitBtn_Cancel = buttons.Cancel;
+    BitBtn_Help = buttons.Help;
     connect(SpeedButton_File, &QToolButton::clicked, this, [this] { SpeedButton_FileClick(); });
     connect(SpeedButton_Table, &QToolButton::clicked, this, [this] { SpeedButton_TableClick(); });
     for (QRadioButton* radio : {RadioButton_File, RadioButton_Table})
