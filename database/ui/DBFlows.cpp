@@ -76,23 +76,31 @@ void OpenTableAtStart(TFormLexEditor& Editor, const TDBSettings& Settings,
     OpenInto(Editor, lex, TableName, OnProgress);
 }
 
-// The import dataset is closed afterwards: nothing reads it again, and a
-// large table need not stay in memory twice.
+TImportTable::TImportTable(TFormLexEditor& Editor, const TDBSource& Source,
+                           const std::string& TableName)
+    : table_(TEditorDataSets::Of(Editor).CDS_Import) {
+    table_.Close();
+    CopyConnection(*Source.EditConnection, table_.Connection());
+    try {
+        table_.Open(TableName);
+    } catch (...) {
+        table_.Close();
+        throw;
+    }
+}
+
+TImportTable::~TImportTable() {
+    table_.Close();
+}
+
 void ImportFromDB(TFormLexEditor& Editor, const TDBSource& Source,
                   const TLexProgressEvent& OnProgress) {
     Editor.PostEdit();
     const std::string table = ChooseTable(Source, &Editor, "Import From DB...");
     if (table.empty()) return;
     TWaitCursor wait;
-    TSQLClientDataSet& import = TEditorDataSets::Of(Editor).CDS_Import;
-    struct TCloseAfter {
-        TSQLClientDataSet& Table;
-        ~TCloseAfter() { Table.Close(); }
-    } closeAfter{import};
-    import.Close();
-    CopyConnection(*Source.EditConnection, import.Connection());
-    import.Open(table);
-    TDBLexReader reader(import);
+    TImportTable import(Editor, Source, table);
+    TDBLexReader reader(import.DataSet());
     Editor.Document().MergeFromReader(reader, OnProgress);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "database/SQLClientDataSet.h"
 #include "database/ui/FormOpenDB_U.h"
 #include "editor/LexDocument.h"
 
@@ -31,6 +32,21 @@ void OpenFromDB(const TDBSource& Source, QWidget* Owner,
 // the options read at start.
 void OpenTableAtStart(TFormLexEditor& Editor, const TDBSettings& Settings,
                       const std::string& TableName, const TLexProgressEvent& OnProgress);
+
+// The editor's CDS_Import opened on a table through the edit connection,
+// and closed again when this goes, also when the open fails: a table read
+// for an import or a grab need not stay in memory twice.
+class TImportTable {
+public:
+    TImportTable(TFormLexEditor& Editor, const TDBSource& Source, const std::string& TableName);
+    ~TImportTable();
+    TImportTable(const TImportTable&) = delete;
+    TImportTable& operator=(const TImportTable&) = delete;
+    TSQLClientDataSet& DataSet() { return table_; }
+
+private:
+    TSQLClientDataSet& table_;
+};
 
 // The dialog, then the chosen table merged into the editor; its title and
 // binding stay.

@@ -1,6 +1,6 @@
 #include "formfiles/ui/FromGrabData_U.h"
 
-#include "database/ui/EditorDataSets.h"
+#include "database/ui/DBFlows.h"
 #include "editor/LexDocument.h"
 #include "editor/view/DialogButtons.h"
 #include "editor/view/FormLexEditor_U.h"
@@ -206,15 +206,8 @@ void GrabData(TFormLexEditor& Editor, const TLexProgressEvent& OnProgress, const
             const auto reader = TLexDocument::CreateFileReader(dialog.FileName());
             counts = Grab(document, *reader, band, OnProgress);
         } else {
-            TSQLClientDataSet& import = TEditorDataSets::Of(Editor).CDS_Import;
-            struct TCloseAfter {
-                TSQLClientDataSet& Table;
-                ~TCloseAfter() { Table.Close(); }
-            } closeAfter{import};
-            import.Close();
-            CopyConnection(*Source.EditConnection, import.Connection());
-            import.Open(dialog.TableName());
-            TDBLexReader reader(import);
+            TImportTable import(Editor, Source, dialog.TableName());
+            TDBLexReader reader(import.DataSet());
             counts = Grab(document, reader, band, OnProgress);
         }
     }

@@ -16,6 +16,7 @@
 #include "support/DocumentState.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TempDir.h"
+#include "support/WhenModal.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -52,24 +53,6 @@ const bool ForcedCodePage = setenv("LEXMANAGER_CODEPAGE", "1252", 1) == 0;
 void Settle() {
     for (int i = 0; i < 5; ++i)
         QApplication::processEvents();
-}
-
-// Plays the user in the next modal dialog of type Dialog once it is up.
-template <typename Dialog>
-void WhenModal(std::function<void(Dialog&)> Play) {
-    auto* timer = new QTimer;
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, tries, Play] {
-        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        if (!dialog && ++*tries < 300) return;
-        timer->stop();
-        timer->deleteLater();
-        if (dialog)
-            Play(*dialog);
-        else
-            ADD_FAILURE() << "no modal " << Dialog::staticMetaObject.className();
-    });
-    timer->start(10);
 }
 
 // The save dialog as a user leaves it: a file type picked (0: untouched) and

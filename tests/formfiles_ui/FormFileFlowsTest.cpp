@@ -9,6 +9,7 @@
 #include "support/DocumentState.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TempDir.h"
+#include "support/WhenModal.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -44,24 +45,6 @@ const char* const Form = "object Form1: TForm1\n"
 void Settle() {
     for (int i = 0; i < 5; ++i)
         QApplication::processEvents();
-}
-
-// Plays the user in the form-file dialog once it is up; a dialog that never
-// comes is a failure.
-void WhenDialog(std::function<void(TFormDFM2Lex&)> Play) {
-    auto* timer = new QTimer;
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, tries, Play] {
-        auto* dialog = qobject_cast<TFormDFM2Lex*>(QApplication::activeModalWidget());
-        if (!dialog && ++*tries < 300) return;
-        timer->stop();
-        timer->deleteLater();
-        if (dialog)
-            Play(*dialog);
-        else
-            ADD_FAILURE() << "no form-file dialog";
-    });
-    timer->start(10);
 }
 
 std::string ReadFile(const std::string& Path) {
@@ -108,7 +91,7 @@ protected:
 
     // Imports the form file as keys, or as values of CodePage.
     void Import(const char* CodePage = nullptr) {
-        WhenDialog([this, CodePage](TFormDFM2Lex& dialog) {
+        test::WhenModal<TFormDFM2Lex>([this, CodePage](TFormDFM2Lex& dialog) {
             dialog.AddFiles({QString::fromStdString(formPath)});
             if (CodePage) {
                 dialog.RadioButton_DisplayValue->click();
@@ -160,11 +143,11 @@ TEST_F(FormFileFlowsTest, ValuesOfANewLanguageAndTheirKeysWrittenBack) {
     EXPECT_TRUE(Document().Modified());
 
     // Cancel leaves the file alone.
-    WhenDialog([](TFormDFM2Lex& dialog) { dialog.BitBtn_Cancel->click(); });
+    test::WhenModal<TFormDFM2Lex>([](TFormDFM2Lex& dialog) { dialog.BitBtn_Cancel->click(); });
     window->Action_Lex2DFM->trigger();
     EXPECT_EQ(ReadFile(formPath), Form);
 
-    WhenDialog([this](TFormDFM2Lex& dialog) {
+    test::WhenModal<TFormDFM2Lex>([this](TFormDFM2Lex& dialog) {
         EXPECT_TRUE(dialog.GroupBox_Target->isHidden());
         dialog.AddFiles({QString::fromStdString(formPath)});
         dialog.ComboBox_Lang->setCurrentIndex(dialog.ComboBox_Lang->count() - 1);
