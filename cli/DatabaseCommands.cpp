@@ -104,15 +104,40 @@ void Grab(const Arguments& a, std::istream&, std::ostream& out, std::ostream& er
 
 const std::vector<Command>& DatabaseCommands() {
     static const std::vector<Command> commands = {
-        {"db-tables", "lextool db-tables [--ini FILE]", {"ini"}, {}, 0, 0, DbTables},
-        {"db-load", "lextool db-load TABLE OUT [--ini FILE]", {"ini"}, {}, 2, 2, DbLoad},
+        {"db-tables",
+         "lextool db-tables [--ini FILE]",
+         {"ini"},
+         {},
+         0,
+         0,
+         DbTables,
+         "Lists the user tables of the database.\n"
+         "  --ini FILE  the options file whose [DataBase] section names the database;\n"
+         "              without it, the embedded LexManager.db in the current folder\n"},
+        {"db-load",
+         "lextool db-load TABLE OUT [--ini FILE]",
+         {"ini"},
+         {},
+         2,
+         2,
+         DbLoad,
+         "Writes TABLE out as the lexicon file OUT, as the editor opens it.\n"
+         "  --ini FILE  the options file whose [DataBase] section names the database;\n"
+         "              without it, the embedded LexManager.db in the current folder\n"},
         {"db-save",
          "lextool db-save LEXICON TABLE [--clear] [--case-sensitive] [--ini FILE]",
          {"ini"},
          {"clear", "case-sensitive"},
          2,
          2,
-         DbSave},
+         DbSave,
+         "Makes the rows of TABLE equal to the records of LEXICON, changing only what\n"
+         "differs, and prints how many rows were updated, deleted, appended and refused;\n"
+         "refused rows are listed on standard error and make it fail.\n"
+         "  --clear           empty the table first\n"
+         "  --case-sensitive  keys differing in case are different keys\n"
+         "  --ini FILE  the options file whose [DataBase] section names the database;\n"
+         "              without it, the embedded LexManager.db in the current folder\n"},
         {"grab",
          "lextool grab LEXICON SOURCE OUT [--by-key | --by-value CODEPAGE] [--table] "
          "[--case-sensitive] [--ini FILE]",
@@ -120,7 +145,17 @@ const std::vector<Command>& DatabaseCommands() {
          {"by-key", "table", "case-sensitive"},
          3,
          3,
-         Grab},
+         Grab,
+         "Fills LEXICON from SOURCE, as the editor's grab does, and saves it to OUT;\n"
+         "prints what it changed.\n"
+         "  --by-key            fill each empty cell whose key, language and sequence SOURCE\n"
+         "                      has (default; adds languages and sequences as needed)\n"
+         "  --by-value CODEPAGE give each key whose value in that language equals a value\n"
+         "                      of SOURCE SOURCE's key; keys another node has are passed over\n"
+         "  --table             SOURCE is a table of the database\n"
+         "  --case-sensitive    keys differing in case are different keys\n"
+         "  --ini FILE  the options file whose [DataBase] section names the database;\n"
+         "              without it, the embedded LexManager.db in the current folder\n"},
     };
     return commands;
 }

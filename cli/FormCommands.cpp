@@ -87,7 +87,14 @@ void DfmExport(const Arguments& a, std::istream&, std::ostream&, std::ostream& e
 
 const std::vector<Command>& FormCommands() {
     static const std::vector<Command> commands = {
-        {"dfm-text", "lextool dfm-text FILE", {}, {}, 1, 1, DfmText},
+        {"dfm-text",
+         "lextool dfm-text FILE",
+         {},
+         {},
+         1,
+         1,
+         DfmText,
+         "Prints the form text of a text, binary or resource-wrapped form file.\n"},
         {"dfm-import",
          "lextool dfm-import OUT FILE... [--as-key | --as-value CODEPAGE] [--into LEXICON] "
          "[--case-sensitive] [--skip-ident LIST] [--skip-class LIST]",
@@ -95,14 +102,34 @@ const std::vector<Command>& FormCommands() {
          {"as-key", "case-sensitive"},
          2,
          SIZE_MAX,
-         DfmImport},
+         DfmImport,
+         "Adds every string of the form files that the lexicon does not hold yet as a\n"
+         "top-level key and writes the lexicon to OUT (which must not be a form file).\n"
+         "  --as-key            the strings become keys (default)\n"
+         "  --as-value CODEPAGE they become values of that language under generated keys\n"
+         "                      LexKey1, LexKey2, ...\n"
+         "  --into LEXICON      start from this lexicon instead of an empty one\n"
+         "  --case-sensitive    strings differing in case are different strings\n"
+         "  --skip-ident LIST  comma-separated property names whose strings are left alone\n"
+         "                     (default Font.Name, SQL.Strings, ImeName, FileName)\n"
+         "  --skip-class LIST  comma-separated classes whose objects are left alone (default\n"
+         "                     TEdit, TMemo and the data-access classes); an empty LIST\n"
+         "                     skips nothing\n"},
         {"dfm-export",
          "lextool dfm-export LEXICON CODEPAGE FILE... [--skip-ident LIST] [--skip-class LIST]",
          {"skip-ident", "skip-class"},
          {},
          3,
          SIZE_MAX,
-         DfmExport},
+         DfmExport,
+         "Writes into each form file, in place, the key of every string that equals a\n"
+         "value of language CODEPAGE in LEXICON (ignoring case); only those strings change,\n"
+         "and each file is replaced atomically (a binary form comes back as text).\n"
+         "  --skip-ident LIST  comma-separated property names whose strings are left alone\n"
+         "                     (default Font.Name, SQL.Strings, ImeName, FileName)\n"
+         "  --skip-class LIST  comma-separated classes whose objects are left alone (default\n"
+         "                     TEdit, TMemo and the data-access classes); an empty LIST\n"
+         "                     skips nothing\n"},
     };
     return commands;
 }

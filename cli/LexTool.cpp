@@ -74,7 +74,7 @@ void PrintHelp(std::ostream& out) {
     out << "\nForm files (.dfm, .lfm) may be text, binary or resource-wrapped binary forms. The "
            "names\nof --skip-ident and --skip-class are comma-separated and replace the default "
            "lists;\nan empty LIST (\"\") skips nothing.\n";
-    out << "\nEach command prints its usage with --help. Exit codes: 0 done, 1 failed, 2 usage.\n";
+    out << "\nEach command explains itself with --help. Exit codes: 0 done, 1 failed, 2 usage.\n";
 }
 
 } // namespace
@@ -96,6 +96,7 @@ int RunLexTool(const std::vector<std::string>& args, std::istream& in, std::ostr
         const Arguments parsed = Parse(args, 1, command->valued, command->flags);
         if (parsed.help) {
             out << "Usage: " << command->usage << '\n';
+            if (*command->details) out << '\n' << command->details;
             return 0;
         }
         if (parsed.positional.size() < command->minArgs ||

@@ -1,31 +1,45 @@
 #include "cli/LexToolSupport.h"
 
 #include "editor/LexDocument.h"
+#include "platform/CodePage.h"
 #include "platform/Exceptions.h"
 
+#include <algorithm>
 #include <ostream>
 
 namespace lex::cli {
 
-void WriteJsonString(std::ostream& out, std::string_view bytes) {
+namespace {
+// A JSON string of Text: with BytesAsCodePoints every byte from 0x7F up is
+// the code point of its number; otherwise Text is UTF-8 and such bytes stay.
+void WriteJson(std::ostream& out, std::string_view Text, bool BytesAsCodePoints) {
     static const char hex[] = "0123456789abcdef";
-    std::string text = "\"";
-    for (const char c : bytes) {
+    std::string json = "\"";
+    for (const char c : Text) {
         const auto b = static_cast<unsigned char>(c);
         if (b == '"') {
-            text += "\\\"";
+            json += "\\\"";
         } else if (b == '\\') {
-            text += "\\\\";
-        } else if (b < 0x20 || b >= 0x7F) {
-            text += "\\u00";
-            text += hex[b >> 4];
-            text += hex[b & 0xF];
+            json += "\\\\";
+        } else if (b < 0x20 || (BytesAsCodePoints && b >= 0x7F)) {
+            json += "\\u00";
+            json += hex[b >> 4];
+            json += hex[b & 0xF];
         } else {
-            text += c;
+            json += c;
         }
     }
-    text += '"';
-    out << text;
+    json += '"';
+    out << json;
+}
+} // namespace
+
+void WriteJsonString(std::ostream& out, std::string_view bytes) {
+    WriteJson(out, bytes, true);
+}
+
+void WriteJsonText(std::ostream& out, std::string_view bytes, int codePage) {
+    WriteJson(out, EncodeText(DecodeText(bytes, codePage), 65001), false);
 }
 
 std::vector<std::string> SplitList(const std::string& text) {
@@ -33,19 +47,33 @@ std::vector<std::string> SplitList(const std::string& text) {
     size_t start = 0;
     while (start < text.size()) {
         const size_t comma = std::min(text.find(',', start), text.size());
-        items.push_back(text.substr(start, comma - start));
+        std::string item = text.substr(start, comma - start);
+        item.erase(0, item.find_first_not_of(' '));
+        item.erase(item.find_last_not_of(' ') + 1);
+        items.push_back(std::move(item));
         start = comma + 1;
     }
     return items;
 }
 
-ScriptedAnswers::ScriptedAnswers(int answer, std::ostream& err)
-    : previous_(SetMessageBoxHook([answer, &err](TWindowHandle, const std::string& text,
-                                                 const std::string& caption, unsigned flags) {
-          if ((flags & 0x0F) == MB_YESNOCANCEL) return answer;
-          err << caption << ": " << text << '\n';
-          return DefaultMessageBoxAnswer(flags);
-      })) {}
+ScriptedAnswers::ScriptedAnswers(int answer, std::ostream& err, bool strict)
+    : previous_(SetMessageBoxHook(
+          [this, answer, strict, &err](TWindowHandle, const std::string& text,
+                                       const std::string& caption, unsigned flags) {
+              if ((flags & 0x0F) == MB_YESNOCANCEL) {
+                  if (strict) {
+                      std::string question = text;
+                      std::replace_if(
+                          question.begin(), question.end(),
+                          [](char c) { return c == '\r' || c == '\n'; }, ' ');
+                      throw Exception("--strict: a value would overwrite another: " + question);
+                  }
+                  ++answered_;
+                  return answer;
+              }
+              err << caption << ": " << text << '\n';
+              return DefaultMessageBoxAnswer(flags);
+          })) {}
 
 TLexBand& LanguageBand(TLexDocument& Document, const std::string& CodePage,
                        const std::string& FileName) {

@@ -49,6 +49,8 @@ struct Command {
     size_t minArgs;
     size_t maxArgs;
     std::function<void(const Arguments&, std::istream&, std::ostream&, std::ostream&)> run;
+    // What the command does and what each option means, for --help.
+    const char* details = "";
 };
 
 // The commands of each area, in the order the help lists them.
@@ -60,19 +62,28 @@ const std::vector<Command>& DatabaseCommands();
 // as pure-ASCII JSON and reads back byte for byte.
 void WriteJsonString(std::ostream& out, std::string_view bytes);
 
-// Splits "a,b,c"; an empty text gives no item.
+// Splits "a,b,c" (blanks around the items dropped); an empty text gives no
+// item.
 std::vector<std::string> SplitList(const std::string& text);
 
 // Answers the document's questions from the command line: the overwrite
 // question with `answer`, anything else (a refusal) goes to standard error.
+// With strict, the overwrite question is an error instead.
 class ScriptedAnswers {
 public:
-    ScriptedAnswers(int answer, std::ostream& err);
+    ScriptedAnswers(int answer, std::ostream& err, bool strict = false);
     ~ScriptedAnswers() { SetMessageBoxHook(std::move(previous_)); }
+    // How many overwrite questions were answered.
+    int Answered() const { return answered_; }
 
 private:
+    int answered_ = 0;
     MessageBoxHook previous_;
 };
+
+// A lexicon text as UTF-8 for people: decoded from its code page, quoted
+// as a JSON string.
+void WriteJsonText(std::ostream& out, std::string_view bytes, int codePage);
 
 // The band of CodePage in the lexicon read from FileName, which names it in
 // the error when there is none.

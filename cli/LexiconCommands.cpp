@@ -2,6 +2,7 @@
 // conversion, merge, export and the tree.
 #include "cli/LexToolSupport.h"
 #include "editor/LexDocument.h"
+#include "platform/CodePage.h"
 #include "platform/Exceptions.h"
 #include "platform/FileUtil.h"
 #include "runtime/ChineseGbBig5.h"
@@ -31,14 +32,24 @@ void Dump(const Arguments& a, std::istream&, std::ostream& out, std::ostream&) {
         WriteJsonString(out, reader->FieldName(i));
     }
     out << "],\"recordCount\":" << reader->RecordCount() << "}\n";
+    // For people, --text decodes a display value with its record's code page
+    // and everything else with the process's.
+    const bool text = a.Has("text");
+    const int codePageField = FindFieldIndex(*reader, CodePageField);
+    const int displayField = FindFieldIndex(*reader, DisplayValueField);
     for (reader->First(); !reader->Eof(); reader->Next()) {
         out << '[';
         for (int i = 0; i < fields; ++i) {
             if (i) out << ',';
             if (reader->IsNull(i))
                 out << "null";
-            else
+            else if (!text)
                 WriteJsonString(out, reader->FieldValue(i));
+            else
+                WriteJsonText(out, reader->FieldValue(i),
+                              i == displayField && codePageField >= 0
+                                  ? TextCodePage(reader->FieldValue(codePageField))
+                                  : ProcessCodePage());
         }
         out << "]\n";
     }
@@ -75,18 +86,19 @@ int ParseAnswer(const std::string& text) {
 
 // The output is named by an option, as msgcat and lconvert do: the old
 // "merge OUT IN..." form silently replaced a file meant as an input.
-void Merge(const Arguments& a, std::istream&, std::ostream&, std::ostream& err) {
+void Merge(const Arguments& a, std::istream&, std::ostream& out, std::ostream& err) {
     if (!a.Has("output"))
         throw UsageError("the output is named with -o: lextool merge IN [IN...] -o OUT", false);
     const int answer = ParseAnswer(a.Option("answer"));
     TLexEditorOptions options;
     options.CaseSensitive = a.Has("case-sensitive");
     TLexDocument document(options);
-    const ScriptedAnswers answers(answer, err);
+    const ScriptedAnswers answers(answer, err, a.Has("strict"));
     document.OpenFile(a.positional[0]);
     for (size_t i = 1; i < a.positional.size(); ++i)
         document.ImportFile(a.positional[i]);
     document.SaveToFile(false, {}, {}, a.Option("output"));
+    out << answers.Answered() << " overwrite questions answered\n";
 }
 
 void Export(const Arguments& a, std::istream&, std::ostream&, std::ostream& err) {
@@ -114,18 +126,25 @@ void Tree(const Arguments& a, std::istream&, std::ostream& out, std::ostream& er
     const ScriptedAnswers answers(IDYES, err);
     document.OpenFile(a.positional[0]);
     const TLexTree& tree = document.Tree();
+    const bool text = a.Has("text");
     for (const TTreeNode* node = tree.FirstNode(); node; node = TLexTree::NextInTreeOrder(node)) {
         int depth = 0;
         for (const TTreeNode* up = node->Parent(); up; up = up->Parent())
             ++depth;
         out << std::string(static_cast<size_t>(depth) * 2, ' ');
-        WriteJsonString(out, document.Key(node));
+        if (text)
+            WriteJsonText(out, document.Key(node), ProcessCodePage());
+        else
+            WriteJsonString(out, document.Key(node));
         for (int c = 1; c < tree.ColumnCount(); ++c) {
             const std::string_view value = tree.Value(node, c);
             if (value.empty()) continue;
-            out << ' ' << TLexDocument::BandCodePage(*tree.Column(c)->Band) << '/'
-                << tree.Column(c)->Caption << '=';
-            WriteJsonString(out, value);
+            const TLexBand& band = *tree.Column(c)->Band;
+            out << ' ' << TLexDocument::BandCodePage(band) << '/' << tree.Column(c)->Caption << '=';
+            if (text)
+                WriteJsonText(out, value, TLexDocument::TextCodePage(band));
+            else
+                WriteJsonString(out, value);
         }
         out << '\n';
     }
@@ -135,15 +154,40 @@ void Tree(const Arguments& a, std::istream&, std::ostream& out, std::ostream& er
 
 const std::vector<Command>& LexiconCommands() {
     static const std::vector<Command> commands = {
-        {"convert", "lextool convert IN OUT [--reader-id ID]", {"reader-id"}, {}, 2, 2, Convert},
-        {"dump", "lextool dump FILE [--reader-id ID]", {"reader-id"}, {}, 1, 1, Dump},
+        {"convert",
+         "lextool convert IN OUT [--reader-id ID]",
+         {"reader-id"},
+         {},
+         2,
+         2,
+         Convert,
+         "Writes lexicon IN again in the format OUT's extension names (.lxb binary, .lxd form\n"
+         "notation, anything else CSV style), replacing OUT atomically.\n"
+         "  --reader-id ID  read IN with that reader (LumoBinary, LumoTextCSV, LumoTextDFM)\n"},
+        {"dump",
+         "lextool dump FILE [--reader-id ID] [--text]",
+         {"reader-id"},
+         {"text"},
+         1,
+         1,
+         Dump,
+         "Prints JSON Lines: the field names and record count, then one array per record\n"
+         "(null for a null field).\n"
+         "  --reader-id ID  read with that reader instead of the one the extension names\n"
+         "  --text          values as UTF-8 text for people (display values decoded with\n"
+         "                  their record's code page); by default each byte is the code\n"
+         "                  point of its number, pure ASCII, for scripts\n"},
         {"translate",
          "lextool translate FILE KEY CODEPAGE SEQNO [--reader-id ID] [--words]",
          {"reader-id"},
          {"words"},
          4,
          4,
-         Translate},
+         Translate,
+         "Loads FILE as a dictionary and prints the display value of KEY in CODEPAGE and\n"
+         "SEQNO as raw bytes without a line end (the key itself when there is none).\n"
+         "  --reader-id ID  read with that reader instead of the one the extension names\n"
+         "  --words         translate word by word\n"},
         {"chinese",
          "lextool chinese gb2big5|big52gb  (standard input to standard output)",
          {},
@@ -152,20 +196,42 @@ const std::vector<Command>& LexiconCommands() {
          1,
          Chinese},
         {"merge",
-         "lextool merge IN [IN...] -o|--output OUT [--answer yes|no|cancel] [--case-sensitive]",
+         "lextool merge IN [IN...] -o|--output OUT [--answer yes|no|cancel] [--strict] "
+         "[--case-sensitive]",
          {"output", "answer"},
-         {"case-sensitive"},
+         {"strict", "case-sensitive"},
          1,
          SIZE_MAX,
-         Merge},
+         Merge,
+         "Opens the first IN as the editor does, merges every further IN into it and saves\n"
+         "the result to OUT; prints how many overwrite questions it answered.\n"
+         "  -o, --output OUT  the lexicon written (it may be one of the inputs)\n"
+         "  --answer A        the answer when a value would overwrite a different one:\n"
+         "                    yes (default), no, or cancel (overwrite all)\n"
+         "  --strict          fail instead of answering, writing nothing\n"
+         "  --case-sensitive  keys differing in case are different keys\n"},
         {"export",
          "lextool export IN OUT [--languages CP,CP...] [--nodes KEY,KEY...]",
          {"languages", "nodes"},
          {},
          2,
          2,
-         Export},
-        {"tree", "lextool tree FILE [--case-sensitive]", {}, {"case-sensitive"}, 1, 1, Tree},
+         Export,
+         "Writes IN again through the editor, as its Export commands do.\n"
+         "  --languages CP,CP  only these languages (code pages)\n"
+         "  --nodes KEY,KEY    only these keys with their subtrees and ancestors\n"},
+        {"tree",
+         "lextool tree FILE [--case-sensitive] [--text]",
+         {},
+         {"case-sensitive", "text"},
+         1,
+         1,
+         Tree,
+         "Prints the tree an editor shows: a key a line, indented two spaces a level, then\n"
+         "each non-empty cell as codepage/seq=value.\n"
+         "  --case-sensitive  keys differing in case are different keys\n"
+         "  --text            keys and values as UTF-8 text for people (values decoded with\n"
+         "                    their language's code page); by default as in dump\n"},
 
     };
     return commands;

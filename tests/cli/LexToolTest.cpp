@@ -93,7 +93,8 @@ TEST_F(LexToolTest, ErrorsAndUsage) {
         EXPECT_EQ(r.code, c.code) << r.err;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     }
-    EXPECT_EQ(Run({"dump", "--help"}).out, "Usage: lextool dump FILE [--reader-id ID]\n");
+    EXPECT_TRUE(
+        Run({"dump", "--help"}).out.starts_with("Usage: lextool dump FILE [--reader-id ID]"));
 
     std::ofstream(dir / "bad.lxb") << "\x05";
     const Result bad = Run({"convert", dir / "bad.lxb", dir / "out.lxc"});
@@ -112,17 +113,21 @@ TEST_F(LexToolTest, MergeAnswersTheOverwriteQuestion) {
     const struct {
         std::vector<std::string> flags;
         const char* tree;
+        const char* answered;
     } cases[] = {
         {{},
          "\"File\" 1252/0=\"Datei\"\n  \"Open\" 1252/0=\"Oeffnen\"\n"
-         "  \"Save\" 936/0=\"\\u00b1\\u00a3\"\n"},
+         "  \"Save\" 936/0=\"\\u00b1\\u00a3\"\n",
+         "1 overwrite questions answered\n"},
         {{"--answer", "no"},
          "\"File\" 1252/0=\"Datei\"\n  \"Open\" 1252/0=\"Offnen\"\n"
-         "  \"Save\" 936/0=\"\\u00b1\\u00a3\"\n"},
+         "  \"Save\" 936/0=\"\\u00b1\\u00a3\"\n",
+         "1 overwrite questions answered\n"},
         {{"--case-sensitive"},
          "\"File\" 1252/0=\"Datei\"\n  \"Open\" 1252/0=\"Offnen\"\n"
          "  \"Save\" 936/0=\"\\u00b1\\u00a3\"\n"
-         "\"open\" 1252/0=\"Oeffnen\"\n"},
+         "\"open\" 1252/0=\"Oeffnen\"\n",
+         "0 overwrite questions answered\n"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = {"merge", dir / "base.lxc", dir / "more.lxb", "-o",
@@ -130,8 +135,24 @@ TEST_F(LexToolTest, MergeAnswersTheOverwriteQuestion) {
         args.insert(args.end(), c.flags.begin(), c.flags.end());
         const Result merged = Run(args);
         ASSERT_EQ(merged.code, 0) << merged.err;
+        EXPECT_EQ(merged.out, c.answered);
         EXPECT_EQ(Run({"tree", dir / "out.lxd", "--case-sensitive"}).out, c.tree);
     }
+    // --text: the same tree for people, each text decoded with its code page.
+    EXPECT_EQ(Run({"tree", dir / "out.lxd", "--text"}).out,
+              "\"File\" 1252/0=\"Datei\"\n  \"Open\" 1252/0=\"Oeffnen\"\n"
+              "  \"Save\" 936/0=\"\u4FDD\"\n");
+    EXPECT_EQ(Run({"dump", dir / "more.lxb", "--text"}).out,
+              "{\"fields\":[\"LexKey\",\"CodePage\",\"SeqNo\",\"DisplayValue\",\"CatalogID\"],"
+              "\"recordCount\":2}\n[\"open\",\"1252\",\"0\",\"Oeffnen\",\"\"]\n"
+              "[\"Save\",\"936\",\"0\",\"\u4FDD\",\"File\"]\n");
+
+    // --strict: a question is an error, and nothing is written.
+    const Result strict =
+        Run({"merge", dir / "base.lxc", dir / "more.lxb", "-o", dir / "strict.lxc", "--strict"});
+    EXPECT_EQ(strict.code, 1);
+    EXPECT_NE(strict.err.find("--strict"), std::string::npos) << strict.err;
+    EXPECT_FALSE(std::filesystem::exists(dir / "strict.lxc"));
     EXPECT_EQ(Run({"merge", "a.lxc", "-o", "o.lxc", "--answer", "maybe"}).code, 2);
 }
 
@@ -168,7 +189,7 @@ TEST_F(LexToolTest, ExportFiltersLanguagesAndNodes) {
                                                        {"Open", "936", "0", "O936", "File"},
                                                        {"Quit", "936", "0", "Q", ""}});
     WriteLexFile(source, dir / "in.lxc");
-    ASSERT_EQ(Run({"export", dir / "in.lxc", dir / "a.lxc", "--languages", "950"}).code, 0);
+    ASSERT_EQ(Run({"export", dir / "in.lxc", dir / "a.lxc", "--languages", " 950 "}).code, 0);
     EXPECT_EQ(test::ReadAll(*OpenLexFile(dir / "a.lxc")),
               (std::vector<TLexRecord>{{"File", "950", "0", "F950", ""},
                                        {"Open", "950", "0", "", "File"},
@@ -243,6 +264,22 @@ TEST_F(LexToolTest, TablesOfTheEmbeddedDatabase) {
     EXPECT_NE(r.err.find("is not a table name"), std::string::npos) << r.err;
     EXPECT_EQ(Run({"db-load", "NOPE", dir / "nope.lxc", "--ini", ini}).code, 1);
     EXPECT_FALSE(std::filesystem::exists(dir / "nope.lxc"));
+}
+
+TEST_F(LexToolTest, HelpExplainsEveryOption) {
+    for (const char* command :
+         {"convert", "dump", "translate", "merge", "export", "tree", "grab", "dfm-text",
+          "dfm-import", "dfm-export", "db-tables", "db-load", "db-save"}) {
+        const Result r = Run({command, "--help"});
+        ASSERT_EQ(r.code, 0) << command;
+        const size_t usageEnd = r.out.find('\n');
+        const std::string usage = r.out.substr(0, usageEnd), details = r.out.substr(usageEnd);
+        EXPECT_GT(details.size(), 20u) << command;
+        for (size_t at = usage.find("--"); at != std::string::npos; at = usage.find("--", at + 2)) {
+            const std::string option = usage.substr(at, usage.find_first_of(" ]|", at) - at);
+            EXPECT_NE(details.find(option), std::string::npos) << command << " " << option;
+        }
+    }
 }
 
 TEST_F(LexToolTest, AnOverstatedRecordCountCostsNoMemory) {
