@@ -26,14 +26,14 @@ struct TActionRow {
 
 // clang-format off
 const TActionRow ActionRows[] = {
-    {&TMainActions::Action_NewLex, "Action_NewLex", "New Dictionary", "", E},
-    {&TMainActions::Action_Open, "Action_Open", "Open From File...", "", E},
+    {&TMainActions::Action_NewLex, "Action_NewLex", "New Dictionary", "Ctrl+N", E},
+    {&TMainActions::Action_Open, "Action_Open", "Open From File...", "Ctrl+O", E},
     {&TMainActions::Action_Import, "Action_Import", "Import From File...", "", D},
     {&TMainActions::Action_Save, "Action_Save", "Save", "Ctrl+S", D},
-    {&TMainActions::Action_SaveAs, "Action_SaveAs", "Save To File As...", "", D},
+    {&TMainActions::Action_SaveAs, "Action_SaveAs", "Save To File As...", "Ctrl+Shift+S", D},
     {&TMainActions::Action_Export, "Action_Export", "Export To File...", "", D},
     {&TMainActions::Action_ExportNode, "Action_ExportNode", "Export Nodes To File...", "", D},
-    {&TMainActions::Action_Exit, "Action_Exit", "Exit", "", E},
+    {&TMainActions::Action_Exit, "Action_Exit", "Exit", "Ctrl+Q", E},
 
     {&TMainActions::EditCut1, "EditCut1", "Cu&t", "Ctrl+X", D, "Cu&t"},
     {&TMainActions::EditCopy1, "EditCopy1", "&Copy", "Ctrl+C", D, "&Copy"},
@@ -93,7 +93,7 @@ const TActionRow ActionRows[] = {
     {&TMainActions::WindowMinimizeAll1, "WindowMinimizeAll1", "&Minimize All", "", D,
      "Minimize All"},
 
-    {&TMainActions::HelpContents1, "HelpContents1", "&Contents", "", E, "Help Contents"},
+    {&TMainActions::HelpContents1, "HelpContents1", "&Contents", "F1", E, "Help Contents"},
     {&TMainActions::HelpTopicSearch1, "HelpTopicSearch1", "&Topic Search", "", E, "Topic Search"},
     {&TMainActions::HelpOnHelp1, "HelpOnHelp1", "&Help on Help", "", E, "Help on help"},
     {&TMainActions::Action_About, "Action_About", "About...", "", E},

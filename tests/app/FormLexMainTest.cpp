@@ -40,6 +40,7 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
 #include <memory>
 
 namespace lex::test {
@@ -238,6 +239,29 @@ TEST_F(FormLexMainTest, StartUpOpensOneEmptyLexiconWithTheThreeDefaultLanguages)
     EXPECT_TRUE(window->Action_SaveAs->isEnabled());
     EXPECT_EQ(Text(window->StatusPanels[1]->text()), "0");
     EXPECT_EQ(Text(window->windowTitle()), "Lex Manager");
+}
+
+TEST_F(FormLexMainTest, ShortcutsAreWhereDesktopUsersExpectThemAndNeverShared) {
+    Start();
+    const std::pair<QAction*, const char*> expected[] = {
+        {window->Action_NewLex, "Ctrl+N"}, {window->Action_Open, "Ctrl+O"},
+        {window->Action_Save, "Ctrl+S"},   {window->Action_SaveAs, "Ctrl+Shift+S"},
+        {window->Action_Exit, "Ctrl+Q"},   {window->HelpContents1, "F1"},
+        {window->Action_Find, "Ctrl+F"},   {window->Action_FindNext, "F3"},
+    };
+    for (const auto& [action, keys] : expected)
+        EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(keys)))
+            << action->objectName().toStdString();
+    std::map<QString, QString> owners;
+    for (QAction* action : window->findChildren<QAction*>()) {
+        if (!action->isVisible()) continue;
+        if (action->shortcut().isEmpty()) continue;
+        const auto [owner, fresh] =
+            owners.emplace(action->shortcut().toString(), action->objectName());
+        EXPECT_TRUE(fresh) << action->shortcut().toString().toStdString() << ": "
+                           << owner->second.toStdString() << " and "
+                           << action->objectName().toStdString();
+    }
 }
 
 TEST_F(FormLexMainTest, OptionsDecideTheToggleStatesAndTheToolbars) {
