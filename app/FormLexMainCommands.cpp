@@ -23,6 +23,7 @@
 #include <QToolBar>
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <utility>
 
 // The main window's work: the editor windows it makes, opens, saves and
@@ -89,6 +90,17 @@ TFormLexEditor& TFormLexMain::OpenTarget() {
 }
 
 void TFormLexMain::OpenLexiconFile(const std::string& FileName) {
+    // A file already open goes to its window: a second editor of it would
+    // let one save undo the other's.
+    for (TFormLexEditor* editor : Editors()) {
+        const std::string& open = editor->Document().FileName();
+        std::error_code error;
+        if (!open.empty() &&
+            (open == FileName || std::filesystem::equivalent(open, FileName, error))) {
+            MDIClient->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(editor->parentWidget()));
+            return;
+        }
+    }
     OpenInto(OpenTarget(), FileName);
 }
 

@@ -355,7 +355,7 @@ TEST_F(FormLexMainTest, OpeningReusesOnlyAFreshEmptyWindow) {
     // A new lexicon with unsaved changes is not empty any more.
     SetModified(window->NewLexicon()->Document(), true);
     Settle();
-    window->OpenLexiconFile(first);
+    window->OpenLexiconFile(WriteLexicon("third.lxc", {"D"}));
     Settle();
     EXPECT_EQ(window->Editors().size(), 4);
 
@@ -365,9 +365,29 @@ TEST_F(FormLexMainTest, OpeningReusesOnlyAFreshEmptyWindow) {
     withKeys.PostEdit();
     SetModified(withKeys, false);
     Settle();
-    window->OpenLexiconFile(first);
+    window->OpenLexiconFile(WriteLexicon("fourth.lxc", {"E"}));
     Settle();
     EXPECT_EQ(window->Editors().size(), 6);
+}
+
+TEST_F(FormLexMainTest, AFileAlreadyOpenGoesToItsWindow) {
+    Start();
+    const std::string file = WriteLexicon("open.lxc", {"A", "B"});
+    window->OpenLexiconFile(file);
+    Settle();
+    TFormLexEditor* first = window->ActiveEditor();
+    first->Document().NewNode(); // unsaved work a second editor of the file would hide
+    first->Document().PostEdit();
+    window->NewLexicon();
+    Settle();
+
+    const std::string otherSpelling =
+        (std::filesystem::path(file).parent_path() / "." / "open.lxc").string();
+    window->OpenLexiconFile(otherSpelling);
+    Settle();
+    EXPECT_EQ(window->Editors().size(), 2);
+    EXPECT_EQ(window->ActiveEditor(), first);
+    EXPECT_EQ(first->Document().NodeCount(), 3);
 }
 
 TEST_F(FormLexMainTest, FailedOpenShowsTheErrorAndTheWindowCarriesOn) {
