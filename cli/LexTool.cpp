@@ -47,8 +47,8 @@ Arguments Parse(const std::vector<std::string>& args, size_t first,
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = [] {
         std::vector<Command> all;
-        for (const auto* area :
-             {&cli::LexiconCommands(), &cli::FormCommands(), &cli::DatabaseCommands()})
+        for (const auto* area : {&cli::LexiconCommands(), &cli::FormCommands(),
+                                 &cli::DatabaseCommands(), &cli::InterchangeCommands()})
             all.insert(all.end(), area->begin(), area->end());
         return all;
     }();

@@ -56,6 +56,7 @@ struct Command {
 // The commands of each area, in the order the help lists them.
 const std::vector<Command>& LexiconCommands();
 const std::vector<Command>& FormCommands();
+const std::vector<Command>& InterchangeCommands();
 const std::vector<Command>& DatabaseCommands();
 
 // Each byte becomes the code point of the same number, so any value prints

@@ -1,0 +1,118 @@
+// The commands over translators' files: one language of a lexicon out to
+// gettext PO, Qt TS or XLIFF, and a translator's file back in.
+#include "cli/LexToolSupport.h"
+#include "editor/LexDocument.h"
+#include "interchange/LexInterchange.h"
+#include "platform/Exceptions.h"
+
+#include <ostream>
+
+namespace lex::cli {
+
+namespace {
+
+// LEXICON CODEPAGE SEQNO OUT
+void InterchangeExport(const TInterchangeFormat& Format, const Arguments& a, std::ostream& err) {
+    TLexDocument document;
+    const ScriptedAnswers answers(IDYES, err);
+    document.OpenFile(a.positional[0]);
+    const TLexColumn& column = LanguageColumn(document, a.positional[1], a.positional[2]);
+    ExportLanguageToFile(document, column, a.positional[3], &Format, a.Option("language"));
+}
+
+// LEXICON CODEPAGE SEQNO IN OUT. The translations coming back win: the
+// overwrite question is answered yes. Entries the code page cannot hold are
+// reported one a line and make the exit code 1; the rest is written.
+void InterchangeImport(const TInterchangeFormat& Format, const Arguments& a, std::ostream& err) {
+    const std::string& input = a.positional[3];
+    const std::string& output = a.positional[4];
+    // A translator's file there is a swapped command line, which would
+    // otherwise replace the translator's work with a lexicon.
+    if (InterchangeFormatOf(output) || output == input)
+        throw UsageError("OUT names a translator's file: " + output);
+    if (!IsDigits(a.positional[1]))
+        throw UsageError("CODEPAGE must be a number, not \"" + a.positional[1] + "\"");
+    TLexEditorOptions options;
+    options.CaseSensitive = a.Has("case-sensitive");
+    TLexDocument document(options);
+    const ScriptedAnswers answers(IDYES, err);
+    document.OpenFile(a.positional[0]);
+    const std::vector<TImportProblem> problems =
+        ImportLanguageFromFile(document, input, a.positional[1], a.positional[2], &Format);
+    document.SaveToFile(false, {}, {}, output);
+    for (const TImportProblem& problem : problems)
+        err << DescribeProblem(input, problem) << '\n';
+    if (!problems.empty()) {
+        err << "lextool: " << problems.size() << " entries not imported\n";
+        throw EAbort();
+    }
+}
+
+using CommandRun =
+    std::function<void(const Arguments&, std::istream&, std::ostream&, std::ostream&)>;
+
+CommandRun ExportAs(std::string_view FormatName) {
+    const TInterchangeFormat* format = FindInterchangeFormat(FormatName);
+    return [format](const Arguments& a, std::istream&, std::ostream&, std::ostream& err) {
+        InterchangeExport(*format, a, err);
+    };
+}
+
+CommandRun ImportAs(std::string_view FormatName) {
+    const TInterchangeFormat* format = FindInterchangeFormat(FormatName);
+    return [format](const Arguments& a, std::istream&, std::ostream&, std::ostream& err) {
+        InterchangeImport(*format, a, err);
+    };
+}
+
+} // namespace
+
+const std::vector<Command>& InterchangeCommands() {
+    static const std::vector<Command> commands = {
+        {"po-export",
+         "lextool po-export LEXICON CODEPAGE SEQNO OUT [--language LOCALE]",
+         {"language"},
+         {},
+         4,
+         4,
+         ExportAs("po")},
+        {"ts-export",
+         "lextool ts-export LEXICON CODEPAGE SEQNO OUT [--language LOCALE]",
+         {"language"},
+         {},
+         4,
+         4,
+         ExportAs("ts")},
+        {"xliff-export",
+         "lextool xliff-export LEXICON CODEPAGE SEQNO OUT [--language LOCALE]",
+         {"language"},
+         {},
+         4,
+         4,
+         ExportAs("xliff")},
+        {"po-import",
+         "lextool po-import LEXICON CODEPAGE SEQNO IN OUT [--case-sensitive]",
+         {},
+         {"case-sensitive"},
+         5,
+         5,
+         ImportAs("po")},
+        {"ts-import",
+         "lextool ts-import LEXICON CODEPAGE SEQNO IN OUT [--case-sensitive]",
+         {},
+         {"case-sensitive"},
+         5,
+         5,
+         ImportAs("ts")},
+        {"xliff-import",
+         "lextool xliff-import LEXICON CODEPAGE SEQNO IN OUT [--case-sensitive]",
+         {},
+         {"case-sensitive"},
+         5,
+         5,
+         ImportAs("xliff")},
+    };
+    return commands;
+}
+
+} // namespace lex::cli
