@@ -47,8 +47,9 @@ Arguments Parse(const std::vector<std::string>& args, size_t first,
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = [] {
         std::vector<Command> all;
-        for (const auto* area : {&cli::LexiconCommands(), &cli::FormCommands(),
-                                 &cli::DatabaseCommands(), &cli::InterchangeCommands()})
+        for (const auto* area :
+             {&cli::LexiconCommands(), &cli::FormCommands(), &cli::DatabaseCommands(),
+              &cli::InterchangeCommands(), &cli::CheckCommands()})
             all.insert(all.end(), area->begin(), area->end());
         return all;
     }();

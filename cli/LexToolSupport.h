@@ -57,6 +57,7 @@ struct Command {
 const std::vector<Command>& LexiconCommands();
 const std::vector<Command>& FormCommands();
 const std::vector<Command>& InterchangeCommands();
+const std::vector<Command>& CheckCommands();
 const std::vector<Command>& DatabaseCommands();
 
 // Each byte becomes the code point of the same number, so any value prints

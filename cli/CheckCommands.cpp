@@ -1,0 +1,71 @@
+// The consistency checks of a lexicon, for build pipelines.
+#include "checks/LexChecks.h"
+#include "cli/LexToolSupport.h"
+#include "editor/LexDocument.h"
+#include "platform/Exceptions.h"
+#include "runtime/LexFiles.h"
+
+#include <ostream>
+
+namespace lex::cli {
+
+namespace {
+
+std::vector<TCheckRule> RulesOption(const Arguments& a) {
+    if (!a.Has("rules")) return AllCheckRules();
+    std::vector<TCheckRule> rules;
+    for (const std::string& name : SplitList(a.Option("rules"))) {
+        const std::optional<TCheckRule> rule = FindCheckRule(name);
+        if (!rule) throw UsageError("unknown rule \"" + name + "\"");
+        rules.push_back(*rule);
+    }
+    return rules;
+}
+
+// One finding a line: the rule, the key as JSON, the language and sequence,
+// what is wrong. Findings make the exit code 1.
+void Check(const Arguments& a, std::istream&, std::ostream& out, std::ostream& err) {
+    std::vector<TCheckRule> rules = RulesOption(a);
+    const std::string& file = a.positional[0];
+    TLexEditorOptions options;
+    options.CaseSensitive = a.Has("case-sensitive");
+    TLexDocument document(options);
+    std::vector<TCheckFinding> findings;
+    // A loaded document has made every parent a key: the file's records tell.
+    const auto parent = std::find(rules.begin(), rules.end(), TCheckRule::Parent);
+    if (parent != rules.end()) {
+        rules.erase(parent);
+        findings = CheckParentKeys(*OpenLexFile(file), options.CaseSensitive);
+    }
+    {
+        const ScriptedAnswers answers(IDYES, err);
+        document.OpenFile(file);
+    }
+    for (TCheckFinding& finding : CheckLexicon(document, rules))
+        findings.push_back(std::move(finding));
+    for (const TCheckFinding& finding : findings) {
+        out << CheckRuleName(finding.Rule) << ' ';
+        WriteJsonString(out, finding.Key);
+        if (!finding.CodePage.empty()) out << ' ' << finding.CodePage << '/' << finding.SeqNo;
+        out << ": " << finding.Message << '\n';
+    }
+    if (!findings.empty()) throw EAbort();
+}
+
+} // namespace
+
+const std::vector<Command>& CheckCommands() {
+    static const std::vector<Command> commands = {
+        {"check",
+         "lextool check LEXICON [--rules RULE,RULE...] [--case-sensitive]  (rules: accelerator, "
+         "placeholders, spaces, colon, ellipsis, missing, case-duplicate, encoding, parent)",
+         {"rules"},
+         {"case-sensitive"},
+         1,
+         1,
+         Check},
+    };
+    return commands;
+}
+
+} // namespace lex::cli
