@@ -114,10 +114,16 @@ public:
         const int columns = tree_.ColumnCount();
         codePages_.resize(columns);
         textCodePages_.resize(columns);
+        sequenceOf_.resize(columns);
+        std::map<std::string_view, int> sequences;
         for (int c = 1; c < columns; ++c) {
             codePages_[c] = TLexDocument::BandCodePage(*tree_.Column(c)->Band);
             textCodePages_[c] = TLexDocument::TextCodePage(*tree_.Column(c)->Band);
+            sequenceOf_[c] =
+                sequences.emplace(tree_.Column(c)->Caption, static_cast<int>(sequences.size()))
+                    .first->second;
         }
+        filled_.resize(sequences.size());
         const bool duplicates = On(TCheckRule::CaseDuplicate) && document_.Options().CaseSensitive;
         TLexKeyList keysIgnoringCase(tree_, false);
         const int keyCodePage = ProcessCodePage();
@@ -173,12 +179,11 @@ private:
 
     void CheckValues(TTreeNode* Node) {
         const int columns = tree_.ColumnCount();
-        // The sequences of this node with a value in some language, and
-        // those without one, by caption.
-        std::map<std::string_view, std::pair<bool, bool>> sequences;
+        // Per sequence: whether some language has a value, and some has none.
+        std::fill(filled_.begin(), filled_.end(), std::pair<bool, bool>());
         for (int c = 1; c < columns; ++c) {
             const std::string_view value = tree_.Value(Node, c);
-            auto& [some, none] = sequences[tree_.Column(c)->Caption];
+            auto& [some, none] = filled_[sequenceOf_[c]];
             (value.empty() ? none : some) = true;
             if (value.empty()) continue;
             DecodeTextTo(value, textCodePages_[c], valueText_);
@@ -203,7 +208,7 @@ private:
         }
         if (!On(TCheckRule::Missing)) return;
         for (int c = 1; c < columns; ++c) {
-            const auto& [some, none] = sequences[tree_.Column(c)->Caption];
+            const auto& [some, none] = filled_[sequenceOf_[c]];
             if (some && none && tree_.Value(Node, c).empty())
                 Add(TCheckRule::Missing, Node, c,
                     "no value, while other languages have one in this sequence");
@@ -215,6 +220,8 @@ private:
     bool on_[std::size(RuleNames)] = {};
     std::vector<std::string> codePages_;
     std::vector<int> textCodePages_;
+    std::vector<int> sequenceOf_; // a number per column caption
+    std::vector<std::pair<bool, bool>> filled_;
     std::u16string keyText_, valueText_;
     std::vector<TCheckFinding> findings_;
 };
@@ -255,26 +262,46 @@ std::vector<TCheckFinding> CheckParentKeys(ILexReader& Records, bool CaseSensiti
     std::vector<TCheckFinding> findings;
     if (keyField < 0 || parentField < 0) return findings;
     // Records of one key stand together as a rule: each key and parent is
-    // keyed once per run.
-    std::unordered_set<std::string> keys;
+    // taken once per run.
+    std::vector<std::string> keys;
     std::vector<std::pair<std::string, std::string>> parents; // key, parent
     std::string lastKey, lastParent;
     bool first = true;
-    ReadScope scope(Records);
-    for (Records.First(); !Records.Eof(); Records.Next()) {
-        const std::string_view key = Records.FieldValue(keyField);
-        const std::string_view parent = Records.FieldValue(parentField);
-        if (!first && key == lastKey && parent == lastParent) continue;
-        first = false;
-        if (key != lastKey) keys.insert(AnsiSortKey(key, CaseSensitive));
-        lastKey = key;
-        lastParent = parent;
-        if (!parent.empty()) parents.emplace_back(lastKey, lastParent);
+    {
+        ReadScope scope(Records);
+        for (Records.First(); !Records.Eof(); Records.Next()) {
+            const std::string_view key = Records.FieldValue(keyField);
+            const std::string_view parent = Records.FieldValue(parentField);
+            if (!first && key == lastKey && parent == lastParent) continue;
+            first = false;
+            if (key != lastKey) keys.emplace_back(key);
+            lastKey = key;
+            lastParent = parent;
+            if (!parent.empty()) parents.emplace_back(lastKey, lastParent);
+        }
     }
+    // The cheap collation keys of printable ASCII when every text has one,
+    // ICU's otherwise: the two kinds do not compare with each other.
+    std::string sortKey;
+    bool ascii = true;
+    for (const std::string& key : keys)
+        ascii = ascii && AnsiAsciiSortKey(key, CaseSensitive, sortKey);
+    for (const auto& [key, parent] : parents)
+        ascii = ascii && AnsiAsciiSortKey(parent, CaseSensitive, sortKey);
+    const auto keyOf = [&](const std::string& Text) {
+        if (ascii) {
+            AnsiAsciiSortKey(Text, CaseSensitive, sortKey);
+            return sortKey;
+        }
+        return AnsiSortKey(Text, CaseSensitive);
+    };
+    std::unordered_set<std::string> known;
+    known.reserve(keys.size());
+    for (const std::string& key : keys)
+        known.insert(keyOf(key));
     std::unordered_set<std::string> reported;
     for (const auto& [key, parent] : parents) {
-        if (keys.count(AnsiSortKey(parent, CaseSensitive)) || !reported.insert(key).second)
-            continue;
+        if (known.count(keyOf(parent)) || !reported.insert(key).second) continue;
         TCheckFinding& finding = findings.emplace_back();
         finding.Rule = TCheckRule::Parent;
         finding.Key = key;
