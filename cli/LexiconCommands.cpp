@@ -1,5 +1,6 @@
 // The commands over lexicon files: convert, dump, translate, Chinese
 // conversion, merge, export and the tree.
+#include "chinese/PhraseConverter.h"
 #include "cli/LexToolSupport.h"
 #include "editor/LexDocument.h"
 #include "platform/CodePage.h"
@@ -73,8 +74,13 @@ void Chinese(const Arguments& a, std::istream& in, std::ostream& out, std::ostre
     if (direction != "gb2big5" && direction != "big52gb")
         throw UsageError("direction must be gb2big5 or big52gb");
     const std::string text(std::istreambuf_iterator<char>(in), {});
+    const bool toBig5 = direction == "gb2big5";
+    if (a.Has("phrases")) {
+        out << (toBig5 ? PhraseGbToBig5(text) : PhraseBig5ToGb(text));
+        return;
+    }
     const TChineseGbBig5 converter;
-    out << (direction == "gb2big5" ? converter.GbToBig5(text) : converter.Big5ToGb(text));
+    out << (toBig5 ? converter.GbToBig5(text) : converter.Big5ToGb(text));
 }
 
 int ParseAnswer(const std::string& text) {
@@ -189,12 +195,16 @@ const std::vector<Command>& LexiconCommands() {
          "  --reader-id ID  read with that reader instead of the one the extension names\n"
          "  --words         translate word by word\n"},
         {"chinese",
-         "lextool chinese gb2big5|big52gb  (standard input to standard output)",
+         "lextool chinese gb2big5|big52gb [--phrases]  (standard input to standard output)",
          {},
-         {},
+         {"phrases"},
          1,
          1,
-         Chinese},
+         Chinese,
+         "Converts GB2312 text to Big5 or back, character by character through the\n"
+         "converter's tables.\n"
+         "  --phrases  convert by words with OpenCC (Simplified to Taiwan phrases and\n"
+         "             back); a character the target cannot hold takes the tables' answer\n"},
         {"merge",
          "lextool merge IN [IN...] -o|--output OUT [--answer yes|no|cancel] [--strict] "
          "[--case-sensitive]",

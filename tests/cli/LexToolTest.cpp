@@ -71,6 +71,10 @@ TEST_F(LexToolTest, TranslatesKeysAndWords) {
 TEST_F(LexToolTest, ConvertsChinese) {
     EXPECT_EQ(Run({"chinese", "gb2big5"}, "a\xB9\xFA").out, "a\xB0\xEA");
     EXPECT_EQ(Run({"chinese", "big52gb"}, "\xB0\xEA.").out, "\xB9\xFA.");
+    // 复制: the tables give 復制, the phrases 複製, and back the mainland's 拷贝.
+    EXPECT_EQ(Run({"chinese", "gb2big5"}, "\xB8\xB4\xD6\xC6").out, "\xB4_\xA8\xEE");
+    EXPECT_EQ(Run({"chinese", "gb2big5", "--phrases"}, "\xB8\xB4\xD6\xC6").out, "\xBD\xC6\xBBs");
+    EXPECT_EQ(Run({"chinese", "big52gb", "--phrases"}, "\xBD\xC6\xBBs").out, "\xBF\xBD\xB1\xB4");
 }
 
 TEST_F(LexToolTest, ErrorsAndUsage) {
