@@ -42,6 +42,8 @@ trap 'exit 130' INT TERM
 fetch_real_forms
 # The real-file tests fail, rather than skip, when their files are missing.
 export LEX_REAL_FORMS_REQUIRED=1
+# The same for the Chinese manual pages that the OpenCC agreement check reads.
+export LEX_CHINESE_CORPUS_REQUIRED=1
 
 echo "== Build and test (RelWithDebInfo)"
 lex_configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLEX_REAL_FORMS_DIR="$REAL_FORMS_DIR"
