@@ -351,8 +351,10 @@ void TLexDocument::Drop(TTreeNode* Target) {
     FModified = true;
 }
 
-void TLexDocument::ConvertNodeChinese(TTreeNode* Node, TLexBand* Source, TLexBand* Target) {
+void TLexDocument::ConvertNodeChinese(TTreeNode* Node, TLexBand* Source, TLexBand* Target,
+                                      const TChineseConvert& Convert) {
     const TChineseGbBig5 converter;
+    const bool toBig5 = Source != FBand950;
     for (int i = 0; i < Source->ColumnCount(); ++i) {
         const TLexColumn* sourceColumn = Source->Column(i);
         const std::string_view text = FTree.Value(Node, sourceColumn->Index());
@@ -361,8 +363,9 @@ void TLexDocument::ConvertNodeChinese(TTreeNode* Node, TLexBand* Source, TLexBan
         const TLexColumn* targetColumn =
             FindSequenceColumn(Target, sourceColumn->Caption, position);
         if (!targetColumn) continue;
-        const std::string converted =
-            Source == FBand950 ? converter.Big5ToGb(text) : converter.GbToBig5(text);
+        const std::string converted = Convert  ? Convert(text, toBig5)
+                                      : toBig5 ? converter.GbToBig5(text)
+                                               : converter.Big5ToGb(text);
         FTree.SetValue(Node, targetColumn->Index(), converted);
         FModified = true;
         if (Node == FTree.FocusedNode() && FTree.Editing() &&

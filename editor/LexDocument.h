@@ -170,8 +170,12 @@ public:
     bool CanDrop(const TTreeNode* Target) const;
     void Drop(TTreeNode* Target);
 
-    // GB2312/Big5: the node's values from one Chinese band into the other.
-    void ConvertNodeChinese(TTreeNode* Node, TLexBand* Source, TLexBand* Target);
+    // GB2312/Big5: the node's values from one Chinese band into the other,
+    // through the character tables or, when given, through Convert (the
+    // application's word-aware conversion, which this library does not link).
+    using TChineseConvert = std::function<std::string(std::string_view Text, bool ToBig5)>;
+    void ConvertNodeChinese(TTreeNode* Node, TLexBand* Source, TLexBand* Target,
+                            const TChineseConvert& Convert = {});
 
     // Whether the window may close; asks "Data modified, Save?" and runs
     // SaveEditor for Yes (the window stays open while still modified).
