@@ -6,6 +6,7 @@
 #include "app/HistoryFiles.h"
 #include "app/LexFileDialog.h"
 #include "app/LumoOption.h"
+#include "chinese/PhraseConverter.h"
 #include "database/ui/DBFlows.h"
 #include "editor/view/FormLexEditor_U.h"
 #include "editor/view/WaitCursor.h"
@@ -250,12 +251,17 @@ void TFormLexMain::Action_ChineseExecute(bool ToGB) {
     if (!doc.Band936() || !doc.Band950()) return;
     TLexBand* source = ToGB ? doc.Band950() : doc.Band936();
     TLexBand* target = ToGB ? doc.Band936() : doc.Band950();
+    TLexDocument::TChineseConvert convert;
+    if (LumoOption->ChinesePhrases)
+        convert = [](std::string_view Text, bool ToBig5) {
+            return ToBig5 ? PhraseGbToBig5(Text) : PhraseBig5ToGb(Text);
+        };
     TLexTree& tree = doc.Tree();
     if (tree.SelectionCount() > 0) {
         for (int i = tree.SelectionCount() - 1; i >= 0; --i)
-            doc.ConvertNodeChinese(tree.SelectedNode(i), source, target);
+            doc.ConvertNodeChinese(tree.SelectedNode(i), source, target, convert);
     } else if (TTreeNode* focused = tree.FocusedNode()) {
-        doc.ConvertNodeChinese(focused, source, target);
+        doc.ConvertNodeChinese(focused, source, target, convert);
     }
 }
 

@@ -410,6 +410,8 @@ void TFormLexMain::ConnectActions() {
     });
     on(Action_CaseSensitive,
        [this] { LumoOption->CaseSensitive = Action_CaseSensitive->isChecked(); });
+    on(Action_ChinesePhrases,
+       [this] { LumoOption->ChinesePhrases = Action_ChinesePhrases->isChecked(); });
 
     const auto onSubWindow = [this, on](QAction* Action, void (QMdiSubWindow::*Show)()) {
         on(Action, [this, Show] {
@@ -467,6 +469,7 @@ void TFormLexMain::ApplyOptions() {
     Action_ShowEditorGrid->setChecked(LumoOption->ShowEditorGrid);
     Action_ImmediateEdit->setChecked(LumoOption->ImmediateEdit);
     Action_CaseSensitive->setChecked(LumoOption->CaseSensitive);
+    Action_ChinesePhrases->setChecked(LumoOption->ChinesePhrases);
     const bool shown[] = {LumoOption->ShowToolBarMenu,   LumoOption->ShowToolBarFile,
                           LumoOption->ShowToolBarEdit,   LumoOption->ShowToolBarDB,
                           LumoOption->ShowToolBarSearch, LumoOption->ShowToolBarDFM};

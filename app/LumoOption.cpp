@@ -53,6 +53,7 @@ constexpr TSwitchKey SwitchKeys[] = {
     {SectionToolBar, "ShowToolBarSearch", &TLumoOption::ShowToolBarSearch},
     {SectionToolBar, "ShowToolBarDFM", &TLumoOption::ShowToolBarDFM},
     {SectionContent, "CaseSensitive", &TLumoOption::CaseSensitive},
+    {SectionContent, "ChinesePhrases", &TLumoOption::ChinesePhrases},
 };
 
 } // namespace

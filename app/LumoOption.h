@@ -56,6 +56,7 @@ public:
     bool ShowToolBarDFM = true;
     std::vector<std::string> HistoryFiles; // oldest first
     bool CaseSensitive = false;
+    bool ChinesePhrases = true; // Translate To GB/Big5 by words, not by characters
     std::string GetDriverFunc;
     std::string LibraryName;
     std::string VendorLib;

@@ -79,6 +79,7 @@ const TActionRow ActionRows[] = {
     {&TMainActions::Action_ShowEditorGrid, "Action_ShowEditorGrid", "Show Editor Grid", "", EC, nullptr, true},
     {&TMainActions::Action_ImmediateEdit, "Action_ImmediateEdit", "Immediate Edit", "", EC, nullptr, true},
     {&TMainActions::Action_CaseSensitive, "Action_CaseSensitive", "CaseSensitive", "", D, nullptr, true},
+    {&TMainActions::Action_ChinesePhrases, "Action_ChinesePhrases", "Convert Chinese by phrases", "", EC, nullptr, true},
 
     {&TMainActions::Action_Min, "Action_Min", "Minimize", "", D},
     {&TMainActions::Action_Restore, "Action_Restore", "Restore", "", D},
@@ -177,7 +178,8 @@ void TMainActions::CreateMenus(QWidget* Owner) {
              nullptr, Action_NewLang, nullptr, Action_DFM2Lex, Action_Lex2DFM, Action_GrabData});
     AddMenu(MainMenu1, "Menu_Option", "&Option", "",
             {Action_Font, nullptr, Action_EditorDialog, Action_EditorSimple, Action_EditorPanel,
-             nullptr, Action_ShowEditorGrid, Action_ImmediateEdit, nullptr, Action_CaseSensitive});
+             nullptr, Action_ShowEditorGrid, Action_ImmediateEdit, nullptr, Action_CaseSensitive,
+             Action_ChinesePhrases});
     // The list of editor windows follows these items; the window fills it in
     // each time the menu opens.
     Menu_Windows = AddMenu(MainMenu1, "Menu_Windows", "&Windows", "",

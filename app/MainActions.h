@@ -65,6 +65,7 @@ struct TMainActions {
     QAction* Action_ShowEditorGrid = nullptr;
     QAction* Action_ImmediateEdit = nullptr;
     QAction* Action_CaseSensitive = nullptr;
+    QAction* Action_ChinesePhrases = nullptr;
     QActionGroup* EditorStyleGroup = nullptr;
     // Child window.
     QAction* Action_Min = nullptr;

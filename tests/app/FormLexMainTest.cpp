@@ -1250,6 +1250,7 @@ TEST_F(FormLexMainTest, StandardEditActionsWorkOnTheFocusedTextBox) {
 // "打開", GB2312 "国" and Big5 "國".
 TEST_F(FormLexMainTest, ChineseConversionCoversTheSelectedNodesOnly) {
     Start();
+    LumoOption->ChinesePhrases = false; // the tables' answers below
     TLexDocument& doc = Editor().Document();
     TLexTree& tree = doc.Tree();
     const int gbColumn = doc.Band936()->Column(0)->Index();
@@ -1276,6 +1277,26 @@ TEST_F(FormLexMainTest, ChineseConversionCoversTheSelectedNodesOnly) {
     window->Action_GB->trigger();
     EXPECT_EQ(tree.Value(nodes[1], gbColumn), "\xB9\xFA");
     EXPECT_EQ(tree.Value(nodes[0], gbColumn), "\xB4\xF2\xBF\xAA");
+}
+
+// "Convert Chinese by phrases", on from the start, converts 复制 as a word
+// (複製); off, the tables convert it character by character (復制).
+TEST_F(FormLexMainTest, ChinesePhrasesOptionChoosesTheConversion) {
+    Start();
+    ASSERT_TRUE(window->Action_ChinesePhrases->isChecked());
+    TLexDocument& doc = Editor().Document();
+    TTreeNode* node = doc.NewNode();
+    Editor().PostEdit();
+    doc.Tree().SetValue(node, doc.Band936()->Column(0)->Index(), "\xB8\xB4\xD6\xC6");
+    const auto big5 = [&] {
+        window->ApplicationEvents1Idle();
+        window->Action_Big5->trigger();
+        return std::string(doc.Tree().Value(node, doc.Band950()->Column(0)->Index()));
+    };
+    EXPECT_EQ(big5(), "\xBD\xC6\xBBs");
+    window->Action_ChinesePhrases->trigger();
+    EXPECT_FALSE(LumoOption->ChinesePhrases);
+    EXPECT_EQ(big5(), "\xB4_\xA8\xEE");
 }
 
 } // namespace

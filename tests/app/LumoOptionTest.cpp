@@ -37,7 +37,8 @@ constexpr const char* DefaultFile = "[Font]\n"
                                     "ShowToolBarDFM=1\n"
                                     "\n"
                                     "[Content]\n"
-                                    "CaseSensitive=0\n";
+                                    "CaseSensitive=0\n"
+                                    "ChinesePhrases=1\n";
 
 TEST(LumoOptionTest, NoFileGivesDefaultsAndSaveWritesEveryKey) {
     TempDir dir;
@@ -49,7 +50,7 @@ TEST(LumoOptionTest, NoFileGivesDefaultsAndSaveWritesEveryKey) {
     EXPECT_EQ(option.EditorStyle, TEditorStyle::Simple);
     for (const bool on : {option.ShowEditorGrid, option.ImmediateEdit, option.ShowToolBarMenu,
                           option.ShowToolBarFile, option.ShowToolBarEdit, option.ShowToolBarDB,
-                          option.ShowToolBarSearch, option.ShowToolBarDFM})
+                          option.ShowToolBarSearch, option.ShowToolBarDFM, option.ChinesePhrases})
         EXPECT_TRUE(on);
     EXPECT_FALSE(option.CaseSensitive);
     EXPECT_TRUE(option.HistoryFiles.empty());
