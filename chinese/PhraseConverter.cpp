@@ -49,7 +49,10 @@ TCodePageMap BuildMap(int CodePage) {
             if (unit.size() != 1 || unit[0] == u'\uFFFD' || unit[0] < 0x80) continue;
             const int code = lead << 8 | trail;
             map.Unit[code] = unit[0];
-            if (!map.Code[unit[0]]) map.Code[unit[0]] = static_cast<uint16_t>(code);
+            // User-defined characters mean nothing across code pages: they
+            // take the tables' answer rather than another set's private code.
+            const bool userDefined = unit[0] >= 0xE000 && unit[0] <= 0xF8FF;
+            if (!userDefined && !map.Code[unit[0]]) map.Code[unit[0]] = static_cast<uint16_t>(code);
         }
     }
     return map;

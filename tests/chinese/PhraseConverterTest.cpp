@@ -77,6 +77,11 @@ TEST(PhraseConverterTest, UnencodableCharactersTakeTheTablesAnswer) {
         const std::string gb = EncodeText(text, 936);
         EXPECT_EQ(PhraseGbToBig5(gb), tables.GbToBig5(gb)) << gb;
     }
+    // A user-defined character of one set is no character of the other.
+    for (const std::string gb : {"\xAA\xA1", "\xF8\xA1", "\xA1\x40"}) {
+        EXPECT_EQ(PhraseGbToBig5(gb), tables.GbToBig5(gb));
+    }
+    EXPECT_EQ(PhraseBig5ToGb("\xFA\x40"), tables.Big5ToGb("\xFA\x40"));
     // Big5's traditional characters whose simplified form lies outside GB2312
     // but inside GBK stay the way the tables give them, not "?".
     const std::string big5 = Big5(u"\u7881");
