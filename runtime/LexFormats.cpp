@@ -95,8 +95,10 @@ const TLexFormat& LexFormatOf(std::string_view FileName) {
 std::string LexDialogFilter() {
     const std::vector<const TLexFormat*> listed = ListedLexFormats();
     std::string all;
-    for (const TLexFormat* format : listed)
-        all += (all.empty() ? "" : ";") + Patterns(*format);
+    for (const TLexFormat* format : listed) {
+        if (!all.empty()) all += ';';
+        all += Patterns(*format);
+    }
     std::string filter = "All (" + all + ")|" + all;
     for (const TLexFormat* format : listed) {
         const std::string patterns = Patterns(*format);
