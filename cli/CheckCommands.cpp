@@ -63,7 +63,13 @@ const std::vector<Command>& CheckCommands() {
          {"case-sensitive"},
          1,
          1,
-         Check},
+         Check,
+         "Checks every value against its key and every language against the others and\n"
+         "prints one finding a line: the rule, the key, the language/sequence and what is\n"
+         "wrong. Exits 1 when there is any finding.\n"
+         "  --rules RULE,...  only these rules (default: all)\n"
+         "  --case-sensitive  the lexicon's keys are case-sensitive: keys equal but for\n"
+         "                    case are reported (case-duplicate)\n"},
     };
     return commands;
 }
