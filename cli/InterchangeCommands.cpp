@@ -65,85 +65,47 @@ CommandRun ImportAs(std::string_view FormatName) {
     };
 }
 
+constexpr const char* ExportDetails =
+    "Writes the values of one language (CODEPAGE, sequence SEQNO) of LEXICON for a\n"
+    "translator: one entry per key, decoded from the code page, its parent key kept\n"
+    "so that the import rebuilds the tree. OUT is replaced atomically.\n"
+    "  --language LOCALE  the catalogue's language (default: the code page's)\n";
+
+constexpr const char* ImportDetails =
+    "Takes a translator's file IN back into LEXICON as the values of CODEPAGE and\n"
+    "SEQNO and writes the result to OUT (a lexicon file). Keys match as a merge\n"
+    "matches them and the translations win over differing values; unknown keys are\n"
+    "added, obsolete entries skipped, an empty translation clears nothing. An entry\n"
+    "whose text the code page cannot hold is reported with its line and left out;\n"
+    "the rest is written and the exit code is 1.\n"
+    "  --case-sensitive  keys that differ in case are different keys\n";
+
+Command ExportCommand(const char* Name, const char* Usage, std::string_view Format) {
+    return {Name, Usage, {"language"}, {}, 4, 4, ExportAs(Format), ExportDetails};
+}
+
+Command ImportCommand(const char* Name, const char* Usage, std::string_view Format) {
+    return {Name, Usage, {}, {"case-sensitive"}, 5, 5, ImportAs(Format), ImportDetails};
+}
+
 } // namespace
 
 const std::vector<Command>& InterchangeCommands() {
     static const std::vector<Command> commands = {
-        {"po-export",
-         "lextool po-export LEXICON CODEPAGE SEQNO OUT [--language LOCALE]",
-         {"language"},
-         {},
-         4,
-         4,
-         ExportAs("po"),
-         "Writes the values of one language (CODEPAGE, sequence SEQNO) of LEXICON for a\n"
-         "translator: one entry per key, decoded from the code page, its parent key kept\n"
-         "so that the import rebuilds the tree. OUT is replaced atomically.\n"
-         "  --language LOCALE  the catalogue's language (default: the code page's)\n"},
-        {"ts-export",
-         "lextool ts-export LEXICON CODEPAGE SEQNO OUT [--language LOCALE]",
-         {"language"},
-         {},
-         4,
-         4,
-         ExportAs("ts"),
-         "Writes the values of one language (CODEPAGE, sequence SEQNO) of LEXICON for a\n"
-         "translator: one entry per key, decoded from the code page, its parent key kept\n"
-         "so that the import rebuilds the tree. OUT is replaced atomically.\n"
-         "  --language LOCALE  the catalogue's language (default: the code page's)\n"},
-        {"xliff-export",
-         "lextool xliff-export LEXICON CODEPAGE SEQNO OUT [--language LOCALE]",
-         {"language"},
-         {},
-         4,
-         4,
-         ExportAs("xliff"),
-         "Writes the values of one language (CODEPAGE, sequence SEQNO) of LEXICON for a\n"
-         "translator: one entry per key, decoded from the code page, its parent key kept\n"
-         "so that the import rebuilds the tree. OUT is replaced atomically.\n"
-         "  --language LOCALE  the catalogue's language (default: the code page's)\n"},
-        {"po-import",
-         "lextool po-import LEXICON CODEPAGE SEQNO IN OUT [--case-sensitive]",
-         {},
-         {"case-sensitive"},
-         5,
-         5,
-         ImportAs("po"),
-         "Takes a translator's file IN back into LEXICON as the values of CODEPAGE and\n"
-         "SEQNO and writes the result to OUT (a lexicon file). Keys match as a merge\n"
-         "matches them and the translations win over differing values; unknown keys are\n"
-         "added, obsolete entries skipped, an empty translation clears nothing. An entry\n"
-         "whose text the code page cannot hold is reported with its line and left out;\n"
-         "the rest is written and the exit code is 1.\n"
-         "  --case-sensitive  keys that differ in case are different keys\n"},
-        {"ts-import",
-         "lextool ts-import LEXICON CODEPAGE SEQNO IN OUT [--case-sensitive]",
-         {},
-         {"case-sensitive"},
-         5,
-         5,
-         ImportAs("ts"),
-         "Takes a translator's file IN back into LEXICON as the values of CODEPAGE and\n"
-         "SEQNO and writes the result to OUT (a lexicon file). Keys match as a merge\n"
-         "matches them and the translations win over differing values; unknown keys are\n"
-         "added, obsolete entries skipped, an empty translation clears nothing. An entry\n"
-         "whose text the code page cannot hold is reported with its line and left out;\n"
-         "the rest is written and the exit code is 1.\n"
-         "  --case-sensitive  keys that differ in case are different keys\n"},
-        {"xliff-import",
-         "lextool xliff-import LEXICON CODEPAGE SEQNO IN OUT [--case-sensitive]",
-         {},
-         {"case-sensitive"},
-         5,
-         5,
-         ImportAs("xliff"),
-         "Takes a translator's file IN back into LEXICON as the values of CODEPAGE and\n"
-         "SEQNO and writes the result to OUT (a lexicon file). Keys match as a merge\n"
-         "matches them and the translations win over differing values; unknown keys are\n"
-         "added, obsolete entries skipped, an empty translation clears nothing. An entry\n"
-         "whose text the code page cannot hold is reported with its line and left out;\n"
-         "the rest is written and the exit code is 1.\n"
-         "  --case-sensitive  keys that differ in case are different keys\n"},
+        ExportCommand("po-export",
+                      "lextool po-export LEXICON CODEPAGE SEQNO OUT [--language LOCALE]", "po"),
+        ExportCommand("ts-export",
+                      "lextool ts-export LEXICON CODEPAGE SEQNO OUT [--language LOCALE]", "ts"),
+        ExportCommand("xliff-export",
+                      "lextool xliff-export LEXICON CODEPAGE SEQNO OUT [--language LOCALE]",
+                      "xliff"),
+        ImportCommand("po-import",
+                      "lextool po-import LEXICON CODEPAGE SEQNO IN OUT [--case-sensitive]", "po"),
+        ImportCommand("ts-import",
+                      "lextool ts-import LEXICON CODEPAGE SEQNO IN OUT [--case-sensitive]", "ts"),
+        ImportCommand("xliff-import",
+                      "lextool xliff-import LEXICON CODEPAGE SEQNO IN OUT [--case-sensitive]",
+                      "xliff"),
     };
     return commands;
 }
