@@ -142,14 +142,6 @@ public:
             }
             CheckValues(node);
         }
-        if (On(TCheckRule::Parent)) {
-            const auto reader = document_.CreateNodeListReader(false, {});
-            for (TCheckFinding& finding :
-                 CheckParentKeys(*reader, document_.Options().CaseSensitive)) {
-                finding.Node = document_.FindNodeByKey(finding.Key);
-                findings_.push_back(std::move(finding));
-            }
-        }
         return std::move(findings_);
     }
 
@@ -263,7 +255,7 @@ std::vector<TCheckFinding> CheckParentKeys(ILexReader& Records, bool CaseSensiti
     if (keyField < 0 || parentField < 0) return findings;
     // Records of one key stand together as a rule: each key and parent is
     // taken once per run.
-    std::vector<std::string> keys;
+    std::unordered_set<std::string> known;                    // equality keys of the keys
     std::vector<std::pair<std::string, std::string>> parents; // key, parent
     std::string lastKey, lastParent;
     bool first = true;
@@ -274,34 +266,16 @@ std::vector<TCheckFinding> CheckParentKeys(ILexReader& Records, bool CaseSensiti
             const std::string_view parent = Records.FieldValue(parentField);
             if (!first && key == lastKey && parent == lastParent) continue;
             first = false;
-            if (key != lastKey) keys.emplace_back(key);
+            if (key != lastKey) known.insert(AnsiEqualityKey(key, CaseSensitive));
             lastKey = key;
             lastParent = parent;
             if (!parent.empty()) parents.emplace_back(lastKey, lastParent);
         }
     }
-    // The cheap collation keys of printable ASCII when every text has one,
-    // ICU's otherwise: the two kinds do not compare with each other.
-    std::string sortKey;
-    bool ascii = true;
-    for (const std::string& key : keys)
-        ascii = ascii && AnsiAsciiSortKey(key, CaseSensitive, sortKey);
-    for (const auto& [key, parent] : parents)
-        ascii = ascii && AnsiAsciiSortKey(parent, CaseSensitive, sortKey);
-    const auto keyOf = [&](const std::string& Text) {
-        if (ascii) {
-            AnsiAsciiSortKey(Text, CaseSensitive, sortKey);
-            return sortKey;
-        }
-        return AnsiSortKey(Text, CaseSensitive);
-    };
-    std::unordered_set<std::string> known;
-    known.reserve(keys.size());
-    for (const std::string& key : keys)
-        known.insert(keyOf(key));
     std::unordered_set<std::string> reported;
     for (const auto& [key, parent] : parents) {
-        if (known.count(keyOf(parent)) || !reported.insert(key).second) continue;
+        if (known.count(AnsiEqualityKey(parent, CaseSensitive)) || !reported.insert(key).second)
+            continue;
         TCheckFinding& finding = findings.emplace_back();
         finding.Rule = TCheckRule::Parent;
         finding.Key = key;

@@ -41,7 +41,9 @@ struct TCheckFinding {
     int ColumnIndex = 0;       // the value's column; 0 the key
 };
 
-// Every finding of Rules in the document, node after node in tree order.
+// Every finding of Rules in the document, node after node in tree order. The
+// parent rule finds nothing there: a document's tree has made every parent a
+// key, so a lexicon's parents are checked on its records (CheckParentKeys).
 std::vector<TCheckFinding> CheckLexicon(TLexDocument& Document,
                                         const std::vector<TCheckRule>& Rules);
 
