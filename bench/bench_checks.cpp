@@ -1,16 +1,10 @@
 // The consistency checks of a million-record lexicon, as a ratio to loading
 // the same lexicon into a document in the same run: the goal is under 2.
+#include "DocumentFixture.h"
 #include "RatioReporter.h"
 #include "checks/LexChecks.h"
-#include "editor/LexDocument.h"
-#include "platform/CodePageCatalog.h"
-#include "platform/Streams.h"
-#include "runtime/BinaryLexFormat.h"
-#include "runtime/RecordListLexReader.h"
-#include "runtime/RuntimeModules.h"
 
 #include <benchmark/benchmark.h>
-#include <memory>
 
 namespace {
 
@@ -38,52 +32,29 @@ std::string MakeLexicon() {
     for (int n = 0; n < Nodes; ++n) {
         const int k = n % 6;
         const std::string key = std::string(keys[k]) + " " + std::to_string(n);
-        const std::string parent = n % 10 == 0 ? "" : keys[0] + (" " + std::to_string(n / 10 * 10));
+        const std::string parent =
+            n % 10 == 0 ? "" : std::string(keys[0]) + " " + std::to_string(n / 10 * 10);
         records.push_back(
             {key, "1252", "0", std::string(western[k]) + " " + std::to_string(n), parent});
         records.push_back(
             {key, "936", "0", std::string(chinese[k]) + " " + std::to_string(n), parent});
         if (n % 7) records.push_back({key, "950", "0", "\xC0\xC9 " + std::to_string(n), parent});
     }
-    TRecordListLexReader reader({"LexKey", "CodePage", "SeqNo", "DisplayValue", "CatalogID"},
-                                std::move(records));
-    std::string bytes;
-    StringOutputStream stream(bytes);
-    WriteBinaryLex(reader, stream);
-    return bytes;
+    return lexbench::BinaryLexicon(std::move(records));
 }
 
-struct Fixture {
-    RuntimeModules modules;
-    std::string lexicon = MakeLexicon();
-    TLexDocument document;
-    Fixture() {
-        InitializeCodePageList();
-        TBinaryStreamLexReader reader(lexicon);
-        document.LoadFromReader(reader);
-    }
-    ~Fixture() { FinalizeCodePageList(); }
-};
-
-Fixture& Data() {
-    static Fixture fixture;
+lexbench::DocumentFixture& Data() {
+    static lexbench::DocumentFixture fixture(MakeLexicon());
     return fixture;
 }
 
 void Load(benchmark::State& State) {
-    for (auto _ : State) {
-        auto document = std::make_unique<TLexDocument>();
-        TBinaryStreamLexReader reader(Data().lexicon);
-        document->LoadFromReader(reader);
-        State.PauseTiming(); // the document's destruction is not loading
-        document.reset();
-        State.ResumeTiming();
-    }
+    lexbench::LoadDocument(State, Data().Lexicon);
 }
 
 void Check(benchmark::State& State) {
     for (auto _ : State) {
-        const auto findings = CheckLexicon(Data().document, AllCheckRules());
+        const auto findings = CheckLexicon(Data().Document, AllCheckRules());
         benchmark::DoNotOptimize(findings.size());
     }
 }

@@ -1,6 +1,7 @@
 // The lexicon document at the scale of a normal lexicon: loading a million
 // records, merging, saving and searching, each as a ratio to a plain pass
 // over the same data in the same run.
+#include "DocumentFixture.h"
 #include "RatioReporter.h"
 #include "editor/LexDocument.h"
 #include "platform/CodePageCatalog.h"
@@ -46,25 +47,12 @@ std::string MakeLexicon(int Nodes, int First, unsigned Seed) {
         }
         if (parent) parents.push_back(key);
     }
-    TRecordListLexReader reader({"LexKey", "CodePage", "SeqNo", "DisplayValue", "CatalogID"},
-                                std::move(records));
-    std::string bytes;
-    StringOutputStream stream(bytes);
-    WriteBinaryLex(reader, stream);
-    return bytes;
+    return lexbench::BinaryLexicon(std::move(records));
 }
 
-struct Fixture {
-    RuntimeModules modules;
-    std::string lexicon = MakeLexicon(1000000 / Languages, 0, 1);
-    std::string update = MakeLexicon(100000 / Languages, 1000000 / Languages - 10000, 2);
-    TLexDocument document;
-    Fixture() {
-        InitializeCodePageList();
-        TBinaryStreamLexReader reader(lexicon);
-        document.LoadFromReader(reader);
-    }
-    ~Fixture() { FinalizeCodePageList(); }
+struct Fixture : lexbench::DocumentFixture {
+    std::string Update = MakeLexicon(100000 / Languages, 1000000 / Languages - 10000, 2);
+    Fixture() : DocumentFixture(MakeLexicon(1000000 / Languages, 0, 1)) {}
 };
 
 Fixture& Data() {
@@ -85,14 +73,7 @@ void Read(benchmark::State& State, const std::string* Bytes) {
 }
 
 void Load(benchmark::State& State) {
-    for (auto _ : State) {
-        auto document = std::make_unique<TLexDocument>();
-        TBinaryStreamLexReader reader(Data().lexicon);
-        document->LoadFromReader(reader);
-        State.PauseTiming(); // the document's destruction is not loading
-        document.reset();
-        State.ResumeTiming();
-    }
+    lexbench::LoadDocument(State, Data().Lexicon);
 }
 
 void Merge(benchmark::State& State) {
@@ -100,10 +81,10 @@ void Merge(benchmark::State& State) {
         State.PauseTiming();
         auto document = std::make_unique<TLexDocument>();
         {
-            TBinaryStreamLexReader reader(Data().lexicon);
+            TBinaryStreamLexReader reader(Data().Lexicon);
             document->LoadFromReader(reader);
         }
-        TBinaryStreamLexReader reader(Data().update);
+        TBinaryStreamLexReader reader(Data().Update);
         State.ResumeTiming();
         document->MergeFromReader(reader);
         State.PauseTiming();
@@ -117,7 +98,7 @@ void Save(benchmark::State& State) {
     for (auto _ : State) {
         out.clear();
         StringOutputStream stream(out);
-        const auto reader = Data().document.CreateNodeListReader(false, {});
+        const auto reader = Data().Document.CreateNodeListReader(false, {});
         WriteBinaryLex(*reader, stream);
         benchmark::DoNotOptimize(out.data());
     }
@@ -130,7 +111,7 @@ void DeleteAllSelected(benchmark::State& State) {
         State.PauseTiming();
         auto document = std::make_unique<TLexDocument>();
         {
-            TBinaryStreamLexReader reader(Data().lexicon);
+            TBinaryStreamLexReader reader(Data().Lexicon);
             document->LoadFromReader(reader);
         }
         document->Find("1");
@@ -148,7 +129,7 @@ void DeleteAllSelected(benchmark::State& State) {
 
 // The baseline of searching: every cell of every node, in tree order.
 void WalkCells(benchmark::State& State) {
-    const TLexTree& tree = Data().document.Tree();
+    const TLexTree& tree = Data().Document.Tree();
     for (auto _ : State) {
         size_t sum = 0;
         for (const TTreeNode* node = tree.FirstNode(); node; node = TLexTree::NextInTreeOrder(node))
@@ -161,12 +142,12 @@ void WalkCells(benchmark::State& State) {
 
 void Find(benchmark::State& State) {
     for (auto _ : State)
-        Data().document.Find("save open 12");
+        Data().Document.Find("save open 12");
 }
 
 void Locate(benchmark::State& State) {
     for (auto _ : State)
-        benchmark::DoNotOptimize(Data().document.Locate("no such text"));
+        benchmark::DoNotOptimize(Data().Document.Locate("no such text"));
 }
 
 } // namespace
@@ -174,9 +155,9 @@ void Locate(benchmark::State& State) {
 int main(int argc, char** argv) {
     Data();
     const auto ms = benchmark::kMillisecond;
-    benchmark::RegisterBenchmark("read/1M", Read, &Data().lexicon)->Unit(ms);
+    benchmark::RegisterBenchmark("read/1M", Read, &Data().Lexicon)->Unit(ms);
     benchmark::RegisterBenchmark("load/1M", Load)->Unit(ms);
-    benchmark::RegisterBenchmark("read/100k", Read, &Data().update)->Unit(ms);
+    benchmark::RegisterBenchmark("read/100k", Read, &Data().Update)->Unit(ms);
     benchmark::RegisterBenchmark("merge/100k", Merge)->Unit(ms);
     benchmark::RegisterBenchmark("delete/1M", DeleteAllSelected)->Unit(ms);
     benchmark::RegisterBenchmark("save/1M", Save)->Unit(ms);
@@ -185,7 +166,7 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("locate", Locate)->Unit(ms);
     return lexbench::RunBenchmarks(argc, argv, [](const lexbench::RatioReporter& R) {
         R.Print("\nLexicon document, %d nodes (1,000,000 records), one key in ten a parent\n",
-                Data().document.NodeCount());
+                Data().Document.NodeCount());
         R.Print("%-32s %7s   goal\n", "ratio of times", "ratio");
         const struct {
             const char *label, *a, *b;
