@@ -716,7 +716,7 @@ QMdiSubWindow* TFormLexMain::SubWindowOf(const TFormLexEditor& Editor) const {
 
 void TFormLexMain::UpdateFontCaption() {
     const QFont& current = font();
-    Menu_Font->setText(TranslateGUIText("Font") + QStringLiteral("    (") + current.family() +
+    Menu_Font->setText(TranslateGUIText("&Font") + QStringLiteral("    (") + current.family() +
                        QStringLiteral(" - ") + QString::number(current.pointSize()) +
                        QStringLiteral(")"));
 }

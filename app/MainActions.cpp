@@ -20,66 +20,66 @@ struct TActionRow {
     const char* Caption;
     const char* Shortcut; // portable text, empty for none
     unsigned StartState;
-    const char* Hint = nullptr; // the caption when none
+    const char* Hint = nullptr; // the caption without its accelerator mark when none
     bool Checkable = false;
 };
 
 // clang-format off
 const TActionRow ActionRows[] = {
-    {&TMainActions::Action_NewLex, "Action_NewLex", "New Dictionary", "Ctrl+N", E},
-    {&TMainActions::Action_Open, "Action_Open", "Open From File...", "Ctrl+O", E},
-    {&TMainActions::Action_Import, "Action_Import", "Import From File...", "", D},
-    {&TMainActions::Action_Save, "Action_Save", "Save", "Ctrl+S", D},
-    {&TMainActions::Action_SaveAs, "Action_SaveAs", "Save To File As...", "Ctrl+Shift+S", D},
-    {&TMainActions::Action_Export, "Action_Export", "Export To File...", "", D},
-    {&TMainActions::Action_ExportNode, "Action_ExportNode", "Export Nodes To File...", "", D},
-    {&TMainActions::Action_Exit, "Action_Exit", "Exit", "Ctrl+Q", E},
+    {&TMainActions::Action_NewLex, "Action_NewLex", "&New Dictionary", "Ctrl+N", E},
+    {&TMainActions::Action_Open, "Action_Open", "&Open From File...", "Ctrl+O", E},
+    {&TMainActions::Action_Import, "Action_Import", "&Import From File...", "", D},
+    {&TMainActions::Action_Save, "Action_Save", "&Save", "Ctrl+S", D},
+    {&TMainActions::Action_SaveAs, "Action_SaveAs", "Save To File &As...", "Ctrl+Shift+S", D},
+    {&TMainActions::Action_Export, "Action_Export", "&Export To File...", "", D},
+    {&TMainActions::Action_ExportNode, "Action_ExportNode", "Export Nodes &To File...", "", D},
+    {&TMainActions::Action_Exit, "Action_Exit", "E&xit", "Ctrl+Q", E},
 
     {&TMainActions::EditCut1, "EditCut1", "Cu&t", "Ctrl+X", D, "Cu&t"},
     {&TMainActions::EditCopy1, "EditCopy1", "&Copy", "Ctrl+C", D, "&Copy"},
     {&TMainActions::EditPaste1, "EditPaste1", "&Paste", "Ctrl+V", D, "&Paste"},
     {&TMainActions::EditUndo1, "EditUndo1", "&Undo", "Ctrl+Z", D, "&Undo"},
 
-    {&TMainActions::Action_Find, "Action_Find", "Find", "Ctrl+F", D},
-    {&TMainActions::Action_FindPrior, "Action_FindPrior", "Find Prior", "", D},
-    {&TMainActions::Action_FindNext, "Action_FindNext", "Find Next", "F3", D},
-    {&TMainActions::Action_Locate, "Action_Locate", "Locate", "Ctrl+L", D},
+    {&TMainActions::Action_Find, "Action_Find", "&Find", "Ctrl+F", D},
+    {&TMainActions::Action_FindPrior, "Action_FindPrior", "Find &Prior", "", D},
+    {&TMainActions::Action_FindNext, "Action_FindNext", "Find &Next", "F3", D},
+    {&TMainActions::Action_Locate, "Action_Locate", "&Locate", "Ctrl+L", D},
 
-    {&TMainActions::Action_ViewMenu, "Action_ViewMenu", "ToolBar Menu", "", EC, nullptr, true},
-    {&TMainActions::Action_ViewFile, "Action_ViewFile", "ToolBar File", "", EC, nullptr, true},
-    {&TMainActions::Action_ViewEdit, "Action_ViewEdit", "ToolBar Edit", "", EC, nullptr, true},
-    {&TMainActions::Action_ViewDB, "Action_ViewDB", "ToolBar DataBase", "", EC, nullptr, true},
-    {&TMainActions::Action_ViewSearch, "Action_ViewSearch", "ToolBar Search", "", EC, nullptr, true},
-    {&TMainActions::Action_ViewDFM, "Action_ViewDFM", "ToolBar DFM", "", EC, nullptr, true},
+    {&TMainActions::Action_ViewMenu, "Action_ViewMenu", "ToolBar &Menu", "", EC, nullptr, true},
+    {&TMainActions::Action_ViewFile, "Action_ViewFile", "ToolBar &File", "", EC, nullptr, true},
+    {&TMainActions::Action_ViewEdit, "Action_ViewEdit", "ToolBar &Edit", "", EC, nullptr, true},
+    {&TMainActions::Action_ViewDB, "Action_ViewDB", "ToolBar Data&Base", "", EC, nullptr, true},
+    {&TMainActions::Action_ViewSearch, "Action_ViewSearch", "ToolBar &Search", "", EC, nullptr, true},
+    {&TMainActions::Action_ViewDFM, "Action_ViewDFM", "ToolBar &DFM", "", EC, nullptr, true},
 
-    {&TMainActions::Action_OpenDB, "Action_OpenDB", "Open From DB...", "", E},
-    {&TMainActions::Action_ImportDB, "Action_ImportDB", "Import From DB...", "", D},
-    {&TMainActions::Action_SaveDB, "Action_SaveDB", "Save To DB...", "", D},
+    {&TMainActions::Action_OpenDB, "Action_OpenDB", "&Open From DB...", "", E},
+    {&TMainActions::Action_ImportDB, "Action_ImportDB", "&Import From DB...", "", D},
+    {&TMainActions::Action_SaveDB, "Action_SaveDB", "&Save To DB...", "", D},
 
-    {&TMainActions::Action_NewNode, "Action_NewNode", "New Node", "F5", D},
-    {&TMainActions::Action_NewSubNode, "Action_NewSubNode", "New Sub Node", "Ctrl+F5", D},
-    {&TMainActions::Action_DeleteNode, "Action_DeleteNode", "Delete Node", "Ctrl+Del", D},
-    {&TMainActions::Action_GB, "Action_GB", "Translate To GB", "", D},
-    {&TMainActions::Action_Big5, "Action_Big5", "Translate To Big5", "", D},
-    {&TMainActions::Action_NewLang, "Action_NewLang", "Add New Language...", "", D},
-    {&TMainActions::Action_DeleteLang, "Action_DeleteLang", "Delete Language", "", D},
-    {&TMainActions::Action_NewSequence, "Action_NewSequence", "New Sequence", "", D},
-    {&TMainActions::Action_DeleteSequence, "Action_DeleteSequence", "Delete Sequence", "", D},
-    {&TMainActions::Action_DFM2Lex, "Action_DFM2Lex", "Import Data From DFM File...", "", D,
+    {&TMainActions::Action_NewNode, "Action_NewNode", "&New Node", "F5", D},
+    {&TMainActions::Action_NewSubNode, "Action_NewSubNode", "New &Sub Node", "Ctrl+F5", D},
+    {&TMainActions::Action_DeleteNode, "Action_DeleteNode", "&Delete Node", "Ctrl+Del", D},
+    {&TMainActions::Action_GB, "Action_GB", "Translate To &GB", "", D},
+    {&TMainActions::Action_Big5, "Action_Big5", "Translate To &Big5", "", D},
+    {&TMainActions::Action_NewLang, "Action_NewLang", "&Add New Language...", "", D},
+    {&TMainActions::Action_DeleteLang, "Action_DeleteLang", "Delete &Language", "", D},
+    {&TMainActions::Action_NewSequence, "Action_NewSequence", "Ne&w Sequence", "", D},
+    {&TMainActions::Action_DeleteSequence, "Action_DeleteSequence", "Delete Se&quence", "", D},
+    {&TMainActions::Action_DFM2Lex, "Action_DFM2Lex", "&Import Data From DFM File...", "", D,
      "Import Data From DFM File"},
-    {&TMainActions::Action_Lex2DFM, "Action_Lex2DFM", "Export LexKey to DFM File...", "", D,
+    {&TMainActions::Action_Lex2DFM, "Action_Lex2DFM", "&Export LexKey to DFM File...", "", D,
      "Export LexKey to DFM File"},
-    {&TMainActions::Action_GrabData, "Action_GrabData", "Grab Data From Dictionary...", "", D,
+    {&TMainActions::Action_GrabData, "Action_GrabData", "G&rab Data From Dictionary...", "", D,
      "Grab Data From Dictionary"},
 
-    {&TMainActions::Action_Font, "Action_Font", "Font", "", E},
-    {&TMainActions::Action_EditorDialog, "Action_EditorDialog", "Editor Dialog", "", E, nullptr, true},
-    {&TMainActions::Action_EditorSimple, "Action_EditorSimple", "Editor Simple", "", EC, nullptr, true},
-    {&TMainActions::Action_EditorPanel, "Action_EditorPanel", "Editor Panel", "", E, nullptr, true},
-    {&TMainActions::Action_ShowEditorGrid, "Action_ShowEditorGrid", "Show Editor Grid", "", EC, nullptr, true},
-    {&TMainActions::Action_ImmediateEdit, "Action_ImmediateEdit", "Immediate Edit", "", EC, nullptr, true},
-    {&TMainActions::Action_CaseSensitive, "Action_CaseSensitive", "CaseSensitive", "", D, nullptr, true},
-    {&TMainActions::Action_ChinesePhrases, "Action_ChinesePhrases", "Convert Chinese by phrases", "", EC, nullptr, true},
+    {&TMainActions::Action_Font, "Action_Font", "&Font", "", E},
+    {&TMainActions::Action_EditorDialog, "Action_EditorDialog", "Editor &Dialog", "", E, nullptr, true},
+    {&TMainActions::Action_EditorSimple, "Action_EditorSimple", "Editor &Simple", "", EC, nullptr, true},
+    {&TMainActions::Action_EditorPanel, "Action_EditorPanel", "Editor &Panel", "", E, nullptr, true},
+    {&TMainActions::Action_ShowEditorGrid, "Action_ShowEditorGrid", "Show Editor &Grid", "", EC, nullptr, true},
+    {&TMainActions::Action_ImmediateEdit, "Action_ImmediateEdit", "&Immediate Edit", "", EC, nullptr, true},
+    {&TMainActions::Action_CaseSensitive, "Action_CaseSensitive", "&CaseSensitive", "", D, nullptr, true},
+    {&TMainActions::Action_ChinesePhrases, "Action_ChinesePhrases", "C&onvert Chinese by phrases", "", EC, nullptr, true},
 
     {&TMainActions::Action_Min, "Action_Min", "Minimize", "", D},
     {&TMainActions::Action_Restore, "Action_Restore", "Restore", "", D},
@@ -97,7 +97,7 @@ const TActionRow ActionRows[] = {
     {&TMainActions::HelpContents1, "HelpContents1", "&Contents", "F1", E, "Help Contents"},
     {&TMainActions::HelpTopicSearch1, "HelpTopicSearch1", "&Topic Search", "", E, "Topic Search"},
     {&TMainActions::HelpOnHelp1, "HelpOnHelp1", "&Help on Help", "", E, "Help on help"},
-    {&TMainActions::Action_About, "Action_About", "About...", "", E},
+    {&TMainActions::Action_About, "Action_About", "&About...", "", E},
 };
 // clang-format on
 
@@ -133,7 +133,9 @@ void TMainActions::CreateActions(QWidget* Owner) {
     for (const TActionRow& row : ActionRows) {
         auto* action = new QAction(QString::fromLatin1(row.Caption), Owner);
         action->setObjectName(QString::fromLatin1(row.Name));
-        action->setToolTip(QString::fromLatin1(row.Hint ? row.Hint : row.Caption));
+        // The hint names the command; the mark only serves the menus.
+        action->setToolTip(row.Hint ? QString::fromLatin1(row.Hint)
+                                    : QString::fromLatin1(row.Caption).remove(u'&'));
         if (*row.Shortcut) action->setShortcut(QKeySequence(QString::fromLatin1(row.Shortcut)));
         action->setEnabled(row.StartState & E);
         action->setCheckable(row.Checkable);
@@ -156,7 +158,7 @@ void TMainActions::CreateMenus(QWidget* Owner) {
     // The bar lives inside a toolbar, never in a desktop-wide menu.
     MainMenu1->setNativeMenuBar(false);
 
-    Menu_HistoryFile = new QMenu(QStringLiteral("History File"), Owner);
+    Menu_HistoryFile = new QMenu(QStringLiteral("&History File"), Owner);
     Menu_HistoryFile->setObjectName(QStringLiteral("Menu_HistoryFile"));
     Menu_HistoryFile->menuAction()->setToolTip(QStringLiteral("History File"));
 

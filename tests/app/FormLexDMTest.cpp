@@ -2,6 +2,7 @@
 #include "platform/CodePage.h"
 #include "platform/Exceptions.h"
 #include "runtime/BinaryLexFormat.h"
+#include "runtime/LumoMultiLex.h"
 #include "support/TestSupport.h"
 
 #include <algorithm>
@@ -122,6 +123,49 @@ const std::vector<std::string> InterfaceKeys = {
     "Keys passed over because other nodes already have them: %s",
     "Table the tool creates in its embedded database:",
     "Convert Chinese by phrases",
+    "&New Dictionary",
+    "&Open From File...",
+    "&Import From File...",
+    "&Save",
+    "Save To File &As...",
+    "&Export To File...",
+    "Export Nodes &To File...",
+    "&History File",
+    "E&xit",
+    "&Find",
+    "Find &Prior",
+    "Find &Next",
+    "&Locate",
+    "ToolBar &Menu",
+    "ToolBar &File",
+    "ToolBar &Edit",
+    "ToolBar Data&Base",
+    "ToolBar &Search",
+    "ToolBar &DFM",
+    "&Open From DB...",
+    "&Import From DB...",
+    "&Save To DB...",
+    "&New Node",
+    "New &Sub Node",
+    "&Delete Node",
+    "Translate To &GB",
+    "Translate To &Big5",
+    "&Add New Language...",
+    "Delete &Language",
+    "Ne&w Sequence",
+    "Delete Se&quence",
+    "&Import Data From DFM File...",
+    "&Export LexKey to DFM File...",
+    "G&rab Data From Dictionary...",
+    "&Font",
+    "Editor &Dialog",
+    "Editor &Simple",
+    "Editor &Panel",
+    "Show Editor &Grid",
+    "&Immediate Edit",
+    "&CaseSensitive",
+    "C&onvert Chinese by phrases",
+    "&About...",
     "Import Data From DFM File...",
     "Include Sub Dictory",
     "Import AS",
@@ -150,7 +194,7 @@ const std::vector<std::string> InterfaceKeys = {
 // Where the about box's four texts sit among them: two after "About...", one
 // after "Lexicon", one after "Minimize" (indexes in the lexicon's key order).
 constexpr size_t AboutBoxIndexes[] = {18, 19, 32, 68};
-constexpr size_t KeyCount = 136;
+constexpr size_t KeyCount = 179;
 
 std::string EmbeddedBytes() {
     return std::string(reinterpret_cast<const char*>(LexGUIData), LexGUIDataSize);
@@ -175,7 +219,7 @@ TEST(LexGUIDataTest, HoldsEachKeyInSimplifiedThenTraditionalChinese) {
     ASSERT_EQ(reader.FieldCount(), 5);
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(reader.FieldName(i), test::StandardFields[i]);
-    EXPECT_EQ(reader.RecordCount(), 272);
+    EXPECT_EQ(reader.RecordCount(), static_cast<int>(2 * KeyCount));
 
     const std::vector<TLexRecord> records = test::ReadAll(reader);
     ASSERT_EQ(records.size(), 2 * KeyCount);
@@ -259,14 +303,14 @@ protected:
 TEST_F(LexDMTest, TranslatesIntoTheInterfaceLanguageOnly) {
     const struct {
         const char *codePage, *seqNo;
-        int entries;
+        size_t entries;
         const char *file, *manager;
     } cases[] = {
-        {"936", "0", 136, "\xCE\xC4\xBC\xFE(&F)", "\xB4\xCA\xB5\xE4\xB9\xDC\xC0\xED\xC6\xF7"},
-        {"950", "0", 136, "\xC0\xC9\xAE\xD7(&F)", "\xB5\xFC\xA8\xE5\xBA\xDE\xB2\x7A\xBE\xB9"},
+        {"936", "0", KeyCount, "\xCE\xC4\xBC\xFE(&F)", "\xB4\xCA\xB5\xE4\xB9\xDC\xC0\xED\xC6\xF7"},
+        {"950", "0", KeyCount, "\xC0\xC9\xAE\xD7(&F)", "\xB5\xFC\xA8\xE5\xBA\xDE\xB2\x7A\xBE\xB9"},
         {"1252", "0", 0, "&File", "Lex Manager"},
-        {"0936", "0", 0, "&File", "Lex Manager"},  // code pages compare as text
-        {"936", "1", 136, "&File", "Lex Manager"}, // no fallback to sequence 0
+        {"0936", "0", 0, "&File", "Lex Manager"},       // code pages compare as text
+        {"936", "1", KeyCount, "&File", "Lex Manager"}, // no fallback to sequence 0
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.codePage) + "/" + c.seqNo);
@@ -275,8 +319,10 @@ TEST_F(LexDMTest, TranslatesIntoTheInterfaceLanguageOnly) {
         EXPECT_EQ(dm->TranslateGUI("Lex Manager"), c.manager);
         EXPECT_EQ(dm->TranslateGUI("C:\\Lexicons\\Menu.lxb"), "C:\\Lexicons\\Menu.lxb");
         EXPECT_EQ(dm->TranslateGUI("&file"), "&file");
-        EXPECT_EQ(dm->LumoMultiStreamLex_GUI->EntryCount(), c.entries);
-        EXPECT_EQ(dm->LumoMultiStreamLex_GUI->BucketCount(), 277);
+        EXPECT_EQ(static_cast<size_t>(dm->LumoMultiStreamLex_GUI->EntryCount()), c.entries);
+        // The buckets follow the records the lexicon announces, not those accepted.
+        EXPECT_EQ(dm->LumoMultiStreamLex_GUI->BucketCount(),
+                  NextPrime(static_cast<int>(2 * KeyCount)));
     }
 }
 

@@ -30,6 +30,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -262,6 +263,33 @@ TEST_F(FormLexMainTest, ShortcutsAreWhereDesktopUsersExpectThemAndNeverShared) {
                            << owner->second.toStdString() << " and "
                            << action->objectName().toStdString();
     }
+}
+
+// Every item of every menu, the menu titles of the bar among them, is
+// reachable by a letter of its own in that menu.
+TEST_F(FormLexMainTest, EveryMenuItemHasAnAcceleratorOfItsOwn) {
+    LumoOption->HistoryFiles = {"one.lxc", "two.lxc"};
+    Start();
+    window->NewLexicon();
+    Settle();
+    std::vector<QWidget*> menus = {window->MainMenu1, window->PopupMenu_Lex,
+                                   window->PopupMenu_ToolBar, window->PopupMenu_HistoryFile};
+    for (std::size_t m = 0; m < menus.size(); ++m) {
+        QWidget* menu = menus[m];
+        if (auto* popup = qobject_cast<QMenu*>(menu)) emit popup->aboutToShow();
+        std::map<QKeySequence, QString> owners;
+        for (QAction* item : menu->actions()) {
+            if (item->isSeparator() || !item->isVisible()) continue;
+            if (item->menu()) menus.push_back(item->menu());
+            const QKeySequence key = QKeySequence::mnemonic(item->text());
+            const std::string where = Text(menu->objectName()) + ": " + Text(item->text());
+            EXPECT_FALSE(key.isEmpty()) << where;
+            if (key.isEmpty()) continue;
+            const auto [owner, fresh] = owners.emplace(key, item->text());
+            EXPECT_TRUE(fresh) << where << " shares its letter with " << Text(owner->second);
+        }
+    }
+    EXPECT_GE(menus.size(), 14u); // the bar's nine menus and the history submenu were walked
 }
 
 TEST_F(FormLexMainTest, OptionsDecideTheToggleStatesAndTheToolbars) {
@@ -939,14 +967,14 @@ TEST_F(FormLexMainTest, ContextMenuNamesTheLanguageAndSequenceUnderThePointer) {
     TFormLexEditor& editor = Editor();
     TLexDocument& doc = editor.Document();
     EXPECT_EQ(PopupCaptions(editor, doc.Tree().Column(0)),
-              "Delete Language (off) | New Sequence (off) | Delete Sequence (off)");
+              "Delete &Language (off) | Ne&w Sequence (off) | Delete Se&quence (off)");
     TLexColumn* big5 = doc.Band950()->Column(0);
     EXPECT_EQ(PopupCaptions(editor, big5),
-              "Delete Language - Chinese Traditional (Big5) | New Sequence | "
-              "Delete Sequence - Chinese Traditional (Big5) - 0");
+              "Delete &Language - Chinese Traditional (Big5) | Ne&w Sequence | "
+              "Delete Se&quence - Chinese Traditional (Big5) - 0");
     // Back on the key band the names go again.
     EXPECT_EQ(PopupCaptions(editor, doc.Tree().Column(0)),
-              "Delete Language (off) | New Sequence (off) | Delete Sequence (off)");
+              "Delete &Language (off) | Ne&w Sequence (off) | Delete Se&quence (off)");
 
     PopupCaptions(editor, big5);
     window->Action_DeleteLang->trigger();
@@ -1147,7 +1175,7 @@ TEST_F(FormLexMainTest, FontChoiceReachesTheOptionsAndTheMenuCaption) {
     });
     window->Action_Font->trigger();
     EXPECT_EQ(LumoOption->Font.Size, 17);
-    EXPECT_EQ(Text(window->Menu_Font->text()), "Font    (" + LumoOption->Font.Name + " - 17)");
+    EXPECT_EQ(Text(window->Menu_Font->text()), "&Font    (" + LumoOption->Font.Name + " - 17)");
     EXPECT_EQ(Editor().font().pointSize(), 17);
 }
 

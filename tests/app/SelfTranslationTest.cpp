@@ -59,12 +59,13 @@ struct TShown {
 };
 
 const TShown FileMenu{"&File", "文件(&F)", "檔案(&F)"};
-const TShown SaveItem{"Save", "保存", "儲存"};
-const TShown DeleteLanguage{"Delete Language", "删除语言", "刪除語言"};
+const TShown SaveItem{"&Save", "保存(&S)", "儲存(&S)"};
+const TShown SaveHint{"Save", "保存", "儲存"};
+const TShown DeleteLanguage{"Delete &Language", "删除语言(&L)", "刪除語言(&L)"};
 const TShown Minimize{"Minimize", "最小化", "最小化"};
 const TShown TotalNodes{"Total Nodes:", "节点总数：", "節點總數："};
 const TShown SearchBand{"Search", "搜索", "搜尋"};
-const TShown HistoryFile{"History File", "历史文件", "歷史檔案"};
+const TShown HistoryFile{"&History File", "历史文件(&H)", "歷史檔案(&H)"};
 const TShown AddNewLanguage{"Add New Language", "添加新语言", "新增語言"};
 const TShown DataModified{"Data modified, Save?", "数据已修改，是否保存？",
                           "資料已修改，是否儲存？"};
@@ -138,7 +139,7 @@ TEST_F(SelfTranslationTest, MainWindowShowsItsMenusBarsAndPanelsInTheInterfaceLa
     EXPECT_TRUE(window->LumoMultiScreenEye_Main->Replaced(window.get()));
     EXPECT_EQ(Menu("Menu_File")->title(), FileMenu.Expected());
     EXPECT_EQ(window->Action_Save->text(), SaveItem.Expected());
-    EXPECT_EQ(window->Action_Save->toolTip(), SaveItem.Expected());
+    EXPECT_EQ(window->Action_Save->toolTip(), SaveHint.Expected());
     // Reached through the editor's context menu and the child-window bar.
     EXPECT_EQ(window->Menu_DeleteLanguage->text(), DeleteLanguage.Expected());
     EXPECT_EQ(window->Action_Min->text(), Minimize.Expected());
