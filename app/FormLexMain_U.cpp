@@ -620,6 +620,9 @@ void TFormLexMain::ApplicationEvents1Idle() {
     Action_DeleteNode->setEnabled(state.ExportNode);
     Action_GB->setEnabled(state.GB);
     Action_Big5->setEnabled(state.GB);
+    // Whatever changed an editor's modified flag, its frame shows it.
+    for (TFormLexEditor* each : Editors())
+        ShowModified(*SubWindowOf(*each), each->Document().Modified());
     StatusPanels[1]->setText(QString::fromStdString(state.TotalNodes));
     StatusPanels[3]->setText(QString::fromStdString(state.SubNodes));
 

@@ -92,6 +92,20 @@ void MinimizeAll(QMdiArea& Area) {
     ArrangeIcons(Area);
 }
 
+void ShowModified(QMdiSubWindow& Window, bool Modified) {
+    if (const QWidget* child = Window.widget()) {
+        const QString title = child->windowTitle() + QStringLiteral("[*]");
+        if (Window.windowTitle() != title) Window.setWindowTitle(title);
+    }
+    Window.setWindowModified(Modified);
+}
+
+QString ShownTitle(const QWidget& Window) {
+    QString title = Window.windowTitle();
+    return title.replace(QStringLiteral("[*]"),
+                         Window.isWindowModified() ? QStringLiteral("*") : QString());
+}
+
 void FillWindowList(QMenu& Menu, int FixedItems, QMdiArea& Area) {
     const QList<QAction*> items = Menu.actions();
     for (qsizetype i = FixedItems; i < items.size(); ++i) {
@@ -105,8 +119,7 @@ void FillWindowList(QMenu& Menu, int FixedItems, QMdiArea& Area) {
     Menu.addAction(separator);
     int number = 0;
     for (QMdiSubWindow* w : windows) {
-        auto* item =
-            new QAction(QStringLiteral("&%1 %2").arg(++number).arg(w->windowTitle()), &Menu);
+        auto* item = new QAction(QStringLiteral("&%1 %2").arg(++number).arg(ShownTitle(*w)), &Menu);
         item->setCheckable(true);
         item->setChecked(w == Area.currentSubWindow());
         QObject::connect(item, &QAction::triggered, &Area, [&Area, window = QPointer(w)] {

@@ -1,7 +1,10 @@
 #pragma once
 
 class QMdiArea;
+class QMdiSubWindow;
 class QMenu;
+class QString;
+class QWidget;
 
 namespace lex {
 
@@ -17,9 +20,16 @@ void TileVertically(QMdiArea& Area);
 void ArrangeIcons(QMdiArea& Area);
 void MinimizeAll(QMdiArea& Area);
 
+// The window's frame shows its child's title with Qt's modified mark: a "*"
+// while Modified. The child's own title stays as it is.
+void ShowModified(QMdiSubWindow& Window, bool Modified);
+// A title as the title bar shows it: the "[*]" placeholder becomes "*" for
+// a modified window and goes otherwise.
+QString ShownTitle(const QWidget& Window);
+
 // Replaces the window list at the end of the Windows menu, after its first
 // FixedItems entries: a separator, then one checkable item per window,
-// numbered from 1, the active one checked.
+// numbered from 1, the active one checked, each with its shown title.
 void FillWindowList(QMenu& Menu, int FixedItems, QMdiArea& Area);
 
 } // namespace lex

@@ -9,6 +9,7 @@
 #include "app/IdleRules.h"
 #include "app/LexFileDialog.h"
 #include "app/LumoOption.h"
+#include "app/MdiWindows.h"
 #include "editor/view/FormLexEditor_U.h"
 #include "editor/view/LexTreeModel.h"
 #include "platform/CodePageCatalog.h"
@@ -1215,6 +1216,29 @@ TEST_F(FormLexMainTest, WindowsMenuListsTheEditorsWithTheActiveOneChecked) {
                                                "&2 Lexicon 2 *"}));
     window->Menu_Windows->actions().at(6)->trigger();
     EXPECT_EQ(Text(Editor().windowTitle()), "Lexicon 1");
+}
+
+// The modified mark follows the flag both ways, whatever sets it; the
+// editor's own title stays the lexicon's caption.
+TEST_F(FormLexMainTest, AModifiedEditorShowsItInItsFrameAndTheWindowsMenu) {
+    Start();
+    const std::string path = dir / "marked.lxc";
+    const auto shown = [this] {
+        window->ApplicationEvents1Idle();
+        emit window->Menu_Windows->aboutToShow();
+        return Text(ShownTitle(*window->SubWindowOf(Editor()))) + " | " +
+               Text(window->Menu_Windows->actions().back()->text());
+    };
+    EXPECT_EQ(shown(), "Lexicon 1 | &1 Lexicon 1");
+    window->Action_NewNode->trigger();
+    Settle();
+    EXPECT_EQ(shown(), "Lexicon 1* | &1 Lexicon 1*");
+    EXPECT_EQ(Text(Editor().windowTitle()), "Lexicon 1");
+    int preselected = 0;
+    PlaySaveDialog(0, path, &preselected);
+    window->Action_SaveAs->trigger();
+    Settle();
+    EXPECT_EQ(shown(), path + " | &1 " + path);
 }
 
 // File names are the file system's bytes (UTF-8 here), whatever the
