@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 #include <optional>
 #include <set>
 
@@ -374,11 +375,29 @@ void TLexDocument::ConvertNodeChinese(TTreeNode* Node, TLexBand* Source, TLexBan
     }
 }
 
+namespace {
+
+// The lexicon a question names: its file without the folder, in the
+// interface's code page where that can hold it (file names are the file
+// system's UTF-8), else the window's caption ("Lexicon 2", a table's title).
+std::string LexiconName(const std::string& FileName, const std::string& Caption) {
+    if (FileName.empty()) return Caption;
+    const std::string name = std::filesystem::path(FileName).filename().string();
+    try {
+        return EncodeText(DecodeText(name, 65001), ProcessCodePage());
+    } catch (const EConvertError&) {
+        return name;
+    }
+}
+
+} // namespace
+
 bool TLexDocument::CloseQuery(const std::function<void()>& SaveEditor) {
     if (!FModified) return true;
-    switch (LexMessageBox(window_, "Data modified, Save?", "Confirm",
-                          MB_YESNOCANCEL | MB_ICONQUESTION, options_.CodePage, options_.SeqNo,
-                          GUILexName)) {
+    // With several editors open, the question says which one it is about.
+    switch (LexMessageBoxFmt(window_, "\"%s\": Data modified, Save?", "Confirm",
+                             MB_YESNOCANCEL | MB_ICONQUESTION, options_.CodePage,
+                             {LexiconName(FFileName, caption_)}, {}, options_.SeqNo, GUILexName)) {
     case IDCANCEL:
         return false;
     case IDYES:

@@ -166,6 +166,7 @@ const std::vector<std::string> InterfaceKeys = {
     "&CaseSensitive",
     "C&onvert Chinese by phrases",
     "&About...",
+    "\"%s\": Data modified, Save?",
     "Import Data From DFM File...",
     "Include Sub Dictory",
     "Import AS",
@@ -194,7 +195,7 @@ const std::vector<std::string> InterfaceKeys = {
 // Where the about box's four texts sit among them: two after "About...", one
 // after "Lexicon", one after "Minimize" (indexes in the lexicon's key order).
 constexpr size_t AboutBoxIndexes[] = {18, 19, 32, 68};
-constexpr size_t KeyCount = 179;
+constexpr size_t KeyCount = 180;
 
 std::string EmbeddedBytes() {
     return std::string(reinterpret_cast<const char*>(LexGUIData), LexGUIDataSize);

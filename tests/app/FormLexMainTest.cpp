@@ -857,7 +857,8 @@ TEST_P(CloseTest, AModifiedEditorAsksBeforeTheProgramEnds) {
     EXPECT_EQ(window->close(), c.Closes);
     Settle();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0], "Confirm|Data modified, Save?");
+    EXPECT_EQ(shown[0], std::string("Confirm|\"") + (c.HasFile ? "lexicon.lxc" : "Lexicon 1") +
+                            "\": Data modified, Save?");
     EXPECT_EQ(std::filesystem::exists(file), c.Written);
     EXPECT_EQ(window->Editors().size(), c.Closes ? 0 : 1);
     if (!c.Closes) {
@@ -897,7 +898,7 @@ TEST_F(FormLexMainTest, ExportingLeavesTheEditorModified) {
 
     answers = {IDCANCEL};
     EXPECT_FALSE(window->close());
-    EXPECT_EQ(shown, std::vector<std::string>{"Confirm|Data modified, Save?"});
+    EXPECT_EQ(shown, std::vector<std::string>{"Confirm|\"keys.lxc\": Data modified, Save?"});
     EXPECT_EQ(ReadFile(path).find("LexKey1"), std::string::npos);
 }
 

@@ -247,6 +247,7 @@ TEST_F(EditingTest, ConvertsChineseBetweenTheBands) {
 }
 
 TEST_F(EditingTest, CloseQuery) {
+    doc.SetUntitledCaption("Lexicon 1");
     EXPECT_TRUE(doc.CloseQuery([] { FAIL(); }));
     SetModified(doc, true);
     const struct {
@@ -260,7 +261,7 @@ TEST_F(EditingTest, CloseQuery) {
         answers = {c.answer};
         shown.clear();
         EXPECT_EQ(doc.CloseQuery([&] { SetModified(doc, !c.saveSucceeds); }), c.closes);
-        EXPECT_EQ(shown, std::vector<std::string>{"Confirm|Data modified, Save?"});
+        EXPECT_EQ(shown, std::vector<std::string>{"Confirm|\"Lexicon 1\": Data modified, Save?"});
     }
 }
 

@@ -341,10 +341,18 @@ TEST_F(FormLexEditorTest, TheTitleDecodesAFileNameAsTheFileSystemDoes) {
 }
 
 TEST_F(FormLexEditorTest, ClosingAModifiedEditorAsksFirst) {
+    doc.SetUntitledCaption("Lexicon 1");
     SetModified(doc, true);
     answers = {IDCANCEL};
     EXPECT_FALSE(form.close());
-    EXPECT_EQ(shown.back(), "Confirm|Data modified, Save?");
+    EXPECT_EQ(shown.back(), "Confirm|\"Lexicon 1\": Data modified, Save?");
+    // A file is named without its folder, in the interface's code page.
+    const test::TempDir dir;
+    doc.SaveAs(dir / "W\xC3\xB6rter.lxc");
+    SetModified(doc, true);
+    answers = {IDCANCEL};
+    EXPECT_FALSE(form.close());
+    EXPECT_EQ(shown.back(), "Confirm|\"W\xF6rter.lxc\": Data modified, Save?");
 
     int saves = 0;
     form.OnSaveEditor = [&](TFormLexEditor& Editor) {
