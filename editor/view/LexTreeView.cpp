@@ -181,6 +181,31 @@ void TLexTreeView::closeEditor(QWidget* Editor, QAbstractItemDelegate::EndEditHi
 }
 
 void TLexTreeView::keyPressEvent(QKeyEvent* Event) {
+    // On a key cell the tree's own keys work the tree, as in every tree
+    // view, rather than start a rename with their character; any other
+    // character still renames. A value may well start with one of them.
+    const QModelIndex current = currentIndex();
+    const bool plain =
+        !(Event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (plain && current.isValid() && current.column() == 0 &&
+        state() != QAbstractItemView::EditingState) {
+        switch (Event->key()) {
+        case Qt::Key_Asterisk:
+            expandRecursively(current);
+            Event->accept();
+            return;
+        case Qt::Key_Plus:
+            expand(current);
+            Event->accept();
+            return;
+        case Qt::Key_Minus:
+            collapse(current);
+            Event->accept();
+            return;
+        default:
+            break;
+        }
+    }
     const bool enter = Event->key() == Qt::Key_Return || Event->key() == Qt::Key_Enter;
     if (enter && state() != QAbstractItemView::EditingState && currentIndex().isValid() &&
         edit(currentIndex(), QAbstractItemView::EditKeyPressed, Event)) {
@@ -219,6 +244,12 @@ QModelIndex TLexTreeView::moveCursor(CursorAction Action, Qt::KeyboardModifiers 
     switch (Action) {
     case MoveLeft:
     case MoveRight: {
+        // On a key cell Right first opens a closed node, as in any tree.
+        if (Action == MoveRight && current.column() == 0 && model()->hasChildren(current) &&
+            !isExpanded(current)) {
+            expand(current);
+            return current;
+        }
         // Between cells; at the row's ends they collapse and expand as in any tree.
         const int column = current.column() + (Action == MoveRight ? 1 : -1);
         if (column >= 0 && column < columns) return current.siblingAtColumn(column);

@@ -368,6 +368,51 @@ TEST_F(FormLexEditorTest, ClosingAModifiedEditorAsksFirst) {
     EXPECT_TRUE(form.close());
 }
 
+// On a key cell the tree's own keys work the tree, whether or not a click
+// edits at once; any other key typed there renames the node.
+TEST_F(FormLexEditorTest, TreeKeysOnAKeyCellExpandCollapseAndMove) {
+    Merge(doc, StandardFields, {{"Deep", "1252", "0", "d", "Open"}});
+    for (const bool immediate : {true, false}) {
+        SCOPED_TRACE(immediate);
+        form.SetImmediateEdit(immediate);
+        view.collapseAll();
+        view.setFocus();
+        view.setCurrentIndex(Index("File"));
+        const auto press = [&](Qt::Key Key, const char* Text) {
+            QKeyEvent event(QEvent::KeyPress, Key, Qt::NoModifier, QString::fromLatin1(Text));
+            QApplication::sendEvent(&view, &event);
+            EXPECT_EQ(Editor(), nullptr) << Text;
+        };
+        press(Qt::Key_Asterisk, "*");
+        // The window keeps what it opened across the document's batches.
+        Merge(doc, StandardFields, {{"Deep", "1252", "0", immediate ? "e" : "f", "Open"}});
+        EXPECT_TRUE(view.isExpanded(Index("File")) && view.isExpanded(Index("Open")));
+        view.setCurrentIndex(Index("File"));
+        press(Qt::Key_Minus, "-");
+        EXPECT_FALSE(view.isExpanded(Index("File")));
+        press(Qt::Key_Plus, "+");
+        EXPECT_TRUE(view.isExpanded(Index("File")));
+        press(Qt::Key_Left, "");
+        EXPECT_FALSE(view.isExpanded(Index("File")));
+        press(Qt::Key_Right, "");
+        EXPECT_TRUE(view.isExpanded(Index("File")));
+        EXPECT_EQ(view.currentIndex(), Index("File"));
+        press(Qt::Key_Down, "");
+        EXPECT_EQ(view.currentIndex(), Index("Open"));
+        press(Qt::Key_Right, ""); // open already: on to the next cell
+        EXPECT_EQ(view.currentIndex(), Index("Open", 1));
+        // A value may start with those characters: there they are typed.
+        QTest::keyClick(&view, Qt::Key_Minus);
+        ASSERT_NE(Editor(), nullptr);
+        EXPECT_EQ(Editor()->text(), "-");
+        QTest::keyClick(Editor(), Qt::Key_Escape);
+    }
+    view.setCurrentIndex(Index("Edit"));
+    QTest::keyClicks(&view, "X");
+    ASSERT_NE(Editor(), nullptr);
+    EXPECT_EQ(Editor()->text(), "X");
+}
+
 TEST_F(FormLexEditorTest, ExpansionOutlivesTheDocumentsBatches) {
     Merge(doc, StandardFields, {{"Deep", "1252", "0", "d", "Open"}});
     view.collapseAll();
