@@ -65,6 +65,10 @@ TFormLexEditor* TFormLexMain::CreateEditor() {
     editor->SetEditorFont(font());
     editor->SetShowGrid(LumoOption->ShowEditorGrid);
     editor->SetImmediateEdit(LumoOption->ImmediateEdit);
+    // The width the user last gave a key column is every new editor's.
+    editor->SetKeyColumnWidth(LumoOption->KeyColumnWidth);
+    connect(editor, &TFormLexEditor::KeyColumnResized, this,
+            [](int Width) { LumoOption->KeyColumnWidth = Width; });
     editor->SetPopupMenu(PopupMenu_Lex);
     editor->RefreshCaption();
 

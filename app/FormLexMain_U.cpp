@@ -9,6 +9,7 @@
 #include "app/LexFileDialog.h"
 #include "app/LumoOption.h"
 #include "app/MdiWindows.h"
+#include "app/WindowPlacement.h"
 #include "database/ui/DBFlows.h"
 #include "editor/view/FormLexEditor_U.h"
 #include "formfiles/ui/FormDFM2Lex_U.h"
@@ -34,6 +35,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTextEdit>
 #include <QTimer>
@@ -477,6 +479,10 @@ void TFormLexMain::ApplyOptions() {
     for (qsizetype i = 0; i < toggles.size(); ++i)
         toggles[i]->setChecked(shown[i]);
 
+    // The bars where the user left them; whether each shows is its View
+    // toggle's, at the first show. A layout that does not read is ignored.
+    restoreState(QByteArray::fromBase64(QByteArray::fromStdString(LumoOption->ToolBarLayout)));
+
     const QString title = TranslateGUIText("Lex Manager");
     QGuiApplication::setApplicationDisplayName(title);
     setWindowTitle(title);
@@ -488,6 +494,33 @@ void TFormLexMain::ApplyOptions() {
     // The caption panels fit their translated texts in the options' font.
     FitStatusPanels();
     UpdateFontCaption();
+}
+
+void TFormLexMain::ShowPlaced() {
+    QList<QRect> available;
+    if (const QScreen* primary = QGuiApplication::primaryScreen())
+        available << primary->availableGeometry();
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen != QGuiApplication::primaryScreen()) available << screen->availableGeometry();
+    const QRect saved(LumoOption->WindowLeft, LumoOption->WindowTop, LumoOption->WindowWidth,
+                      LumoOption->WindowHeight);
+    setGeometry(PlaceWindow(saved, available));
+    if (LumoOption->WindowMaximized)
+        showMaximized();
+    else
+        show();
+}
+
+void TFormLexMain::StorePlacement() {
+    // A window never shown at its normal size has none: it keeps the last.
+    if (const QRect normal = normalGeometry(); normal.isValid()) {
+        LumoOption->WindowLeft = normal.x();
+        LumoOption->WindowTop = normal.y();
+        LumoOption->WindowWidth = normal.width();
+        LumoOption->WindowHeight = normal.height();
+    }
+    LumoOption->WindowMaximized = isMaximized();
+    LumoOption->ToolBarLayout = saveState().toBase64().toStdString();
 }
 
 void TFormLexMain::showEvent(QShowEvent* Event) {
@@ -541,6 +574,7 @@ void TFormLexMain::closeEvent(QCloseEvent* Event) {
         if (auto* editor = qobject_cast<TFormLexEditor*>(window->widget())) editor->AcceptClose();
         window->close();
     }
+    StorePlacement();
     Event->accept();
 }
 

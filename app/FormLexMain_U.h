@@ -43,6 +43,10 @@ public:
 
     // The only ways editor windows come into being. CreateEditor gives a
     // window without languages; NewLexicon one with 936, 950 and 1252.
+    // Shows the window where the options left it, maximised as it was (a
+    // first run: maximised, returning to a size that fits the screen).
+    void ShowPlaced();
+
     TFormLexEditor* CreateEditor();
     TFormLexEditor* NewLexicon();
     // Loads into the active editor when it is a fresh empty window, else into
@@ -102,6 +106,8 @@ private:
     void FitStatusPanels();
     void ConnectActions();
     void ApplyOptions();
+    // Size, place, maximised state and bar layout into the options.
+    void StorePlacement();
     void CreateScreenEye();
     void FormShow();
     void ApplyCommandLine(TFormLexEditor& Editor);

@@ -20,6 +20,26 @@ constexpr std::string_view SectionToolBar = "ToolBar";
 constexpr std::string_view SectionContent = "Content";
 constexpr std::string_view SectionHistory = "HistoryFile";
 constexpr std::string_view SectionDataBase = "DataBase";
+constexpr std::string_view SectionWindow = "Window";
+
+// The integers in file order, with the field each one fills and the values
+// a field can take; anything else reads as the field's initial value.
+struct TIntegerKey {
+    std::string_view Section;
+    std::string_view Ident;
+    int TLumoOption::*Field;
+    int Min;
+    int Max;
+};
+// No screen is a hundred thousand pixels wide: a larger number is garbage.
+constexpr int MaxPixels = 100000;
+constexpr TIntegerKey IntegerKeys[] = {
+    {SectionEditor, "KeyColumnWidth", &TLumoOption::KeyColumnWidth, 8, MaxPixels},
+    {SectionWindow, "Left", &TLumoOption::WindowLeft, -MaxPixels, MaxPixels},
+    {SectionWindow, "Top", &TLumoOption::WindowTop, -MaxPixels, MaxPixels},
+    {SectionWindow, "Width", &TLumoOption::WindowWidth, 0, MaxPixels},
+    {SectionWindow, "Height", &TLumoOption::WindowHeight, 0, MaxPixels},
+};
 
 std::string_view Trim(std::string_view Text) {
     while (!Text.empty() && static_cast<unsigned char>(Text.front()) <= ' ')
@@ -54,6 +74,7 @@ constexpr TSwitchKey SwitchKeys[] = {
     {SectionToolBar, "ShowToolBarDFM", &TLumoOption::ShowToolBarDFM},
     {SectionContent, "CaseSensitive", &TLumoOption::CaseSensitive},
     {SectionContent, "ChinesePhrases", &TLumoOption::ChinesePhrases},
+    {SectionWindow, "Maximized", &TLumoOption::WindowMaximized},
 };
 
 } // namespace
@@ -84,6 +105,11 @@ void TLumoOption::LoadFromIni() {
     if (style >= 0 && style <= 255) EditorStyle = static_cast<TEditorStyle>(style);
     for (const TSwitchKey& key : SwitchKeys)
         this->*key.Field = ini.ReadBool(key.Section, key.Ident, this->*key.Field);
+    for (const TIntegerKey& key : IntegerKeys) {
+        const int value = ini.ReadInteger(key.Section, key.Ident, this->*key.Field);
+        if (value >= key.Min && value <= key.Max) this->*key.Field = value;
+    }
+    ToolBarLayout = ini.ReadString(SectionWindow, "ToolBarLayout", ToolBarLayout);
 
     HistoryFiles.clear();
     for (auto& [name, file] : ini.ReadSectionValues(SectionHistory))
@@ -127,6 +153,10 @@ void TLumoOption::SaveToIni() const {
     ini.WriteInteger(SectionEditor, "EditorStyle", static_cast<int>(EditorStyle));
     for (const TSwitchKey& key : SwitchKeys)
         ini.WriteBool(key.Section, key.Ident, this->*key.Field);
+    for (const TIntegerKey& key : IntegerKeys)
+        ini.WriteInteger(key.Section, key.Ident, this->*key.Field);
+    if (TIniFile::CanHoldValue(ToolBarLayout))
+        ini.WriteString(SectionWindow, "ToolBarLayout", ToolBarLayout);
 
     // A name with a line break cannot live in a line-based file; leaving it
     // out keeps the rest of the history.

@@ -57,6 +57,18 @@ public:
     std::vector<std::string> HistoryFiles; // oldest first
     bool CaseSensitive = false;
     bool ChinesePhrases = true; // Translate To GB/Big5 by words, not by characters
+    // The main window as it was left: its normal geometry (a width of 0 for
+    // none yet), whether maximised, and the layout of its tool bars in the
+    // window's own encoding, as base64 text. The key column's width is the
+    // one the user last gave it in any editor.
+    int WindowLeft = 0;
+    int WindowTop = 0;
+    int WindowWidth = 0;
+    int WindowHeight = 0;
+    bool WindowMaximized = true;
+    std::string ToolBarLayout;
+    int KeyColumnWidth = DefaultKeyColumnWidth;
+    static constexpr int DefaultKeyColumnWidth = 140;
     std::string GetDriverFunc;
     std::string LibraryName;
     std::string VendorLib;

@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QPixmap>
-#include <QScreen>
 #include <QTimer>
 #include <cstdio>
 #include <exception>
@@ -63,12 +62,8 @@ int main(int argc, char** argv) {
         if (screenshot.isEmpty()) lex::InstallQtMessageBoxHook();
         lex::TLexDM dataModule(nullptr, lex::LumoOption->CodePage, lex::LumoOption->SeqNo);
         lex::TFormLexMain window(lex::ParseCommandLine(args));
-        // The size it returns to from maximised, and what it has where no
-        // window manager maximises it.
-        if (const QScreen* screen = QGuiApplication::primaryScreen())
-            window.resize(screen->availableGeometry().size() * 4 / 5);
         if (!screenshot.isEmpty()) ArrangeScreenshot(window, screenshot);
-        window.showMaximized();
+        window.ShowPlaced();
         return QApplication::exec();
     } catch (const std::exception& error) {
         std::fprintf(stderr, "Lex Manager: %s\n", error.what());

@@ -54,6 +54,7 @@ void TBandedHeaderView::OnSectionResized(int LogicalIndex, int, int NewSize) {
     if (TLexColumn* column = lexModel_->ColumnAt(LogicalIndex)) column->Width = NewSize;
     // The band row spans several sections: redraw all of it.
     viewport()->update();
+    emit ColumnResizedByUser(LogicalIndex, NewSize);
 }
 
 QSize TBandedHeaderView::sizeHint() const {

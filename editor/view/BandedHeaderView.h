@@ -26,6 +26,10 @@ public:
     // viewport coordinates; empty outside the columns.
     QRect BandRect(int LogicalIndex) const;
 
+signals:
+    // The user dragged a section's edge or double-clicked it.
+    void ColumnResizedByUser(int LogicalIndex, int NewSize);
+
 protected:
     void paintSection(QPainter* Painter, const QRect& Rect, int LogicalIndex) const override;
     void mouseMoveEvent(QMouseEvent* Event) override;

@@ -63,6 +63,10 @@ TFormLexEditor::TFormLexEditor(const TLexEditorOptions& Options, QWidget* Parent
             [this](const QModelIndex& Index) { expanded_.insert(model_->NodeOf(Index)); });
     connect(view_, &QTreeView::collapsed, this,
             [this](const QModelIndex& Index) { expanded_.erase(model_->NodeOf(Index)); });
+    connect(view_->BandedHeader(), &TBandedHeaderView::ColumnResizedByUser, this,
+            [this](int Section, int Width) {
+                if (Section == 0) emit KeyColumnResized(Width);
+            });
     connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TFormLexEditor::OnCurrentChanged);
     connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -116,6 +120,11 @@ void TFormLexEditor::SetShowGrid(bool Show) {
 
 void TFormLexEditor::SetImmediateEdit(bool Immediate) {
     view_->SetImmediateEdit(Immediate);
+}
+
+void TFormLexEditor::SetKeyColumnWidth(int Width) {
+    document_->Tree().Column(0)->Width = Width;
+    view_->BandedHeader()->ApplyColumnWidths();
 }
 
 void TFormLexEditor::SetEditorStyle(TEditorStyle Style) {

@@ -38,6 +38,7 @@ public:
     void SetEditorFont(const QFont& Font); // the window and every column
     void SetShowGrid(bool Show);           // ShowEditorGrid
     void SetImmediateEdit(bool Immediate); // ImmediateEdit: a click opens the editor at once
+    void SetKeyColumnWidth(int Width);
     // Border style of the language cells' drop-down; also the document's.
     void SetEditorStyle(TEditorStyle Style);
     void SetPopupMenu(QMenu* Menu);  // the grid's context menu (owned by the main window)
@@ -63,6 +64,10 @@ public:
 
     // Called when "Data modified, Save?" is answered Yes: the main window's SaveEditor.
     std::function<void(TFormLexEditor&)> OnSaveEditor;
+
+signals:
+    // The user gave the key column a new width.
+    void KeyColumnResized(int Width);
 
 protected:
     void closeEvent(QCloseEvent* Event) override; // QueryClose: accept or ignore

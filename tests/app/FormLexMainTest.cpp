@@ -10,6 +10,7 @@
 #include "app/LexFileDialog.h"
 #include "app/LumoOption.h"
 #include "app/MdiWindows.h"
+#include "app/WindowPlacement.h"
 #include "editor/view/FormLexEditor_U.h"
 #include "editor/view/LexTreeModel.h"
 #include "platform/CodePageCatalog.h"
@@ -44,6 +45,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
+#include <tuple>
 
 namespace lex::test {
 namespace {
@@ -291,6 +293,75 @@ TEST_F(FormLexMainTest, EveryMenuItemHasAnAcceleratorOfItsOwn) {
         }
     }
     EXPECT_GE(menus.size(), 14u); // the bar's nine menus and the history submenu were walked
+}
+
+TEST(WindowPlacement, FitsARunWithoutAPlaceAndPullsALostOneBack) {
+    const QRect laptop(0, 0, 1280, 770); // 1280x800 less a panel
+    const QRect left(-1920, 0, 1920, 1050);
+    const struct {
+        const char* Name;
+        QRect Saved;
+        QList<QRect> Screens;
+        QRect Expected;
+    } cases[] = {
+        {"first run", {}, {laptop}, {128, 77, 1024, 616}},
+        {"kept", {100, 50, 900, 600}, {laptop}, {100, 50, 900, 600}},
+        {"on another screen", {-1500, 100, 1200, 800}, {laptop, left}, {-1500, 100, 1200, 800}},
+        {"that screen is gone", {-1500, 100, 1200, 800}, {laptop}, {0, 0, 1200, 770}},
+        {"only a sliver shows", {1250, 700, 800, 600}, {laptop}, {480, 170, 800, 600}},
+        {"larger than the screen", {0, 0, 2500, 1400}, {laptop}, laptop},
+        {"no screen", {10, 10, 300, 200}, {}, {10, 10, 300, 200}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PlaceWindow(c.Saved, c.Screens), c.Expected) << c.Name;
+}
+
+// Size, place, maximised state and bar layout outlive the run; a layout
+// that does not read leaves the bars as they start.
+TEST_F(FormLexMainTest, TheWindowComesBackAsItWasLeft) {
+    LumoOption->WindowMaximized = false;
+    std::tie(LumoOption->WindowLeft, LumoOption->WindowTop, LumoOption->WindowWidth,
+             LumoOption->WindowHeight) = std::make_tuple(30, 40, 800, 560);
+    window = std::make_unique<TFormLexMain>();
+    window->ShowPlaced();
+    Settle();
+    EXPECT_FALSE(window->isMaximized());
+    EXPECT_EQ(window->geometry(), QRect(30, 40, 800, 560));
+    const auto fileBesideMenu = [this] {
+        return window->ToolBar_File->y() == window->ToolBar_Menu->y();
+    };
+    EXPECT_FALSE(fileBesideMenu());
+    window->removeToolBarBreak(window->ToolBar_File); // the user drags it up a row
+    window->showMaximized();
+    Settle();
+    ASSERT_TRUE(window->close());
+    EXPECT_TRUE(LumoOption->WindowMaximized);
+    EXPECT_EQ(QRect(LumoOption->WindowLeft, LumoOption->WindowTop, LumoOption->WindowWidth,
+                    LumoOption->WindowHeight),
+              QRect(30, 40, 800, 560));
+    window.reset();
+
+    for (const bool garbled : {false, true}) {
+        SCOPED_TRACE(garbled);
+        if (garbled) LumoOption->ToolBarLayout = "not a layout";
+        window = std::make_unique<TFormLexMain>();
+        window->ShowPlaced();
+        Settle();
+        EXPECT_TRUE(window->isMaximized());
+        EXPECT_EQ(fileBesideMenu(), !garbled);
+        window.reset();
+    }
+}
+
+TEST_F(FormLexMainTest, NewEditorsTakeTheKeyColumnWidthLastGiven) {
+    LumoOption->KeyColumnWidth = 180;
+    Start();
+    EXPECT_EQ(Editor().TreeView()->header()->sectionSize(0), 180);
+    emit Editor().KeyColumnResized(230);
+    EXPECT_EQ(LumoOption->KeyColumnWidth, 230);
+    window->NewLexicon();
+    Settle();
+    EXPECT_EQ(Editor().TreeView()->header()->sectionSize(0), 230);
 }
 
 TEST_F(FormLexMainTest, OptionsDecideTheToggleStatesAndTheToolbars) {

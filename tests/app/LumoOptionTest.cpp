@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace lex {
 namespace {
@@ -27,6 +28,7 @@ constexpr const char* DefaultFile = "[Font]\n"
                                     "EditorStyle=2\n"
                                     "ShowEditorGrid=1\n"
                                     "ImmediateEdit=1\n"
+                                    "KeyColumnWidth=140\n"
                                     "\n"
                                     "[ToolBar]\n"
                                     "ShowToolBarMenu=1\n"
@@ -38,7 +40,15 @@ constexpr const char* DefaultFile = "[Font]\n"
                                     "\n"
                                     "[Content]\n"
                                     "CaseSensitive=0\n"
-                                    "ChinesePhrases=1\n";
+                                    "ChinesePhrases=1\n"
+                                    "\n"
+                                    "[Window]\n"
+                                    "Maximized=1\n"
+                                    "Left=0\n"
+                                    "Top=0\n"
+                                    "Width=0\n"
+                                    "Height=0\n"
+                                    "ToolBarLayout=\n";
 
 TEST(LumoOptionTest, NoFileGivesDefaultsAndSaveWritesEveryKey) {
     TempDir dir;
@@ -78,6 +88,13 @@ TEST(LumoOptionTest, EveryFieldSurvivesASaveAndALoad) {
     saved.CaseSensitive = true;
     saved.HistoryFiles = {"/data/a.lxc", "/data/b c.lxb"};
     saved.DBParams = {"HostName=db", "libraryname=libsqlpg.so"};
+    saved.WindowLeft = -1200; // on a screen left of the primary one
+    saved.WindowTop = 40;
+    saved.WindowWidth = 1000;
+    saved.WindowHeight = 700;
+    saved.WindowMaximized = false;
+    saved.ToolBarLayout = "AAAA/wAAAAD9AAAAAA==";
+    saved.KeyColumnWidth = 260;
     saved.SaveToIni();
 
     const TLumoOption loaded(path);
@@ -91,6 +108,11 @@ TEST(LumoOptionTest, EveryFieldSurvivesASaveAndALoad) {
     EXPECT_EQ(loaded.HistoryFiles, saved.HistoryFiles);
     EXPECT_EQ(loaded.DBParams, saved.DBParams);
     EXPECT_EQ(loaded.LibraryName, "libsqlpg.so");
+    EXPECT_EQ(std::make_tuple(loaded.WindowLeft, loaded.WindowTop, loaded.WindowWidth,
+                              loaded.WindowHeight, loaded.WindowMaximized),
+              std::make_tuple(-1200, 40, 1000, 700, false));
+    EXPECT_EQ(loaded.ToolBarLayout, saved.ToolBarLayout);
+    EXPECT_EQ(loaded.KeyColumnWidth, 260);
 }
 
 TEST(LumoOptionTest, ReadsValuesAsTheyStand) {
@@ -126,6 +148,13 @@ TEST(LumoOptionTest, UnreadableIntegersKeepTheDefaults) {
         EXPECT_EQ(option.Font.Size, 0);
         EXPECT_FALSE(option.CaseSensitive);
     }
+    // Sizes and places out of any screen's reach are garbage too.
+    WriteFile(path, "[Editor]\nKeyColumnWidth=0\n"
+                    "[Window]\nLeft=abc\nTop=-999999\nWidth=-5\nHeight=2147483647\n");
+    const TLumoOption option(path);
+    EXPECT_EQ(std::make_tuple(option.KeyColumnWidth, option.WindowLeft, option.WindowTop,
+                              option.WindowWidth, option.WindowHeight),
+              std::make_tuple(TLumoOption::DefaultKeyColumnWidth, 0, 0, 0, 0));
 }
 
 TEST(LumoOptionTest, DataBaseSectionFillsDBParamsAndTheNamedFields) {

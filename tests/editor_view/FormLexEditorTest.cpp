@@ -10,6 +10,7 @@
 #include "platform/Exceptions.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -411,6 +412,20 @@ TEST_F(FormLexEditorTest, TreeKeysOnAKeyCellExpandCollapseAndMove) {
     QTest::keyClicks(&view, "X");
     ASSERT_NE(Editor(), nullptr);
     EXPECT_EQ(Editor()->text(), "X");
+}
+
+TEST_F(FormLexEditorTest, AUsersResizeOfTheKeyColumnIsReported) {
+    std::vector<int> reported;
+    QObject::connect(&form, &TFormLexEditor::KeyColumnResized,
+                     [&](int Width) { reported.push_back(Width); });
+    form.SetKeyColumnWidth(90); // the window's own: not reported
+    QHeaderView& header = *view.header();
+    EXPECT_EQ(header.sectionSize(0), 90);
+    const int edge = header.sectionViewportPosition(0) + header.sectionSize(0) - 1;
+    QTest::mouseDClick(header.viewport(), Qt::LeftButton, {}, QPoint(edge, 5));
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_EQ(reported[0], header.sectionSize(0));
+    EXPECT_EQ(doc.Tree().Column(0)->Width, header.sectionSize(0));
 }
 
 TEST_F(FormLexEditorTest, ExpansionOutlivesTheDocumentsBatches) {
