@@ -119,7 +119,9 @@ void FillWindowList(QMenu& Menu, int FixedItems, QMdiArea& Area) {
     Menu.addAction(separator);
     int number = 0;
     for (QMdiSubWindow* w : windows) {
-        auto* item = new QAction(QStringLiteral("&%1 %2").arg(++number).arg(ShownTitle(*w)), &Menu);
+        auto* item = new QAction(QStringLiteral("&%1 %2").arg(++number).arg(ShownTitle(*w).replace(
+                                     QStringLiteral("&"), QStringLiteral("&&"))),
+                                 &Menu);
         item->setCheckable(true);
         item->setChecked(w == Area.currentSubWindow());
         QObject::connect(item, &QAction::triggered, &Area, [&Area, window = QPointer(w)] {

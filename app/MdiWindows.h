@@ -29,7 +29,8 @@ QString ShownTitle(const QWidget& Window);
 
 // Replaces the window list at the end of the Windows menu, after its first
 // FixedItems entries: a separator, then one checkable item per window,
-// numbered from 1, the active one checked, each with its shown title.
+// numbered from 1, the active one checked, each with its shown title (an
+// "&" in a file name is text, not an accelerator).
 void FillWindowList(QMenu& Menu, int FixedItems, QMdiArea& Area);
 
 } // namespace lex

@@ -1294,7 +1294,7 @@ TEST_F(FormLexMainTest, WindowsMenuListsTheEditorsWithTheActiveOneChecked) {
 // editor's own title stays the lexicon's caption.
 TEST_F(FormLexMainTest, AModifiedEditorShowsItInItsFrameAndTheWindowsMenu) {
     Start();
-    const std::string path = dir / "marked.lxc";
+    const std::string path = dir / "R&D.lxc";
     const auto shown = [this] {
         window->ApplicationEvents1Idle();
         emit window->Menu_Windows->aboutToShow();
@@ -1310,7 +1310,7 @@ TEST_F(FormLexMainTest, AModifiedEditorShowsItInItsFrameAndTheWindowsMenu) {
     PlaySaveDialog(0, path, &preselected);
     window->Action_SaveAs->trigger();
     Settle();
-    EXPECT_EQ(shown(), path + " | &1 " + path);
+    EXPECT_EQ(shown(), path + " | &1 " + (dir / "R&&D.lxc"));
 }
 
 // File names are the file system's bytes (UTF-8 here), whatever the
