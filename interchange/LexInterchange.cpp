@@ -143,18 +143,20 @@ std::vector<TImportProblem> ImportCatalog(TLexDocument& Document,
     return problems;
 }
 
+TTranslationCatalog ReadCatalogFile(const std::string& FileName, const TInterchangeFormat* Format) {
+    const TInterchangeFormat& format = FormatFor(FileName, Format);
+    try {
+        return format.Read(ReadFileBytes(FileName));
+    } catch (const EParserError& e) {
+        throw EParserError(FileName + ": " + e.what());
+    }
+}
+
 std::vector<TImportProblem>
 ImportLanguageFromFile(TLexDocument& Document, const std::string& FileName,
                        std::string_view CodePage, std::string_view SeqNo,
                        const TInterchangeFormat* Format, const TLexProgressEvent& OnProgress) {
-    const TInterchangeFormat& format = FormatFor(FileName, Format);
-    TTranslationCatalog catalog;
-    try {
-        catalog = format.Read(ReadFileBytes(FileName));
-    } catch (const EParserError& e) {
-        throw EParserError(FileName + ": " + e.what());
-    }
-    return ImportCatalog(Document, catalog, CodePage, SeqNo, OnProgress);
+    return ImportCatalog(Document, ReadCatalogFile(FileName, Format), CodePage, SeqNo, OnProgress);
 }
 
 std::string DescribeProblem(const std::string& FileName, const TImportProblem& Problem) {

@@ -46,6 +46,10 @@ std::vector<TImportProblem> ImportCatalog(TLexDocument& Document,
                                           const TTranslationCatalog& Catalog,
                                           std::string_view CodePage, std::string_view SeqNo,
                                           const TLexProgressEvent& OnProgress = {});
+// A translator's file read whole, in Format or the one its extension names;
+// a parse error names the file.
+TTranslationCatalog ReadCatalogFile(const std::string& FileName,
+                                    const TInterchangeFormat* Format = nullptr);
 std::vector<TImportProblem> ImportLanguageFromFile(TLexDocument& Document,
                                                    const std::string& FileName,
                                                    std::string_view CodePage,
