@@ -1,8 +1,13 @@
 #include "app/EditorExport.h"
 
 #include "app/FormExport_U.h"
+#include "app/GuiText.h"
+#include "app/InterchangeFlows.h"
 #include "editor/view/FormLexEditor_U.h"
 #include "editor/view/WaitCursor.h"
+#include "interchange/InterchangeFormats.h"
+#include "platform/Exceptions.h"
+#include "platform/MessageBox.h"
 #include "runtime/qt/QtText.h"
 
 #include <QFile>
@@ -30,6 +35,17 @@ void ExportToFile(TFormLexEditor& Editor, bool NodesOnly, const TLexProgressEven
     if (dialog.exec() != QDialog::Accepted) return;
     const std::vector<TLexBand*> bands = dialog.CheckedBands();
     const std::string fileName = QFile::encodeName(dialog.FileName()).toStdString();
+    if (InterchangeFormatOf(fileName)) {
+        // A translator's file holds every key of one language; a part of the
+        // tree would come back as a tree without the rest.
+        if (NodesOnly) {
+            GuiMessageBox(Parent, "A translator's file takes a whole language: use Export To File.",
+                          "Error", MB_OK | MB_ICONERROR);
+            throw EAbort();
+        }
+        ExportTranslations(Editor, bands, fileName, Parent);
+        return;
+    }
     TWaitCursor wait;
     doc.SaveToFile(NodesOnly, bands, OnProgress, fileName);
 }

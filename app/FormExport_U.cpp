@@ -74,6 +74,7 @@ void TFormExport::AddNode(const QString& Key) {
 
 void TFormExport::SetNodesOnly(bool NodesOnly) {
     Panel_Nodes->setEnabled(NodesOnly);
+    nodesOnly_ = NodesOnly;
 }
 
 bool TFormExport::AnyLanguageChecked() const {
@@ -108,7 +109,7 @@ void TFormExport::UpdateOkButton() {
 // The save dialog only picks a name; nothing is written until the caller
 // exports on OK.
 void TFormExport::SpeedButton1Click() {
-    TLexSaveDialog& dialog = LexSaveDialog();
+    TLexSaveDialog& dialog = nodesOnly_ ? LexSaveDialog() : ExchangeSaveDialog();
     dialog.FileName = Edit_FileName->text();
     if (!dialog.Execute(this)) return;
     Edit_FileName->setText(dialog.FileName);

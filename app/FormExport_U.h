@@ -22,7 +22,8 @@ public:
 
     void AddLanguage(const QString& Caption, TLexBand* Band, bool Checked);
     void AddNode(const QString& Key);
-    // Enables the node label for an export of nodes only.
+    // Enables the node label for an export of nodes only; a whole export
+    // also offers the translators' file types.
     void SetNodesOnly(bool NodesOnly);
 
     bool AnyLanguageChecked() const;
@@ -44,6 +45,8 @@ protected:
 private:
     void UpdateOkButton();
     void SpeedButton1Click();
+
+    bool nodesOnly_ = false;
 };
 
 } // namespace lex

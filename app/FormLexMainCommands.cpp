@@ -4,12 +4,14 @@
 #include "app/FormLexMain_U.h"
 #include "app/HelpWindow.h"
 #include "app/HistoryFiles.h"
+#include "app/InterchangeFlows.h"
 #include "app/LexFileDialog.h"
 #include "app/LumoOption.h"
 #include "chinese/PhraseConverter.h"
 #include "database/ui/DBFlows.h"
 #include "editor/view/FormLexEditor_U.h"
 #include "editor/view/WaitCursor.h"
+#include "interchange/InterchangeFormats.h"
 #include "platform/CodePageCatalog.h"
 #include "platform/Exceptions.h"
 #include "runtime/LexFormats.h"
@@ -219,11 +221,16 @@ void TFormLexMain::Action_ImportExecute() {
     TFormLexEditor* editor = ActiveEditor();
     if (!editor) return;
     editor->PostEdit();
-    TLexOpenDialog& dialog = LexOpenDialog();
+    TLexOpenDialog& dialog = ExchangeOpenDialog();
     dialog.FileName.clear();
     if (!dialog.Execute(this)) return;
+    const std::string fileName = QFile::encodeName(dialog.FileName).toStdString();
+    if (InterchangeFormatOf(fileName)) {
+        ImportTranslations(*editor, fileName, Progress(), this);
+        return;
+    }
     TWaitCursor wait;
-    editor->Document().ImportFile(QFile::encodeName(dialog.FileName).toStdString(), Progress());
+    editor->Document().ImportFile(fileName, Progress());
 }
 
 void TFormLexMain::Action_ExportExecute(bool NodesOnly) {

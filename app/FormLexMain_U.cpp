@@ -1,5 +1,6 @@
 #include "app/FormLexMain_U.h"
 
+#include "app/CheckPanel.h"
 #include "app/FormAbout_U.h"
 #include "app/FormLexDM_U.h"
 #include "app/Gauge.h"
@@ -395,6 +396,7 @@ void TFormLexMain::ConnectActions() {
             return true;
         });
     });
+    onEditor(Action_CheckLex, [this](TFormLexEditor& Editor) { CheckLexiconInto(*this, Editor); });
 
     on(Action_Font, [this] { Action_FontExecute(); });
     on(Action_EditorDialog, [this] { Action_EditorStyleExecute(TEditorStyle::Dialog); });
@@ -639,9 +641,9 @@ void TFormLexMain::ApplicationEvents1Idle() {
     Menu_HistoryFile->menuAction()->setEnabled(state.HistoryFile);
     for (QAction* action : {Action_Min, Action_Restore, Action_Close})
         action->setEnabled(state.Min);
-    for (QAction* action :
-         {Action_NewNode, Action_Export, Action_DFM2Lex, Action_Lex2DFM, Action_Import,
-          Action_ImportDB, Action_GrabData, Action_SaveAs, Action_SaveDB, Action_NewLang})
+    for (QAction* action : {Action_NewNode, Action_Export, Action_DFM2Lex, Action_Lex2DFM,
+                            Action_Import, Action_ImportDB, Action_GrabData, Action_SaveAs,
+                            Action_SaveDB, Action_NewLang, Action_CheckLex})
         action->setEnabled(state.NewNode);
     Edit_LexValue->setEnabled(state.NewNode);
     Action_Locate->setEnabled(state.Locate);

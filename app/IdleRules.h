@@ -19,7 +19,7 @@ struct TIdleInput {
 struct TIdleState {
     bool HistoryFile = false;
     bool Min = false;     // also Restore and Close
-    bool NewNode = false; // also Export, DFM2Lex, Lex2DFM, Import, ImportDB, GrabData,
+    bool NewNode = false; // also Export, DFM2Lex, Lex2DFM, Import, ImportDB, GrabData, CheckLex,
                           // the search box, SaveAs, SaveDB and NewLang
     bool Locate = false;  // also Find
     bool FindNext = false;

@@ -1,11 +1,13 @@
 #include "app/LexFileDialog.h"
 
 #include "app/GuiText.h"
+#include "interchange/InterchangeFormats.h"
 #include "platform/MessageBox.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace lex {
 namespace {
@@ -23,7 +25,37 @@ int ChosenFilterIndex(const QFileDialog& Dialog) {
     return static_cast<int>(Dialog.nameFilters().indexOf(Dialog.selectedNameFilter())) + 1;
 }
 
+// The number of types in LexFileFilter: the translators' types follow them.
+int LexFileTypeCount() {
+    return static_cast<int>(std::count(LexFileFilter.begin(), LexFileFilter.end(), '|') + 1) / 2;
+}
+
+QString DottedExtension(std::string_view Extension) {
+    return QLatin1Char('.') +
+           QString::fromLatin1(Extension.data(), static_cast<qsizetype>(Extension.size()));
+}
+
 } // namespace
+
+const std::string& ExchangeFileFilter() {
+    static const std::string filter = [] {
+        std::string text = LexFileFilter;
+        for (const TInterchangeFormat* format : InterchangeFormats()) {
+            std::string shown, patterns;
+            for (std::string_view extension : format->Extensions) {
+                if (!patterns.empty()) {
+                    shown += ' ';
+                    patterns += ';';
+                }
+                shown.append("*.").append(extension);
+                patterns.append("*.").append(extension);
+            }
+            text.append("|").append(format->Description).append(" (" + shown + ")|" + patterns);
+        }
+        return text;
+    }();
+    return filter;
+}
 
 QStringList QtNameFilters(std::string_view Filter) {
     const QStringList parts =
@@ -45,11 +77,12 @@ QStringList QtNameFilters(std::string_view Filter) {
 }
 
 QString DefaultExtForFileType(int Type) {
-    const TLexFormat* format = LexFormatOfFileType(Type);
-    if (!format) return {};
-    const std::string_view extension = format->ExtensionList().front();
-    return QLatin1Char('.') +
-           QString::fromLatin1(extension.data(), static_cast<qsizetype>(extension.size()));
+    if (const TLexFormat* format = LexFormatOfFileType(Type))
+        return DottedExtension(format->ExtensionList().front());
+    const std::vector<const TInterchangeFormat*>& translators = InterchangeFormats();
+    const int index = Type - LexFileTypeCount() - 1;
+    if (index < 0 || index >= static_cast<int>(translators.size())) return {};
+    return DottedExtension(translators[static_cast<size_t>(index)]->Extensions.front());
 }
 
 QString AppendDefaultExt(const QString& FileName, const QString& Ext) {
@@ -70,7 +103,7 @@ bool TLexSaveDialog::Execute(QWidget* Parent, const QString& FallbackExt) {
         // The dialog would ask about the name as typed, before any extension
         // is added; the question comes below, for the name really written.
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        const QStringList filters = QtNameFilters(LexFileFilter);
+        const QStringList filters = QtNameFilters(Filter);
         dialog.setNameFilters(filters);
         if (FilterIndex >= 1 && FilterIndex <= filters.size())
             dialog.selectNameFilter(filters[FilterIndex - 1]);
@@ -100,7 +133,7 @@ bool TLexOpenDialog::Execute(QWidget* Parent) {
     QFileDialog dialog(Parent);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    const QStringList filters = QtNameFilters(LexFileFilter);
+    const QStringList filters = QtNameFilters(Filter);
     dialog.setNameFilters(filters);
     if (FilterIndex >= 1 && FilterIndex <= filters.size())
         dialog.selectNameFilter(filters[FilterIndex - 1]);
@@ -118,6 +151,16 @@ TLexSaveDialog& LexSaveDialog() {
 
 TLexOpenDialog& LexOpenDialog() {
     static TLexOpenDialog dialog;
+    return dialog;
+}
+
+TLexSaveDialog& ExchangeSaveDialog() {
+    static TLexSaveDialog dialog(ExchangeFileFilter());
+    return dialog;
+}
+
+TLexOpenDialog& ExchangeOpenDialog() {
+    static TLexOpenDialog dialog(ExchangeFileFilter());
     return dialog;
 }
 

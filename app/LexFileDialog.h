@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <string>
 #include <string_view>
+#include <utility>
 
 class QWidget;
 
@@ -15,13 +16,18 @@ namespace lex {
 // lexicon format, "ANY".
 inline const std::string LexFileFilter = LexDialogFilter();
 
+// The lexicon types followed by one per translators' format (gettext PO, Qt
+// TS, XLIFF): the types of File > Import and Export To File.
+const std::string& ExchangeFileFilter();
+
 // A "Text|patterns|Text|patterns" filter as Qt name filters, "Text (p1 p2)".
 // "*.*" becomes "*", so that names without a dot are listed as well.
 QStringList QtNameFilters(std::string_view Filter);
 
 // The default extension a save dialog takes when the user picks a file type:
 // the first extension of the type's format (".lxc" for 2, ".lxd" for 3,
-// ".lxb" for 4), none for "All" and "ANY".
+// ".lxb" for 4, ".po" for the first translators' type), none for "All" and
+// "ANY".
 QString DefaultExtForFileType(int Type);
 
 // FileName, with Ext appended when its last path component has no dot.
@@ -32,8 +38,12 @@ QString AppendDefaultExt(const QString& FileName, const QString& Ext);
 // over to the next use.
 class TLexSaveDialog {
 public:
+    TLexSaveDialog() = default;
+    explicit TLexSaveDialog(std::string Filter) : Filter(std::move(Filter)) {}
+
+    std::string Filter = LexFileFilter;
     QString FileName;
-    int FilterIndex = 1; // 1-based, into LexFileFilter
+    int FilterIndex = 1; // 1-based, into Filter
     QString DefaultExt;  // with its dot; empty for none
 
     // Runs a modal save dialog. On OK, FileName is the chosen name, with the
@@ -49,6 +59,10 @@ public:
 // The data module's lexicon open dialog: one file that must exist.
 class TLexOpenDialog {
 public:
+    TLexOpenDialog() = default;
+    explicit TLexOpenDialog(std::string Filter) : Filter(std::move(Filter)) {}
+
+    std::string Filter = LexFileFilter;
     QString FileName;
     int FilterIndex = 1;
 
@@ -57,5 +71,9 @@ public:
 
 TLexSaveDialog& LexSaveDialog();
 TLexOpenDialog& LexOpenDialog();
+// The same over ExchangeFileFilter, each remembering its own pick, so that a
+// translators' type never becomes the default of a lexicon save.
+TLexSaveDialog& ExchangeSaveDialog();
+TLexOpenDialog& ExchangeOpenDialog();
 
 } // namespace lex

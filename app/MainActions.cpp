@@ -71,6 +71,7 @@ const TActionRow ActionRows[] = {
      "Export LexKey to DFM File"},
     {&TMainActions::Action_GrabData, "Action_GrabData", "G&rab Data From Dictionary...", "", D,
      "Grab Data From Dictionary"},
+    {&TMainActions::Action_CheckLex, "Action_CheckLex", "&Check Lexicon", "", D},
 
     {&TMainActions::Action_Font, "Action_Font", "&Font", "", E},
     {&TMainActions::Action_EditorDialog, "Action_EditorDialog", "Editor &Dialog", "", E, nullptr, true},
@@ -177,7 +178,8 @@ void TMainActions::CreateMenus(QWidget* Owner) {
             {Action_OpenDB, Action_ImportDB, nullptr, Action_SaveDB});
     AddMenu(MainMenu1, "Menu_Data", "&Data", "",
             {Action_NewNode, Action_NewSubNode, Action_DeleteNode, nullptr, Action_GB, Action_Big5,
-             nullptr, Action_NewLang, nullptr, Action_DFM2Lex, Action_Lex2DFM, Action_GrabData});
+             nullptr, Action_NewLang, nullptr, Action_DFM2Lex, Action_Lex2DFM, Action_GrabData,
+             nullptr, Action_CheckLex});
     AddMenu(MainMenu1, "Menu_Option", "&Option", "",
             {Action_Font, nullptr, Action_EditorDialog, Action_EditorSimple, Action_EditorPanel,
              nullptr, Action_ShowEditorGrid, Action_ImmediateEdit, nullptr, Action_CaseSensitive,

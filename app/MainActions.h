@@ -57,6 +57,7 @@ struct TMainActions {
     QAction* Action_DFM2Lex = nullptr;
     QAction* Action_Lex2DFM = nullptr;
     QAction* Action_GrabData = nullptr;
+    QAction* Action_CheckLex = nullptr;
     // Option.
     QAction* Action_Font = nullptr;
     QAction* Action_EditorDialog = nullptr;

@@ -77,6 +77,7 @@ const TIconRow IconRows[] = {
     {"Action_DFM2Lex", nullptr, "go-down", TDrawn::Form},
     {"Action_Lex2DFM", nullptr, "go-up", TDrawn::Form},
     {"Action_GrabData", "edit-paste", "system-search", TDrawn::None},
+    {"Action_CheckLex", "text-x-generic", "system-search", TDrawn::None},
     {"Action_Font", "preferences-desktop-font", nullptr, TDrawn::None},
     {"Action_Min", nullptr, "go-bottom", TDrawn::Window},
     {"Action_Restore", "preferences-system-windows", nullptr, TDrawn::None},

@@ -167,6 +167,21 @@ const std::vector<std::string> InterfaceKeys = {
     "C&onvert Chinese by phrases",
     "&About...",
     "\"%s\": Data modified, Save?",
+    "&Check Lexicon",
+    "Check Lexicon",
+    "Sequence",
+    "Rule",
+    "Detail",
+    "Sequence:",
+    "Export Language",
+    "Import Translations",
+    "These entries were not imported; the rest was: %s",
+    "...and %s more",
+    "A translator's file takes a whole language: use Export To File.",
+    "No problems found.",
+    "The editor of these findings has been closed.",
+    "Key \"%s\" is no longer in the lexicon.",
+    "Language %s is no longer in the lexicon.",
     "Import Data From DFM File...",
     "Include Sub Dictory",
     "Import AS",
@@ -195,7 +210,7 @@ const std::vector<std::string> InterfaceKeys = {
 // Where the about box's four texts sit among them: two after "About...", one
 // after "Lexicon", one after "Minimize" (indexes in the lexicon's key order).
 constexpr size_t AboutBoxIndexes[] = {18, 19, 32, 68};
-constexpr size_t KeyCount = 180;
+constexpr size_t KeyCount = 195;
 
 std::string EmbeddedBytes() {
     return std::string(reinterpret_cast<const char*>(LexGUIData), LexGUIDataSize);

@@ -105,7 +105,7 @@ TEST(LexFileFilterTest, BecomesQtNameFiltersOfTheFiveTypes) {
 // The "..." button, through the real save dialog. The dialog is kept for the
 // whole run, so a type picked once stays picked: the rows run in order.
 TEST_F(FormExportTest, BrowseAppendsTheDefaultExtensionOfThePickedType) {
-    LexSaveDialog() = TLexSaveDialog{};
+    ExchangeSaveDialog() = TLexSaveDialog(ExchangeFileFilter());
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const QString dir = QDir(folder.path()).absolutePath() + QLatin1Char('/');
@@ -147,7 +147,7 @@ TEST_F(FormExportTest, BrowseAppendsTheDefaultExtensionOfThePickedType) {
         EXPECT_EQ(dialog.Edit_FileName->text(),
                   step.result ? dir + QString::fromLatin1(step.result) : before);
     }
-    LexSaveDialog() = TLexSaveDialog{};
+    ExchangeSaveDialog() = TLexSaveDialog(ExchangeFileFilter());
 }
 
 // Showing a type is not picking it: the default extension changes only when
