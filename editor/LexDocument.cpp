@@ -100,6 +100,7 @@ TLexBand* TLexDocument::AddLanguageBand(std::string_view CodePage) {
 }
 
 TLexBand* TLexDocument::AddLanguage(std::string_view CodePage) {
+    const TUndoScope scope(*this, "Add New Language");
     TLexBand* band = nullptr;
     for (int i = 1; i < FTree.BandCount() && !band; ++i)
         if (BandCodePage(*FTree.Band(i)) == CodePage) band = FTree.Band(i);
@@ -136,6 +137,7 @@ TLexColumn* TLexDocument::FindSequenceColumn(const TLexBand* Band, std::string_v
 }
 
 TLexColumn* TLexDocument::AddSequenceColumn(TLexBand* Band, std::string_view SeqNo) {
+    const TUndoScope scope(*this, "New Sequence");
     int position = 0;
     FindSequenceColumn(Band, SeqNo, position);
     TLexColumn* column = FTree.AddColumn(Band, position);
@@ -156,6 +158,7 @@ void TLexDocument::SpreadBandColumns(TLexBand* Band) {
 }
 
 void TLexDocument::DeleteSequenceColumn(TLexColumn* Column) {
+    const TUndoScope scope(*this, "Delete Sequence");
     TLexBand* band = Column->Band;
     RemoveColumnFromHits(Column);
     FTree.DeleteColumn(Column);
@@ -164,6 +167,7 @@ void TLexDocument::DeleteSequenceColumn(TLexColumn* Column) {
 }
 
 void TLexDocument::DeleteLanguageBand(TLexBand* Band) {
+    const TUndoScope scope(*this, "Delete Language");
     const std::string codePage = BandCodePage(*Band);
     if (codePage == "936")
         FBand936 = nullptr;
@@ -183,6 +187,7 @@ void TLexDocument::SetEditorStyle(TEditorStyle Style) {
 }
 
 void TLexDocument::AddDefaultLanguages() {
+    const TUnrecorded unrecorded(*this); // a new lexicon starts with these
     for (const char* codePage : {"936", "950", "1252"})
         AddLanguage(codePage);
     FModified = false;
@@ -193,9 +198,10 @@ void TLexDocument::PostEdit() {
     TTreeNode* node = FTree.FocusedNode();
     const int column = FTree.FocusedColumn();
     const std::string text = FTree.EditText();
+    const TUndoScope scope(*this, column == 0 ? "Rename Key" : "Edit Cell");
     if (column == 0) Tree_LexColumn_LexKeyValidate(text); // may refuse, leaving the edit open
     const bool changed = FTree.Value(node, column) != text;
-    FTree.SetValue(node, column, text);
+    if (changed) FTree.SetValue(node, column, text);
     FTree.CloseEditor();
     if (changed) FModified = true;
 }
@@ -209,7 +215,7 @@ void TLexDocument::Tree_LexColumn_LexKeyValidate(std::string_view Text) {
         throw EAbort();
     }
     for (TTreeNode* child = focused->FirstChild(); child; child = child->NextSibling())
-        child->Data->ParentKey = Text;
+        SetParentKey(child, Text);
 }
 
 TTreeNode* TLexDocument::CreateNode(TTreeNode* Parent, std::string_view Key,
@@ -240,6 +246,8 @@ TTreeNode* TLexDocument::AddNode(TTreeNode* Parent) {
 }
 
 TTreeNode* TLexDocument::NewNode() {
+    PostEdit(); // a step of its own
+    const TUndoScope scope(*this, "New Node");
     TTreeNode* focused = FTree.FocusedNode();
     TTreeNode* node = AddNode(focused ? focused->Parent() : nullptr);
     ++FNodeCount;
@@ -247,12 +255,15 @@ TTreeNode* TLexDocument::NewNode() {
 }
 
 TTreeNode* TLexDocument::NewSubNode() {
+    PostEdit();
+    const TUndoScope scope(*this, "New Sub Node");
     TTreeNode* node = AddNode(FTree.FocusedNode());
     ++FNodeCount;
     return node;
 }
 
 TTreeNode* TLexDocument::AppendNode(std::string_view Key) {
+    const TUndoScope scope(*this, "New Node");
     TTreeNode* node = CreateNode(nullptr, Key, "");
     ++FNodeCount;
     FModified = true;
@@ -260,13 +271,15 @@ TTreeNode* TLexDocument::AppendNode(std::string_view Key) {
 }
 
 void TLexDocument::SetNodeKey(TTreeNode* Node, std::string_view Key) {
+    const TUndoScope scope(*this, "Rename Key");
     FTree.SetValue(Node, 0, Key);
     for (TTreeNode* child = Node->FirstChild(); child; child = child->NextSibling())
-        child->Data->ParentKey = Key;
+        SetParentKey(child, Key);
     FModified = true;
 }
 
 void TLexDocument::SetNodeValue(TTreeNode* Node, int ColumnIndex, std::string_view Text) {
+    const TUndoScope scope(*this, "Edit Cell");
     FTree.SetValue(Node, ColumnIndex, Text);
     FModified = true;
 }
@@ -290,6 +303,8 @@ TTreeNode* TLexDocument::FindNodeByKey(std::string_view Key) const {
 }
 
 void TLexDocument::DeleteNodes() {
+    if (FTree.Editing()) PostEdit(); // a step of its own
+    const TUndoScope scope(*this, "Delete Node");
     std::vector<TTreeNode*> roots;
     if (FTree.SelectionCount() == 0) {
         if (TTreeNode* focused = FTree.FocusedNode()) roots.push_back(focused);
@@ -313,6 +328,8 @@ void TLexDocument::DeleteNodes() {
 }
 
 void TLexDocument::DeleteNode(TTreeNode* Node) {
+    if (FTree.Editing()) PostEdit();
+    const TUndoScope scope(*this, "Delete Node");
     DeleteSubtrees({Node});
 }
 
@@ -324,7 +341,7 @@ void TLexDocument::DeleteSubtrees(const std::vector<TTreeNode*>& Roots) {
     if (Roots.size() > 1) batch.emplace(FTree);
     RemoveHitsOfSubtrees(Roots);
     for (TTreeNode* root : Roots) {
-        FreeNodeData(root);
+        if (!FTree.RecordingStep()) FreeNodeData(root); // else the step keeps the subtree
         FNodeCount -= FTree.SubtreeSize(root);
         FTree.DeleteNode(root);
     }
@@ -343,10 +360,11 @@ bool TLexDocument::CanDrop(const TTreeNode* Target) const {
 void TLexDocument::Drop(TTreeNode* Target) {
     // Without a target the nodes go to the top level, so that their emptied
     // ParentKey and their place in the tree still agree.
+    const TUndoScope scope(*this, "Move Node");
     for (int i = FTree.SelectionCount() - 1; i >= 0; --i) {
         TTreeNode* node = FTree.SelectedNode(i);
         if (Target && (Target == node || Target->HasAsAncestor(node))) continue;
-        node->Data->ParentKey = Target ? std::string(Key(Target)) : std::string();
+        SetParentKey(node, Target ? Key(Target) : std::string_view());
         FTree.MoveNode(node, Target, Target != nullptr);
     }
     FModified = true;
@@ -356,6 +374,7 @@ void TLexDocument::ConvertNodeChinese(TTreeNode* Node, TLexBand* Source, TLexBan
                                       const TChineseConvert& Convert) {
     const TChineseGbBig5 converter;
     const bool toBig5 = Source != FBand950;
+    const TUndoScope scope(*this, toBig5 ? "Translate To Big5" : "Translate To GB");
     for (int i = 0; i < Source->ColumnCount(); ++i) {
         const TLexColumn* sourceColumn = Source->Column(i);
         const std::string_view text = FTree.Value(Node, sourceColumn->Index());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/LexTree.h"
+#include "editor/LexUndo.h"
 #include "platform/MessageBox.h"
 #include "runtime/LumoMultiLexReader.h"
 
@@ -9,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace lex {
@@ -39,6 +41,17 @@ struct TLexEditorOptions {
     TEditorStyle EditorStyle = TEditorStyle::Simple;
     std::string FontName;
     int FontSize = 0;
+};
+
+// Where a document's undo steps go: the window's undo stack. Push takes a
+// step already done; Saved says the document now equals what it was saved
+// to; Clear drops every step (a load replaced what they refer to).
+class ILexUndoHistory {
+public:
+    virtual ~ILexUndoHistory() = default;
+    virtual void Push(std::unique_ptr<TLexUndoStep> Step) = 0;
+    virtual void Saved() = 0;
+    virtual void Clear() = 0;
 };
 
 // The lexicon editor without its window: a tree of keys with a band of
@@ -82,6 +95,30 @@ public:
     // The numbered title ("Lexicon 2") the window is created with; the
     // caption whenever no file is bound.
     void SetUntitledCaption(std::string Caption);
+
+    // Undo. Without a history nothing is recorded and deleted nodes are freed
+    // at once. Each command below is one step; a caller running several as
+    // one command (a grab, Translate To GB over a selection) holds a
+    // TUndoScope around them, and the commands inside join its step.
+    void SetUndoHistory(ILexUndoHistory* History) { history_ = History; }
+    class TUndoScope {
+    public:
+        TUndoScope(TLexDocument& Document, std::string_view Name);
+        ~TUndoScope();
+        TUndoScope(const TUndoScope&) = delete;
+        TUndoScope& operator=(const TUndoScope&) = delete;
+
+    private:
+        TLexDocument& document_;
+        std::unique_ptr<TLexUndoStep> step_; // none inside another scope
+        int nodeCount_ = 0;
+    };
+    // An open in-place edit is dropped first: the grid's editor has its own undo.
+    void Undo(TLexUndoStep& Step);
+    void Redo(TLexUndoStep& Step);
+    // The history's word after an undo or redo: whether the document differs
+    // from what it was last saved to.
+    void MarkModified(bool Modified) { FModified = Modified; }
 
     // Helpers.
     int CompareLexText(std::string_view A, std::string_view B) const;
@@ -191,6 +228,26 @@ public:
 
 private:
     friend struct TLexDocumentTestAccess;
+    friend class TLexUndoStep;
+    void FreeDetachedSubtree(TTreeNode* Node);
+    void SetParentKey(TTreeNode* Node, std::string_view Key);
+    void ApplyStep(TLexUndoStep& Step, bool Forward);
+    // The document now equals its file or table (Saved) or was replaced (Clear).
+    void Saved();
+    void ForgetHistory();
+    // Changes that are no step: a load, a new lexicon's languages.
+    class TUnrecorded {
+    public:
+        explicit TUnrecorded(TLexDocument& Document)
+            : document_(Document), history_(std::exchange(Document.history_, nullptr)) {}
+        ~TUnrecorded() { document_.history_ = history_; }
+        TUnrecorded(const TUnrecorded&) = delete;
+        TUnrecorded& operator=(const TUnrecorded&) = delete;
+
+    private:
+        TLexDocument& document_;
+        ILexUndoHistory* history_;
+    };
     class BandList;
     void LoadRecords(ILexReader& Reader, TLexKeyList& Keys, BandList& Bands,
                      const TLexProgressEvent& OnProgress);
@@ -227,6 +284,7 @@ private:
     // The nodes' records, pooled: a million nodes cost no million allocations.
     std::deque<TLexNode> nodeData_;
     std::vector<TLexNode*> freeNodeData_;
+    ILexUndoHistory* history_ = nullptr;
 };
 
 // "Lexicon 1", "Lexicon 2", ...: the base and the smallest number from 1 that

@@ -139,6 +139,8 @@ void FocusFirstNode(TLexTree& Tree) {
 } // namespace
 
 void TLexDocument::LoadFromReader(ILexReader& Reader, const TLexProgressEvent& OnProgress) {
+    ForgetHistory(); // its steps refer to what is about to go
+    const TUnrecorded unrecorded(*this);
     FBand936 = FBand950 = nullptr;
     TLexKeyList keys(FTree, options_.CaseSensitive);
     BandList bands(*this);
@@ -162,6 +164,7 @@ void TLexDocument::LoadFromReader(ILexReader& Reader, const TLexProgressEvent& O
 
 void TLexDocument::MergeFromReader(ILexReader& Reader, const TLexProgressEvent& OnProgress) {
     PostEdit();
+    const TUndoScope scope(*this, "Import");
     TLexKeyList keys(FTree, options_.CaseSensitive);
     BandList bands(*this);
     const TLexTreeUpdate update(FTree);

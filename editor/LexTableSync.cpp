@@ -162,7 +162,7 @@ TTableSaveCounts TLexDocument::SaveToTable(TLexDataSet& Table,
     }
 
     counts.Failed = ApplyUpdates();
-    FModified = false;
+    Saved();
     return counts;
 }
 

@@ -1,5 +1,7 @@
 #include "editor/LexTree.h"
 
+#include "editor/LexUndo.h"
+
 #include <algorithm>
 
 namespace lex {
@@ -63,15 +65,20 @@ void TLexTree::EndUpdate() {
 }
 
 void TLexTree::Link(TTreeNode* Node, TTreeNode* Parent) {
+    LinkAfter(Node, Parent, Parent->lastChild_);
+}
+
+void TLexTree::LinkAfter(TTreeNode* Node, TTreeNode* Parent, TTreeNode* After) {
     Node->parent_ = Parent;
-    Node->prev_ = Parent->lastChild_;
-    Node->next_ = nullptr;
-    if (Parent->lastChild_)
-        Parent->lastChild_->next_ = Node;
+    Node->prev_ = After;
+    Node->next_ = After ? After->next_ : Parent->firstChild_;
+    (After ? After->next_ : Parent->firstChild_) = Node;
+    (Node->next_ ? Node->next_->prev_ : Parent->lastChild_) = Node;
+    if (Node->next_)
+        Parent->childIndexValid_ = false;
     else
-        Parent->firstChild_ = Node;
-    Parent->lastChild_ = Node;
-    Node->index_ = Parent->childCount_++;
+        Node->index_ = Parent->childCount_;
+    ++Parent->childCount_;
 }
 
 void TLexTree::Unlink(TTreeNode* Node) {
@@ -97,6 +104,7 @@ TTreeNode* TLexTree::AddNode(TTreeNode* Parent) {
         node = &nodePool_.emplace_back();
     }
     Link(node, owner);
+    if (recording_) recording_->changes_.emplace_back(TLexUndoStep::TNodeAdded{node, owner});
     Notify([&](ILexTreeObserver& Observer) { Observer.NodeAdded(node); });
     return node;
 }
@@ -105,6 +113,9 @@ bool TLexTree::MoveNode(TTreeNode* Node, TTreeNode* Target, bool Test) {
     if (Test && (!Target || Target == Node || Target->HasAsAncestor(Node))) return false;
     TTreeNode* parent = Target ? Target : &root_;
     Notify([&](ILexTreeObserver& Observer) { Observer.NodeAboutToMove(Node, Target); });
+    if (recording_)
+        recording_->changes_.emplace_back(
+            TLexUndoStep::TNodeMoved{Node, Node->parent_, Node->prev_, parent});
     Unlink(Node);
     Link(Node, parent);
     Notify([&](ILexTreeObserver& Observer) { Observer.NodeMoved(Node); });
@@ -144,10 +155,40 @@ bool TLexTree::IsInSubtree(const TTreeNode* Node, const TTreeNode* Root) {
 }
 
 void TLexTree::DeleteNode(TTreeNode* Node) {
+    if (recording_)
+        recording_->changes_.emplace_back(
+            TLexUndoStep::TNodeRemoved{Node, Node->parent_, Node->prev_});
+    DetachNode(Node);
+    if (!recording_) FreeSubtree(Node);
+}
+
+void TLexTree::DetachNode(TTreeNode* Node) {
     Notify([&](ILexTreeObserver& Observer) { Observer.NodeAboutToBeRemoved(Node); });
     const bool hadFocus = focused_ && (focused_ == Node || focused_->HasAsAncestor(Node));
     if (hadFocus && editing_) CloseEditor();
     Unlink(Node);
+    Node->parent_ = nullptr;
+    if (hadFocus) focused_ = nullptr;
+    for (TTreeNode* n = Node; n; n = NextInTreeOrder(n, Node)) {
+        if (n->selected_) {
+            n->selected_ = false;
+            selectionStale_ = true;
+        }
+    }
+    Notify([&](ILexTreeObserver& Observer) { Observer.NodeRemoved(); });
+    if (hadFocus) Notify([&](ILexTreeObserver& Observer) { Observer.FocusChanged(); });
+}
+
+void TLexTree::AttachNode(TTreeNode* Node, TTreeNode* Parent, TTreeNode* After) {
+    const int row = After ? After->Index() + 1 : 0;
+    Notify([&](ILexTreeObserver& Observer) {
+        Observer.NodeAboutToBeAdded(Parent->isRoot_ ? nullptr : Parent, row);
+    });
+    LinkAfter(Node, Parent, After);
+    Notify([&](ILexTreeObserver& Observer) { Observer.NodeAdded(Node); });
+}
+
+void TLexTree::FreeSubtree(TTreeNode* Node) {
     // Iterative, so a deep subtree cannot exhaust the stack.
     std::vector<TTreeNode*> pending{Node};
     while (!pending.empty()) {
@@ -155,18 +196,21 @@ void TLexTree::DeleteNode(TTreeNode* Node) {
         pending.pop_back();
         for (TTreeNode* child = n->firstChild_; child; child = child->next_)
             pending.push_back(child);
-        if (focused_ == n) focused_ = nullptr;
-        if (n->selected_) {
-            n->selected_ = false;
-            selectionStale_ = true;
-        }
         n->values_.clear();
         n->firstChild_ = n->lastChild_ = nullptr;
         n->parent_ = nullptr;
         freeNodes_.push_back(n);
     }
-    Notify([&](ILexTreeObserver& Observer) { Observer.NodeRemoved(); });
-    if (hadFocus) Notify([&](ILexTreeObserver& Observer) { Observer.FocusChanged(); });
+}
+
+bool TLexTree::IsAttached(const TTreeNode* Node) {
+    while (Node->parent_ && !Node->parent_->isRoot_)
+        Node = Node->parent_;
+    return Node->parent_ != nullptr;
+}
+
+bool TLexTree::IsAttached(const TLexColumn* Column) const {
+    return Column->index_ < ColumnCount() && columns_[Column->index_] == Column;
 }
 
 void TLexTree::Clear() {
@@ -188,16 +232,22 @@ std::string_view TLexTree::Value(const TTreeNode* Node, int ColumnIndex) const {
 
 void TLexTree::SetValue(TTreeNode* Node, int ColumnIndex, std::string_view Text) {
     const size_t slot = static_cast<size_t>(columns_[ColumnIndex]->slot_);
-    if (slot >= Node->values_.size()) {
-        if (Text.empty()) return;
-        // Room for every column at once: a node's values grow only once.
-        // Text may be one of the node's own values, which the growth moves.
-        std::string copy(Text);
-        Node->values_.resize(std::max(slot + 1, static_cast<size_t>(nextSlot_)));
-        Node->values_[slot] = std::move(copy);
-    } else {
+    if (slot >= Node->values_.size() && Text.empty()) return;
+    if (slot < Node->values_.size() && !recording_) {
         Node->values_[slot] = Text;
+        Notify([&](ILexTreeObserver& Observer) { Observer.ValueChanged(Node, ColumnIndex); });
+        return;
     }
+    // Text may be one of the node's own values, which the growth or the
+    // record moves: it is copied first.
+    std::string copy(Text);
+    // Room for every column at once: a node's values grow only once.
+    if (slot >= Node->values_.size())
+        Node->values_.resize(std::max(slot + 1, static_cast<size_t>(nextSlot_)));
+    if (recording_)
+        recording_->changes_.emplace_back(
+            TLexUndoStep::TValueChange{Node, columns_[ColumnIndex], Node->values_[slot], copy});
+    Node->values_[slot] = std::move(copy);
     Notify([&](ILexTreeObserver& Observer) { Observer.ValueChanged(Node, ColumnIndex); });
 }
 
@@ -209,39 +259,71 @@ void TLexTree::Renumber() {
 }
 
 TLexBand* TLexTree::AddBand() {
-    bands_.push_back(std::make_unique<TLexBand>());
+    TLexBand* band = bands_.emplace_back(std::make_unique<TLexBand>()).get();
     Renumber();
+    if (recording_)
+        recording_->changes_.emplace_back(
+            TLexUndoStep::TBandChange{true, band, band->index_, nullptr});
     Notify([](ILexTreeObserver& Observer) { Observer.ColumnsChanged(); });
-    return bands_.back().get();
+    return band;
 }
 
 void TLexTree::DeleteBand(TLexBand* Band) {
     const TLexTreeUpdate update(*this);
     while (!Band->columns_.empty())
         DeleteColumn(Band->columns_.back());
-    std::erase_if(bands_, [&](const auto& Owned) { return Owned.get() == Band; });
+    const int index = Band->index_;
+    std::unique_ptr<TLexBand> held = DetachBand(Band);
+    if (recording_)
+        recording_->changes_.emplace_back(
+            TLexUndoStep::TBandChange{false, Band, index, std::move(held)});
+}
+
+void TLexTree::AttachBand(std::unique_ptr<TLexBand> Band, int Index) {
+    bands_.insert(bands_.begin() + Index, std::move(Band));
     Renumber();
+    Notify([](ILexTreeObserver& Observer) { Observer.ColumnsChanged(); });
+}
+
+std::unique_ptr<TLexBand> TLexTree::DetachBand(TLexBand* Band) {
+    auto owned = std::find_if(bands_.begin(), bands_.end(),
+                              [&](const auto& Owned) { return Owned.get() == Band; });
+    std::unique_ptr<TLexBand> held = std::move(*owned);
+    bands_.erase(owned);
+    Renumber();
+    Notify([](ILexTreeObserver& Observer) { Observer.ColumnsChanged(); });
+    return held;
 }
 
 TLexColumn* TLexTree::AddColumn(TLexBand* Band, int Position) {
-    auto& owned = columnStore_.emplace_back(std::make_unique<TLexColumn>());
+    auto owned = std::make_unique<TLexColumn>();
     TLexColumn* column = owned.get();
     column->Band = Band;
+    Position = std::clamp(Position, 0, Band->ColumnCount());
+    AttachColumn(std::move(owned), Position);
+    if (recording_)
+        recording_->changes_.emplace_back(
+            TLexUndoStep::TColumnChange{true, column, Band, Position, nullptr, {}});
+    return column;
+}
+
+void TLexTree::AttachColumn(std::unique_ptr<TLexColumn> Column, int Position) {
+    TLexColumn* column = columnStore_.emplace_back(std::move(Column)).get();
+    TLexBand* band = column->Band;
     if (!freeSlots_.empty()) {
         column->slot_ = freeSlots_.back();
         freeSlots_.pop_back();
     } else {
         column->slot_ = nextSlot_++;
     }
-    auto& bandColumns = Band->columns_;
-    Position = std::clamp(Position, 0, static_cast<int>(bandColumns.size()));
+    auto& bandColumns = band->columns_;
     // The grid's columns stand band by band: a band's first column goes
     // after the columns of the bands before it.
     const TLexColumn* before = nullptr; // the column the new one follows
     if (Position > 0) {
         before = bandColumns[Position - 1];
     } else {
-        for (int b = Band->index_ - 1; b >= 0 && !before; --b)
+        for (int b = band->index_ - 1; b >= 0 && !before; --b)
             if (!bands_[b]->columns_.empty()) before = bands_[b]->columns_.back();
     }
     const auto gridPosition =
@@ -251,10 +333,25 @@ TLexColumn* TLexTree::AddColumn(TLexBand* Band, int Position) {
     Renumber();
     if (focusedColumn_ >= column->index_ && focusedColumn_ + 1 < ColumnCount()) ++focusedColumn_;
     Notify([](ILexTreeObserver& Observer) { Observer.ColumnsChanged(); });
-    return column;
 }
 
 void TLexTree::DeleteColumn(TLexColumn* Column) {
+    std::vector<TLexUndoStep::TCell> cells;
+    if (recording_) {
+        const size_t slot = static_cast<size_t>(Column->slot_);
+        for (TTreeNode& node : nodePool_)
+            if (slot < node.values_.size() && !node.values_[slot].empty())
+                cells.push_back({&node, std::move(node.values_[slot])});
+    }
+    TLexBand* band = Column->Band;
+    const int position = Column->Position();
+    std::unique_ptr<TLexColumn> held = DetachColumn(Column);
+    if (recording_)
+        recording_->changes_.emplace_back(TLexUndoStep::TColumnChange{
+            false, Column, band, position, std::move(held), std::move(cells)});
+}
+
+std::unique_ptr<TLexColumn> TLexTree::DetachColumn(TLexColumn* Column) {
     const int index = Column->index_;
     const size_t slot = static_cast<size_t>(Column->slot_);
     // The slot may be given to a later column: it must start out empty.
@@ -264,11 +361,15 @@ void TLexTree::DeleteColumn(TLexColumn* Column) {
     std::erase(Column->Band->columns_, Column);
     std::erase(columns_, Column);
     freeSlots_.push_back(static_cast<int>(slot));
-    std::erase_if(columnStore_, [&](const auto& Owned) { return Owned.get() == Column; });
+    auto owned = std::find_if(columnStore_.begin(), columnStore_.end(),
+                              [&](const auto& Owned) { return Owned.get() == Column; });
+    std::unique_ptr<TLexColumn> held = std::move(*owned);
+    columnStore_.erase(owned);
     Renumber();
     if (focusedColumn_ > index || focusedColumn_ >= ColumnCount())
         focusedColumn_ = std::max(0, focusedColumn_ - 1);
     Notify([](ILexTreeObserver& Observer) { Observer.ColumnsChanged(); });
+    return held;
 }
 
 void TLexTree::ColumnsChanged() {

@@ -12,6 +12,7 @@ namespace lex {
 
 struct TCodePageNode;
 class TLexTree;
+class TLexUndoStep;
 
 // The editor's per-node record, owned by the editor and reached through the
 // node's data pointer.
@@ -42,6 +43,7 @@ public:
 
 private:
     friend class TLexTree;
+    friend class TLexUndoStep;
     TTreeNode* parent_ = nullptr; // the tree's hidden root for top-level nodes
     TTreeNode* firstChild_ = nullptr;
     TTreeNode* lastChild_ = nullptr;
@@ -182,8 +184,28 @@ public:
     void SetEditText(std::string Text);
     void CloseEditor(); // ends the edit without storing (the caller stores)
 
+    // While a step records, the changes above go into it, and deleted nodes,
+    // columns and bands are kept by the step instead of freed.
+    TLexUndoStep* RecordingStep() const { return recording_; }
+    void SetRecordingStep(TLexUndoStep* Step) { recording_ = Step; }
+    // Whether Node is in the tree rather than held by an undo step.
+    static bool IsAttached(const TTreeNode* Node);
+    bool IsAttached(const TLexColumn* Column) const;
+    // Gives a detached subtree's nodes back to the pool.
+    void FreeSubtree(TTreeNode* Node);
+
 private:
     friend class TLexTreeUpdate;
+    friend class TLexUndoStep;
+    // Links Node under Parent (the hidden root for none) after After, or
+    // first when After is none.
+    void AttachNode(TTreeNode* Node, TTreeNode* Parent, TTreeNode* After);
+    void DetachNode(TTreeNode* Node);
+    void LinkAfter(TTreeNode* Node, TTreeNode* Parent, TTreeNode* After);
+    void AttachColumn(std::unique_ptr<TLexColumn> Column, int Position);
+    std::unique_ptr<TLexColumn> DetachColumn(TLexColumn* Column);
+    void AttachBand(std::unique_ptr<TLexBand> Band, int Index);
+    std::unique_ptr<TLexBand> DetachBand(TLexBand* Band);
     void BeginUpdate();
     void EndUpdate();
     void Unlink(TTreeNode* Node);
@@ -211,6 +233,7 @@ private:
     std::string editText_;
     int updateDepth_ = 0;
     std::vector<ILexTreeObserver*> observers_;
+    TLexUndoStep* recording_ = nullptr;
 };
 
 // A batch of tree changes, ended on every way out: observers see one reset

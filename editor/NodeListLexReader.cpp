@@ -153,7 +153,7 @@ void TLexDocument::SaveAs(const std::string& FileName, const TLexProgressEvent& 
     SaveToFile(false, {}, OnProgress, FileName);
     // Bound to a table, the file is a copy: the table still lacks the edits.
     if (!FTableName.empty()) return;
-    FModified = false;
+    Saved();
     FFileName = FileName;
     caption_ = FileName;
 }
