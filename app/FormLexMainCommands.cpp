@@ -268,6 +268,7 @@ void TFormLexMain::Action_ChineseExecute(bool ToGB) {
             return ToBig5 ? PhraseGbToBig5(Text) : PhraseBig5ToGb(Text);
         };
     TLexTree& tree = doc.Tree();
+    const TLexDocument::TUndoScope step(doc, ToGB ? "Translate To GB" : "Translate To Big5");
     if (tree.SelectionCount() > 0) {
         for (int i = tree.SelectionCount() - 1; i >= 0; --i)
             doc.ConvertNodeChinese(tree.SelectedNode(i), source, target, convert);

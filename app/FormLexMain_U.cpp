@@ -42,6 +42,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUndoStack>
 #include <algorithm>
 #include <string>
 #include <string_view>
@@ -49,6 +50,12 @@
 
 namespace lex {
 namespace {
+
+// The boxes whose own cut, copy, paste and undo the Edit menu drives.
+bool IsTextBox(const QWidget* Widget) {
+    return qobject_cast<const QLineEdit*>(Widget) || qobject_cast<const QTextEdit*>(Widget) ||
+           qobject_cast<const QPlainTextEdit*>(Widget);
+}
 
 // The options' font; an empty name or a zero size keeps the toolkit's.
 // Font names are kept in UTF-8, like every other name in the options file.
@@ -229,7 +236,7 @@ void TFormLexMain::CreateToolBars() {
     ToolBar_Edit = makeBar("ToolBar_Edit", "Edit");
     ToolBar_Edit->addActions({Action_NewNode, Action_NewSubNode, Action_DeleteNode});
     ToolBar_Edit->addSeparator();
-    ToolBar_Edit->addActions({EditCut1, EditCopy1, EditPaste1, EditUndo1});
+    ToolBar_Edit->addActions({EditCut1, EditCopy1, EditPaste1, EditUndo1, EditRedo1});
     ToolBar_Edit->addSeparator();
     ToolBar_Edit->addActions({Action_GB, Action_Big5});
     ToolBar_Edit->addSeparator();
@@ -329,7 +336,7 @@ void TFormLexMain::ConnectActions() {
     on(Action_ExportNode, [this] { Action_ExportExecute(true); });
     on(Action_Exit, [this] { close(); });
 
-    for (QAction* action : {EditCut1, EditCopy1, EditPaste1, EditUndo1})
+    for (QAction* action : {EditCut1, EditCopy1, EditPaste1, EditUndo1, EditRedo1})
         on(action, [this, action] { StandardEditExecute(action); });
 
     on(Action_Find, [this] { Action_FindExecute(); });
@@ -671,7 +678,7 @@ void TFormLexMain::ApplicationEvents1Idle() {
 }
 
 void TFormLexMain::UpdateStandardEditActions() {
-    bool cut = false, copy = false, paste = false, undo = false;
+    bool cut = false, copy = false, paste = false, undo = false, redo = false;
     QWidget* focus = QApplication::focusWidget();
     if (const auto* line = qobject_cast<const QLineEdit*>(focus)) {
         const bool secret = line->echoMode() != QLineEdit::Normal;
@@ -679,21 +686,38 @@ void TFormLexMain::UpdateStandardEditActions() {
         cut = copy && !line->isReadOnly();
         paste = !line->isReadOnly() && clipboardHasText_;
         undo = line->isUndoAvailable();
+        redo = line->isRedoAvailable();
     } else if (const auto* text = qobject_cast<const QTextEdit*>(focus)) {
         copy = text->textCursor().hasSelection();
         cut = copy && !text->isReadOnly();
         paste = !text->isReadOnly() && clipboardHasText_;
         undo = text->document()->isUndoAvailable();
+        redo = text->document()->isRedoAvailable();
     } else if (const auto* plain = qobject_cast<const QPlainTextEdit*>(focus)) {
         copy = plain->textCursor().hasSelection();
         cut = copy && !plain->isReadOnly();
         paste = !plain->isReadOnly() && clipboardHasText_;
         undo = plain->document()->isUndoAvailable();
+        redo = plain->document()->isRedoAvailable();
     }
+    // Without a text box in focus, Undo and Redo name the editor's steps.
+    QString undoText = TranslateGUIText("&Undo");
+    QString redoText = TranslateGUIText("&Redo");
+    const QUndoStack* steps =
+        IsTextBox(focus) || !ActiveEditor() ? nullptr : ActiveEditor()->UndoStack();
+    if (steps) {
+        undo = steps->canUndo();
+        redo = steps->canRedo();
+        if (undo) undoText += QLatin1Char(' ') + steps->undoText();
+        if (redo) redoText += QLatin1Char(' ') + steps->redoText();
+    }
+    EditUndo1->setText(undoText);
+    EditRedo1->setText(redoText);
     EditCut1->setEnabled(cut);
     EditCopy1->setEnabled(copy);
     EditPaste1->setEnabled(paste);
     EditUndo1->setEnabled(undo);
+    EditRedo1->setEnabled(redo);
 }
 
 void TFormLexMain::StandardEditExecute(QAction* Action) {
@@ -707,7 +731,19 @@ void TFormLexMain::StandardEditExecute(QAction* Action) {
             Box->paste();
         else if (Action == EditUndo1)
             Box->undo();
+        else if (Action == EditRedo1)
+            Box->redo();
     };
+    if (!IsTextBox(focus) && (Action == EditUndo1 || Action == EditRedo1)) {
+        if (TFormLexEditor* editor = ActiveEditor()) {
+            editor->PostEdit(); // an edit open in the grid without focus ends first
+            if (Action == EditUndo1)
+                editor->UndoStack()->undo();
+            else
+                editor->UndoStack()->redo();
+        }
+        return;
+    }
     if (auto* line = qobject_cast<QLineEdit*>(focus))
         apply(line);
     else if (auto* text = qobject_cast<QTextEdit*>(focus))

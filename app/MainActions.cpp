@@ -39,6 +39,7 @@ const TActionRow ActionRows[] = {
     {&TMainActions::EditCopy1, "EditCopy1", "&Copy", "Ctrl+C", D, "&Copy"},
     {&TMainActions::EditPaste1, "EditPaste1", "&Paste", "Ctrl+V", D, "&Paste"},
     {&TMainActions::EditUndo1, "EditUndo1", "&Undo", "Ctrl+Z", D, "&Undo"},
+    {&TMainActions::EditRedo1, "EditRedo1", "&Redo", "Ctrl+Shift+Z", D, "&Redo"},
 
     {&TMainActions::Action_Find, "Action_Find", "&Find", "Ctrl+F", D},
     {&TMainActions::Action_FindPrior, "Action_FindPrior", "Find &Prior", "", D},
@@ -170,7 +171,7 @@ void TMainActions::CreateMenus(QWidget* Owner) {
     file->addSeparator();
     file->addAction(Action_Exit);
     AddMenu(MainMenu1, "Menu_Edit", "&Edit", "Edit",
-            {EditUndo1, nullptr, EditCut1, EditCopy1, EditPaste1});
+            {EditUndo1, EditRedo1, nullptr, EditCut1, EditCopy1, EditPaste1});
     AddMenu(MainMenu1, "Menu_Search", "&Search", "",
             {Action_Find, Action_FindPrior, Action_FindNext, nullptr, Action_Locate});
     AddMenu(MainMenu1, "Menu_View", "&View", "", ViewToggles());

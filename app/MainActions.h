@@ -23,11 +23,13 @@ struct TMainActions {
     QAction* Action_Export = nullptr;
     QAction* Action_ExportNode = nullptr;
     QAction* Action_Exit = nullptr;
-    // Edit: work on whichever text box has the focus.
+    // Edit: work on whichever text box has the focus; Undo and Redo, when
+    // none has, on the active editor's document.
     QAction* EditCut1 = nullptr;
     QAction* EditCopy1 = nullptr;
     QAction* EditPaste1 = nullptr;
     QAction* EditUndo1 = nullptr;
+    QAction* EditRedo1 = nullptr;
     // Search.
     QAction* Action_Find = nullptr;
     QAction* Action_FindPrior = nullptr;

@@ -6,6 +6,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPixmap>
+#include <QTransform>
 
 // Q_INIT_RESOURCE must be used outside any namespace.
 static void InitIconResource() {
@@ -35,6 +36,7 @@ enum class TDrawn {
     Sheet,        // a table with one column picked out: a sequence column
     BadgeGB,      // lettering for the code sets of the Chinese conversion
     BadgeBig5,
+    Mirrored, // the bundled picture turned left to right
 };
 
 struct TIconRow {
@@ -58,6 +60,7 @@ const TIconRow IconRows[] = {
     {"EditCopy1", "edit-copy", nullptr, TDrawn::None},
     {"EditPaste1", "edit-paste", nullptr, TDrawn::None},
     {"EditUndo1", "edit-undo", nullptr, TDrawn::None},
+    {"EditRedo1", "edit-undo", nullptr, TDrawn::Mirrored},
     {"Action_Find", "edit-find", nullptr, TDrawn::None},
     {"Action_FindPrior", "go-previous", nullptr, TDrawn::None},
     {"Action_FindNext", "go-next", nullptr, TDrawn::None},
@@ -191,6 +194,7 @@ void Draw(QPainter& Painter, TDrawn Drawn, int Size) {
     };
     switch (Drawn) {
     case TDrawn::None:
+    case TDrawn::Mirrored:
         break;
     case TDrawn::Window:
         windows({grid.Rect(1, 1, 14, 13)});
@@ -228,7 +232,9 @@ QPixmap Picture(const TIconRow& Row, int Size) {
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    if (Row.Picture)
+    if (Row.Picture && Row.Drawn == TDrawn::Mirrored)
+        painter.drawPixmap(0, 0, Bundled(Row.Picture, Size).transformed(QTransform().scale(-1, 1)));
+    else if (Row.Picture)
         painter.drawPixmap(0, 0, Bundled(Row.Picture, Size));
     else
         Draw(painter, Row.Drawn, Size);

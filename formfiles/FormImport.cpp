@@ -67,7 +67,7 @@ void ImportFormFiles(TLexDocument& Document, const std::vector<std::string>& Fil
                      const TFormImportSettings& Settings, const TLexProgressEvent& OnProgress) {
     if (Files.empty()) return;
     TLexTreeUpdate update(Document.Tree());
-    const TLexDocument::TUndoScope step(Document, "Import Data From DFM File");
+    const TLexDocument::TUndoScope step(Document, "Import");
     TFormImport import(Document, Settings);
     for (std::size_t i = 0; i < Files.size(); ++i) {
         import.ImportFormFile(Files[i]);

@@ -15,17 +15,46 @@
 #include <QMenu>
 #include <QScopedValueRollback>
 #include <QScrollBar>
+#include <QUndoStack>
 #include <QVBoxLayout>
 #include <algorithm>
 
 namespace lex {
 
+namespace {
+
+// A document step on the window's stack. The step is done when pushed;
+// the stack's first redo is the push itself.
+class TStepCommand final : public QUndoCommand {
+public:
+    TStepCommand(TLexDocument& Document, std::unique_ptr<TLexUndoStep> Step)
+        : QUndoCommand(ToQString(Document.TranslateGUI(Step->Name()))), document_(Document),
+          step_(std::move(Step)) {}
+    void undo() override { document_.Undo(*step_); }
+    void redo() override {
+        if (pushed_) document_.Redo(*step_);
+        pushed_ = true;
+    }
+
+private:
+    TLexDocument& document_;
+    std::unique_ptr<TLexUndoStep> step_;
+    bool pushed_ = false;
+};
+
+} // namespace
+
 TFormLexEditor::TFormLexEditor(const TLexEditorOptions& Options, QWidget* Parent)
     : QWidget(Parent), document_(std::make_unique<TLexDocument>(Options)),
-      model_(std::make_unique<TLexTreeModel>(*document_)), view_(new TLexTreeView(this)),
+      model_(std::make_unique<TLexTreeModel>(*document_)),
+      undoStack_(std::make_unique<QUndoStack>()), view_(new TLexTreeView(this)),
       delegate_(new TLexItemDelegate(*model_, view_)) {
     setObjectName("FormLexEditor");
     document_->SetWindow(static_cast<QWidget*>(this));
+    document_->SetUndoHistory(this);
+    // Undo and redo tell the document whether it is back at its save.
+    connect(undoStack_.get(), &QUndoStack::indexChanged, this,
+            [this] { document_->MarkModified(!undoStack_->isClean()); });
     view_->setObjectName("Tree_Lex");
     view_->setItemDelegate(delegate_);
     view_->setModel(model_.get());
@@ -93,7 +122,11 @@ TFormLexEditor::TFormLexEditor(const TLexEditorOptions& Options, QWidget* Parent
 }
 
 TFormLexEditor::~TFormLexEditor() {
-    // The view lets go of the model, the model of the document, in that order.
+    // The steps let go of the nodes they hold, the view of the model, the
+    // model of the document, in that order.
+    document_->SetUndoHistory(nullptr);
+    undoStack_->disconnect(this);
+    undoStack_.reset();
     delete view_;
     model_.reset();
     document_.reset();
@@ -386,6 +419,18 @@ void TFormLexEditor::OnEditorClosing(QWidget* Editor) {
         return;
     const QScopedValueRollback scope(syncing_, true);
     tree.CloseEditor();
+}
+
+void TFormLexEditor::Push(std::unique_ptr<TLexUndoStep> Step) {
+    undoStack_->push(new TStepCommand(*document_, std::move(Step)));
+}
+
+void TFormLexEditor::Saved() {
+    undoStack_->setClean();
+}
+
+void TFormLexEditor::Clear() {
+    undoStack_->clear();
 }
 
 } // namespace lex

@@ -10,6 +10,7 @@
 
 class QMenu;
 class QTreeView;
+class QUndoStack;
 class QItemSelection;
 
 namespace lex {
@@ -25,7 +26,11 @@ class TLexTreeView;
 // selection in the order the user selected them, its open in-place editor
 // the document's edit (the typed text reaches the document as it is typed).
 // Expansion is the grid's own and survives the document's batches.
-class TFormLexEditor : public QWidget {
+//
+// The window keeps the document's undo steps in its QUndoStack; the
+// stack's clean index is the last save, so undoing back to it clears the
+// document's modified flag.
+class TFormLexEditor : public QWidget, private ILexUndoHistory {
     Q_OBJECT
 public:
     explicit TFormLexEditor(const TLexEditorOptions& Options, QWidget* Parent = nullptr);
@@ -34,6 +39,7 @@ public:
     TLexDocument& Document();
     QTreeView* TreeView() const; // the grid, "Tree_Lex"
     TLexTreeModel* Model() const { return model_.get(); }
+    QUndoStack* UndoStack() const { return undoStack_.get(); }
 
     void SetEditorFont(const QFont& Font); // the window and every column
     void SetShowGrid(bool Show);           // ShowEditorGrid
@@ -86,6 +92,9 @@ private:
     void AfterReset();
     void ForgetRemoved(const QModelIndex& Parent, int First, int Last);
     void ShowPopupMenu(const QPoint& Global, int X);
+    void Push(std::unique_ptr<TLexUndoStep> Step) override;
+    void Saved() override;
+    void Clear() override;
 
     struct KeyHash {
         using is_transparent = void;
@@ -94,6 +103,7 @@ private:
 
     std::unique_ptr<TLexDocument> document_;
     std::unique_ptr<TLexTreeModel> model_;
+    std::unique_ptr<QUndoStack> undoStack_;
     TLexTreeView* view_;
     TLexItemDelegate* delegate_;
     QMenu* popupMenu_ = nullptr;

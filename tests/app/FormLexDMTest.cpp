@@ -182,6 +182,11 @@ const std::vector<std::string> InterfaceKeys = {
     "The editor of these findings has been closed.",
     "Key \"%s\" is no longer in the lexicon.",
     "Language %s is no longer in the lexicon.",
+    "&Redo",
+    "Edit Cell",
+    "Rename Key",
+    "Move Node",
+    "Grab Data From Dictionary",
     "Import Data From DFM File...",
     "Include Sub Dictory",
     "Import AS",
@@ -210,7 +215,7 @@ const std::vector<std::string> InterfaceKeys = {
 // Where the about box's four texts sit among them: two after "About...", one
 // after "Lexicon", one after "Minimize" (indexes in the lexicon's key order).
 constexpr size_t AboutBoxIndexes[] = {18, 19, 32, 68};
-constexpr size_t KeyCount = 195;
+constexpr size_t KeyCount = 200;
 
 std::string EmbeddedBytes() {
     return std::string(reinterpret_cast<const char*>(LexGUIData), LexGUIDataSize);

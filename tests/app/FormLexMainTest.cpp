@@ -26,6 +26,7 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -1421,6 +1422,60 @@ TEST_F(FormLexMainTest, ChinesePhrasesOptionChoosesTheConversion) {
     window->Action_ChinesePhrases->trigger();
     EXPECT_FALSE(LumoOption->ChinesePhrases);
     EXPECT_EQ(big5(), "\xB4_\xA8\xEE");
+}
+
+// Ctrl+Z belongs to the text box being typed in; elsewhere it undoes the
+// editor's last step, and the captions and the modified mark follow.
+TEST_F(FormLexMainTest, UndoGoesToTheTextBoxBeingTypedInElseToTheEditorsSteps) {
+    Start();
+    TFormLexEditor& editor = Editor();
+    TLexDocument& doc = editor.Document();
+    QTreeView* view = editor.TreeView();
+    const auto idle = [this, &editor] {
+        window->ApplicationEvents1Idle();
+        return Text(window->EditUndo1->text()) + (window->EditUndo1->isEnabled() ? "" : " (off)") +
+               " | " + Text(window->EditRedo1->text()) +
+               (window->EditRedo1->isEnabled() ? "" : " (off)") + " | " +
+               Text(ShownTitle(*window->SubWindowOf(editor)));
+    };
+    EXPECT_EQ(window->EditUndo1->shortcut(), QKeySequence(QKeySequence::Undo));
+    EXPECT_EQ(window->EditRedo1->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+Z")));
+    window->Action_NewNode->trigger();
+    editor.PostEdit();
+    TTreeNode* node = doc.Tree().FocusedNode();
+    const QModelIndex cell = editor.Model()->IndexOf(node, doc.Band936()->Column(0)->Index());
+    view->setCurrentIndex(cell);
+    view->edit(cell);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the key's editor
+    auto* box = view->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(box, nullptr);
+    box->setFocus();
+    box->insert(QStringLiteral("abc"));
+    const auto press = [](QWidget* Target, QEvent::Type Type) {
+        QKeyEvent event(Type, Qt::Key_Z, Qt::ControlModifier);
+        QApplication::sendEvent(Target, &event);
+        return event.isAccepted();
+    };
+    EXPECT_TRUE(press(box, QEvent::ShortcutOverride)); // the box keeps Ctrl+Z from the menu
+    press(box, QEvent::KeyPress);
+    EXPECT_EQ(Text(box->text()), "");
+    box->insert(QStringLiteral("abc"));
+    editor.PostEdit();
+    EXPECT_EQ(doc.Tree().Value(node, doc.Band936()->Column(0)->Index()), "abc");
+
+    view->setFocus();
+    EXPECT_EQ(idle(), "&Undo Edit Cell | &Redo (off) | Lexicon 1*");
+    window->EditUndo1->trigger();
+    EXPECT_EQ(doc.Tree().Value(node, doc.Band936()->Column(0)->Index()), "");
+    EXPECT_EQ(idle(), "&Undo New Node | &Redo Edit Cell | Lexicon 1*");
+    window->EditUndo1->trigger();
+    EXPECT_EQ(doc.NodeCount(), 0);
+    EXPECT_FALSE(doc.Modified());
+    EXPECT_EQ(idle(), "&Undo (off) | &Redo New Node | Lexicon 1");
+    window->EditRedo1->trigger();
+    window->EditRedo1->trigger();
+    EXPECT_EQ(doc.Tree().Value(node, doc.Band936()->Column(0)->Index()), "abc");
+    EXPECT_EQ(idle(), "&Undo Edit Cell | &Redo (off) | Lexicon 1*");
 }
 
 } // namespace
