@@ -369,7 +369,15 @@ void TFormLexMain::ConnectActions() {
     });
     onEditor(Action_DeleteNode, [commit](TFormLexEditor& Editor) {
         commit(Editor);
-        Editor.Document().DeleteNodes();
+        TLexDocument& doc = Editor.Document();
+        // A subtree or a selection of many goes only once the user knows how many.
+        const int keys = doc.KeysToDelete();
+        if (keys > 1 &&
+            LexMessageBoxFmt(doc.Window(), "Delete %s keys?", "Confirm", MB_YESNO | MB_ICONQUESTION,
+                             doc.Options().CodePage, {std::to_string(keys)}, {},
+                             doc.Options().SeqNo, GUILexName) != IDYES)
+            return;
+        doc.DeleteNodes();
     });
     on(Action_GB, [this] { Action_ChineseExecute(true); });
     on(Action_Big5, [this] { Action_ChineseExecute(false); });

@@ -327,6 +327,20 @@ void TLexDocument::DeleteNodes() {
     DeleteSubtrees(roots);
 }
 
+int TLexDocument::KeysToDelete() const {
+    if (FTree.SelectionCount() == 0)
+        return FTree.FocusedNode() ? FTree.SubtreeSize(FTree.FocusedNode()) : 0;
+    int keys = 0;
+    for (int i = 0; i < FTree.SelectionCount(); ++i) {
+        const TTreeNode* node = FTree.SelectedNode(i);
+        bool underSelected = false;
+        for (const TTreeNode* up = node->Parent(); up && !underSelected; up = up->Parent())
+            underSelected = up->Selected();
+        if (!underSelected) keys += FTree.SubtreeSize(node);
+    }
+    return keys;
+}
+
 void TLexDocument::DeleteNode(TTreeNode* Node) {
     if (FTree.Editing()) PostEdit();
     const TUndoScope scope(*this, "Delete Node");

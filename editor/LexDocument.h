@@ -200,6 +200,9 @@ public:
     std::string NewNodeKey() const;
     TTreeNode* FindNodeByKey(std::string_view Key) const;
     void DeleteNodes();
+    // How many keys DeleteNodes takes: the selected nodes' subtrees (or the
+    // focused node's), each node counted once.
+    int KeysToDelete() const;
     void DeleteNode(TTreeNode* Node);
     std::string_view Key(const TTreeNode* Node) const { return FTree.Value(Node, 0); }
 

@@ -187,6 +187,7 @@ const std::vector<std::string> InterfaceKeys = {
     "Rename Key",
     "Move Node",
     "Grab Data From Dictionary",
+    "Delete %s keys?",
     "Import Data From DFM File...",
     "Include Sub Dictory",
     "Import AS",
@@ -215,7 +216,7 @@ const std::vector<std::string> InterfaceKeys = {
 // Where the about box's four texts sit among them: two after "About...", one
 // after "Lexicon", one after "Minimize" (indexes in the lexicon's key order).
 constexpr size_t AboutBoxIndexes[] = {18, 19, 32, 68};
-constexpr size_t KeyCount = 200;
+constexpr size_t KeyCount = 201;
 
 std::string EmbeddedBytes() {
     return std::string(reinterpret_cast<const char*>(LexGUIData), LexGUIDataSize);

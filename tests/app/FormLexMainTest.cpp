@@ -1478,5 +1478,42 @@ TEST_F(FormLexMainTest, UndoGoesToTheTextBoxBeingTypedInElseToTheEditorsSteps) {
     EXPECT_EQ(idle(), "&Undo Edit Cell | &Redo (off) | Lexicon 1*");
 }
 
+TEST_F(FormLexMainTest, DeleteNodeSaysHowManyKeysGoWhenMoreThanOne) {
+    Start();
+    TLexDocument& doc = Editor().Document();
+    // Commands are enabled by the idle pass, as the user's clicks find them.
+    const auto run = [this](QAction* Action) {
+        window->ApplicationEvents1Idle();
+        Action->trigger();
+    };
+    run(window->Action_NewNode);
+    TTreeNode* parent = doc.Tree().FocusedNode();
+    run(window->Action_NewSubNode);
+    Editor().PostEdit();
+    doc.Tree().SetFocusedNode(parent);
+    run(window->Action_NewSubNode);
+    Editor().PostEdit();
+    doc.Tree().SetFocusedNode(parent);
+    answers = {IDNO};
+    run(window->Action_DeleteNode);
+    EXPECT_EQ(shown, std::vector<std::string>{"Confirm|Delete 3 keys?"});
+    EXPECT_EQ(doc.NodeCount(), 3);
+    answers = {IDYES};
+    run(window->Action_DeleteNode);
+    EXPECT_EQ(doc.NodeCount(), 0);
+
+    shown.clear();
+    run(window->Action_NewNode);
+    run(window->Action_DeleteNode); // one key: no question
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(doc.NodeCount(), 0);
+    Editor().TreeView()->setFocus();
+    run(window->EditUndo1);
+    run(window->EditUndo1);
+    run(window->EditUndo1);
+    EXPECT_EQ(doc.NodeCount(), 3); // the subtree is back
+    EXPECT_EQ(parent->Count(), 2);
+}
+
 } // namespace
 } // namespace lex::test
