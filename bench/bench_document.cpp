@@ -9,8 +9,10 @@
 #include "runtime/RecordListLexReader.h"
 #include "runtime/RuntimeModules.h"
 
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdio>
+#include <malloc.h>
 #include <memory>
 #include <random>
 
@@ -127,6 +129,63 @@ void DeleteAllSelected(benchmark::State& State) {
     }
 }
 
+// The window's undo stack reduced to what an import, its undo and its redo
+// need.
+class History final : public ILexUndoHistory {
+public:
+    void Push(std::unique_ptr<TLexUndoStep> Step) override { steps.push_back(std::move(Step)); }
+    void Saved() override {}
+    void Clear() override { steps.clear(); }
+    std::vector<std::unique_ptr<TLexUndoStep>> steps;
+};
+
+size_t HeapInUse() {
+    return mallinfo2().uordblks;
+}
+
+// Heap growth of the load and the highest growth over an import, its undo
+// and its redo, from the last run of "undo/100k".
+struct UndoMemory {
+    double Load = 0;
+    double Peak = 0;
+} undoMemory;
+
+// Import 100k records into the 1M document as one step, then undo and redo
+// it: only the undo and the redo are timed; the step holds what the import
+// changed, never a copy of the document.
+void UndoImport(benchmark::State& State) {
+    for (auto _ : State) {
+        State.PauseTiming();
+        const size_t empty = HeapInUse();
+        History history;
+        auto document = std::make_unique<TLexDocument>();
+        document->SetUndoHistory(&history);
+        {
+            TBinaryStreamLexReader reader(Data().Lexicon);
+            document->LoadFromReader(reader);
+        }
+        const size_t loaded = HeapInUse();
+        {
+            TBinaryStreamLexReader reader(Data().Update);
+            document->MergeFromReader(reader);
+        }
+        size_t peak = HeapInUse();
+        if (history.steps.size() != 1) State.SkipWithError("the import is not one step");
+        State.ResumeTiming();
+        document->Undo(*history.steps.front());
+        State.PauseTiming();
+        peak = std::max(peak, HeapInUse());
+        State.ResumeTiming();
+        document->Redo(*history.steps.front());
+        State.PauseTiming();
+        peak = std::max(peak, HeapInUse());
+        undoMemory = {static_cast<double>(loaded - empty), static_cast<double>(peak - loaded)};
+        history.steps.clear();
+        document.reset();
+        State.ResumeTiming();
+    }
+}
+
 // The baseline of searching: every cell of every node, in tree order.
 void WalkCells(benchmark::State& State) {
     const TLexTree& tree = Data().Document.Tree();
@@ -160,6 +219,7 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("read/100k", Read, &Data().Update)->Unit(ms);
     benchmark::RegisterBenchmark("merge/100k", Merge)->Unit(ms);
     benchmark::RegisterBenchmark("delete/1M", DeleteAllSelected)->Unit(ms);
+    benchmark::RegisterBenchmark("undo/100k", UndoImport)->Unit(ms);
     benchmark::RegisterBenchmark("save/1M", Save)->Unit(ms);
     benchmark::RegisterBenchmark("walk/cells", WalkCells)->Unit(ms);
     benchmark::RegisterBenchmark("find", Find)->Unit(ms);
@@ -174,6 +234,7 @@ int main(int argc, char** argv) {
         } goals[] = {{"load / read (1M records)", "load/1M", "read/1M", 3},
                      {"merge / read (100k records)", "merge/100k", "read/100k", 2},
                      {"delete all selected / load (1M)", "delete/1M", "load/1M", 1},
+                     {"undo+redo 100k import / load 1M", "undo/100k", "load/1M", 1},
                      {"save / read (1M records)", "save/1M", "read/1M", 2},
                      {"find / walk over the cells", "find", "walk/cells", 1},
                      {"locate / walk over the cells", "locate", "walk/cells", 1}};
@@ -182,5 +243,10 @@ int main(int argc, char** argv) {
             R.Print("%-32s %7.2f   <= %.0f %s\n", g.label, ratio, g.bound,
                     lexbench::GoalMark(ratio > 0 && ratio <= g.bound));
         }
+        // An undo that copied the document would hold at least its size again.
+        R.Print("\n%-32s %7s   goal\n", "ratio of heap growth", "ratio");
+        const double memory = undoMemory.Load > 0 ? undoMemory.Peak / undoMemory.Load : 0;
+        R.Print("%-32s %7.2f   <= 0.5 %s\n", "import+undo+redo peak / load", memory,
+                lexbench::GoalMark(memory > 0 && memory <= 0.5));
     });
 }
