@@ -71,6 +71,7 @@ TGrabCounts GrabByKey(TLexDocument& Document, ILexReader& Reader,
     Document.PostEdit();
     TLexTree& tree = Document.Tree();
     TLexTreeUpdate update(tree);
+    const TLexDocument::TUndoScope step(Document, "Grab Data From Dictionary");
     TGrabCounts counts;
 
     TCollatedIndex<TTreeNode*> keys(Document.Options().CaseSensitive);
@@ -116,6 +117,7 @@ TGrabCounts GrabByDisplayValue(TLexDocument& Document, ILexReader& Reader, TLexB
     Document.PostEdit();
     TLexTree& tree = Document.Tree();
     TLexTreeUpdate update(tree);
+    const TLexDocument::TUndoScope step(Document, "Grab Data From Dictionary");
     TGrabCounts counts;
 
     const bool caseSensitive = Document.Options().CaseSensitive;

@@ -183,7 +183,6 @@ namespace {
 
 TGrabCounts Grab(TLexDocument& Document, ILexReader& Reader, TLexBand* Band,
                  const TLexProgressEvent& OnProgress) {
-    const TLexDocument::TUndoScope step(Document, "Grab Data From Dictionary");
     return Band ? GrabByDisplayValue(Document, Reader, *Band, OnProgress)
                 : GrabByKey(Document, Reader, OnProgress);
 }

@@ -1,4 +1,5 @@
 #include "support/DocumentSupport.h"
+#include "support/UndoHistory.h"
 
 #include <functional>
 
@@ -7,41 +8,7 @@ namespace {
 
 using test::StandardFields;
 
-// The window's undo stack in miniature, with its clean index.
-class History final : public ILexUndoHistory {
-public:
-    explicit History(TLexDocument& Doc) : doc_(Doc) { Doc.SetUndoHistory(this); }
-    ~History() override {
-        steps.clear(); // before the document they refer to
-        doc_.SetUndoHistory(nullptr);
-    }
-    void Push(std::unique_ptr<TLexUndoStep> Step) override {
-        if (clean > index) clean = -1;
-        steps.resize(static_cast<size_t>(index));
-        steps.push_back(std::move(Step));
-        ++index;
-    }
-    void Saved() override { clean = index; }
-    void Clear() override {
-        steps.clear();
-        index = clean = 0;
-    }
-    void Undo() {
-        doc_.Undo(*steps[static_cast<size_t>(--index)]);
-        doc_.MarkModified(index != clean);
-    }
-    void Redo() {
-        doc_.Redo(*steps[static_cast<size_t>(index++)]);
-        doc_.MarkModified(index != clean);
-    }
-
-    std::vector<std::unique_ptr<TLexUndoStep>> steps;
-    int index = 0;
-    int clean = 0;
-
-private:
-    TLexDocument& doc_;
-};
+using History = test::UndoHistory;
 
 // Public: the table of commands below reaches the fixture from its lambdas.
 class UndoTest : public test::DocumentTest {

@@ -4,6 +4,7 @@
 #include "platform/Exceptions.h"
 #include "platform/FileUtil.h"
 #include "support/DocumentSupport.h"
+#include "support/UndoHistory.h"
 
 #include <fstream>
 #include <sys/stat.h>
@@ -104,6 +105,20 @@ TEST_F(FormImportTest, ValuesOfALanguageGetKeysTheEditorLacks) {
     ASSERT_EQ(other.Tree().BandCount(), 2);
     EXPECT_EQ(Captions(other.Tree().Band(1)), std::vector<std::string>{"0"});
     EXPECT_EQ(Outline(other), "LexKey1[932/0=x]");
+}
+
+TEST_F(FormImportTest, AnImportOfManyFilesIsOneStep) {
+    TLexDocument doc;
+    doc.AddDefaultLanguages();
+    test::UndoHistory history(doc);
+    Import(doc, {"object F: TF\n A = 'One'\nend", "object G: TG\n B = 'Two'\nend"}, "932");
+    ASSERT_EQ(history.steps.size(), 1u);
+    history.Undo();
+    EXPECT_EQ(Outline(doc), "");
+    EXPECT_EQ(doc.Tree().BandCount(), 4);
+    EXPECT_EQ(doc.NodeCount(), 0);
+    history.Redo();
+    EXPECT_EQ(Outline(doc), "LexKey1[932/0=One] LexKey2[932/0=Two]");
 }
 
 TEST_F(FormImportTest, ABandWithoutSequencesGetsOne) {

@@ -2,6 +2,7 @@
 
 #include "platform/Exceptions.h"
 #include "support/DocumentSupport.h"
+#include "support/UndoHistory.h"
 
 namespace lex {
 namespace {
@@ -68,6 +69,24 @@ TEST_F(GrabTest, ByValueTakesKeysAndKeepsThemUnique) {
     EXPECT_EQ(Outline(doc), "&File[1252/0=Datei](Open &Save[1252/0=Speichern]) Exit");
     EXPECT_EQ(doc.FindNodeByKey("Open")->Data->ParentKey, "&File");
     EXPECT_TRUE(doc.Modified());
+}
+
+TEST_F(GrabTest, AGrabIsOneStepThatUndoesWhole) {
+    const std::string before = Outline(doc);
+    test::UndoHistory history(doc);
+    ByValue({{"&File", "1252", "0", "datei", ""}, {"&Save", "1252", "0", "Speichern", ""}});
+    ByKey({{"Open", "1252", "0", "Offnen", ""}, {"Exit", "950", "01", "B", ""}});
+    ASSERT_EQ(history.steps.size(), 2u);
+    EXPECT_EQ(history.steps[1]->Name(), "Grab Data From Dictionary");
+    const std::string after = Outline(doc);
+    history.Undo();
+    history.Undo();
+    EXPECT_EQ(Outline(doc), before);
+    EXPECT_EQ(doc.FindNodeByKey("Open")->Data->ParentKey, "File");
+    EXPECT_EQ(doc.Tree().BandCount(), 2);
+    history.Redo();
+    history.Redo();
+    EXPECT_EQ(Outline(doc), after);
 }
 
 TEST_F(GrabTest, ASourceWithoutKeysIsRefused) {
