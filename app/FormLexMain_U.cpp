@@ -745,6 +745,9 @@ void TFormLexMain::StandardEditExecute(QAction* Action) {
     if (!IsTextBox(focus) && (Action == EditUndo1 || Action == EditRedo1)) {
         if (TFormLexEditor* editor = ActiveEditor()) {
             editor->PostEdit(); // an edit open in the grid without focus ends first
+            // The step may take the language or sequence the menu was opened on.
+            FPopupBand = nullptr;
+            FPopupColumn = nullptr;
             if (Action == EditUndo1)
                 editor->UndoStack()->undo();
             else
