@@ -19,6 +19,7 @@
 #include <QSet>
 #include <QTest>
 #include <QTreeView>
+#include <QUndoStack>
 
 namespace lex {
 namespace {
@@ -687,6 +688,40 @@ TEST_F(FormLexEditorTest, ALargeFlatLexiconScrollsAndEditsQuickly) {
     editor->setText("changed");
     form.PostEdit();
     EXPECT_EQ(doc.Tree().Value(doc.Tree().LastNode(), 1), "changed");
+}
+
+// The window's stack holds the document's steps; its clean point is the
+// last save, and an undo that takes nodes away leaves the grid consistent.
+TEST_F(FormLexEditorTest, UndoingBackToTheSaveLeavesTheDocumentUnmodified) {
+    test::TempDir dir;
+    QUndoStack& steps = *form.UndoStack();
+    EXPECT_EQ(steps.count(), 0); // a load is no step
+    ASSERT_TRUE(model.setData(Index("File"), QStringLiteral("Datei")));
+    EXPECT_EQ(steps.undoText().toStdString(), "Rename Key");
+    doc.SaveAs(dir / "saved.lxt");
+    EXPECT_TRUE(steps.isClean());
+    ASSERT_TRUE(model.setData(Index("Datei"), QStringLiteral("Fichier")));
+    EXPECT_TRUE(doc.Modified());
+    steps.undo();
+    EXPECT_FALSE(doc.Modified());
+    steps.undo();
+    EXPECT_TRUE(doc.Modified());
+    EXPECT_NE(Node("File"), nullptr);
+    steps.redo();
+    EXPECT_FALSE(doc.Modified());
+
+    const int rows = model.rowCount();
+    TTreeNode* gone = Node("Datei");
+    view.setCurrentIndex(Index("Datei"));
+    doc.DeleteNodes();
+    EXPECT_EQ(model.rowCount(), rows - 1);
+    steps.undo();
+    EXPECT_EQ(model.rowCount(), rows);
+    EXPECT_TRUE(Index("Datei").isValid());
+    steps.redo();
+    EXPECT_NE(model.NodeOf(view.currentIndex()), gone); // the grid holds no deleted node
+    EXPECT_NE(doc.Tree().FocusedNode(), gone);
+    EXPECT_EQ(model.rowCount(), rows - 1);
 }
 
 } // namespace
