@@ -51,6 +51,9 @@ TFormLexEditor::TFormLexEditor(const TLexEditorOptions& Options, QWidget* Parent
       delegate_(new TLexItemDelegate(*model_, view_)) {
     setObjectName("FormLexEditor");
     document_->SetWindow(static_cast<QWidget*>(this));
+    // No undo limit: a step may hold cells of nodes an older step keeps out
+    // of the tree, so steps go only from the top (a new step after undos)
+    // or all at once. Each step holds only what it changed.
     document_->SetUndoHistory(this);
     // Undo and redo tell the document whether it is back at its save.
     connect(undoStack_.get(), &QUndoStack::indexChanged, this,
