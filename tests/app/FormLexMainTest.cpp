@@ -56,11 +56,6 @@ namespace {
 // asks for the process's code page.
 const bool ForcedCodePage = setenv("LEXMANAGER_CODEPAGE", "1252", 1) == 0;
 
-void Settle() {
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
-}
-
 // The save dialog as a user leaves it: a file type picked (0: untouched) and
 // a name typed. The preselected type is recorded.
 void PlaySaveDialog(int Pick, const std::string& Typed, int* Preselected) {

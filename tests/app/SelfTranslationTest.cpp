@@ -19,6 +19,7 @@
 #include "runtime/qt/LumoMultiScreen.h"
 #include "runtime/qt/QtMessageBox.h"
 #include "support/TempDir.h"
+#include "support/WhenModal.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -87,11 +88,6 @@ const TShown ClearTable{"Clear Table Before Save", "保存前清空数据表", "
 const TShown EmbeddedTable{
     "Table the tool creates in its embedded database:", "本工具在内置数据库中创建的数据表：",
     "本工具在內建資料庫中建立的資料表："};
-
-void Settle() {
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
-}
 
 class SelfTranslationTest : public ::testing::Test {
 protected:

@@ -12,6 +12,7 @@
 #include "editor/view/FormLexEditor_U.h"
 #include "editor/view/LexTreeModel.h"
 #include "interchange/LexInterchange.h"
+#include "platform/FileUtil.h"
 #include "support/DocumentState.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TempDir.h"
@@ -31,16 +32,6 @@ namespace lex::test {
 namespace {
 
 const bool ForcedCodePage = setenv("LEXMANAGER_CODEPAGE", "1252", 1) == 0;
-
-void Settle() {
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
-}
-
-std::string ReadFile(const std::string& Path) {
-    std::ifstream in(Path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 void PlayOpenDialog(const std::string& Path, QStringList* Types = nullptr) {
     WhenModal<QFileDialog>([=](QFileDialog& dialog) {
@@ -135,7 +126,7 @@ TEST_F(TranslatorsFilesWindowTest, ALanguageGoesOutAndComesBackIntoAnotherSequen
         });
         PlayLanguageDialog("1252", QStringLiteral("0"));
         window->Action_Export->trigger();
-        const std::string written = ReadFile(file);
+        const std::string written = ReadFileBytes(file);
         EXPECT_NE(written.find("Enregistrer"), std::string::npos) << written;
         EXPECT_EQ(written.find("BaoCun"), std::string::npos) << written;
         EXPECT_FALSE(editor.Document().Modified());

@@ -34,11 +34,6 @@ const QString FormLexSchema =
 const char* const RowsQuery = "select LEXKEY, CODEPAGE, SEQNO, DISPLAYVALUE, CATALOGID from %1 "
                               "order by LEXKEY, CODEPAGE, SEQNO";
 
-void Settle() {
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
-}
-
 // Chooses Table in the next table dialog, checking "Clear Table Before Save"
 // when asked, and records the dialog's caption.
 void PlayTableDialog(const QString& Table, bool Clear = false, QString* Caption = nullptr) {

@@ -42,11 +42,6 @@ const char* const Form = "object Form1: TForm1\n"
                          "  end\n"
                          "end\n";
 
-void Settle() {
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
-}
-
 std::string ReadFile(const std::string& Path) {
     std::ifstream in(Path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};

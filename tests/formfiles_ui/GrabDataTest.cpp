@@ -30,11 +30,6 @@ namespace {
 
 const bool ForcedCodePage = setenv("LEXMANAGER_CODEPAGE", "1252", 1) == 0;
 
-void Settle() {
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
-}
-
 class GrabDataTest : public ::testing::Test {
 protected:
     GrabDataTest()

@@ -8,6 +8,13 @@
 
 namespace lex::test {
 
+// Lets the event loop deliver what the last step posted (repaints, queued
+// signals, deferred deletes).
+inline void Settle() {
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+}
+
 // Plays the user in the next modal Dialog once it is up; a dialog that never
 // comes is a failure. Works for dialogs opened from inside another.
 template <class Dialog>
