@@ -67,10 +67,10 @@ std::vector<std::u16string> Placeholders(std::u16string_view Text) {
             ++j;
         if (j < Text.size() && conversions.find(Text[j]) != std::u16string_view::npos) {
             // Only the position and the conversion matter, not width or flags.
-            std::u16string spec;
+            std::u16string position;
             const size_t dollar = Text.substr(start, j - start).find(u'$');
-            if (dollar != std::u16string_view::npos) spec = Text.substr(start, dollar + 1);
-            found.push_back(spec + Text[j]);
+            if (dollar != std::u16string_view::npos) position = Text.substr(start, dollar + 1);
+            found.push_back(position + Text[j]);
             i = j;
         }
     }
