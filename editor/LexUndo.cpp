@@ -12,6 +12,9 @@ template <typename... Visitors>
 struct TOverload : Visitors... {
     using Visitors::operator()...;
 };
+// Clang before 17 deduces no aggregate's arguments without a guide.
+template <typename... Visitors>
+TOverload(Visitors...) -> TOverload<Visitors...>;
 
 // A step of only this many cells tells the view cell by cell; more, or any
 // change of shape, is one reset.
