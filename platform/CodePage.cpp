@@ -148,6 +148,58 @@ void DecodeTextTo(std::string_view bytes, int codePage, std::u16string& out) {
     out.resize(static_cast<size_t>(length));
 }
 
+void DecodeTextTo(std::string_view bytes, int codePage, std::u16string& out,
+                  std::vector<int32_t>& starts) {
+    UConverter* converter = RequireConverter(codePage);
+    out.resize(bytes.size() * 2 + 2);
+    starts.resize(out.size());
+    char16_t* target = out.data();
+    const char* source = bytes.data();
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_toUnicode(converter, &target, out.data() + out.size(), &source,
+                   bytes.data() + bytes.size(), starts.data(), true, &status);
+    if (U_FAILURE(status))
+        throw EConvertError("Cannot decode text from code page " + std::to_string(codePage) + ": " +
+                            u_errorName(status));
+    out.resize(static_cast<size_t>(target - out.data()));
+    starts.resize(out.size());
+}
+
+TCodePageBytes CodePageBytes(int codePage) {
+    const UConverter* converter = RequireConverter(codePage);
+    const UConverterType type = ucnv_getType(converter);
+    const int maxCharSize = ucnv_getMaxCharSize(converter);
+    TCodePageBytes form;
+    switch (type) {
+    case UCNV_SBCS:
+    case UCNV_DBCS:
+    case UCNV_MBCS:
+    case UCNV_LATIN_1:
+    case UCNV_US_ASCII:
+    case UCNV_UTF8:
+    case UCNV_CESU8:
+    case UCNV_UTF16_BigEndian:
+    case UCNV_UTF16_LittleEndian:
+    case UCNV_UTF32_BigEndian:
+    case UCNV_UTF32_LittleEndian:
+        form.Stateless = true;
+        break;
+    default:
+        break;
+    }
+    if (!form.Stateless) return form;
+    // The printable ones: some tables swap control characters around.
+    std::string ascii;
+    for (char c = ' '; c <= '~'; ++c)
+        ascii += c;
+    const std::u16string decoded = DecodeText(ascii, codePage);
+    form.Ascii = decoded.size() == ascii.size() &&
+                 std::equal(decoded.begin(), decoded.end(), ascii.begin(),
+                            [](char16_t Unit, char Byte) { return Unit == char16_t(Byte); });
+    form.Aligned = form.Ascii && (maxCharSize == 1 || type == UCNV_UTF8);
+    return form;
+}
+
 std::string EncodeText(std::u16string_view text, int codePage) {
     UConverter* converter = RequireConverter(codePage);
     UErrorCode status = U_ZERO_ERROR;

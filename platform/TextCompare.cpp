@@ -279,15 +279,31 @@ const Collation& ForCase(bool caseSensitive) {
 } // namespace
 
 TSameTextMatcher::TSameTextMatcher(std::string_view Text)
-    : text_(Text), wide_(ToUtf16(Text)),
+    : text_(Text), wide_(ToUtf16(Text)), codePage_(ProcessCodePage()),
       ascii_(ForCase(false).AsciiShortcut() && IsPrintableAscii(Text)) {}
 
+TSameTextMatcher::TSameTextMatcher(std::u16string_view Text, int CodePage)
+    : wide_(Text), codePage_(CodePage) {
+    try {
+        text_ = EncodeText(Text, CodePage);
+    } catch (const EConvertError&) {
+        held_ = false;
+        return;
+    }
+    asciiBytes_ = CodePageBytes(CodePage).Ascii;
+    ascii_ = asciiBytes_ && ForCase(false).AsciiShortcut() && IsPrintableAscii(text_);
+}
+
 bool TSameTextMatcher::operator()(std::string_view Other) const {
+    if (!held_) return false;
     const Collation& collation = ForCase(false);
     // Printable ASCII texts of different lengths never compare equal.
     if (ascii_ && IsPrintableAscii(Other))
         return Other.size() == text_.size() && collation.CompareAscii(Other, text_) == 0;
-    ToUtf16(Other, buffer_);
+    if (asciiBytes_ && IsPrintableAscii(Other))
+        buffer_.assign(Other.begin(), Other.end());
+    else
+        DecodeTextTo(Other, codePage_, buffer_);
     return collation.CompareIcu(Other, buffer_, text_, wide_) == 0;
 }
 

@@ -29,13 +29,20 @@ inline bool AnsiSameText(std::string_view a, std::string_view b) {
 // through every cell does.
 class TSameTextMatcher {
 public:
+    // Text and the texts it meets in the process's code page.
     explicit TSameTextMatcher(std::string_view Text);
+    // Text in Unicode, meeting texts in CodePage; none is the same when the
+    // code page cannot hold Text.
+    TSameTextMatcher(std::u16string_view Text, int CodePage);
     bool operator()(std::string_view Other) const;
 
 private:
-    std::string text_;
+    std::string text_; // in the code page
     std::u16string wide_;
-    bool ascii_; // printable ASCII, compared without ICU where the other is too
+    int codePage_;
+    bool asciiBytes_ = true; // printable ASCII characters are their own bytes there
+    bool ascii_ = false;     // printable ASCII, compared without ICU where the other is too
+    bool held_ = true;       // the code page holds the text
     mutable std::u16string buffer_;
 };
 

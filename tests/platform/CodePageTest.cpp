@@ -63,5 +63,49 @@ TEST(CodePageTest, RefusesWhatCannotBeHeld) {
         EXPECT_TRUE(IsCodePageAvailable(codePage)) << codePage;
 }
 
+TEST(CodePageTest, SaysWhetherBytesMatchCharacters) {
+    const struct {
+        int codePage;
+        bool stateless, ascii, aligned;
+    } cases[] = {
+        {1252, true, true, true},     {65001, true, true, true},    {28591, true, true, true},
+        {936, true, true, false},     {950, true, true, false},     {932, true, true, false},
+        {54936, true, true, false},   {37, true, false, false},     {1200, true, false, false},
+        {50220, false, false, false}, {65000, false, false, false},
+    };
+    for (const auto& c : cases) {
+        const TCodePageBytes form = CodePageBytes(c.codePage);
+        EXPECT_EQ(form.Stateless, c.stateless) << c.codePage;
+        EXPECT_EQ(form.Ascii, c.ascii) << c.codePage;
+        EXPECT_EQ(form.Aligned, c.aligned) << c.codePage;
+    }
+    EXPECT_THROW(CodePageBytes(12345), EConvertError);
+}
+
+TEST(CodePageTest, DecodingTellsWhereEachCharacterStarts) {
+    const struct {
+        int codePage;
+        std::string bytes;
+        std::u16string text;
+        std::vector<int32_t> starts;
+    } cases[] = {
+        {936,
+         "a\xB9\xFA"
+         "b",
+         u"a\u56FDb",
+         {0, 1, 3}},
+        {65001, "\xF0\x9F\x98\x80x", u"\U0001F600x", {0, 0, 4}}, // a surrogate pair
+        {936, "\xB9", u"\uFFFD", {0}},                           // a lead byte alone
+        {1252, "", u"", {}},
+    };
+    std::u16string text;
+    std::vector<int32_t> starts;
+    for (const auto& c : cases) {
+        DecodeTextTo(c.bytes, c.codePage, text, starts);
+        EXPECT_EQ(text, c.text) << c.codePage;
+        EXPECT_EQ(starts, c.starts) << c.codePage;
+    }
+}
+
 } // namespace
 } // namespace lex

@@ -220,5 +220,27 @@ TEST(TextCompareTest, NonAsciiTextsGoThroughTheCodePage) {
     }
 }
 
+TEST(TextCompareTest, AMatcherMeetsTextsInTheirOwnCodePage) {
+    // Whatever the process's code page, the texts decode with the one given.
+    const struct {
+        std::u16string text;
+        int codePage;
+        std::string other;
+        bool same;
+    } cases[] = {
+        {u"\u6587\u4EF6", 936, "\xCE\xC4\xBC\xFE", true}, // 文件
+        {u"\u6587\u4EF6", 936, "\xCE\xC4", false},
+        {u"\u6587\u4EF6", 1252, "\xCE\xC4\xBC\xFE", false}, // 1252 cannot hold it
+        {u"CAF\u00C9", 1252, "caf\xE9", true},
+        {u"\u0414\u0410", 1251, "\xE4\xE0", true}, // ДА and да
+        {u"File", 936, "fILE", true},
+        {u"File", 936, "Files", false},
+        {u"File", 1200, std::string("f\0i\0l\0e\0", 8), true}, // no ASCII bytes in UTF-16
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TSameTextMatcher(c.text, c.codePage)(c.other), c.same)
+            << c.codePage << " " << c.other;
+}
+
 } // namespace
 } // namespace lex
