@@ -245,14 +245,14 @@ void TFormLexMain::Action_FindExecute() {
     TFormLexEditor* editor = ActiveEditor();
     if (!editor) return;
     editor->PostEdit();
-    editor->Document().Find(FromQString(Edit_LexValue->text()));
+    editor->Document().Find(Edit_LexValue->text().toStdU16String());
 }
 
 void TFormLexMain::Action_LocateExecute() {
     TFormLexEditor* editor = ActiveEditor();
     if (!editor) return;
     editor->PostEdit();
-    editor->Document().Locate(FromQString(Edit_LexValue->text()));
+    editor->Document().Locate(Edit_LexValue->text().toStdU16String());
 }
 
 void TFormLexMain::Action_ChineseExecute(bool ToGB) {

@@ -116,7 +116,7 @@ void DeleteAllSelected(benchmark::State& State) {
             TBinaryStreamLexReader reader(Data().Lexicon);
             document->LoadFromReader(reader);
         }
-        document->Find("1");
+        document->Find(u"1");
         TLexTree& tree = document->Tree();
         tree.ClearSelection();
         for (TTreeNode* node = tree.FirstNode(); node; node = TLexTree::NextInTreeOrder(node))
@@ -228,12 +228,12 @@ void WalkCells(benchmark::State& State) {
 
 void Find(benchmark::State& State) {
     for (auto _ : State)
-        Data().Document.Find("save open 12");
+        Data().Document.Find(u"save open 12");
 }
 
 void Locate(benchmark::State& State) {
     for (auto _ : State)
-        benchmark::DoNotOptimize(Data().Document.Locate("no such text"));
+        benchmark::DoNotOptimize(Data().Document.Locate(u"no such text"));
 }
 
 } // namespace

@@ -33,6 +33,16 @@ struct TFoundNode {
     std::vector<TLexColumn*> Columns;
 };
 
+// Edit > Replace: Find replaced by With in the cells of the language bands
+// given.
+struct TReplaceRequest {
+    std::u16string Find;
+    std::u16string With;
+    std::vector<TLexBand*> Bands;
+    bool MatchCase = false; // else the letters a-z match their capitals
+    bool WholeCell = false; // only cells whose whole text is Find
+};
+
 // What the editor reads of the application's options.
 struct TLexEditorOptions {
     bool CaseSensitive = false;
@@ -221,13 +231,25 @@ public:
     // SaveEditor for Yes (the window stays open while still modified).
     bool CloseQuery(const std::function<void()>& SaveEditor);
 
-    // Search.
-    void Find(std::string_view Text);
-    void FindNext();
-    void FindPrior();
+    // Search. The text is Unicode: each band is searched in its own code
+    // page (the keys in the process's), and a band whose code page cannot
+    // hold the text has no hit. Find matches whole characters, the letters
+    // a-z in either case; Locate compares whole texts as the locale does,
+    // ignoring case.
+    void Find(std::u16string_view Text);
+    // The next (previous) matching cell; past the last (first) they go
+    // round to the first (last) and return true.
+    bool FindNext();
+    bool FindPrior();
     void ShowFoundNode();
     void ClearFoundNodes();
-    bool Locate(std::string_view Text);
+    bool Locate(std::u16string_view Text);
+    // Replaces in the cells of the request's language bands (keys never:
+    // programs look texts up by them) as one step, and returns how many
+    // matches went. When a band with a match cannot hold the replacement it
+    // says so and aborts (EAbort) with nothing changed.
+    int ReplaceText(const TReplaceRequest& Request);
+
 
 private:
     friend struct TLexDocumentTestAccess;

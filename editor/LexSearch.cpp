@@ -1,38 +1,17 @@
-// Find, Locate, and the hit list following deletions.
+// Find, Locate, Replace, and the hit list following deletions.
+#include "editor/BandSearch.h"
 #include "editor/LexDocument.h"
 #include "editor/NodePositions.h"
+#include "platform/Exceptions.h"
 #include "platform/TextCompare.h"
+#include "runtime/LumoMultiLex.h"
 
 #include <algorithm>
-#include <array>
+#include <optional>
 
 namespace lex {
 
 namespace {
-
-// Find ignores the case of the Latin letters a-z only; every other byte,
-// including those inside double-byte characters, compares exactly.
-constexpr std::array<unsigned char, 256> UpperTable = [] {
-    std::array<unsigned char, 256> table{};
-    for (int i = 0; i < 256; ++i)
-        table[i] = static_cast<unsigned char>(i >= 'a' && i <= 'z' ? i - 32 : i);
-    return table;
-}();
-
-bool ContainsUpper(std::string_view Text, std::string_view Pattern) {
-    if (Pattern.size() > Text.size()) return false;
-    const auto* t = reinterpret_cast<const unsigned char*>(Text.data());
-    const auto* p = reinterpret_cast<const unsigned char*>(Pattern.data());
-    const size_t last = Text.size() - Pattern.size();
-    for (size_t i = 0; i <= last; ++i) {
-        if (UpperTable[t[i]] != p[0]) continue;
-        size_t k = 1;
-        while (k < Pattern.size() && UpperTable[t[i + k]] == p[k])
-            ++k;
-        if (k == Pattern.size()) return true;
-    }
-    return false;
-}
 
 // Counts removals so that an entry's position in the shrinking list is its
 // first position less the removals before it.
@@ -72,19 +51,26 @@ void TLexDocument::ClearFoundNodes() {
     FFoundNodes.clear();
 }
 
-void TLexDocument::Find(std::string_view Text) {
-    std::string pattern(Text);
-    for (char& c : pattern)
-        c = static_cast<char>(UpperTable[static_cast<unsigned char>(c)]);
+void TLexDocument::Find(std::u16string_view Text) {
     ClearFoundNodes();
-    const int columns = FTree.ColumnCount();
-    if (!pattern.empty()) {
+    if (!Text.empty()) {
+        // Each band has the text in its own code page, or has no hit.
+        std::vector<TBandSearch> bands;
+        bands.reserve(static_cast<size_t>(FTree.BandCount()));
+        for (int b = 0; b < FTree.BandCount(); ++b)
+            bands.emplace_back(Text, TextCodePage(*FTree.Band(b)), false);
+        std::vector<const TBandSearch*> columns;
+        for (int c = 0; c < FTree.ColumnCount(); ++c) {
+            const TBandSearch& band = bands[static_cast<size_t>(FTree.Column(c)->Band->Index())];
+            columns.push_back(band.Held() ? &band : nullptr);
+        }
         for (TTreeNode* node = FTree.FirstNode(); node; node = TLexTree::NextInTreeOrder(node)) {
             TFoundNode* hit = nullptr;
-            for (int c = 0; c < columns; ++c) {
-                if (!ContainsUpper(FTree.Value(node, c), pattern)) continue;
+            for (size_t c = 0; c < columns.size(); ++c) {
+                if (!columns[c] || !columns[c]->Contains(FTree.Value(node, static_cast<int>(c))))
+                    continue;
                 if (!hit) hit = &FFoundNodes.emplace_back(TFoundNode{node, {}});
-                hit->Columns.push_back(FTree.Column(c));
+                hit->Columns.push_back(FTree.Column(static_cast<int>(c)));
             }
         }
     }
@@ -92,26 +78,34 @@ void TLexDocument::Find(std::string_view Text) {
     if (!FFoundNodes.empty()) ShowFoundNode();
 }
 
-void TLexDocument::FindNext() {
-    if (FFoundIndex < 0 || FFoundIndex >= static_cast<int>(FFoundNodes.size())) return;
+bool TLexDocument::FindNext() {
+    const int hits = static_cast<int>(FFoundNodes.size());
+    if (FFoundIndex < 0 || FFoundIndex >= hits) return false;
+    bool wrapped = false;
     if (FFoundColumn < static_cast<int>(FFoundNodes[FFoundIndex].Columns.size()) - 1) {
         ++FFoundColumn;
     } else {
-        ++FFoundIndex;
+        wrapped = FFoundIndex == hits - 1;
+        FFoundIndex = wrapped ? 0 : FFoundIndex + 1;
         FFoundColumn = 0;
     }
     ShowFoundNode();
+    return wrapped;
 }
 
-void TLexDocument::FindPrior() {
+bool TLexDocument::FindPrior() {
+    const int hits = static_cast<int>(FFoundNodes.size());
+    if (FFoundIndex < 0 || FFoundIndex >= hits) return false;
+    bool wrapped = false;
     if (FFoundColumn <= 0) {
-        if (FFoundIndex > 0) --FFoundIndex;
-        if (FFoundIndex < static_cast<int>(FFoundNodes.size()))
-            FFoundColumn = static_cast<int>(FFoundNodes[FFoundIndex].Columns.size()) - 1;
+        wrapped = FFoundIndex == 0;
+        FFoundIndex = wrapped ? hits - 1 : FFoundIndex - 1;
+        FFoundColumn = static_cast<int>(FFoundNodes[FFoundIndex].Columns.size()) - 1;
     } else {
         --FFoundColumn;
     }
     ShowFoundNode();
+    return wrapped;
 }
 
 void TLexDocument::ShowFoundNode() {
@@ -127,12 +121,15 @@ void TLexDocument::ShowFoundNode() {
         FTree.SetFocusedColumn(hit.Columns[FFoundColumn]->Index());
 }
 
-bool TLexDocument::Locate(std::string_view Text) {
+bool TLexDocument::Locate(std::u16string_view Text) {
+    std::vector<TSameTextMatcher> bands;
+    bands.reserve(static_cast<size_t>(FTree.BandCount()));
+    for (int b = 0; b < FTree.BandCount(); ++b)
+        bands.emplace_back(Text, TextCodePage(*FTree.Band(b)));
     const int columns = FTree.ColumnCount();
-    const TSameTextMatcher sameText(Text);
     for (TTreeNode* node = FTree.FirstNode(); node; node = TLexTree::NextInTreeOrder(node)) {
         for (int c = 0; c < columns; ++c) {
-            if (sameText(FTree.Value(node, c))) {
+            if (bands[static_cast<size_t>(FTree.Column(c)->Band->Index())](FTree.Value(node, c))) {
                 FTree.SetFocusedNode(node);
                 FTree.SetFocusedColumn(c);
                 FTree.MakeVisible(node);
@@ -141,6 +138,60 @@ bool TLexDocument::Locate(std::string_view Text) {
         }
     }
     return false;
+}
+
+int TLexDocument::ReplaceText(const TReplaceRequest& Request) {
+    PostEdit();
+    if (Request.Find.empty()) return 0;
+    struct TColumnSearch {
+        int Column;
+        const TBandSearch* Search;
+    };
+    std::vector<std::unique_ptr<TBandSearch>> bands;
+    std::vector<TColumnSearch> columns;
+    for (const TLexBand* band : Request.Bands) {
+        if (band->Index() == 0) continue; // keys are what programs look texts up by
+        auto& search = bands.emplace_back(
+            std::make_unique<TBandSearch>(Request.Find, TextCodePage(*band), Request.MatchCase));
+        if (!search->Held()) continue;
+        search->SetReplacement(Request.With);
+        for (int i = 0; i < band->ColumnCount(); ++i)
+            columns.push_back({band->Column(i)->Index(), search.get()});
+    }
+    // Every new text is made before any is stored, so that a refusal leaves
+    // the document as it was.
+    struct TChange {
+        TTreeNode* Node;
+        int Column;
+        std::string Text;
+    };
+    std::vector<TChange> changes;
+    int count = 0;
+    std::string text;
+    for (TTreeNode* node = FTree.FirstNode(); node; node = TLexTree::NextInTreeOrder(node)) {
+        for (const TColumnSearch& column : columns) {
+            int replaced = 0;
+            try {
+                replaced = column.Search->Replace(FTree.Value(node, column.Column),
+                                                  Request.WholeCell, text);
+            } catch (const EConvertError& error) {
+                LexMessageBox(window_, error.what(), "Error", MB_OK | MB_ICONERROR,
+                              options_.CodePage, options_.SeqNo, GUILexName);
+                throw EAbort();
+            }
+            if (replaced == 0) continue;
+            count += replaced;
+            changes.push_back({node, column.Column, std::move(text)});
+        }
+    }
+    if (changes.empty()) return 0;
+    const TUndoScope scope(*this, "Replace");
+    std::optional<TLexTreeUpdate> batch;
+    if (changes.size() > FineGrainedCells) batch.emplace(FTree);
+    for (TChange& change : changes)
+        FTree.SetValue(change.Node, change.Column, change.Text);
+    FModified = true;
+    return count;
 }
 
 void TLexDocument::RemoveHitsOfSubtrees(const std::vector<TTreeNode*>& Roots) {

@@ -236,6 +236,10 @@ private:
     TLexUndoStep* recording_ = nullptr;
 };
 
+// Up to this many cell changes of one command are told to the observers
+// one by one; more, or any change of shape, go in one batch.
+constexpr size_t FineGrainedCells = 64;
+
 // A batch of tree changes, ended on every way out: observers see one reset
 // around it. Batches nest; the outermost one resets.
 class TLexTreeUpdate {

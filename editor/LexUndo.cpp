@@ -15,10 +15,6 @@ struct TOverload : Visitors... {
 // Clang before 17 deduces no aggregate's arguments without a guide.
 template <typename... Visitors>
 TOverload(Visitors...) -> TOverload<Visitors...>;
-
-// A step of only this many cells tells the view cell by cell; more, or any
-// change of shape, is one reset.
-constexpr size_t FineGrainedCells = 64;
 } // namespace
 
 TLexUndoStep::TLexUndoStep(TLexDocument& Document, std::string Name)

@@ -100,7 +100,7 @@ TEST_F(EditingTest, DeletingTheSelectionIsOneBatch) {
           {"e", "936", "0", "x"},
           {"f", "936", "0", "x", "e"},
           {"g", "936", "0", "x"}});
-    doc.Find("x");
+    doc.Find(u"x");
     struct Recorder : ILexTreeObserver {
         std::vector<std::string> events;
         void BeginReset() override { events.push_back("begin"); }

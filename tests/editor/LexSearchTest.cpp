@@ -1,4 +1,7 @@
+#include "platform/CodePage.h"
+#include "platform/Exceptions.h"
 #include "support/DocumentSupport.h"
+#include "support/UndoHistory.h"
 
 namespace lex {
 namespace {
@@ -23,40 +26,46 @@ protected:
     TLexDocument doc;
 };
 
-TEST_F(SearchTest, FindStepsThroughCellsInTreeOrder) {
-    for (const char* text : {"file", "FILE"}) {
+TEST_F(SearchTest, FindStepsThroughCellsInTreeOrderAndGoesRound) {
+    for (const char16_t* text : {u"file", u"FILE"}) {
         doc.Find(text);
-        ASSERT_EQ(doc.FoundNodes().size(), 2u) << text;
+        ASSERT_EQ(doc.FoundNodes().size(), 2u);
         EXPECT_EQ(doc.FoundNodes()[0].Columns.size(), 3u);
         EXPECT_EQ(Current(), "&File:0");
     }
     std::vector<std::string> visited;
     for (int i = 0; i < 3; ++i) {
-        doc.FindNext();
+        EXPECT_FALSE(doc.FindNext());
         visited.push_back(Current());
     }
     EXPECT_EQ(visited, (std::vector<std::string>{"&File:1", "&File:2", "Child:1"}));
-    doc.FindPrior();
-    doc.FindPrior();
+    // Past the last cell to the first, and back past the first to the last.
+    EXPECT_TRUE(doc.FindNext());
+    EXPECT_EQ(Current(), "&File:0");
+    EXPECT_TRUE(doc.FindPrior());
+    EXPECT_EQ(Current(), "Child:1");
+    EXPECT_FALSE(doc.FindPrior());
+    EXPECT_FALSE(doc.FindPrior());
     EXPECT_EQ(Current(), "&File:1");
     EXPECT_EQ(doc.Tree().SelectionCount(), 1);
 
-    doc.Find("Fil");
+    doc.Find(u"Fil");
     EXPECT_EQ(doc.FoundNodes().size(), 2u);
-    doc.Find("");
+    doc.Find(u"");
     EXPECT_TRUE(doc.FoundNodes().empty());
+    EXPECT_FALSE(doc.FindNext());
 }
 
 TEST_F(SearchTest, LocateMatchesWholeTextsIgnoringCase) {
-    EXPECT_TRUE(doc.Locate("&file"));
+    EXPECT_TRUE(doc.Locate(u"&file"));
     EXPECT_EQ(Current(), "&File:0");
-    EXPECT_TRUE(doc.Locate("A FILE"));
+    EXPECT_TRUE(doc.Locate(u"A FILE"));
     EXPECT_EQ(Current(), "Child:1");
-    EXPECT_FALSE(doc.Locate("Fil"));
+    EXPECT_FALSE(doc.Locate(u"Fil"));
 }
 
 TEST_F(SearchTest, HitsFollowDeletions) {
-    doc.Find("i");
+    doc.Find(u"i");
     ASSERT_EQ(doc.FoundNodes().size(), 3u); // &File (3 columns), &Open, Child
     doc.FindNext();
     doc.FindNext();
@@ -71,7 +80,7 @@ TEST_F(SearchTest, HitsFollowDeletions) {
 
     TLexDocument fresh;
     Load(fresh, StandardFields, {{"&File", "936", "0", "File"}, {"&Open", "936", "0", "fichier"}});
-    fresh.Find("i");
+    fresh.Find(u"i");
     fresh.DeleteNode(fresh.FindNodeByKey("&File")); // the first hit: the next becomes current
     EXPECT_EQ(fresh.FoundIndex(), 0);
     EXPECT_EQ(fresh.FoundColumn(), 0);
@@ -80,7 +89,7 @@ TEST_F(SearchTest, HitsFollowDeletions) {
 }
 
 TEST_F(SearchTest, HitsFollowDeletedColumns) {
-    doc.Find("file");
+    doc.Find(u"file");
     doc.FindNext(); // &File, its 936 column
     doc.DeleteSequenceColumn(doc.Band936()->Column(0));
     // The current column went: the position steps back to the key column.
@@ -89,29 +98,203 @@ TEST_F(SearchTest, HitsFollowDeletedColumns) {
     EXPECT_TRUE(doc.FoundNodes()[1].Columns.empty());  // Child's only column went
     EXPECT_EQ(doc.FoundIndex(), 0);
     EXPECT_EQ(doc.FoundColumn(), 0);
-    // Stepping onto and past the hit without columns never fails: the focus
-    // goes to its node and the column stays where it was.
+    // Stepping onto, past and round the hit without columns never fails:
+    // the focus goes to its node and the column stays where it was.
     const struct {
-        void (TLexDocument::*step)();
+        bool (TLexDocument::*step)();
         int index, column;
         const char* current;
+        bool wrapped;
     } steps[] = {
-        {&TLexDocument::FindNext, 0, 1, "&File:1"},
-        {&TLexDocument::FindNext, 1, 0, "Child:1"},
-        {&TLexDocument::FindNext, 2, 0, "Child:1"}, // past the end: nothing shown
-        {&TLexDocument::FindNext, 2, 0, "Child:1"},
-        {&TLexDocument::FindPrior, 1, -1, "Child:1"},
-        {&TLexDocument::FindPrior, 0, 1, "&File:1"},
-        {&TLexDocument::FindPrior, 0, 0, "&File:0"},
-        {&TLexDocument::FindPrior, 0, 1, "&File:1"},
-        {&TLexDocument::ShowFoundNode, 0, 1, "&File:1"},
+        {&TLexDocument::FindNext, 0, 1, "&File:1", false},
+        {&TLexDocument::FindNext, 1, 0, "Child:1", false},
+        {&TLexDocument::FindNext, 0, 0, "&File:0", true},
+        {&TLexDocument::FindPrior, 1, -1, "Child:0", true},
+        {&TLexDocument::FindPrior, 0, 1, "&File:1", false},
+        {&TLexDocument::FindPrior, 0, 0, "&File:0", false},
     };
     for (size_t i = 0; i < std::size(steps); ++i) {
-        (doc.*steps[i].step)();
+        EXPECT_EQ((doc.*steps[i].step)(), steps[i].wrapped) << "step " << i;
         EXPECT_EQ(doc.FoundIndex(), steps[i].index) << "step " << i;
         EXPECT_EQ(doc.FoundColumn(), steps[i].column) << "step " << i;
         EXPECT_EQ(Current(), steps[i].current) << "step " << i;
     }
+}
+
+// Each language in its own code page, the keys in the process's (936 in
+// this program). The fixture holds the GB2312 bytes of 文件 in a western
+// cell, where they read as other letters, and a GBK character whose second
+// byte is the letter a.
+const char* const Wenjian936 = "\xCE\xC4\xBC\xFE";
+const char* const Wenjian950 = "\xA4\xE5\xA5\xF3";
+
+class UnicodeSearchTest : public test::DocumentTest {
+protected:
+    UnicodeSearchTest() {
+        Load(doc, StandardFields,
+             {{"File", "936", "0", Wenjian936},
+              {"File", "950", "0", Wenjian950},
+              {"File", "1252", "0", "File"},
+              {"Open", "936", "0", std::string("\xB4\xF2\xBF\xAA") + Wenjian936}, // 打开文件
+              {"Open", "1252", "0", Wenjian936},
+              {"Up", "936", "0",
+               "\x81"
+               "a"}, // 乤
+              {"Up", "1252", "0", "a file"},
+              {"Two", "1252", "0", "file, FILE"},
+              {Wenjian936, "1252", "0", "x"}});
+    }
+    // Every hit as "key:column,column" in order; columns are the key (0),
+    // 936 (1), 950 (2) and 1252 (3).
+    std::string Hits() {
+        std::string out;
+        for (const TFoundNode& hit : doc.FoundNodes()) {
+            out += (out.empty() ? "" : " ") + std::string(doc.Key(hit.Node)) + ":";
+            for (size_t i = 0; i < hit.Columns.size(); ++i)
+                out += (i ? "," : "") + std::to_string(hit.Columns[i]->Index());
+        }
+        return out;
+    }
+    TLexDocument doc;
+};
+
+TEST_F(UnicodeSearchTest, EachBandIsSearchedInItsOwnCodePage) {
+    const struct {
+        std::u16string text;
+        std::string hits;
+    } cases[] = {
+        {u"\u6587\u4EF6", std::string("File:1,2 Open:1 ") + Wenjian936 + ":0"}, // 文件
+        {u"file", "File:0,3 Up:3 Two:3"},
+        {u"A", "Up:3"},              // not the second byte of 乤
+        {u"\u00CE\u00C4", "Open:3"}, // the western reading of those bytes
+        {u"\u0E01", ""},             // a Thai letter no band holds
+    };
+    for (const auto& c : cases) {
+        doc.Find(c.text);
+        EXPECT_EQ(Hits(), c.hits) << c.hits;
+    }
+    const struct {
+        std::u16string text;
+        const char* key;
+        int column;
+    } located[] = {{u"\u6587\u4EF6", "File", 1}, {u"a FILE", "Up", 3}, {u"\u00CE\u00C4", "", 0}};
+    for (const auto& c : located) {
+        doc.Tree().SetFocusedNode(nullptr);
+        EXPECT_EQ(doc.Locate(c.text), *c.key != 0) << c.key;
+        const TTreeNode* focused = doc.Tree().FocusedNode();
+        EXPECT_EQ(focused ? std::string(doc.Key(focused)) : "", c.key);
+        if (focused) {
+            EXPECT_EQ(doc.Tree().FocusedColumn(), c.column);
+        }
+    }
+}
+
+TEST_F(UnicodeSearchTest, ReplaceCountsWhatItChangesByCaseAndWholeCell) {
+    const struct {
+        std::u16string find, with;
+        const char* band; // a code page, or all
+        bool matchCase, wholeCell;
+        int count;
+        std::string changed; // the western cells, or another band's, afterwards
+    } cases[] = {
+        {u"file", u"doc", "1252", false, false, 4, "Up=a doc Two=doc, doc File=doc"},
+        {u"file", u"doc", "1252", true, false, 2, "Up=a doc Two=doc, FILE File=File"},
+        {u"file", u"doc", "1252", false, true, 1, "Up=a file Two=file, FILE File=doc"},
+        {u"FILE", u"doc", "1252", true, true, 0, "Up=a file Two=file, FILE File=File"},
+        {u"a", u"b", "936", false, false, 0, // not inside a character
+         std::string("Up=\x81"
+                     "a File=") +
+             Wenjian936 + " Open=\xB4\xF2\xBF\xAA" + Wenjian936},
+        {u"\u6587\u4EF6", u"\u56FD", "936", false, false, 2, // 文件 to 国
+         "Up=\x81"
+         "a File=\xB9\xFA Open=\xB4\xF2\xBF\xAA\xB9\xFA"},
+    };
+    for (const auto& c : cases) {
+        TLexDocument fresh;
+        Load(fresh, StandardFields,
+             {{"File", "936", "0", Wenjian936},
+              {"File", "1252", "0", "File"},
+              {"Open", "936", "0", std::string("\xB4\xF2\xBF\xAA") + Wenjian936},
+              {"Up", "936", "0",
+               "\x81"
+               "a"},
+              {"Up", "1252", "0", "a file"},
+              {"Two", "1252", "0", "file, FILE"}});
+        TLexBand* band = nullptr;
+        for (int b = 1; b < fresh.Tree().BandCount(); ++b)
+            if (TLexDocument::BandCodePage(*fresh.Tree().Band(b)) == c.band)
+                band = fresh.Tree().Band(b);
+        ASSERT_NE(band, nullptr);
+        // The key band never takes a replacement, even when asked.
+        EXPECT_EQ(fresh.ReplaceText(
+                      {c.find, c.with, {fresh.Tree().Band(0), band}, c.matchCase, c.wholeCell}),
+                  c.count)
+            << c.changed;
+        std::string changed;
+        for (const char* key : {"Up", "Two", "File", "Open"}) {
+            const TTreeNode* node = fresh.FindNodeByKey(key);
+            const std::string_view value =
+                node ? fresh.Tree().Value(node, band->Column(0)->Index()) : std::string_view();
+            if (!value.empty())
+                changed +=
+                    (changed.empty() ? "" : " ") + std::string(key) + "=" + std::string(value);
+        }
+        EXPECT_EQ(changed, c.changed);
+        EXPECT_EQ(fresh.Modified(), c.count > 0);
+        EXPECT_TRUE(fresh.FindNodeByKey("File")) << "keys stay";
+    }
+}
+
+// Single bytes, UTF-8, double bytes, EBCDIC, UTF-16 and a shifting state
+// each take their own way through the cells; all find and replace alike.
+TEST_F(UnicodeSearchTest, FindAndReplaceWorkInEveryKindOfCodePage) {
+    const struct {
+        const char* codePage;
+        std::u16string text, after;
+    } cases[] = {
+        {"1252", u"\u00C4ab Ab", u"\u00C4cd cd"}, {"65001", u"\u30A2ab Ab", u"\u30A2cd cd"},
+        {"932", u"\u30A2ab Ab", u"\u30A2cd cd"},  {"37", u"\u00C4ab Ab", u"\u00C4cd cd"},
+        {"1200", u"\u30A2ab Ab", u"\u30A2cd cd"}, {"50220", u"\u30A2ab Ab", u"\u30A2cd cd"},
+    };
+    for (const auto& c : cases) {
+        const int codePage = std::stoi(c.codePage);
+        TLexDocument fresh;
+        Load(fresh, StandardFields, {{"k", c.codePage, "0", EncodeText(c.text, codePage)}});
+        fresh.Find(u"AB");
+        ASSERT_EQ(fresh.FoundNodes().size(), 1u) << c.codePage;
+        EXPECT_EQ(fresh.FoundNodes()[0].Columns.size(), 1u) << c.codePage;
+        EXPECT_EQ(fresh.ReplaceText({u"aB", u"cd", {fresh.Tree().Band(1)}, false, false}), 2)
+            << c.codePage;
+        EXPECT_EQ(DecodeText(fresh.Tree().Value(fresh.Tree().FirstNode(), 1), codePage), c.after)
+            << c.codePage;
+    }
+}
+
+TEST_F(UnicodeSearchTest, AReplacementABandCannotHoldChangesNothing) {
+    // 国 is simplified: Big5 has no place for it, and the 950 band has a match.
+    test::UndoHistory history(doc);
+    SetModified(doc, false);
+    const std::string before = Outline(doc);
+    std::vector<TLexBand*> all;
+    for (int b = 0; b < doc.Tree().BandCount(); ++b)
+        all.push_back(doc.Tree().Band(b));
+    EXPECT_THROW(doc.ReplaceText({u"\u6587\u4EF6", u"\u56FD", all, false, false}), EAbort);
+    EXPECT_EQ(shown, (std::vector<std::string>{
+                         "Error|Character U+56FD cannot be written in code page 950"}));
+    EXPECT_EQ(Outline(doc), before);
+    EXPECT_FALSE(doc.Modified());
+    EXPECT_TRUE(history.steps.empty());
+
+    // A band without a match need not hold it: 1252 cannot, but has no 文件.
+    all.erase(all.begin() + 2); // the 950 band
+    EXPECT_EQ(doc.ReplaceText({u"\u6587\u4EF6", u"\u56FD", all, false, false}), 2);
+    ASSERT_EQ(history.steps.size(), 1u) << "one step";
+    const std::string after = Outline(doc);
+    history.Undo();
+    EXPECT_EQ(Outline(doc), before);
+    EXPECT_FALSE(doc.Modified());
+    history.Redo();
+    EXPECT_EQ(Outline(doc), after);
 }
 
 } // namespace

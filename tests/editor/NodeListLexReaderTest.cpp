@@ -101,7 +101,7 @@ TEST_F(SaveTest, ABandWithoutColumnsStaysABand) {
     EXPECT_EQ(position, 0);
     doc.ConvertNodeChinese(Node("File"), doc.Band950(), band936);
     doc.ConvertNodeChinese(Node("File"), band936, doc.Band950());
-    doc.Find("e");
+    doc.Find(u"e");
     EXPECT_EQ(doc.FoundNodes().size(), 2u);
     EXPECT_EQ(Outline(doc), "File[950/0=F950](Open)");
 

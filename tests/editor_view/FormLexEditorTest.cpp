@@ -131,7 +131,7 @@ TEST_F(FormLexEditorTest, SelectionReachesTheDocumentInTheOrderItWasMade) {
 
 TEST_F(FormLexEditorTest, TheGridFollowsTheDocumentsFocusAndSelection) {
     view.collapseAll();
-    doc.Find("speichern"); // the value of Save, under the collapsed File
+    doc.Find(u"speichern"); // the value of Save, under the collapsed File
     EXPECT_EQ(view.currentIndex(), Index("Save", Western));
     EXPECT_TRUE(view.isExpanded(Index("File")));
     const QModelIndexList rows = view.selectionModel()->selectedRows();
