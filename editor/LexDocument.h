@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/LexTranslation.h"
 #include "editor/LexTree.h"
 #include "editor/LexUndo.h"
 #include "platform/MessageBox.h"
@@ -42,6 +43,10 @@ struct TReplaceRequest {
     bool MatchCase = false; // else the letters a-z match their capitals
     bool WholeCell = false; // only cells whose whole text is Find
 };
+
+// How a step to the next match went: found, found after going round from
+// the other end, or nothing to find.
+enum class TSearchResult { Found, Wrapped, NotFound };
 
 // What the editor reads of the application's options.
 struct TLexEditorOptions {
@@ -250,6 +255,13 @@ public:
     // says so and aborts (EAbort) with nothing changed.
     int ReplaceText(const TReplaceRequest& Request);
 
+    // The cells still to translate in a language column (see TColumnState).
+    // FindUntranslated focuses the column's cell of the next (or previous)
+    // node after the focused one, in tree order, whose cell is
+    // untranslated, going round from the other end when it has to.
+    TSearchResult FindUntranslated(const TLexColumn& Column, bool Forward);
+    // The column's translated and translatable keys, kept up to date.
+    TTranslationCount TranslationCount(const TLexColumn& Column);
 
 private:
     friend struct TLexDocumentTestAccess;
@@ -306,6 +318,7 @@ private:
     int FFoundIndex = 0;
     int FFoundColumn = 0;
     TLexTree FTree;
+    TTranslationCounter translationCounter_{FTree};
     // The nodes' records, pooled: a million nodes cost no million allocations.
     std::deque<TLexNode> nodeData_;
     std::vector<TLexNode*> freeNodeData_;

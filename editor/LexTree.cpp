@@ -133,6 +133,22 @@ TTreeNode* TLexTree::NextInTreeOrder(const TTreeNode* Node, const TTreeNode* Sub
     return nullptr;
 }
 
+namespace {
+TTreeNode* LastBelow(TTreeNode* Node) {
+    while (Node && Node->LastChild())
+        Node = Node->LastChild();
+    return Node;
+}
+} // namespace
+
+TTreeNode* TLexTree::PriorInTreeOrder(const TTreeNode* Node) {
+    return Node->PrevSibling() ? LastBelow(Node->PrevSibling()) : Node->Parent();
+}
+
+TTreeNode* TLexTree::LastInTreeOrder() const {
+    return LastBelow(root_.LastChild());
+}
+
 int TLexTree::SubtreeSize(const TTreeNode* Node) const {
     int size = 0;
     for (const TTreeNode* n = Node; n; n = NextInTreeOrder(n, Node))
@@ -233,6 +249,7 @@ std::string_view TLexTree::Value(const TTreeNode* Node, int ColumnIndex) const {
 void TLexTree::SetValue(TTreeNode* Node, int ColumnIndex, std::string_view Text) {
     const size_t slot = static_cast<size_t>(columns_[ColumnIndex]->slot_);
     if (slot >= Node->values_.size() && Text.empty()) return;
+    Notify([&](ILexTreeObserver& Observer) { Observer.ValueAboutToChange(Node, ColumnIndex); });
     if (slot < Node->values_.size() && !recording_) {
         Node->values_[slot] = Text;
         Notify([&](ILexTreeObserver& Observer) { Observer.ValueChanged(Node, ColumnIndex); });

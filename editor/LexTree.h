@@ -109,6 +109,7 @@ public:
     virtual void NodeRemoved() {}
     virtual void NodeAboutToMove(TTreeNode* /*Node*/, TTreeNode* /*NewParent*/) {}
     virtual void NodeMoved(TTreeNode* /*Node*/) {}
+    virtual void ValueAboutToChange(TTreeNode* /*Node*/, int /*ColumnIndex*/) {}
     virtual void ValueChanged(TTreeNode* /*Node*/, int /*ColumnIndex*/) {}
     virtual void ColumnsChanged() {}
     virtual void FocusChanged() {}
@@ -146,6 +147,9 @@ public:
     // The node after Node in tree order (each node before its children).
     static TTreeNode* NextInTreeOrder(const TTreeNode* Node);
     static TTreeNode* NextInTreeOrder(const TTreeNode* Node, const TTreeNode* SubtreeRoot);
+    // The node before Node in tree order, and the last node of all.
+    static TTreeNode* PriorInTreeOrder(const TTreeNode* Node);
+    TTreeNode* LastInTreeOrder() const;
 
     // Values by column index.
     std::string_view Value(const TTreeNode* Node, int ColumnIndex) const;
