@@ -197,6 +197,37 @@ void TFormLexEditor::RefreshCaption() {
                        : QFile::decodeName(QByteArray::fromStdString(caption)));
 }
 
+TLexColumn* TFormLexEditor::LanguageColumn() {
+    TLexDocument& doc = *document_;
+    const TLexTree& tree = doc.Tree();
+    if (tree.FocusedColumn() < tree.ColumnCount()) {
+        const TLexColumn* focused = tree.Column(tree.FocusedColumn());
+        if (focused->Band->Index() > 0) {
+            languageCodePage_ = TLexDocument::BandCodePage(*focused->Band);
+            languageSeqNo_ = focused->Caption;
+        }
+    }
+    for (int b = 1; b < tree.BandCount(); ++b) {
+        const TLexBand* band = tree.Band(b);
+        int position = 0;
+        if (TLexDocument::BandCodePage(*band) != languageCodePage_) continue;
+        if (TLexColumn* column = doc.FindSequenceColumn(band, languageSeqNo_, position))
+            return column;
+    }
+    return tree.ColumnCount() > 1 ? tree.Column(1) : nullptr;
+}
+
+void TFormLexEditor::SetUntranslatedFilter(const TLexColumn* Column) {
+    // Each parent opened costs the view a persistent index for as long as
+    // it stays open; past this many the user opens what he wants.
+    constexpr size_t MostParentsOpened = 1000;
+    model_->SetUntranslatedFilter(Column);
+    const std::vector<const TTreeNode*> parents = model_->ShownParents();
+    if (parents.size() > MostParentsOpened) return;
+    for (const TTreeNode* parent : parents)
+        view_->expand(model_->IndexOf(parent));
+}
+
 void TFormLexEditor::PostEdit() {
     if (QWidget* editor = view_->CurrentEditor()) {
         if (!delegate_->CommitEditor(editor)) throw EAbort();
@@ -246,8 +277,12 @@ void TFormLexEditor::SyncSelectionToView() {
     // per row would be slow to paint with a big selection.
     std::vector<std::pair<const TTreeNode*, int>> rows;
     rows.reserve(static_cast<size_t>(tree.SelectionCount()));
-    for (int i = 0; i < tree.SelectionCount(); ++i)
-        rows.emplace_back(tree.SelectedNode(i)->Parent(), tree.SelectedNode(i)->Index());
+    for (int i = 0; i < tree.SelectionCount(); ++i) {
+        const TTreeNode* node = tree.SelectedNode(i);
+        // A node the filter hides has no row.
+        if (const QModelIndex cell = model_->IndexOf(node); cell.isValid())
+            rows.emplace_back(node->Parent(), cell.row());
+    }
     std::sort(rows.begin(), rows.end());
     QItemSelection selection;
     const int lastColumn = model_->columnCount() - 1;

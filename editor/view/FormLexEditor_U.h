@@ -62,6 +62,15 @@ public:
     // open and save without telling, so call it after those (cheap).
     void RefreshCaption();
 
+    // The language column that Next Untranslated, the filter and the
+    // figures of the status bar are about: the focused one, else the one
+    // last focused, else the first; none without languages.
+    TLexColumn* LanguageColumn();
+    // Only the keys untranslated in Column (none: every key); see
+    // TLexTreeModel::SetUntranslatedFilter. Few enough parents are opened
+    // so that those keys are in view.
+    void SetUntranslatedFilter(const TLexColumn* Column);
+
     // Whether the window may close: stores an open edit (a refused one keeps
     // the window), then asks "Data modified, Save?" if there is anything to save.
     bool QueryClose();
@@ -109,6 +118,10 @@ private:
     QMenu* popupMenu_ = nullptr;
     TLexBand* popupBand_ = nullptr;
     TLexColumn* popupColumn_ = nullptr;
+    // The language column last focused, by code page and sequence: a
+    // column may go, and come back with an undo.
+    std::string languageCodePage_;
+    std::string languageSeqNo_;
     bool syncing_ = false; // one side is following the other: no echo
     bool closeAccepted_ = false;
     std::unordered_set<const TTreeNode*> expanded_;

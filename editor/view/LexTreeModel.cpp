@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QMimeData>
 #include <QStyle>
+#include <algorithm>
 
 namespace lex {
 
@@ -40,8 +41,28 @@ TTreeNode* TLexTreeModel::NodeOf(const QModelIndex& Index) const {
 
 QModelIndex TLexTreeModel::IndexOf(const TTreeNode* Node, int ColumnIndex) const {
     if (!Node || ColumnIndex < 0 || ColumnIndex >= static_cast<int>(sectionOf_.size())) return {};
-    return createIndex(Node->Index(), sectionOf_[static_cast<size_t>(ColumnIndex)],
+    const int row = RowOf(Node);
+    if (row < 0) return {};
+    return createIndex(row, sectionOf_[static_cast<size_t>(ColumnIndex)],
                        const_cast<TTreeNode*>(Node));
+}
+
+int TLexTreeModel::RowOf(const TTreeNode* Node) const {
+    if (!filter_) return Node->Index();
+    const auto it = children_.find(Node->Parent());
+    if (it == children_.end()) return -1;
+    // The shown siblings stand in tree order.
+    const std::vector<TTreeNode*>& shown = it->second;
+    const auto at = std::lower_bound(
+        shown.begin(), shown.end(), Node->Index(),
+        [](const TTreeNode* Sibling, int Index) { return Sibling->Index() < Index; });
+    return at != shown.end() && *at == Node ? static_cast<int>(at - shown.begin()) : -1;
+}
+
+int TLexTreeModel::RowCountOf(const TTreeNode* Parent) const {
+    if (!filter_) return Parent ? Parent->Count() : doc_.Tree().Count();
+    const auto it = children_.find(Parent);
+    return it == children_.end() ? 0 : static_cast<int>(it->second.size());
 }
 
 TLexColumn* TLexTreeModel::ColumnAt(int Section) const {
@@ -91,9 +112,9 @@ QIcon TLexTreeModel::NodeIcon(int Image, int SelectedImage) const {
 }
 
 TTreeNode* TLexTreeModel::ChildAt(const TTreeNode* Parent, int Row) const {
-    const int count = Parent ? Parent->Count() : doc_.Tree().Count();
+    const int count = RowCountOf(Parent);
     std::vector<TTreeNode*>& children = children_[Parent];
-    if (static_cast<int>(children.size()) != count) {
+    if (!filter_ && static_cast<int>(children.size()) != count) {
         children.clear();
         children.reserve(static_cast<size_t>(count));
         for (TTreeNode* child = Parent ? Parent->FirstChild() : doc_.Tree().FirstNode(); child;
@@ -106,7 +127,7 @@ TTreeNode* TLexTreeModel::ChildAt(const TTreeNode* Parent, int Row) const {
 QModelIndex TLexTreeModel::index(int Row, int Column, const QModelIndex& Parent) const {
     if (Row < 0 || Column < 0 || Column >= columnCount() || Parent.column() > 0) return {};
     const TTreeNode* parent = NodeOf(Parent);
-    if (Row >= (parent ? parent->Count() : doc_.Tree().Count())) return {};
+    if (Row >= RowCountOf(parent)) return {};
     return createIndex(Row, Column, ChildAt(parent, Row));
 }
 
@@ -116,9 +137,7 @@ QModelIndex TLexTreeModel::parent(const QModelIndex& Child) const {
 }
 
 int TLexTreeModel::rowCount(const QModelIndex& Parent) const {
-    if (Parent.column() > 0) return 0;
-    const TTreeNode* parent = NodeOf(Parent);
-    return parent ? parent->Count() : doc_.Tree().Count();
+    return Parent.column() > 0 ? 0 : RowCountOf(NodeOf(Parent));
 }
 
 int TLexTreeModel::columnCount(const QModelIndex&) const {
@@ -265,6 +284,57 @@ void TLexTreeModel::TakeSections(std::vector<Section> Sections) {
             sectionOf_[static_cast<size_t>(column->Index())] = static_cast<int>(section);
 }
 
+void TLexTreeModel::SetUntranslatedFilter(const TLexColumn* Column) {
+    beginResetModel();
+    filter_ = Column;
+    children_.clear();
+    if (filter_) children_ = UntranslatedNodes(doc_.Tree(), *filter_);
+    endResetModel();
+}
+
+std::vector<const TTreeNode*> TLexTreeModel::ShownParents() const {
+    std::vector<const TTreeNode*> parents;
+    if (!filter_) return parents;
+    for (const auto& [parent, shown] : children_)
+        if (parent && !shown.empty()) parents.push_back(parent);
+    return parents;
+}
+
+bool TLexTreeModel::FilterColumnAttached() const {
+    const TLexTree& tree = doc_.Tree();
+    for (int c = 0; c < tree.ColumnCount(); ++c)
+        if (tree.Column(c) == filter_) return true;
+    return false;
+}
+
+void TLexTreeModel::Reveal(TTreeNode* Node) {
+    // Top down, so that each row goes under a parent already shown.
+    std::vector<TTreeNode*> hidden;
+    for (TTreeNode* n = Node; n && RowOf(n) < 0; n = n->Parent())
+        hidden.push_back(n);
+    for (auto it = hidden.rbegin(); it != hidden.rend(); ++it) {
+        TTreeNode* node = *it;
+        std::vector<TTreeNode*>& shown = children_[node->Parent()];
+        const auto at = std::lower_bound(
+            shown.begin(), shown.end(), node->Index(),
+            [](const TTreeNode* Sibling, int Index) { return Sibling->Index() < Index; });
+        const int row = static_cast<int>(at - shown.begin());
+        beginInsertRows(IndexOf(node->Parent()), row, row);
+        shown.insert(at, node);
+        endInsertRows();
+    }
+}
+
+void TLexTreeModel::FocusChanged() {
+    if (filter_) Reveal(doc_.Tree().FocusedNode());
+    emit DocumentFocusChanged();
+}
+
+void TLexTreeModel::NodeMadeVisible(TTreeNode* Node) {
+    if (filter_) Reveal(Node);
+    emit DocumentNodeMadeVisible(Node);
+}
+
 void TLexTreeModel::BeginReset() {
     beginResetModel();
     // The batch frees bands, columns and nodes as it goes; a view that
@@ -277,51 +347,76 @@ void TLexTreeModel::BeginReset() {
 
 void TLexTreeModel::EndReset() {
     children_.clear();
+    if (filter_ && !FilterColumnAttached()) filter_ = nullptr;
+    if (filter_) children_ = UntranslatedNodes(doc_.Tree(), *filter_);
     TakeSections(MakeSections());
     endResetModel();
 }
 
 void TLexTreeModel::NodeAboutToBeAdded(TTreeNode* Parent, int Row) {
-    beginInsertRows(IndexOf(Parent), Row, Row);
+    if (!filter_) beginInsertRows(IndexOf(Parent), Row, Row);
 }
 
 void TLexTreeModel::NodeAdded(TTreeNode* Node) {
-    // Nodes are only ever appended.
+    if (filter_) {
+        // A subtree an undo brings back is shown whole.
+        for (TTreeNode* n = TLexTree::NextInTreeOrder(Node, Node); n;
+             n = TLexTree::NextInTreeOrder(n, Node))
+            children_[n->Parent()].push_back(n);
+        Reveal(Node);
+        return;
+    }
+    // Nodes are only ever appended one by one; an undo puts them back in a batch.
     if (auto it = children_.find(Node->Parent()); it != children_.end()) it->second.push_back(Node);
     endInsertRows();
 }
 
 void TLexTreeModel::NodeAboutToBeRemoved(TTreeNode* Node) {
-    const int row = Node->Index();
+    const int row = RowOf(Node);
+    removing_ = row >= 0;
+    if (!removing_) return; // hidden by the filter, and its subtree with it
     beginRemoveRows(IndexOf(Node->Parent()), row, row);
     // The subtree's nodes go back to the tree's pool and come out again as
-    // other nodes: no table may outlive them.
-    std::erase_if(children_, [&](const auto& Entry) {
-        return Entry.first && TLexTree::IsInSubtree(Entry.first, Node);
-    });
+    // other nodes: no table may outlive them. Filtered, the tables are many
+    // and each is the subtree's own node; else they are the few asked about.
+    if (filter_) {
+        for (const TTreeNode* n = Node; n; n = TLexTree::NextInTreeOrder(n, Node))
+            children_.erase(n);
+    } else {
+        std::erase_if(children_, [&](const auto& Entry) {
+            return Entry.first && TLexTree::IsInSubtree(Entry.first, Node);
+        });
+    }
     if (auto it = children_.find(Node->Parent());
         it != children_.end() && row < static_cast<int>(it->second.size()))
         it->second.erase(it->second.begin() + row);
 }
 
 void TLexTreeModel::NodeRemoved() {
-    endRemoveRows();
+    if (removing_) endRemoveRows();
+    removing_ = false;
 }
 
 void TLexTreeModel::NodeAboutToMove(TTreeNode* Node, TTreeNode* NewParent) {
     moveFromParent_ = Node->Parent();
-    moveFromRow_ = Node->Index();
-    const int destination = NewParent ? NewParent->Count() : doc_.Tree().Count();
+    moveFromRow_ = RowOf(Node);
+    moving_ = false;
+    if (moveFromRow_ < 0) return; // hidden by the filter: it stays so
+    if (filter_) Reveal(NewParent);
     // Qt refuses a move that changes nothing (the last child made last again).
     moving_ = beginMoveRows(IndexOf(moveFromParent_), moveFromRow_, moveFromRow_,
-                            IndexOf(NewParent), destination);
+                            IndexOf(NewParent), RowCountOf(NewParent));
 }
 
 void TLexTreeModel::NodeMoved(TTreeNode* Node) {
+    if (moveFromRow_ < 0) return;
     if (auto it = children_.find(moveFromParent_);
         it != children_.end() && moveFromRow_ < static_cast<int>(it->second.size()))
         it->second.erase(it->second.begin() + moveFromRow_);
-    if (auto it = children_.find(Node->Parent()); it != children_.end()) it->second.push_back(Node);
+    if (auto it = children_.find(Node->Parent()); it != children_.end())
+        it->second.push_back(Node);
+    else if (filter_)
+        children_[Node->Parent()].push_back(Node);
     if (moving_) endMoveRows();
     moving_ = false;
 }
@@ -332,6 +427,10 @@ void TLexTreeModel::ValueChanged(TTreeNode* Node, int ColumnIndex) {
 }
 
 void TLexTreeModel::ColumnsChanged() {
+    if (filter_ && !FilterColumnAttached()) {
+        SetUntranslatedFilter(nullptr); // its column went
+        return;
+    }
     std::vector<Section> sections = MakeSections();
     if (sections == sections_) {
         TakeSections(std::move(sections)); // the same sections: captions or widths

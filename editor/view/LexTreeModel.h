@@ -53,6 +53,17 @@ public:
     int CodePageOf(int Section) const;
     QString BandCaption(const TLexBand& Band) const;
 
+    // Shows only the nodes whose cell in Column is untranslated, with their
+    // ancestors (none: every node). What the filter showed stays shown
+    // while it is on: a cell just translated does not vanish from under the
+    // user, nodes added join it, and a node the document focuses or brings
+    // into view is shown with its ancestors. A batch of the document works
+    // the filter out again; a column deleted ends it.
+    void SetUntranslatedFilter(const TLexColumn* Column);
+    const TLexColumn* UntranslatedFilter() const { return filter_; }
+    // Filtered: the nodes with children shown.
+    std::vector<const TTreeNode*> ShownParents() const;
+
     QModelIndex index(int Row, int Column, const QModelIndex& Parent = {}) const override;
     QModelIndex parent(const QModelIndex& Child) const override;
     int rowCount(const QModelIndex& Parent = {}) const override;
@@ -94,12 +105,21 @@ private:
     void NodeMoved(TTreeNode* Node) override;
     void ValueChanged(TTreeNode* Node, int ColumnIndex) override;
     void ColumnsChanged() override;
-    void FocusChanged() override { emit DocumentFocusChanged(); }
+    void FocusChanged() override;
     void SelectionChanged() override { emit DocumentSelectionChanged(); }
     void EditingChanged() override { emit DocumentEditingChanged(); }
-    void NodeMadeVisible(TTreeNode* Node) override { emit DocumentNodeMadeVisible(Node); }
+    void NodeMadeVisible(TTreeNode* Node) override;
 
     TTreeNode* ChildAt(const TTreeNode* Parent, int Row) const;
+    int RowCountOf(const TTreeNode* Parent) const;
+    // A node's row: its place among its siblings, or, filtered, among those
+    // shown (-1 when hidden).
+    int RowOf(const TTreeNode* Node) const;
+    // Filtered: shows the node and its hidden ancestors, row by row.
+    void Reveal(TTreeNode* Node);
+    // Whether the filter's column is still one of the tree's. Compares
+    // pointers only: a batch may have freed the column.
+    bool FilterColumnAttached() const;
     QIcon NodeIcon(int Image, int SelectedImage) const;
     void ReportRefusal(const std::string& Message) const;
     bool IsOwnDrag(const QMimeData* Data) const;
@@ -118,10 +138,13 @@ private:
     std::vector<int> sectionOf_;    // by grid column index
     // Children by row for the parents a view has asked about (none = the
     // top level): the tree links siblings, so a row needs a lookup table.
-    mutable std::unordered_map<const TTreeNode*, std::vector<TTreeNode*>> children_;
+    // Filtered, the children shown under every parent that shows any.
+    mutable TShownChildren children_;
+    const TLexColumn* filter_ = nullptr;
     int moveFromRow_ = -1;
     TTreeNode* moveFromParent_ = nullptr;
     bool moving_ = false;
+    bool removing_ = false;
     // By image and selected image; nodes share a handful of pairs.
     mutable std::map<std::pair<int, int>, QIcon> icons_;
 };

@@ -6,6 +6,7 @@
 
 #include <QMimeData>
 #include <QSignalSpy>
+#include <functional>
 
 namespace lex {
 namespace {
@@ -229,6 +230,72 @@ TEST_F(LexTreeModelTest, DropsMoveTheSelectedNodesOntoTheTarget) {
     ASSERT_TRUE(model.dropMimeData(data.get(), Qt::MoveAction, -1, -1, {}));
     EXPECT_EQ(model.NodeOf(model.index(2, 0)), Node("Open"));
     EXPECT_EQ(Node("Open")->Data->ParentKey, "");
+}
+
+// The rows of a parent as "key key(child child)".
+std::string Rows(const TLexTreeModel& Model, const QModelIndex& Parent = {}) {
+    std::string out;
+    for (int row = 0; row < Model.rowCount(Parent); ++row) {
+        const QModelIndex index = Model.index(row, 0, Parent);
+        out += (out.empty() ? "" : " ") + std::string(Model.Document().Key(Model.NodeOf(index)));
+        if (Model.rowCount(index) > 0) out += "(" + Rows(Model, index) + ")";
+    }
+    return out;
+}
+
+// Under Qt's model tester: every row the filter shows or hides is told.
+TEST_F(LexTreeModelTest, TheUntranslatedFilterShowsWhatNeedsWorkAndWhatTheUserTouches) {
+    const TLexColumn* western = doc.Tree().Column(ColumnOf("1252", "0"));
+    model.SetUntranslatedFilter(western); // Open has only Chinese
+    EXPECT_EQ(Rows(model), "File(Open)");
+    EXPECT_FALSE(Index("Save").isValid());
+
+    const struct {
+        const char* name;
+        std::function<void()> change;
+        const char* rows;
+    } steps[] = {
+        {"translated, it stays", [&] { doc.SetNodeValue(Node("Open"), western->Index(), "Offen"); },
+         "File(Open)"},
+        {"a new node joins",
+         [&] {
+             doc.Tree().SetFocusedNode(Node("Open"));
+             doc.NewNode();
+             doc.PostEdit();
+         },
+         "File(Open LexKey1)"},
+        {"a node focused is shown in place", [&] { doc.Locate(u"speichern"); },
+         "File(Open Save LexKey1)"},
+        {"and its parent too",
+         [&] {
+             doc.Tree().SetFocusedNode(Node("Edit"));
+             doc.NewSubNode();
+             doc.PostEdit();
+         },
+         "File(Open Save LexKey1) Edit(LexKey2)"},
+        {"a shown node moves as it is",
+         [&] { doc.Tree().MoveNode(Node("LexKey2"), nullptr, false); },
+         "File(Open Save LexKey1) Edit LexKey2"},
+        {"under a parent it shows", [&] { doc.Tree().MoveNode(Node("Open"), Node("Edit"), true); },
+         "File(Save LexKey1) Edit(Open) LexKey2"},
+        {"a deletion goes", [&] { doc.DeleteNode(Node("File")); }, "Edit(Open) LexKey2"},
+        {"a batch works it out again",
+         [&] { test::DocumentTest::Load(doc, StandardFields, test::MenuRecords()); }, "File(Open)"},
+        {"a hidden node moves unseen", [&] { doc.Tree().MoveNode(Node("Save"), nullptr, false); },
+         "File(Open)"},
+    };
+    for (const auto& step : steps) {
+        step.change();
+        EXPECT_EQ(Rows(model), step.rows) << step.name;
+    }
+
+    model.SetUntranslatedFilter(nullptr);
+    EXPECT_EQ(Rows(model), "File(Open) Edit Save");
+    model.SetUntranslatedFilter(doc.Tree().Column(ColumnOf("936", "0")));
+    EXPECT_EQ(Rows(model), "Edit Save");
+    doc.DeleteSequenceColumn(doc.Band936()->Column(0)); // its column goes: so does the filter
+    EXPECT_EQ(model.UntranslatedFilter(), nullptr);
+    EXPECT_EQ(Rows(model), "File(Open) Edit Save");
 }
 
 } // namespace
