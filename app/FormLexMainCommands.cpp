@@ -2,6 +2,8 @@
 #include "app/FormCodePage_U.h"
 #include "app/FormLexDM_U.h"
 #include "app/FormLexMain_U.h"
+#include "app/FormReplace_U.h"
+#include "app/GuiText.h"
 #include "app/HelpWindow.h"
 #include "app/HistoryFiles.h"
 #include "app/InterchangeFlows.h"
@@ -14,16 +16,20 @@
 #include "interchange/InterchangeFormats.h"
 #include "platform/CodePageCatalog.h"
 #include "platform/Exceptions.h"
+#include "platform/MessageBox.h"
 #include "runtime/LexFormats.h"
 #include "runtime/qt/QtText.h"
 
+#include <QCheckBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QProgressBar>
 #include <QToolBar>
+#include <QTreeView>
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -241,11 +247,33 @@ void TFormLexMain::Action_ExportExecute(bool NodesOnly) {
     ExportToFile(*editor, NodesOnly, Progress(), this);
 }
 
+// The search box holds Unicode: each language is searched in its own code
+// page, so Chinese is found whatever the interface's code page.
 void TFormLexMain::Action_FindExecute() {
     TFormLexEditor* editor = ActiveEditor();
     if (!editor) return;
     editor->PostEdit();
+    ShowSearchStep(nullptr);
     editor->Document().Find(Edit_LexValue->text().toStdU16String());
+    if (editor->Document().FoundNodes().empty()) {
+        GuiMessageBoxFmt(this, "\"%s\" was not found.", "Find", MB_OK | MB_ICONINFORMATION,
+                         Edit_LexValue->text());
+        return;
+    }
+    // The hit's cell, not only its row: the grid takes the focus to show it.
+    editor->TreeView()->setFocus();
+}
+
+void TFormLexMain::Action_FindStepExecute(bool Forward) {
+    TFormLexEditor* editor = ActiveEditor();
+    if (!editor) return;
+    editor->PostEdit();
+    TLexDocument& doc = editor->Document();
+    const bool wrapped = Forward ? doc.FindNext() : doc.FindPrior();
+    ShowSearchStep(!wrapped  ? nullptr
+                   : Forward ? "Passed the end; continued from the beginning."
+                             : "Passed the beginning; continued from the end.");
+    editor->TreeView()->setFocus();
 }
 
 void TFormLexMain::Action_LocateExecute() {
@@ -253,6 +281,102 @@ void TFormLexMain::Action_LocateExecute() {
     if (!editor) return;
     editor->PostEdit();
     editor->Document().Locate(Edit_LexValue->text().toStdU16String());
+}
+
+namespace {
+
+// A language column as the messages name it: "Western European (Windows) - 0".
+QString ColumnName(const TLexColumn& Column) {
+    return ToQString(Column.Band->Caption) + QStringLiteral(" - ") + ToQString(Column.Caption);
+}
+
+} // namespace
+
+void TFormLexMain::Action_UntranslatedExecute(bool Forward) {
+    TFormLexEditor* editor = ActiveEditor();
+    if (!editor) return;
+    editor->PostEdit();
+    const TLexColumn* column = editor->LanguageColumn();
+    if (!column) return;
+    switch (editor->Document().FindUntranslated(*column, Forward)) {
+    case TSearchResult::NotFound:
+        ShowSearchStep(nullptr);
+        GuiMessageBoxFmt(this, "Nothing is left to translate in %s.",
+                         Forward ? "Next Untranslated" : "Previous Untranslated",
+                         MB_OK | MB_ICONINFORMATION, ColumnName(*column));
+        return;
+    case TSearchResult::Wrapped:
+        ShowSearchStep(Forward ? "Passed the end; continued from the beginning."
+                               : "Passed the beginning; continued from the end.");
+        break;
+    case TSearchResult::Found:
+        ShowSearchStep(nullptr);
+        break;
+    }
+    // On the cell, ready for the translation to be typed.
+    editor->TreeView()->setFocus();
+}
+
+void TFormLexMain::Action_UntranslatedOnlyExecute() {
+    TFormLexEditor* editor = ActiveEditor();
+    if (!editor) return;
+    editor->PostEdit();
+    editor->SetUntranslatedFilter(Action_UntranslatedOnly->isChecked() ? editor->LanguageColumn()
+                                                                       : nullptr);
+}
+
+void TFormLexMain::Action_ReplaceExecute() {
+    TFormLexEditor* editor = ActiveEditor();
+    if (!editor) return;
+    editor->PostEdit();
+    TLexDocument& doc = editor->Document();
+    const TLexTree& tree = doc.Tree();
+    TLexBand* focused = tree.FocusedColumn() < tree.ColumnCount()
+                            ? tree.Column(tree.FocusedColumn())->Band
+                            : nullptr;
+    if (focused && focused->Index() == 0) focused = nullptr; // keys are not replaced
+    TFormReplace dialog(this);
+    dialog.Edit_Find->setText(Edit_LexValue->text());
+    if (focused) dialog.OfferLanguage(ToQString(focused->Caption));
+    if (dialog.exec() != QDialog::Accepted) return;
+    TReplaceRequest request{dialog.Edit_Find->text().toStdU16String(),
+                            dialog.Edit_Replace->text().toStdU16String(),
+                            {},
+                            dialog.CheckBox_MatchCase->isChecked(),
+                            dialog.CheckBox_WholeCell->isChecked()};
+    if (focused && dialog.OneLanguage()) {
+        request.Bands.push_back(focused);
+    } else {
+        for (int b = 1; b < tree.BandCount(); ++b)
+            request.Bands.push_back(tree.Band(b));
+    }
+    const int count = [&] {
+        const TWaitCursor wait;
+        return doc.ReplaceText(request);
+    }();
+    if (count == 0)
+        GuiMessageBoxFmt(this, "\"%s\" was not found.", "Replace", MB_OK | MB_ICONINFORMATION,
+                         dialog.Edit_Find->text());
+    else
+        GuiMessageBoxFmt(this, "%s replacements made.", "Replace", MB_OK | MB_ICONINFORMATION,
+                         QString::number(count));
+}
+
+void TFormLexMain::ShowSearchStep(const char* Text) {
+    StatusPanel_Search->setText(Text ? TranslateGUIText(Text) : QString());
+}
+
+void TFormLexMain::ShowTranslationCount(TFormLexEditor* Editor) {
+    const TLexColumn* column = Editor ? Editor->LanguageColumn() : nullptr;
+    if (!column) {
+        StatusPanel_Translated->clear();
+        StatusPanel_Translated->setToolTip({});
+        return;
+    }
+    const TTranslationCount count = Editor->Document().TranslationCount(*column);
+    StatusPanel_Translated->setText(
+        QStringLiteral("%1 / %2").arg(count.Translated).arg(count.Total));
+    StatusPanel_Translated->setToolTip(ColumnName(*column));
 }
 
 void TFormLexMain::Action_ChineseExecute(bool ToGB) {

@@ -13,6 +13,7 @@
 #include "app/WindowPlacement.h"
 #include "database/ui/DBFlows.h"
 #include "editor/view/FormLexEditor_U.h"
+#include "editor/view/LexTreeModel.h"
 #include "formfiles/ui/FormDFM2Lex_U.h"
 #include "formfiles/ui/FromGrabData_U.h"
 #include "platform/Exceptions.h"
@@ -256,6 +257,9 @@ void TFormLexMain::CreateToolBars() {
     ToolBar_Search->addActions({Action_Find, Action_FindPrior, Action_FindNext});
     ToolBar_Search->addSeparator();
     ToolBar_Search->addAction(Action_Locate);
+    ToolBar_Search->addSeparator();
+    ToolBar_Search->addActions(
+        {Action_NextUntranslated, Action_PriorUntranslated, Action_UntranslatedOnly});
 
     ToolBar_DB = makeBar("ToolBar_DB", "DataBase");
     ToolBar_DB->addActions({Action_OpenDB, Action_ImportDB});
@@ -294,6 +298,19 @@ void TFormLexMain::CreateStatusBar() {
         StatusBar_Main->addWidget(panel);
         StatusPanels[i] = panel;
     }
+    // These take the room left and give it up first: the window stays as
+    // narrow as the nine panels allow.
+    const auto addLabel = [this](const char* Name, const char* Text, int Stretch) {
+        auto* label = new QLabel(QString::fromLatin1(Text), StatusBar_Main);
+        label->setObjectName(QString::fromLatin1(Name));
+        label->setMinimumWidth(1);
+        StatusBar_Main->addWidget(label, Stretch);
+        return label;
+    };
+    Label_Translated = addLabel("Label_Translated", "Translated:", 0);
+    StatusPanel_Translated = addLabel("StatusPanel_Translated", "", 0);
+    StatusPanel_Translated->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    StatusPanel_Search = addLabel("StatusPanel_Search", "", 1);
     FitStatusPanels();
     // The gauge fills its panel inside a two-pixel margin.
     Gauge_Load = new TGauge(StatusPanels[5]);
@@ -340,15 +357,13 @@ void TFormLexMain::ConnectActions() {
         on(action, [this, action] { StandardEditExecute(action); });
 
     on(Action_Find, [this] { Action_FindExecute(); });
-    onEditor(Action_FindPrior, [commit](TFormLexEditor& Editor) {
-        commit(Editor);
-        Editor.Document().FindPrior();
-    });
-    onEditor(Action_FindNext, [commit](TFormLexEditor& Editor) {
-        commit(Editor);
-        Editor.Document().FindNext();
-    });
+    on(Action_FindPrior, [this] { Action_FindStepExecute(false); });
+    on(Action_FindNext, [this] { Action_FindStepExecute(true); });
     on(Action_Locate, [this] { Action_LocateExecute(); });
+    on(Action_NextUntranslated, [this] { Action_UntranslatedExecute(true); });
+    on(Action_PriorUntranslated, [this] { Action_UntranslatedExecute(false); });
+    on(Action_UntranslatedOnly, [this] { Action_UntranslatedOnlyExecute(); });
+    on(Action_Replace, [this] { Action_ReplaceExecute(); });
     connect(Edit_LexValue, &QLineEdit::returnPressed, this, [this] {
         ApplicationEvents1Idle();
         if (Action_Locate->isEnabled()) Action_Locate->trigger();
@@ -664,7 +679,12 @@ void TFormLexMain::ApplicationEvents1Idle() {
     Action_Locate->setEnabled(state.Locate);
     Action_Find->setEnabled(state.Locate);
     Action_FindNext->setEnabled(state.FindNext);
-    Action_FindPrior->setEnabled(state.FindPrior);
+    Action_FindPrior->setEnabled(state.FindNext);
+    for (QAction* action : {Action_NextUntranslated, Action_PriorUntranslated,
+                            Action_UntranslatedOnly, Action_Replace})
+        action->setEnabled(state.Untranslated);
+    Action_UntranslatedOnly->setChecked(editor && editor->Model()->UntranslatedFilter());
+    ShowTranslationCount(editor);
     Action_Save->setEnabled(state.Save);
     Action_NewSubNode->setEnabled(state.NewSubNode);
     Action_ExportNode->setEnabled(state.ExportNode);

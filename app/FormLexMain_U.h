@@ -81,6 +81,11 @@ public:
     QLineEdit* Edit_LexValue = nullptr;
     QStatusBar* StatusBar_Main = nullptr;
     std::array<QLabel*, 9> StatusPanels{};
+    // After the nine: the figures of the language the untranslated commands
+    // are about (translated / total), and what the last search step said.
+    QLabel* Label_Translated = nullptr;
+    QLabel* StatusPanel_Translated = nullptr;
+    QLabel* StatusPanel_Search = nullptr;
     QProgressBar* Gauge_Load = nullptr;
     // Translates the tool's own windows from "Lex_GUI" as they become active.
     TLumoMultiScreenEye* LumoMultiScreenEye_Main = nullptr;
@@ -128,7 +133,15 @@ private:
     void Action_ImportExecute();
     void Action_ExportExecute(bool NodesOnly);
     void Action_FindExecute();
+    void Action_FindStepExecute(bool Forward);
     void Action_LocateExecute();
+    void Action_UntranslatedExecute(bool Forward);
+    void Action_UntranslatedOnlyExecute();
+    void Action_ReplaceExecute();
+    // A search step's word in the status bar; none clears it.
+    void ShowSearchStep(const char* Text);
+    // The figures of the active editor's language column.
+    void ShowTranslationCount(TFormLexEditor* Editor);
     void Action_ChineseExecute(bool ToGB);
     void Action_NewLangExecute();
     void Action_DeleteLangExecute();

@@ -20,14 +20,10 @@ TIdleState ComputeIdleState(const TIdleInput& Input) {
     state.NewNode = true;
     state.Locate = !Input.SearchTextEmpty;
 
-    const int hits = static_cast<int>(e->FoundNodes().size());
-    const int i = e->FoundIndex();
-    const int j = e->FoundColumn();
-    if (hits > 0 && i >= 0 && i < hits) {
-        const int columns = static_cast<int>(e->FoundNodes()[i].Columns.size());
-        state.FindNext = i < hits - 1 || (i == hits - 1 && j < columns - 1);
-    }
-    state.FindPrior = i > 0 || j > 0;
+    // Past the last hit Find Next goes round to the first, and Find Prior
+    // the other way.
+    state.FindNext = !e->FoundNodes().empty();
+    state.Untranslated = tree.ColumnCount() > 1;
 
     state.Save = e->Modified();
     state.NewSubNode = focused != nullptr;

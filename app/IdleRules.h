@@ -18,12 +18,13 @@ struct TIdleInput {
 
 struct TIdleState {
     bool HistoryFile = false;
-    bool Min = false;     // also Restore and Close
-    bool NewNode = false; // also Export, DFM2Lex, Lex2DFM, Import, ImportDB, GrabData, CheckLex,
-                          // the search box, SaveAs, SaveDB and NewLang
-    bool Locate = false;  // also Find
-    bool FindNext = false;
-    bool FindPrior = false;
+    bool Min = false;      // also Restore and Close
+    bool NewNode = false;  // also Export, DFM2Lex, Lex2DFM, Import, ImportDB, GrabData, CheckLex,
+                           // the search box, SaveAs, SaveDB and NewLang
+    bool Locate = false;   // also Find
+    bool FindNext = false; // also FindPrior: they go round the hits
+    bool Untranslated = false; // Next and Previous Untranslated, Untranslated Only and
+                               // Replace: a language column exists
     bool Save = false;
     bool NewSubNode = false;
     bool ExportNode = false; // also DeleteNode

@@ -40,11 +40,15 @@ const TActionRow ActionRows[] = {
     {&TMainActions::EditPaste1, "EditPaste1", "&Paste", "Ctrl+V", D, "&Paste"},
     {&TMainActions::EditUndo1, "EditUndo1", "&Undo", "Ctrl+Z", D, "&Undo"},
     {&TMainActions::EditRedo1, "EditRedo1", "&Redo", "Ctrl+Shift+Z", D, "&Redo"},
+    {&TMainActions::Action_Replace, "Action_Replace", "R&eplace...", "Ctrl+H", D},
 
     {&TMainActions::Action_Find, "Action_Find", "&Find", "Ctrl+F", D},
     {&TMainActions::Action_FindPrior, "Action_FindPrior", "Find &Prior", "", D},
     {&TMainActions::Action_FindNext, "Action_FindNext", "Find &Next", "F3", D},
     {&TMainActions::Action_Locate, "Action_Locate", "&Locate", "Ctrl+L", D},
+    {&TMainActions::Action_NextUntranslated, "Action_NextUntranslated", "Next &Untranslated", "Ctrl+J", D},
+    {&TMainActions::Action_PriorUntranslated, "Action_PriorUntranslated", "Previous Un&translated", "Ctrl+Shift+J", D},
+    {&TMainActions::Action_UntranslatedOnly, "Action_UntranslatedOnly", "Untranslated &Only", "", D, nullptr, true},
 
     {&TMainActions::Action_ViewMenu, "Action_ViewMenu", "ToolBar &Menu", "", EC, nullptr, true},
     {&TMainActions::Action_ViewFile, "Action_ViewFile", "ToolBar &File", "", EC, nullptr, true},
@@ -170,10 +174,12 @@ void TMainActions::CreateMenus(QWidget* Owner) {
     file->addMenu(Menu_HistoryFile);
     file->addSeparator();
     file->addAction(Action_Exit);
-    AddMenu(MainMenu1, "Menu_Edit", "&Edit", "Edit",
-            {EditUndo1, EditRedo1, nullptr, EditCut1, EditCopy1, EditPaste1});
+    AddMenu(
+        MainMenu1, "Menu_Edit", "&Edit", "Edit",
+        {EditUndo1, EditRedo1, nullptr, EditCut1, EditCopy1, EditPaste1, nullptr, Action_Replace});
     AddMenu(MainMenu1, "Menu_Search", "&Search", "",
-            {Action_Find, Action_FindPrior, Action_FindNext, nullptr, Action_Locate});
+            {Action_Find, Action_FindPrior, Action_FindNext, nullptr, Action_Locate, nullptr,
+             Action_NextUntranslated, Action_PriorUntranslated, Action_UntranslatedOnly});
     AddMenu(MainMenu1, "Menu_View", "&View", "", ViewToggles());
     AddMenu(MainMenu1, "Menu_DataBase", "Data&Base", "",
             {Action_OpenDB, Action_ImportDB, nullptr, Action_SaveDB});

@@ -30,11 +30,15 @@ struct TMainActions {
     QAction* EditPaste1 = nullptr;
     QAction* EditUndo1 = nullptr;
     QAction* EditRedo1 = nullptr;
+    QAction* Action_Replace = nullptr;
     // Search.
     QAction* Action_Find = nullptr;
     QAction* Action_FindPrior = nullptr;
     QAction* Action_FindNext = nullptr;
     QAction* Action_Locate = nullptr;
+    QAction* Action_NextUntranslated = nullptr;
+    QAction* Action_PriorUntranslated = nullptr;
+    QAction* Action_UntranslatedOnly = nullptr;
     // View.
     QAction* Action_ViewMenu = nullptr;
     QAction* Action_ViewFile = nullptr;

@@ -188,6 +188,27 @@ const std::vector<std::string> InterfaceKeys = {
     "Move Node",
     "Grab Data From Dictionary",
     "Delete %s keys?",
+    "R&eplace...",
+    "Replace...",
+    "Replace",
+    "Next &Untranslated",
+    "Next Untranslated",
+    "Previous Un&translated",
+    "Previous Untranslated",
+    "Untranslated &Only",
+    "Untranslated Only",
+    "Fi&nd what:",
+    "Re&place with:",
+    "&Languages:",
+    "All Languages",
+    "&Match case",
+    "&Whole cell",
+    "Translated:",
+    "\"%s\" was not found.",
+    "Passed the end; continued from the beginning.",
+    "Passed the beginning; continued from the end.",
+    "Nothing is left to translate in %s.",
+    "%s replacements made.",
     "Import Data From DFM File...",
     "Include Sub Dictory",
     "Import AS",
@@ -216,7 +237,7 @@ const std::vector<std::string> InterfaceKeys = {
 // Where the about box's four texts sit among them: two after "About...", one
 // after "Lexicon", one after "Minimize" (indexes in the lexicon's key order).
 constexpr size_t AboutBoxIndexes[] = {18, 19, 32, 68};
-constexpr size_t KeyCount = 201;
+constexpr size_t KeyCount = 222;
 
 std::string EmbeddedBytes() {
     return std::string(reinterpret_cast<const char*>(LexGUIData), LexGUIDataSize);

@@ -36,6 +36,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
@@ -627,12 +628,12 @@ TEST_F(FormLexMainTest, FindStepsFollowTheHitList) {
     window->Edit_LexValue->setText("ap");
     window->ApplicationEvents1Idle();
     window->Action_Find->trigger();
-    EXPECT_EQ(EnabledActions(), "Close DeleteNode ExportNode Find FindNext Locate Min NewNode "
-                                "NewSubNode Restore SaveAs");
+    const char* const stepping = "Close DeleteNode ExportNode Find FindNext FindPrior Locate Min "
+                                 "NewNode NewSubNode Restore SaveAs";
+    EXPECT_EQ(EnabledActions(), stepping);
     window->Action_FindNext->trigger();
-    // The last column of the last hit: nothing further, one step back.
-    EXPECT_EQ(EnabledActions(), "Close DeleteNode ExportNode Find FindPrior Locate Min NewNode "
-                                "NewSubNode Restore SaveAs");
+    // The last hit: the steps go round, so both stay offered.
+    EXPECT_EQ(EnabledActions(), stepping);
     window->Edit_LexValue->setText("zzz");
     window->Action_Find->trigger();
     const std::string after = EnabledActions();
@@ -665,22 +666,19 @@ TEST(IdleRules, FindStepsAndNodeCounters) {
             doc.NewSubNode();
             doc.PostEdit();
         }
-        struct Case {
+        // Find Next and Find Prior go round the hits: offered while there
+        // are any, wherever the current one is.
+        const struct Case {
             std::vector<int> Columns; // of each hit
             int Index, Column;
-            bool Next, Prior;
-        } cases[] = {{{}, 0, 0, false, false},    {{1}, 0, 0, false, false},
-                     {{2}, 0, 0, true, false},    {{2}, 0, 1, false, true},
-                     {{1, 1}, 0, 0, true, false}, {{1, 3}, 1, 1, true, true},
-                     {{1, 3}, 1, 2, false, true}};
+        } cases[] = {{{}, 0, 0}, {{1}, 0, 0}, {{2}, 0, 1}, {{1, 3}, 1, 2}};
         for (const Case& c : cases) {
             std::vector<TFoundNode> hits;
             for (int columns : c.Columns)
                 hits.push_back({parent, std::vector<TLexColumn*>(columns)});
             TLexDocumentTestAccess::SetHits(doc, std::move(hits), c.Index, c.Column);
             const TIdleState state = ComputeIdleState({&doc, true, true, 0});
-            EXPECT_EQ(state.FindNext, c.Next) << c.Columns.size() << " hits at " << c.Index;
-            EXPECT_EQ(state.FindPrior, c.Prior) << c.Columns.size() << " hits at " << c.Index;
+            EXPECT_EQ(state.FindNext, !c.Columns.empty()) << c.Columns.size() << " hits";
         }
         TLexDocumentTestAccess::SetHits(doc, {}, 0, 0);
 
@@ -699,6 +697,10 @@ TEST(IdleRules, FindStepsAndNodeCounters) {
         EXPECT_TRUE(state.GB);
         EXPECT_FALSE(state.NewSubNode);
         EXPECT_EQ(state.SubNodes, "1"); // the top-level nodes
+
+        EXPECT_TRUE(state.Untranslated);
+        const TLexDocument noLanguages;
+        EXPECT_FALSE(ComputeIdleState({&noLanguages, false, true, 0}).Untranslated);
 
         state = ComputeIdleState({nullptr, false, false, 2});
         EXPECT_EQ(state.TotalNodes + state.SubNodes, "00");

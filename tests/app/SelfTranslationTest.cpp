@@ -8,6 +8,7 @@
 #include "app/FormExport_U.h"
 #include "app/FormLexDM_U.h"
 #include "app/FormLexMain_U.h"
+#include "app/FormReplace_U.h"
 #include "app/GuiText.h"
 #include "app/HistoryFiles.h"
 #include "app/LumoOption.h"
@@ -24,8 +25,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -88,6 +91,13 @@ const TShown ClearTable{"Clear Table Before Save", "保存前清空数据表", "
 const TShown EmbeddedTable{
     "Table the tool creates in its embedded database:", "本工具在内置数据库中创建的数据表：",
     "本工具在內建資料庫中建立的資料表："};
+
+const TShown NextUntranslated{"Next &Untranslated", "下一个未翻译(&U)", "下一個未翻譯(&U)"};
+const TShown UntranslatedOnlyHint{"Untranslated Only", "仅显示未翻译", "僅顯示未翻譯"};
+const TShown Translated{"Translated:", "已翻译：", "已翻譯："};
+const TShown ReplaceCaption{"Replace", "替换", "取代"};
+const TShown FindWhat{"Fi&nd what:", "查找内容(&N)：", "尋找目標(&N)："};
+const TShown WholeCell{"&Whole cell", "整个单元格匹配(&W)", "整個儲存格相符(&W)"};
 
 class SelfTranslationTest : public ::testing::Test {
 protected:
@@ -173,6 +183,21 @@ TEST_F(SelfTranslationTest, SettingsNameTheWindowsAndWidgetsThatExist) {
             EXPECT_NE(form->findChild<QObject*>(QString::fromStdString(name)), nullptr)
                 << className << " has no " << name;
     }
+}
+
+TEST_F(SelfTranslationTest, SearchCommandsAndTheReplaceDialogSpeakTheInterfaceLanguage) {
+    Start();
+    EXPECT_EQ(window->Action_NextUntranslated->text(), NextUntranslated.Expected());
+    EXPECT_EQ(window->Action_UntranslatedOnly->toolTip(), UntranslatedOnlyHint.Expected());
+    EXPECT_EQ(window->Label_Translated->text(), Translated.Expected());
+    TFormReplace replace(window.get());
+    EXPECT_EQ(replace.windowTitle(), ReplaceCaption.Expected());
+    const auto* form = qobject_cast<QFormLayout*>(replace.Edit_Find->parentWidget()->layout());
+    ASSERT_NE(form, nullptr);
+    const auto* label = qobject_cast<QLabel*>(form->labelForField(replace.Edit_Find));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text(), FindWhat.Expected());
+    EXPECT_EQ(replace.CheckBox_WholeCell->text(), WholeCell.Expected());
 }
 
 TEST_F(SelfTranslationTest, HistoryEntriesKeepTheirFileNames) {
