@@ -287,6 +287,10 @@ void TLexTreeModel::TakeSections(std::vector<Section> Sections) {
 void TLexTreeModel::SetUntranslatedFilter(const TLexColumn* Column) {
     beginResetModel();
     filter_ = Column;
+    if (Column) {
+        filterCodePage_ = TLexDocument::BandCodePage(*Column->Band);
+        filterSeqNo_ = Column->Caption;
+    }
     children_.clear();
     if (filter_) children_ = UntranslatedNodes(doc_.Tree(), *filter_);
     endResetModel();
@@ -300,11 +304,15 @@ std::vector<const TTreeNode*> TLexTreeModel::ShownParents() const {
     return parents;
 }
 
-bool TLexTreeModel::FilterColumnAttached() const {
+const TLexColumn* TLexTreeModel::FindFilterColumn() const {
     const TLexTree& tree = doc_.Tree();
-    for (int c = 0; c < tree.ColumnCount(); ++c)
-        if (tree.Column(c) == filter_) return true;
-    return false;
+    for (int c = 1; c < tree.ColumnCount(); ++c) {
+        const TLexColumn* column = tree.Column(c);
+        if (column->Caption == filterSeqNo_ &&
+            TLexDocument::BandCodePage(*column->Band) == filterCodePage_)
+            return column;
+    }
+    return nullptr;
 }
 
 void TLexTreeModel::Reveal(TTreeNode* Node) {
@@ -347,7 +355,7 @@ void TLexTreeModel::BeginReset() {
 
 void TLexTreeModel::EndReset() {
     children_.clear();
-    if (filter_ && !FilterColumnAttached()) filter_ = nullptr;
+    if (filter_) filter_ = FindFilterColumn();
     if (filter_) children_ = UntranslatedNodes(doc_.Tree(), *filter_);
     TakeSections(MakeSections());
     endResetModel();
@@ -427,9 +435,12 @@ void TLexTreeModel::ValueChanged(TTreeNode* Node, int ColumnIndex) {
 }
 
 void TLexTreeModel::ColumnsChanged() {
-    if (filter_ && !FilterColumnAttached()) {
-        SetUntranslatedFilter(nullptr); // its column went
-        return;
+    if (filter_) {
+        filter_ = FindFilterColumn();
+        if (!filter_) {
+            SetUntranslatedFilter(nullptr); // its column went
+            return;
+        }
     }
     std::vector<Section> sections = MakeSections();
     if (sections == sections_) {

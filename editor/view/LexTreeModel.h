@@ -58,7 +58,8 @@ public:
     // while it is on: a cell just translated does not vanish from under the
     // user, nodes added join it, and a node the document focuses or brings
     // into view is shown with its ancestors. A batch of the document works
-    // the filter out again; a column deleted ends it.
+    // the filter out again on the same language and sequence; a column
+    // deleted ends it.
     void SetUntranslatedFilter(const TLexColumn* Column);
     const TLexColumn* UntranslatedFilter() const { return filter_; }
     // Filtered: the nodes with children shown.
@@ -117,9 +118,10 @@ private:
     int RowOf(const TTreeNode* Node) const;
     // Filtered: shows the node and its hidden ancestors, row by row.
     void Reveal(TTreeNode* Node);
-    // Whether the filter's column is still one of the tree's. Compares
-    // pointers only: a batch may have freed the column.
-    bool FilterColumnAttached() const;
+    // The tree's column of the filter's language and sequence, if it still
+    // has one. Found by name, never by the old pointer: a batch frees the
+    // columns, and a new one may take a freed one's address.
+    const TLexColumn* FindFilterColumn() const;
     QIcon NodeIcon(int Image, int SelectedImage) const;
     void ReportRefusal(const std::string& Message) const;
     bool IsOwnDrag(const QMimeData* Data) const;
@@ -141,6 +143,7 @@ private:
     // Filtered, the children shown under every parent that shows any.
     mutable TShownChildren children_;
     const TLexColumn* filter_ = nullptr;
+    std::string filterCodePage_, filterSeqNo_; // what filter_ is, by name
     int moveFromRow_ = -1;
     TTreeNode* moveFromParent_ = nullptr;
     bool moving_ = false;
