@@ -79,7 +79,10 @@ std::string WriteXmlDocument(const std::function<void(QXmlStreamWriter&)>& Write
     writer.writeStartDocument();
     Write(writer);
     writer.writeEndDocument();
-    if (writer.hasError()) throw EWriteError("Cannot write the XML document");
+    // A buffer cannot fail to take bytes: the writer's only error is a text
+    // UTF-8 cannot encode, a lone surrogate read from a damaged file.
+    if (writer.hasError())
+        throw EConvertError("A text holds a lone UTF-16 surrogate, which XML cannot carry");
     return bytes.toStdString();
 }
 
