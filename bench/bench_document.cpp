@@ -4,6 +4,7 @@
 #include "DocumentFixture.h"
 #include "RatioReporter.h"
 #include "editor/LexDocument.h"
+#include "editor/LexTranslation.h"
 #include "platform/CodePageCatalog.h"
 #include "runtime/BinaryLexFormat.h"
 #include "runtime/RecordListLexReader.h"
@@ -52,9 +53,25 @@ std::string MakeLexicon(int Nodes, int First, unsigned Seed) {
     return lexbench::BinaryLexicon(std::move(records));
 }
 
+// The document's 950 column lacks the value of one key in a hundred, to be
+// found by the untranslated commands; the 1252 column lacks none, so looking
+// for the next untranslated cell there goes round the whole tree.
 struct Fixture : lexbench::DocumentFixture {
     std::string Update = MakeLexicon(100000 / Languages, 1000000 / Languages - 10000, 2);
-    Fixture() : DocumentFixture(MakeLexicon(1000000 / Languages, 0, 1)) {}
+    const TLexColumn* Column950 = nullptr;
+    const TLexColumn* Column1252 = nullptr;
+
+    Fixture() : DocumentFixture(MakeLexicon(1000000 / Languages, 0, 1)) {
+        TLexTree& tree = Document.Tree();
+        for (int c = 1; c < tree.ColumnCount(); ++c) {
+            const std::string codePage = TLexDocument::BandCodePage(*tree.Column(c)->Band);
+            if (codePage == "950") Column950 = tree.Column(c);
+            if (codePage == "1252") Column1252 = tree.Column(c);
+        }
+        int n = 0;
+        for (TTreeNode* node = tree.FirstNode(); node; node = TLexTree::NextInTreeOrder(node))
+            if (++n % 100 == 0) tree.SetValue(node, Column950->Index(), "");
+    }
 };
 
 Fixture& Data() {
@@ -236,6 +253,19 @@ void Locate(benchmark::State& State) {
         benchmark::DoNotOptimize(Data().Document.Locate(u"no such text"));
 }
 
+// The untranslated filter's rows: one pass over the tree.
+void UntranslatedFilter(benchmark::State& State) {
+    for (auto _ : State)
+        benchmark::DoNotOptimize(UntranslatedNodes(Data().Document.Tree(), *Data().Column950));
+}
+
+// Next Untranslated: a step to the next key of a hundred, or, where nothing
+// is left to translate, once round the tree to say so.
+void NextUntranslated(benchmark::State& State, const TLexColumn* Column) {
+    for (auto _ : State)
+        benchmark::DoNotOptimize(Data().Document.FindUntranslated(*Column, true));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -252,6 +282,10 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("walk/cells", WalkCells)->Unit(ms);
     benchmark::RegisterBenchmark("find", Find)->Unit(ms);
     benchmark::RegisterBenchmark("locate", Locate)->Unit(ms);
+    benchmark::RegisterBenchmark("untranslated/filter", UntranslatedFilter)->Unit(ms);
+    benchmark::RegisterBenchmark("untranslated/next", NextUntranslated, Data().Column950)->Unit(ms);
+    benchmark::RegisterBenchmark("untranslated/none", NextUntranslated, Data().Column1252)
+        ->Unit(ms);
     return lexbench::RunBenchmarks(argc, argv, [](const lexbench::RatioReporter& R) {
         R.Print("\nLexicon document, %d nodes (1,000,000 records), one key in ten a parent\n",
                 Data().Document.NodeCount());
@@ -266,7 +300,10 @@ int main(int argc, char** argv) {
                      {"undo delete all / load (1M)", "undo-delete/1M", "load/1M", 1},
                      {"save / read (1M records)", "save/1M", "read/1M", 2},
                      {"find / walk over the cells", "find", "walk/cells", 1},
-                     {"locate / walk over the cells", "locate", "walk/cells", 1}};
+                     {"locate / walk over the cells", "locate", "walk/cells", 1},
+                     {"untranslated filter / find", "untranslated/filter", "find", 1},
+                     {"next untranslated / find", "untranslated/next", "find", 1},
+                     {"none untranslated left / find", "untranslated/none", "find", 1}};
         for (const auto& g : goals) {
             const double ratio = R.TimeRatio(g.a, g.b);
             R.Print("%-32s %7.2f   <= %.0f %s\n", g.label, ratio, g.bound,
