@@ -94,6 +94,13 @@ TEST_F(UndoTest, EachCommandIsOneStepThatUndoesAndRedoesExactly) {
          [](UndoTest& T) { T.doc.DeleteSequenceColumn(T.doc.Band936()->Column(0)); }},
         {"Delete Language", [](UndoTest& T) { T.doc.DeleteLanguageBand(T.doc.Band936()); }},
         {"Delete Language", [](UndoTest& T) { T.doc.DeleteLanguageBand(T.doc.Band950()); }},
+        {"Replace",
+         [](UndoTest& T) {
+             std::vector<TLexBand*> bands;
+             for (int b = 0; b < T.doc.Tree().BandCount(); ++b)
+                 bands.push_back(T.doc.Tree().Band(b));
+             T.doc.ReplaceText({u"E", u"é", bands, false, false});
+         }},
         {"Import",
          [](UndoTest& T) {
              T.answers = {IDYES};
