@@ -230,7 +230,7 @@ TTreeNode* TLexDocument::CreateNode(TTreeNode* Parent, std::string_view Key,
         node->Data = freeNodeData_.back();
         freeNodeData_.pop_back();
     }
-    *node->Data = TLexNode{std::string(ParentKey), 0, false};
+    *node->Data = TLexNode{std::string(ParentKey)};
     return node;
 }
 

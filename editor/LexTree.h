@@ -18,8 +18,6 @@ class TLexUndoStep;
 // node's data pointer.
 struct TLexNode {
     std::string ParentKey;
-    int ValueCount = 0; // non-empty included cells, counted by each node-list reader
-    bool Emitted = false;
 };
 
 // One row of the tree: a key with one value slot per column. Children form an

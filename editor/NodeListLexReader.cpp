@@ -24,12 +24,15 @@ TNodeListLexReader::TNodeListLexReader(TLexTree& Tree, std::vector<TTreeNode*> N
     // Languages whose bands have lost every column leave no cell to read:
     // the keys and their parents are still written, as two-field records.
     fiveFields_ = std::find(included_.begin(), included_.end(), 1) != included_.end();
+    // Kept here, not on the nodes: the document stays untouched by its
+    // readers, and the walk below stays within the nodes and their cells.
+    valueless_.reserve(FNodes.size());
     long long records = 0;
     for (TTreeNode* node : FNodes) {
         int count = 0;
         for (int c = 1; c < columns; ++c)
             count += included_[c] && !FTree.Value(node, c).empty();
-        node->Data->ValueCount = count;
+        valueless_.push_back(count == 0);
         records += std::max(count, 1);
     }
     FRecordCount = static_cast<int>(std::min(records, 0x7FFFFFFFLL));
@@ -38,7 +41,7 @@ TNodeListLexReader::TNodeListLexReader(TLexTree& Tree, std::vector<TTreeNode*> N
 
 void TNodeListLexReader::First() {
     FNodeIndex = 0;
-    if (!Eof()) Current().Emitted = false;
+    emitted_ = false;
     FColumnIndex = 1;
     FRecordNo = 1;
     Seek();
@@ -58,25 +61,22 @@ void TNodeListLexReader::Advance() {
     }
     ++FNodeIndex;
     FColumnIndex = 1;
-    if (!Eof()) Current().Emitted = false;
+    emitted_ = false;
 }
 
 void TNodeListLexReader::Seek() {
     // Without included columns every node is one two-field record.
     if (!fiveFields_) {
-        if (!Eof()) Current().Emitted = true;
+        emitted_ = true;
         return;
     }
     while (!Eof()) {
-        if (included_[FColumnIndex]) {
-            const TLexNode& data = Current();
-            if ((data.ValueCount == 0 && !data.Emitted) ||
-                !FTree.Value(FNodes[FNodeIndex], FColumnIndex).empty())
-                break;
-        }
+        if (included_[FColumnIndex] && ((valueless_[FNodeIndex] && !emitted_) ||
+                                        !FTree.Value(FNodes[FNodeIndex], FColumnIndex).empty()))
+            break;
         Advance();
     }
-    if (!Eof()) Current().Emitted = true;
+    emitted_ = true;
 }
 
 std::string_view TNodeListLexReader::FieldName(int Index) const {

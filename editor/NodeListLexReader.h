@@ -33,16 +33,17 @@ public:
 private:
     void Advance();
     void Seek();
-    TLexNode& Current() const { return *FNodes[FNodeIndex]->Data; }
 
     TLexTree& FTree;
     std::vector<TTreeNode*> FNodes;
     std::vector<char> included_;         // by column index
+    std::vector<char> valueless_;        // by node: no non-empty included cell
     std::vector<std::string> codePages_; // BandCodePage by column index
     size_t FNodeIndex = 0;
     int FRecordCount = 0;
     int FRecordNo = 0;
     int FColumnIndex = 1;
+    bool emitted_ = false; // a record of the current node has been reached
     bool fiveFields_ = false;
 };
 
