@@ -59,8 +59,11 @@ struct Backend {
     }
     ~Backend() { Admin->ExecuteDirect("drop table " + Table); }
 
-    TTableSaveCounts Save() {
-        return Document.SaveToTable(*Data, [this] { return Data->ApplyUpdates(); }, false, {});
+    TApplyCounts Save() {
+        return Document.SaveToTable(
+            *Data,
+            [this](const TLexProgressEvent& Progress) { return Data->ApplyUpdates(Progress); },
+            false, {});
     }
     // Every hundredth node's first value, different each round.
     void ChangeOnePercent() {
@@ -97,7 +100,7 @@ void FirstSave(benchmark::State& State, Backend* B) {
         B->Admin->ExecuteDirect("delete from " + B->Table);
         B->Data->Open(B->Table);
         State.ResumeTiming();
-        if (B->Save().Appended != Records) State.SkipWithError("not every record was appended");
+        if (B->Save().Inserted != Records) State.SkipWithError("not every record was appended");
     }
     State.SetItemsProcessed(State.iterations() * Records);
 }

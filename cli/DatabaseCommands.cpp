@@ -7,6 +7,7 @@
 #include "editor/LexDocument.h"
 #include "formfiles/LexGrab.h"
 #include "platform/Exceptions.h"
+#include "platform/TextCompare.h"
 #include "runtime/LumoMultiDBLexReader.h"
 
 #include <filesystem>
@@ -41,20 +42,52 @@ void DbLoad(const Arguments& a, std::istream&, std::ostream&, std::ostream& err)
     document.SaveToFile(false, {}, {}, a.positional[1]);
 }
 
-// Refused changes are reported one a line and make the command fail: a
-// pipeline must not take a partial save for a whole one.
+std::string_view FieldValue(std::span<const TReconcileField> Fields, std::string_view Name) {
+    for (const TReconcileField& field : Fields)
+        if (AnsiSameText(field.Name, Name)) return field.Value;
+    return {};
+}
+
+// One line a conflict: where, then both values ("(deleted)" for a row that is gone).
+void ReportConflict(std::ostream& Err, const TRowConflict& Conflict) {
+    const auto row = Conflict.Yours.empty() ? Conflict.Theirs : Conflict.Yours;
+    const auto value = [](std::span<const TReconcileField> Fields) {
+        return Fields.empty() ? std::string("(deleted)")
+                              : '"' + std::string(FieldValue(Fields, DisplayValueField)) + '"';
+    };
+    Err << "conflict: " << FieldValue(row, LexKeyField) << ' ' << FieldValue(row, CodePageField)
+        << ' ' << FieldValue(row, SeqNoField) << ": theirs " << value(Conflict.Theirs) << ", yours "
+        << value(Conflict.Yours) << '\n';
+}
+
+// Refused changes and conflicts are reported one a line and make the command
+// fail: a pipeline must not take a partial save for a whole one.
 void DbSave(const Arguments& a, std::istream&, std::ostream& out, std::ostream& err) {
     const std::string& tableName = a.positional[1];
     CheckTableName(tableName);
+    if (a.Has("base") && a.Has("clear")) throw UsageError("--base and --clear exclude each other");
     TLexEditorOptions options;
     options.CaseSensitive = a.Has("case-sensitive");
-    TLexDocument document(options);
     const ScriptedAnswers answers(IDYES, err);
+    TLexDocument document(options);
     document.OpenFile(a.positional[0]);
+    TLexDocument base(options);
+    if (a.Has("base")) base.OpenFile(a.Option("base"));
+
     TSQLClientDataSet table;
     ConfigureConnection(table.Connection(), Settings(a));
-    if (a.Has("clear")) table.Connection().ExecuteDirect(DeleteAllStatement(tableName));
+    if (!table.Connection().HasTable(tableName)) {
+        if (!a.Has("create"))
+            throw Exception(
+                FormatText("The table %s does not exist (--create makes it)", {tableName}));
+        table.Connection().ExecuteDirect(CreateTableStatement(tableName));
+    }
     table.Open(tableName);
+    if (a.Has("base")) {
+        const auto rows = base.CreateNodeListReader(false, {});
+        table.AssumeRows(*rows);
+    }
+    if (a.Has("clear")) table.ClearTable();
     table.OnReconcileError = [&err](std::string_view Message,
                                     std::span<const TReconcileField> Fields) {
         err << "refused:";
@@ -62,12 +95,24 @@ void DbSave(const Arguments& a, std::istream&, std::ostream& out, std::ostream& 
             err << ' ' << field.Name << '=' << field.Value;
         err << ": " << Message << '\n';
     };
-    const TTableSaveCounts counts =
-        document.SaveToTable(table, [&table] { return table.ApplyUpdates(); }, false, {});
-    out << counts.Updated << " updated, " << counts.Deleted << " deleted, " << counts.Appended
-        << " appended, " << counts.Failed << " failed\n";
-    if (counts.Failed > 0)
-        throw Exception(std::to_string(counts.Failed) + " changes were refused by the database");
+    // Against the table as read now, a conflict is a change made during the
+    // save itself, and the lexicon wins; against BASE, the other person's
+    // change stays.
+    table.OnConflict = [&](const TRowConflict& Conflict) {
+        if (!a.Has("base")) return TConflictAnswer::Overwrite;
+        ReportConflict(err, Conflict);
+        return TConflictAnswer::Skip;
+    };
+    const TApplyCounts counts = document.SaveToTable(
+        table, [&table](const TLexProgressEvent& Progress) { return table.ApplyUpdates(Progress); },
+        false, {});
+    out << counts.Updated << " updated, " << counts.Deleted << " deleted, " << counts.Inserted
+        << " appended, " << counts.Refused << " failed, " << counts.Conflicts << " conflicts\n";
+    if (counts.Refused > 0)
+        throw Exception(std::to_string(counts.Refused) + " changes were refused by the database");
+    if (counts.Conflicts > 0)
+        throw Exception(std::to_string(counts.Conflicts) +
+                        " rows were changed by someone else since BASE and were left as they are");
 }
 
 // LEXICON is opened and OUT saved as the editor does; SOURCE is a lexicon
@@ -125,16 +170,27 @@ const std::vector<Command>& DatabaseCommands() {
          "  --ini FILE  the options file whose [DataBase] section names the database;\n"
          "              without it, the embedded LexManager.db in the current folder\n"},
         {"db-save",
-         "lextool db-save LEXICON TABLE [--clear] [--case-sensitive] [--ini FILE]",
-         {"ini"},
-         {"clear", "case-sensitive"},
+         "lextool db-save LEXICON TABLE [--base BASE | --clear] [--create] [--case-sensitive] "
+         "[--ini FILE]",
+         {"ini", "base"},
+         {"clear", "create", "case-sensitive"},
          2,
          2,
          DbSave,
-         "Makes the rows of TABLE equal to the records of LEXICON, changing only what\n"
-         "differs, and prints how many rows were updated, deleted, appended and refused;\n"
-         "refused rows are listed on standard error and make it fail.\n"
-         "  --clear           empty the table first\n"
+         "Without --base: makes the rows of TABLE equal to the records of LEXICON,\n"
+         "changing only what differs; rows someone else changed or added since are\n"
+         "overwritten, and rows LEXICON lacks are deleted, whoever wrote them.\n"
+         "With --base: a team's save. BASE is the lexicon as it was loaded from TABLE\n"
+         "(by db-load); only what differs between BASE and LEXICON is applied, and a row\n"
+         "that no longer equals BASE is a conflict: left as it is and listed on standard\n"
+         "error with both values (theirs, yours).\n"
+         "Prints how many rows were updated, deleted, appended, refused and in conflict;\n"
+         "refusals and conflicts make it fail. When the connection is lost, what was\n"
+         "committed stays and it fails at once, saying how much was saved.\n"
+         "  --base BASE       apply only the changes from BASE to LEXICON (see above)\n"
+         "  --clear           empty the table first, in the same transaction as the\n"
+         "                    writing: a refused row leaves the table as it was\n"
+         "  --create          create TABLE with the default columns when it does not exist\n"
          "  --case-sensitive  keys differing in case are different keys\n"
          "  --ini FILE  the options file whose [DataBase] section names the database;\n"
          "              without it, the embedded LexManager.db in the current folder\n"},

@@ -67,6 +67,19 @@ std::string SelectAllStatement(std::string_view TableName) {
     return "select * from " + std::string(TableName);
 }
 
+std::string CreateTableStatement(std::string_view TableName) {
+    CheckTableName(TableName);
+    std::string sql(PortableSchemaScript);
+    const std::string_view head = "CREATE TABLE FORMLEX";
+    sql.replace(sql.find(head), head.size(), "CREATE TABLE " + std::string(TableName));
+    // Constraint names are the schema's, not the table's: another table's key goes unnamed.
+    if (TableName != DefaultTableName) {
+        const std::string_view constraint = "CONSTRAINT PK_FORMLEX ";
+        sql.erase(sql.find(constraint), constraint.size());
+    }
+    return sql;
+}
+
 std::string DeleteAllStatement(std::string_view TableName) {
     CheckTableName(TableName);
     return "delete from " + std::string(TableName);

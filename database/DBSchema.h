@@ -58,5 +58,7 @@ void CheckTableName(std::string_view TableName);
 // The two statements the flows send, for a table name that passes the check.
 std::string SelectAllStatement(std::string_view TableName);
 std::string DeleteAllStatement(std::string_view TableName);
+// The portable table under another name.
+std::string CreateTableStatement(std::string_view TableName);
 
 } // namespace lex

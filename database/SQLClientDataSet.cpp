@@ -45,7 +45,7 @@ std::optional<long long> ParseInteger(std::string_view Text) {
 } // namespace
 
 // The statements of one apply, each prepared once and run for every change
-// of its kind. Null values cannot be matched with "=", so a row is found by a
+// of its shape. Null values cannot be matched with "=", so a row is found by a
 // statement of its own for each pattern of nulls among the values that find it.
 class TSQLClientDataSet::TStatements {
 public:
@@ -53,11 +53,13 @@ public:
         : dataSet_(DataSet), database_(std::move(Database)),
           table_(DatabaseText(DataSet.tableName_, ProcessCodePage())) {}
 
-    QSqlQuery& Insert() {
-        return Prepared("I", [&] {
+    QSqlDatabase& Database() { return database_; }
+
+    QSqlQuery& Insert(const std::vector<int>& Fields) {
+        return Prepared("I" + Pattern(Fields), [&] {
             QStringList names, marks;
-            for (const TField& field : dataSet_.fields_) {
-                names << field.SqlName;
+            for (const int field : Fields) {
+                names << dataSet_.fields_[field].SqlName;
                 marks << QStringLiteral("?");
             }
             return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
@@ -65,33 +67,57 @@ public:
         });
     }
 
-    QSqlQuery& Update(const TPackedValues& Original) {
-        return Prepared("U" + NullPattern(Original), [&] {
+    QSqlQuery& Update(const std::vector<int>& Fields, const TPackedValues& Original) {
+        return Prepared("U" + Pattern(Fields) + NullPattern(Original), [&] {
             QStringList sets;
-            for (const TField& field : dataSet_.fields_)
-                sets << field.SqlName + QStringLiteral(" = ?");
+            for (const int field : Fields)
+                sets << dataSet_.fields_[field].SqlName + QStringLiteral(" = ?");
             return QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                .arg(table_, sets.join(u", "), Where(Original));
+                .arg(table_, sets.join(u", "), Where(dataSet_.whereFields_, Original));
         });
     }
 
     QSqlQuery& Delete(const TPackedValues& Original) {
         return Prepared("D" + NullPattern(Original), [&] {
-            return QStringLiteral("DELETE FROM %1 WHERE %2").arg(table_, Where(Original));
+            return QStringLiteral("DELETE FROM %1 WHERE %2")
+                .arg(table_, Where(dataSet_.whereFields_, Original));
+        });
+    }
+
+    QSqlQuery& Select(const TPackedValues& Identity) {
+        return Prepared("S" + NullPattern(Identity, dataSet_.identityFields_), [&] {
+            return QStringLiteral("SELECT * FROM %1 WHERE %2")
+                .arg(table_, Where(dataSet_.identityFields_, Identity));
+        });
+    }
+
+    QSqlQuery& Clear() {
+        return Prepared("C", [&] {
+            return DatabaseText(DeleteAllStatement(dataSet_.tableName_), ProcessCodePage());
         });
     }
 
 private:
-    std::string NullPattern(const TPackedValues& Values) const {
+    static std::string Pattern(const std::vector<int>& Fields) {
         std::string pattern;
-        for (const int field : dataSet_.keyFields_)
+        for (const int field : Fields)
+            pattern += std::to_string(field) + ',';
+        return pattern;
+    }
+
+    std::string NullPattern(const TPackedValues& Values) const {
+        return NullPattern(Values, dataSet_.whereFields_);
+    }
+    static std::string NullPattern(const TPackedValues& Values, const std::vector<int>& Fields) {
+        std::string pattern = ":";
+        for (const int field : Fields)
             pattern += Values[field] ? '1' : '0';
         return pattern;
     }
 
-    QString Where(const TPackedValues& Values) const {
+    QString Where(const std::vector<int>& Fields, const TPackedValues& Values) const {
         QStringList terms;
-        for (const int field : dataSet_.keyFields_)
+        for (const int field : Fields)
             terms << dataSet_.fields_[field].SqlName +
                          (Values[field] ? QStringLiteral(" = ?") : QStringLiteral(" IS NULL"));
         return terms.join(u" AND ");
@@ -102,7 +128,7 @@ private:
         auto it = queries_.find(Key);
         if (it == queries_.end()) {
             QSqlQuery query(database_);
-            if (!query.prepare(sql())) RaiseDatabaseError(query.lastError());
+            if (!query.prepare(sql())) RaiseDatabaseError(database_, query.lastError());
             it = queries_.emplace(Key, std::move(query)).first;
         }
         return it->second;
@@ -125,7 +151,7 @@ void TSQLClientDataSet::Open(std::string_view TableName) {
         QSqlQuery query(database);
         query.setForwardOnly(true);
         if (!query.exec(DatabaseText(sql, ProcessCodePage())))
-            RaiseDatabaseError(query.lastError());
+            RaiseDatabaseError(database, query.lastError());
 
         const QSqlRecord record = query.record();
         for (int i = 0; i < record.count(); ++i) {
@@ -140,20 +166,28 @@ void TSQLClientDataSet::Open(std::string_view TableName) {
                                                : TFieldKind::Other,
                  field.metaType()});
         }
+        textHoldsNul_ = database.driverName() != u"QPSQL";
         displayField_ = FindField(DisplayValueField);
         codePageField_ = FindField(CodePageField);
 
-        for (int i = 0; i < key.count(); ++i) {
-            const int field = record.indexOf(key.fieldName(i));
-            if (field < 0) {
-                keyFields_.clear();
-                break;
-            }
-            keyFields_.push_back(field);
-        }
-        if (keyFields_.empty())
+        // A row is found by what the lexicon knows of it, so that columns of
+        // the table's own (a serial key, a time stamp) neither hide a change
+        // of the lexicon nor make one.
+        for (const std::string_view name :
+             {LexKeyField, CodePageField, SeqNoField, DisplayValueField, CatalogIDField})
+            if (const int field = FindField(name); field >= 0) whereFields_.push_back(field);
+        std::vector<int> primary;
+        for (int i = 0; i < key.count(); ++i)
+            if (const int field = record.indexOf(key.fieldName(i)); field >= 0)
+                primary.push_back(field);
+        if (whereFields_.empty()) whereFields_ = primary;
+        if (whereFields_.empty())
             for (int i = 0; i < FieldCount(); ++i)
-                keyFields_.push_back(i);
+                whereFields_.push_back(i);
+        identityFields_ = {FindField(LexKeyField), FindField(CodePageField), FindField(SeqNoField)};
+        if (std::find(identityFields_.begin(), identityFields_.end(), -1) != identityFields_.end())
+            identityFields_ = primary;
+        supplied_.assign(fields_.size(), false);
 
         ReadRows(query);
     } catch (...) {
@@ -166,6 +200,16 @@ void TSQLClientDataSet::Open(std::string_view TableName) {
 }
 
 void TSQLClientDataSet::ReadRows(QSqlQuery& Query) {
+    TValues values(fields_.size());
+    while (Query.next()) {
+        ReadRow(Query, values);
+        rows_.push_back({TPackedValues(values), {}, TRowState::Unchanged});
+    }
+    if (Query.lastError().isValid()) RaiseDatabaseError(connection_.Database(), Query.lastError());
+    recordCount_ = static_cast<int>(rows_.size());
+}
+
+void TSQLClientDataSet::ReadRow(const QSqlQuery& Query, TValues& Values) const {
     const int processCodePage = ProcessCodePage();
     const auto read = [&](const QVariant& value, int field, int codePage) {
         std::optional<std::string> bytes;
@@ -187,24 +231,44 @@ void TSQLClientDataSet::ReadRows(QSqlQuery& Query) {
         }
         return bytes;
     };
+    for (int i = 0; i < FieldCount(); ++i)
+        if (i != displayField_) Values[i] = read(Query.value(i), i, processCodePage);
+    if (displayField_ >= 0)
+        Values[displayField_] =
+            read(Query.value(displayField_), displayField_, TextCodePage(CodePageText(Values)));
+}
+
+void TSQLClientDataSet::AssumeRows(ILexReader& Reader) {
+    CheckActive();
+    Cancel();
+    std::vector<int> fieldOf;
+    for (int i = 0; i < Reader.FieldCount(); ++i)
+        fieldOf.push_back(FindField(Reader.FieldName(i)));
+    rows_.clear();
+    pending_.clear();
+    changeCount_ = 0;
+    clearPending_ = false;
     TValues values(fields_.size());
-    while (Query.next()) {
-        for (int i = 0; i < FieldCount(); ++i)
-            if (i != displayField_) values[i] = read(Query.value(i), i, processCodePage);
-        if (displayField_ >= 0)
-            values[displayField_] =
-                read(Query.value(displayField_), displayField_, TextCodePage(CodePageText(values)));
+    const ReadScope scope(Reader);
+    for (Reader.First(); !Reader.Eof(); Reader.Next()) {
+        std::fill(values.begin(), values.end(), std::nullopt);
+        for (int i = 0; i < Reader.FieldCount(); ++i)
+            if (fieldOf[i] >= 0 && !Reader.IsNull(i)) values[fieldOf[i]] = Reader.FieldValue(i);
         rows_.push_back({TPackedValues(values), {}, TRowState::Unchanged});
     }
-    if (Query.lastError().isValid()) RaiseDatabaseError(Query.lastError());
     recordCount_ = static_cast<int>(rows_.size());
+    First();
 }
 
 void TSQLClientDataSet::Close() {
     active_ = false;
     tableName_.clear();
     fields_.clear();
-    keyFields_.clear();
+    whereFields_.clear();
+    identityFields_.clear();
+    supplied_.clear();
+    clearPending_ = false;
+    textHoldsNul_ = true;
     displayField_ = codePageField_ = -1;
     rows_.clear();
     pending_.clear();
@@ -282,6 +346,7 @@ void TSQLClientDataSet::SetFieldText(int Index, std::string_view Text) {
     if (editState_ == TEditState::Browse)
         throw EDatabaseError("Dataset not in edit or insert mode");
     buffer_.at(static_cast<size_t>(Index)).emplace(Text);
+    if (editState_ == TEditState::Insert) supplied_[static_cast<size_t>(Index)] = true;
 }
 
 void TSQLClientDataSet::Post() {
@@ -352,13 +417,23 @@ void TSQLClientDataSet::MarkPending(size_t Row) {
     ++changeCount_;
 }
 
-namespace {
-// One apply as one transaction: one commit a batch instead of one a change.
-// With savepoints, a refused change rolls back alone and the rest commit
-// together; without, the first refusal spoils the whole transaction (as
-// PostgreSQL has it), which the caller then rolls back. A driver without
-// transactions commits each statement as it runs.
-class TApplyTransaction {
+void TSQLClientDataSet::ClearTable() {
+    CheckActive();
+    Cancel();
+    rows_.clear();
+    pending_.clear();
+    changeCount_ = 1; // the clearing itself
+    clearPending_ = true;
+    current_ = 0;
+    recNo_ = recordCount_ = 0;
+}
+
+// One transaction for a batch of changes: one commit a batch instead of one a
+// change. With savepoints, a change that fails rolls back alone; without, the
+// first failure spoils the whole transaction (as PostgreSQL has it), which
+// the caller then rolls back. A driver without transactions commits each
+// statement as it runs.
+class TSQLClientDataSet::TApplyTransaction {
 public:
     TApplyTransaction(QSqlDatabase Database, bool Savepoints)
         : database_(std::move(Database)),
@@ -373,17 +448,22 @@ public:
 
     bool Active() const { return active_; }
 
+    // Runs Change in a savepoint of its own, rolled back when it fails; a
+    // fault of the database is left to end the transaction.
     template <typename Change>
-    void Run(Change&& change) {
+    auto Run(Change&& change) {
         if (!active_ || !savepoints_) return change();
         Exec("SAVEPOINT lex_change");
         try {
-            change();
+            auto result = change();
+            Exec("RELEASE SAVEPOINT lex_change");
+            return result;
+        } catch (const EDatabaseUnavailable&) {
+            throw;
         } catch (...) {
             Exec("ROLLBACK TO SAVEPOINT lex_change");
             throw;
         }
-        Exec("RELEASE SAVEPOINT lex_change");
     }
 
     void Commit() {
@@ -392,80 +472,326 @@ public:
         if (database_.commit()) return;
         const QSqlError error = database_.lastError();
         database_.rollback();
-        RaiseDatabaseError(error);
+        RaiseDatabaseError(database_, error);
     }
 
 private:
     void Exec(const char* Statement) {
         QSqlQuery query(database_);
-        if (!query.exec(QString::fromLatin1(Statement))) RaiseDatabaseError(query.lastError());
+        if (!query.exec(QString::fromLatin1(Statement)))
+            RaiseDatabaseError(database_, query.lastError());
     }
 
     QSqlDatabase database_;
     bool active_;
     bool savepoints_;
 };
+
+namespace {
+// 126000 as "126,000": counts of a million rows are read by people.
+std::string Thousands(int Count) {
+    std::string digits = std::to_string(Count);
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(static_cast<size_t>(at), 1, ',');
+    return digits;
+}
 } // namespace
 
-bool TSQLClientDataSet::ApplyAllAtOnce(TStatements& Statements) {
-    TApplyTransaction transaction(connection_.Database(), false);
+TApplyCounts TSQLClientDataSet::ApplyUpdates(const TLexProgressEvent& OnProgress) {
+    if (editState_ != TEditState::Browse) Post();
+    std::vector<size_t> changes;
+    for (const size_t index : pending_) {
+        TRow& row = rows_[index];
+        row.HeldBack = false;
+        if (row.State == TRowState::Gone)
+            Settle(row); // added and deleted again before it reached the server
+        else
+            changes.push_back(index);
+    }
+    const auto prune = [this] {
+        std::erase_if(pending_, [this](size_t Index) { return !rows_[Index].Pending; });
+    };
+    TApplyCounts counts;
+    const auto progress = [&](size_t Done) {
+        bool accept = true;
+        if (OnProgress)
+            OnProgress({}, LexFraction(static_cast<int>(Done), static_cast<int>(changes.size())),
+                       accept);
+    };
+    try {
+        if (changes.empty() && !clearPending_) {
+            if (OnBeforeApply) OnBeforeApply();
+        } else {
+            connection_.EnsureAlive();
+            TStatements statements(*this, connection_.Database());
+            if (clearPending_) {
+                ApplyClearing(changes, statements, counts, progress);
+            } else {
+                for (size_t start = 0; start < changes.size(); start += ApplyBatch) {
+                    if (OnBeforeApply) OnBeforeApply();
+                    const size_t end = std::min(changes.size(), start + ApplyBatch);
+                    ApplyBatchOf(std::span(changes).subspan(start, end - start), statements,
+                                 counts);
+                    progress(end);
+                }
+            }
+        }
+    } catch (const EDatabaseUnavailable& e) {
+        prune();
+        connection_.Close(); // the next apply connects anew
+        const int done = counts.Inserted + counts.Updated + counts.Deleted;
+        throw EDatabaseUnavailable(
+            FormatText(e.ConnectionLost
+                           ? "The connection to the database was lost after %s of %s rows: %s"
+                           : "The database stopped taking changes after %s of %s rows: %s",
+                       {Thousands(done), Thousands(static_cast<int>(changes.size())), e.what()}),
+            e.ConnectionLost);
+    } catch (...) {
+        prune();
+        throw;
+    }
+    prune();
+    return counts;
+}
+
+void TSQLClientDataSet::ApplyBatchOf(std::span<const size_t> Rows, TStatements& Statements,
+                                     TApplyCounts& Counts) {
+    // Conflicts and refusals are rare: the batch goes in one transaction
+    // first, and only when something fails again change by change.
+    if (ApplyAllAtOnce(Rows, Statements, Counts)) return;
+    TApplyTransaction transaction(Statements.Database(), true);
+    std::vector<size_t> applied;
+    for (const size_t index : Rows)
+        if (ApplyCarefully(index, transaction, Statements, Counts) == TChangeResult::Applied) {
+            if (transaction.Active()) {
+                applied.push_back(index);
+            } else { // committed as it ran
+                Count(rows_[index], Counts);
+                Settle(rows_[index]);
+            }
+        }
+    transaction.Commit();
+    for (const size_t index : applied) {
+        Count(rows_[index], Counts);
+        Settle(rows_[index]);
+    }
+}
+
+bool TSQLClientDataSet::ApplyAllAtOnce(std::span<const size_t> Rows, TStatements& Statements,
+                                       TApplyCounts& Counts) {
+    TApplyTransaction transaction(Statements.Database(), false);
     if (!transaction.Active()) return false;
     try {
-        for (const size_t index : pending_)
-            if (rows_[index].State != TRowState::Gone) Apply(rows_[index], Statements);
+        for (const size_t index : Rows)
+            if (!Run(rows_[index], Statements)) return false;
         transaction.Commit();
+    } catch (const EDatabaseUnavailable&) {
+        throw;
     } catch (const Exception&) {
-        return false; // rolled back: the careful way finds and reports the refusals
+        return false; // rolled back: the careful way finds and reports the failures
     }
-    for (const size_t index : pending_)
+    for (const size_t index : Rows) {
+        Count(rows_[index], Counts);
         Settle(rows_[index]);
-    pending_.clear();
+    }
     return true;
 }
 
-int TSQLClientDataSet::ApplyUpdates() {
-    if (editState_ != TEditState::Browse) Post();
-    if (OnBeforeApply) OnBeforeApply();
-    if (pending_.empty()) return 0;
-    TStatements statements(*this, connection_.Database());
-    // Refusals are rare: all changes go in one transaction first, and only
-    // when one is refused again, each in a savepoint of its own.
-    if (ApplyAllAtOnce(statements)) return 0;
-    TApplyTransaction transaction(connection_.Database(), true);
-    const bool atomic = transaction.Active();
-    std::vector<size_t> refused, applied;
-    size_t next = 0;
-    const auto settleApplied = [&] {
-        for (const size_t index : applied)
-            Settle(rows_[index]);
+TSQLClientDataSet::TChangeResult TSQLClientDataSet::ApplyCarefully(size_t Index,
+                                                                   TApplyTransaction& Transaction,
+                                                                   TStatements& Statements,
+                                                                   TApplyCounts& Counts) {
+    TRow& row = rows_[Index];
+    const auto refuse = [&](std::string_view Message) {
+        Report(Message, row);
+        row.HeldBack = true;
+        ++Counts.Refused;
+        return TChangeResult::Refused;
     };
+    std::optional<std::string> refusal;
     try {
-        while (next < pending_.size()) {
-            const size_t index = pending_[next++];
-            TRow& row = rows_[index];
-            try {
-                if (row.State != TRowState::Gone) transaction.Run([&] { Apply(row, statements); });
-                applied.push_back(index);
-            } catch (const Exception& e) {
-                refused.push_back(index);
-                Report(e.what(), row);
-            }
-        }
-        transaction.Commit();
-    } catch (...) {
-        // A handler gave up, or the commit failed. In a transaction nothing
-        // reached the server and every change stays pending as it was;
-        // committed change by change, what ran is on the server.
-        if (atomic) throw;
-        settleApplied();
-        refused.insert(refused.end(), pending_.begin() + static_cast<ptrdiff_t>(next),
-                       pending_.end());
-        pending_ = std::move(refused);
+        if (Transaction.Run([&] { return Run(row, Statements); })) return TChangeResult::Applied;
+    } catch (const EDatabaseUnavailable&) {
         throw;
+    } catch (const Exception& e) {
+        refusal = e.what();
     }
-    settleApplied();
-    pending_ = std::move(refused);
-    return static_cast<int>(pending_.size());
+    // Refused, or its row no longer holds what was read: an insert refused
+    // because someone else added the key meanwhile is a conflict too.
+    if (refusal && row.State != TRowState::Inserted) return refuse(*refusal);
+    std::optional<TValues> theirs;
+    try {
+        theirs = Theirs(row, Statements);
+    } catch (const EDatabaseUnavailable&) {
+        throw;
+    } catch (const Exception& e) {
+        return refuse(e.what());
+    }
+    if (refusal && !theirs) return refuse(*refusal);
+    return Resolve(row, theirs, Transaction, Statements, Counts);
+}
+
+TSQLClientDataSet::TChangeResult TSQLClientDataSet::Resolve(TRow& Row,
+                                                            const std::optional<TValues>& Theirs,
+                                                            TApplyTransaction& Transaction,
+                                                            TStatements& Statements,
+                                                            TApplyCounts& Counts) {
+    const bool deleting = Row.State == TRowState::Deleted;
+    // Someone else made the same change.
+    if (deleting ? !Theirs : Theirs && Row.Values == *Theirs) return TChangeResult::Applied;
+
+    const std::vector<TReconcileField> theirFields =
+        Theirs ? Fields(*Theirs) : std::vector<TReconcileField>();
+    const TValues yours = deleting ? TValues() : Row.Values.Unpack();
+    const std::vector<TReconcileField> yourFields =
+        deleting ? std::vector<TReconcileField>() : Fields(yours);
+    const TConflictAnswer answer =
+        OnConflict ? OnConflict({theirFields, yourFields}) : TConflictAnswer::Skip;
+
+    if (answer == TConflictAnswer::Skip) {
+        Row.HeldBack = true;
+        ++Counts.Conflicts;
+        return TChangeResult::Conflict;
+    }
+    if (answer == TConflictAnswer::KeepTheirs) {
+        if (Theirs) {
+            if (deleting) ++recordCount_;
+            Row.Values = TPackedValues(*Theirs);
+            Row.State = TRowState::Modified;
+        } else {
+            if (!deleting) --recordCount_;
+            Row.Values = TPackedValues();
+            Row.State = TRowState::Deleted;
+        }
+        Settle(Row);
+        return TChangeResult::KeptTheirs;
+    }
+    // Overwrite: the change is made against the row as it is now.
+    if (Theirs) {
+        Row.Original = TPackedValues(*Theirs);
+        if (Row.State == TRowState::Inserted) Row.State = TRowState::Modified;
+    } else {
+        Row.Original = TPackedValues();
+        Row.State = TRowState::Inserted;
+    }
+    std::optional<std::string> refusal;
+    try {
+        if (Transaction.Run([&] { return Run(Row, Statements); })) return TChangeResult::Applied;
+        refusal = "The row was changed again by another user";
+    } catch (const EDatabaseUnavailable&) {
+        throw;
+    } catch (const Exception& e) {
+        refusal = e.what();
+    }
+    Report(*refusal, Row);
+    Row.HeldBack = true;
+    ++Counts.Refused;
+    return TChangeResult::Refused;
+}
+
+std::vector<int> TSQLClientDataSet::InsertFields() const {
+    std::vector<int> fields;
+    for (int i = 0; i < FieldCount(); ++i)
+        if (supplied_[static_cast<size_t>(i)] ||
+            std::find(whereFields_.begin(), whereFields_.end(), i) != whereFields_.end())
+            fields.push_back(i);
+    return fields;
+}
+
+bool TSQLClientDataSet::Run(const TRow& Row, TStatements& Statements) {
+    QSqlQuery* query = nullptr;
+    int position = 0;
+    const auto bind = [&](int field, const TPackedValues& values) {
+        query->bindValue(position++, BoundValue(field, values));
+    };
+    const auto bindWhere = [&](const TPackedValues& values) {
+        for (const int field : whereFields_)
+            if (values[static_cast<size_t>(field)]) bind(field, values);
+    };
+    switch (Row.State) {
+    case TRowState::Inserted: {
+        // Only the columns the lexicon supplies: the others get what the
+        // table gives them (a default, a serial number, a trigger's value).
+        const std::vector<int> fields = InsertFields();
+        query = &Statements.Insert(fields);
+        for (const int field : fields)
+            bind(field, Row.Values);
+        break;
+    }
+    case TRowState::Modified: {
+        std::vector<int> fields;
+        for (int i = 0; i < FieldCount(); ++i)
+            if (Row.Values[static_cast<size_t>(i)] != Row.Original[static_cast<size_t>(i)])
+                fields.push_back(i);
+        if (fields.empty()) return true;
+        query = &Statements.Update(fields, Row.Original);
+        for (const int field : fields)
+            bind(field, Row.Values);
+        bindWhere(Row.Original);
+        break;
+    }
+    default:
+        query = &Statements.Delete(Row.Original);
+        bindWhere(Row.Original);
+        break;
+    }
+    if (!query->exec()) RaiseDatabaseError(Statements.Database(), query->lastError());
+    return Row.State == TRowState::Inserted || query->numRowsAffected() > 0;
+}
+
+std::optional<TSQLClientDataSet::TValues> TSQLClientDataSet::Theirs(const TRow& Row,
+                                                                    TStatements& Statements) {
+    if (identityFields_.empty()) return std::nullopt;
+    const TPackedValues& identity = Row.State == TRowState::Inserted ? Row.Values : Row.Original;
+    QSqlQuery& query = Statements.Select(identity);
+    int position = 0;
+    for (const int field : identityFields_)
+        if (identity[static_cast<size_t>(field)])
+            query.bindValue(position++, BoundValue(field, identity));
+    if (!query.exec()) RaiseDatabaseError(Statements.Database(), query.lastError());
+    std::optional<TValues> values;
+    if (query.next()) {
+        values.emplace(fields_.size());
+        ReadRow(query, *values);
+    }
+    query.finish();
+    return values;
+}
+
+void TSQLClientDataSet::ApplyClearing(std::span<const size_t> Rows, TStatements& Statements,
+                                      TApplyCounts& Counts,
+                                      const std::function<void(size_t)>& Progress) {
+    TApplyTransaction transaction(Statements.Database(), false);
+    if (!transaction.Active())
+        throw EDatabaseError("The database cannot empty the table and save in one transaction");
+    QSqlQuery& clear = Statements.Clear();
+    if (!clear.exec()) RaiseDatabaseError(Statements.Database(), clear.lastError());
+    const int cleared = std::max(0, clear.numRowsAffected());
+    for (size_t i = 0; i < Rows.size(); ++i) {
+        const TRow& row = rows_[Rows[i]];
+        try {
+            Run(row, Statements);
+        } catch (const EDatabaseUnavailable&) {
+            throw;
+        } catch (const Exception& e) {
+            std::string fields;
+            for (const TReconcileField& field : Fields(row.Values))
+                fields += (fields.empty() ? "" : ", ") + std::string(field.Name) + "=" +
+                          std::string(field.Value);
+            throw EDatabaseError(FormatText(
+                "Nothing was saved: the database refused the row %s: %s", {fields, e.what()}));
+        }
+        if ((i + 1) % ApplyBatch == 0) Progress(i + 1);
+    }
+    transaction.Commit();
+    Counts.Deleted += cleared;
+    for (const size_t index : Rows) {
+        Count(rows_[index], Counts);
+        Settle(rows_[index]);
+    }
+    clearPending_ = false;
+    --changeCount_;
+    Progress(Rows.size());
 }
 
 QVariant TSQLClientDataSet::BoundValue(int Field, const TPackedValues& Values) const {
@@ -479,6 +805,9 @@ QVariant TSQLClientDataSet::BoundValue(int Field, const TPackedValues& Values) c
         if (const auto number = ParseInteger(*value)) return QVariant::fromValue(*number);
         throw EConvertError(FormatText(SInvalidInteger, {*value}));
     default:
+        if (!textHoldsNul_ && value->find('\0') != std::string_view::npos)
+            throw EConvertError(
+                FormatText("Field %s: PostgreSQL text cannot hold a NUL byte", {field.Name}));
         try {
             return DatabaseText(*value, Field == displayField_ ? TextCodePage(CodePageText(Values))
                                                                : ProcessCodePage());
@@ -488,36 +817,20 @@ QVariant TSQLClientDataSet::BoundValue(int Field, const TPackedValues& Values) c
     }
 }
 
-void TSQLClientDataSet::Apply(TRow& Row, TStatements& Statements) {
-    QSqlQuery* query = nullptr;
-    int position = 0;
-    const auto bind = [&](int field, const TPackedValues& values) {
-        query->bindValue(position++, BoundValue(field, values));
-    };
-    const auto bindKey = [&](const TPackedValues& values) {
-        for (const int field : keyFields_)
-            if (values[static_cast<size_t>(field)]) bind(field, values);
-    };
+void TSQLClientDataSet::Count(const TRow& Row, TApplyCounts& Counts) const {
     switch (Row.State) {
     case TRowState::Inserted:
-        query = &Statements.Insert();
-        for (int i = 0; i < FieldCount(); ++i)
-            bind(i, Row.Values);
+        ++Counts.Inserted;
         break;
     case TRowState::Modified:
-        query = &Statements.Update(Row.Original);
-        for (int i = 0; i < FieldCount(); ++i)
-            bind(i, Row.Values);
-        bindKey(Row.Original);
+        ++Counts.Updated;
+        break;
+    case TRowState::Deleted:
+        ++Counts.Deleted;
         break;
     default:
-        query = &Statements.Delete(Row.Original);
-        bindKey(Row.Original);
         break;
     }
-    if (!query->exec()) RaiseDatabaseError(query->lastError());
-    if (Row.State != TRowState::Inserted && query->numRowsAffected() == 0)
-        throw EDatabaseError("Record not found or changed by another user");
 }
 
 void TSQLClientDataSet::Settle(TRow& Row) {
@@ -525,15 +838,22 @@ void TSQLClientDataSet::Settle(TRow& Row) {
     Row.State = Visible(Row) ? TRowState::Unchanged : TRowState::Gone;
     Row.Original = TPackedValues();
     Row.Pending = false;
+    Row.HeldBack = false;
+}
+
+template <typename Values>
+std::vector<TReconcileField> TSQLClientDataSet::Fields(const Values& Row) const {
+    std::vector<TReconcileField> fields;
+    for (size_t i = 0; i < fields_.size(); ++i) {
+        const auto& value = Row[i];
+        fields.push_back({fields_[i].Name, value ? std::string_view(*value) : std::string_view()});
+    }
+    return fields;
 }
 
 void TSQLClientDataSet::Report(std::string_view Message, const TRow& Row) const {
     if (!OnReconcileError) return;
-    const TPackedValues& values = Row.State == TRowState::Deleted ? Row.Original : Row.Values;
-    std::vector<TReconcileField> fields;
-    for (size_t i = 0; i < fields_.size(); ++i)
-        fields.push_back({fields_[i].Name, values[i].value_or(std::string_view())});
-    OnReconcileError(Message, fields);
+    OnReconcileError(Message, Fields(Row.State == TRowState::Deleted ? Row.Original : Row.Values));
 }
 
 } // namespace lex

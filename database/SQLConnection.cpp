@@ -4,10 +4,13 @@
 #include "database/DBText.h"
 #include "platform/CodePage.h"
 #include "platform/Exceptions.h"
+#include "platform/TextCompare.h"
 
+#include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <algorithm>
 
 namespace lex {
 namespace {
@@ -18,6 +21,15 @@ QString NewConnectionName() {
     return QStringLiteral("LexConnection%1").arg(++count);
 }
 
+// Whether SQLite may write beside the file: its folder holds the log and
+// the lock files of a write-ahead log. A file not there yet is created, and
+// its folder must let it.
+bool SQLiteFileWritable(const QString& FileName) {
+    const QFileInfo file(FileName);
+    const QFileInfo folder(file.absolutePath());
+    return folder.isWritable() && (!file.exists() || file.isWritable());
+}
+
 // The Qt connection under `name` is released before its name is removed.
 void RemoveConnection(const QString& name) {
     QSqlDatabase::database(name, false).close();
@@ -26,13 +38,74 @@ void RemoveConnection(const QString& name) {
 
 void Execute(QSqlDatabase& database, const QString& sql) {
     QSqlQuery query(database);
-    if (!query.exec(sql)) RaiseDatabaseError(query.lastError());
+    if (!query.exec(sql)) RaiseDatabaseError(database, query.lastError());
+}
+
+enum class TFault { None, Unavailable, ConnectionLost };
+
+// Tells a fault of the database from a refusal of one statement by the
+// error code each driver gives: SQLSTATE for PostgreSQL and ODBC, the
+// engine's own numbers for SQLite and MySQL.
+TFault FaultOf(const QSqlDatabase& Database, const QSqlError& Error) {
+    const QString driver = Database.driverName();
+    const QString code = Error.nativeErrorCode();
+    if (driver == u"QPSQL") {
+        // libpq's own errors (the server went away) carry no SQLSTATE.
+        if (code.isEmpty() || code.startsWith(u"08") || code.startsWith(u"57P"))
+            return TFault::ConnectionLost;
+        // Insufficient resources, locks and deadlocks, the server's own faults.
+        for (const char* unavailable : {"53", "55P03", "40P01", "40001", "58", "XX"})
+            if (code.startsWith(QLatin1String(unavailable))) return TFault::Unavailable;
+        return TFault::None;
+    }
+    if (driver == u"QSQLITE") {
+        // Busy, locked, read-only, I/O error, corrupt, full, cannot open, not a database.
+        switch (code.toInt() & 0xff) {
+        case 5:
+        case 6:
+        case 8:
+        case 10:
+        case 11:
+        case 13:
+        case 14:
+        case 26:
+            return TFault::Unavailable;
+        default:
+            return TFault::None;
+        }
+    }
+    if (driver == u"QMYSQL") {
+        switch (code.toInt()) {
+        case 2006:
+        case 2013:
+        case 2055:
+            return TFault::ConnectionLost;
+        case 1021:
+        case 1114:
+        case 1205:
+        case 1213:
+            return TFault::Unavailable;
+        default:
+            return TFault::None;
+        }
+    }
+    if (code.startsWith(u"08")) return TFault::ConnectionLost;
+    return code.startsWith(u"HYT") ? TFault::Unavailable : TFault::None;
 }
 
 } // namespace
 
-void RaiseDatabaseError(const QSqlError& Error) {
-    throw EDatabaseError(MessageText(Error.text()));
+void RaiseDatabaseError(const QSqlDatabase& Database, const QSqlError& Error) {
+    std::string message = MessageText(Error.text());
+    switch (FaultOf(Database, Error)) {
+    case TFault::None:
+        throw EDatabaseError(message);
+    case TFault::Unavailable:
+        throw EDatabaseUnavailable(message, false);
+    case TFault::ConnectionLost:
+        throw EDatabaseUnavailable(message, true);
+    }
+    throw EDatabaseError(message);
 }
 
 TSQLConnection::TSQLConnection() : name_(NewConnectionName()) {}
@@ -59,12 +132,12 @@ void TSQLConnection::Open() {
         database.setPassword(target.Password);
         database.setPort(target.Port);
         try {
-            if (!database.open()) RaiseDatabaseError(database.lastError());
-            if (target.Driver == u"QSQLITE") {
-                // Every change commits on its own. With a write-ahead log a
-                // commit need not wait for the disk (a crash loses at most the
-                // last commits, never the file), and checkpoints come seldom.
-                // A read-only file keeps its mode and is still read.
+            if (!database.open()) RaiseDatabaseError(database, database.lastError());
+            if (target.Driver == u"QSQLITE" && SQLiteFileWritable(target.DatabaseName)) {
+                // With a write-ahead log a commit need not wait for the disk
+                // (a crash loses at most the last commits, never the file),
+                // and checkpoints come seldom. The log lives beside the file:
+                // a file the user may only read is read as it is.
                 for (const char* pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL",
                                            "PRAGMA wal_autocheckpoint=10000"})
                     QSqlQuery(database).exec(QString::fromLatin1(pragma));
@@ -82,6 +155,21 @@ void TSQLConnection::Open() {
         }
     }
     connected_ = true;
+}
+
+void TSQLConnection::EnsureAlive() {
+    if (connected_) {
+        QSqlDatabase database = QSqlDatabase::database(name_, false);
+        if (QSqlQuery(database).exec(QStringLiteral("SELECT 1"))) return;
+        Close();
+    }
+    try {
+        Open();
+    } catch (const EDatabaseUnavailable&) {
+        throw;
+    } catch (const EDatabaseError& e) {
+        throw EDatabaseUnavailable(e.what(), true);
+    }
 }
 
 void TSQLConnection::Close() {
@@ -117,6 +205,12 @@ std::vector<std::string> TSQLConnection::TableNames() {
         names.push_back(std::move(name));
     }
     return names;
+}
+
+bool TSQLConnection::HasTable(std::string_view TableName) {
+    const std::vector<std::string> tables = TableNames();
+    return std::any_of(tables.begin(), tables.end(),
+                       [&](const std::string& Table) { return AnsiSameText(Table, TableName); });
 }
 
 void TSQLConnection::ExecuteDirect(std::string_view Sql) {

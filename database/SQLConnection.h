@@ -1,6 +1,7 @@
 #pragma once
 
 #include "database/DBSettings.h"
+#include "platform/Exceptions.h"
 
 #include <QSqlDatabase>
 #include <string>
@@ -27,6 +28,10 @@ public:
     // Raises EDatabaseError with the driver's message when the connection
     // cannot be made. The embedded database gets its default table here.
     void Open();
+    // Opens the connection, or opens it anew when the server no longer
+    // answers on it (it was restarted, the network dropped it); raises
+    // EDatabaseUnavailable when it cannot be made.
+    void EnsureAlive();
     void Close();
     bool Connected() const { return connected_; }
 
@@ -34,6 +39,9 @@ public:
     // order. A name that is not a plain table reference comes quoted, so that
     // it can go into a statement as it is. Opens the connection if needed.
     std::vector<std::string> TableNames();
+    // Whether the database has a user table of that name (ignoring ASCII
+    // case, as unquoted names are). Opens the connection if needed.
+    bool HasTable(std::string_view TableName);
     // Runs one statement that returns no rows, committed on its own. Opens
     // the connection if needed.
     void ExecuteDirect(std::string_view Sql);
@@ -55,7 +63,19 @@ void ConfigureConnection(TSQLConnection& Connection, const TDBSettings& Settings
 // Closes Destination and gives it Source's settings.
 void CopyConnection(const TSQLConnection& Source, TSQLConnection& Destination);
 
-// The Qt driver's error as an EDatabaseError, its text in the process's code page.
-[[noreturn]] void RaiseDatabaseError(const QSqlError& Error);
+// The database as a whole stopped taking changes: the connection was lost,
+// or it is locked, read-only or full. Unlike a refusal of one change, this
+// ends whatever was being sent.
+class EDatabaseUnavailable : public EDatabaseError {
+public:
+    EDatabaseUnavailable(const std::string& Message, bool ConnectionLost)
+        : EDatabaseError(Message), ConnectionLost(ConnectionLost) {}
+    bool ConnectionLost;
+};
+
+// The Qt driver's error, its text in the process's code page: an
+// EDatabaseUnavailable when it is about the database rather than the
+// statement (as the driver of Database tells), else an EDatabaseError.
+[[noreturn]] void RaiseDatabaseError(const QSqlDatabase& Database, const QSqlError& Error);
 
 } // namespace lex

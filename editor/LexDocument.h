@@ -4,11 +4,13 @@
 #include "editor/LexTree.h"
 #include "editor/LexUndo.h"
 #include "platform/MessageBox.h"
+#include "runtime/LexDataSet.h"
 #include "runtime/LumoMultiLexReader.h"
 
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -17,16 +19,9 @@
 namespace lex {
 
 class TLexKeyList;
-class TLexDataSet;
 
-// What a save into a table changed; Failed counts the changes the server
-// still refused at the end, each reported by the table's own handler.
-struct TTableSaveCounts {
-    int Updated = 0;
-    int Deleted = 0;
-    int Appended = 0;
-    int Failed = 0;
-};
+// Sends a table's pending changes to the server, telling OnProgress.
+using TTableApply = std::function<TApplyCounts(const TLexProgressEvent& OnProgress)>;
 
 // One search hit: a node and its matching columns in grid column order.
 struct TFoundNode {
@@ -192,14 +187,19 @@ public:
     void OpenDataSet(TLexDataSet& Table, const TLexProgressEvent& OnProgress = {});
     void BindTable(std::string TableName, std::string Caption);
     // Makes the table's rows equal to the document's records (those NodesOnly
-    // and BandFilter choose, as an export does) and clears Modified: rows are
-    // updated where a field differs, deleted where no record has their
-    // "LexKey, CodePage, SeqNo", and records no row has are appended.
-    // ApplyUpdates sends the pending changes and returns how many the server
-    // refused (they stay pending); it runs after every 200 changes and at the end.
-    TTableSaveCounts SaveToTable(TLexDataSet& Table, const std::function<int()>& ApplyUpdates,
-                                 bool NodesOnly, const std::vector<TLexBand*>& BandFilter,
-                                 const TLexProgressEvent& OnProgress = {});
+    // and BandFilter choose, as an export does): rows are updated where a
+    // field differs, deleted where no record has their "LexKey, CodePage,
+    // SeqNo", and records no row has are appended. The changes are made on
+    // the table's cached rows and then sent by Apply; Modified clears only
+    // when every change reached the server.
+    TApplyCounts SaveToTable(TLexDataSet& Table, const TTableApply& Apply, bool NodesOnly,
+                             const std::vector<TLexBand*>& BandFilter,
+                             const TLexProgressEvent& OnProgress = {});
+    // Takes a value someone else wrote into the table in place of the
+    // document's (one undo step): the key, language and sequence are made
+    // where missing; no value empties the cell.
+    void TakeTableValue(std::string_view Key, std::string_view CodePage, std::string_view SeqNo,
+                        std::optional<std::string_view> Value);
 
     // Nodes.
     TTreeNode* AddNode(TTreeNode* Parent);

@@ -1,5 +1,6 @@
 // Saving the document into a table: one pass over the document's records and
-// one over the table's rows make the rows equal to the records.
+// one over the table's cached rows make the rows equal to the records; the
+// table then sends the changes.
 #include "editor/LexDocument.h"
 #include "platform/Exceptions.h"
 #include "platform/TextCompare.h"
@@ -12,8 +13,6 @@
 namespace lex {
 
 namespace {
-
-constexpr int ApplyBatch = 200;
 
 // One record of the document during the synchronisation.
 struct TRecordData {
@@ -53,10 +52,9 @@ void TLexDocument::BindTable(std::string TableName, std::string Caption) {
     caption_ = std::move(Caption);
 }
 
-TTableSaveCounts TLexDocument::SaveToTable(TLexDataSet& Table,
-                                           const std::function<int()>& ApplyUpdates, bool NodesOnly,
-                                           const std::vector<TLexBand*>& BandFilter,
-                                           const TLexProgressEvent& OnProgress) {
+TApplyCounts TLexDocument::SaveToTable(TLexDataSet& Table, const TTableApply& Apply, bool NodesOnly,
+                                       const std::vector<TLexBand*>& BandFilter,
+                                       const TLexProgressEvent& OnProgress) {
     PostEdit();
     const bool caseSensitive = options_.CaseSensitive;
     const auto progress = [&OnProgress](double Fraction) {
@@ -108,13 +106,6 @@ TTableSaveCounts TLexDocument::SaveToTable(TLexDataSet& Table,
         Table.Post();
     };
 
-    TTableSaveCounts counts;
-    int changes = 0;
-    const auto changed = [&] {
-        if (++changes % ApplyBatch != 0) return;
-        changes = ApplyUpdates(); // refused changes stay pending: they count on
-    };
-
     // Rows: updated where a field differs, deleted where the document has no
     // such record. A second row for a record already met (keys equal but for
     // case) is deleted too: updating it as well would give two rows one key.
@@ -129,8 +120,6 @@ TTableSaveCounts TLexDocument::SaveToTable(TLexDataSet& Table,
         const auto found = byKey.find(AnsiEqualityKey(key, caseSensitive));
         if (found == byKey.end() || records[found->second].Seen) {
             Table.Delete();
-            ++counts.Deleted;
-            changed();
             continue;
         }
         TRecordData& record = records[found->second];
@@ -141,8 +130,6 @@ TTableSaveCounts TLexDocument::SaveToTable(TLexDataSet& Table,
         if (differs) {
             Table.Edit();
             writeRecord(record);
-            ++counts.Updated;
-            changed();
         }
         Table.Next();
     }
@@ -157,13 +144,31 @@ TTableSaveCounts TLexDocument::SaveToTable(TLexDataSet& Table,
         progress(LexFraction(static_cast<int>(j + 1), static_cast<int>(unseen.size())));
         Table.Append();
         writeRecord(*unseen[j].second);
-        ++counts.Appended;
-        changed();
     }
 
-    counts.Failed = ApplyUpdates();
-    Saved();
+    const TApplyCounts counts = Apply(OnProgress);
+    if (counts.Refused == 0 && counts.Conflicts == 0) Saved();
     return counts;
+}
+
+void TLexDocument::TakeTableValue(std::string_view Key, std::string_view CodePage,
+                                  std::string_view SeqNo, std::optional<std::string_view> Value) {
+    const TUndoScope scope(*this, "Take Their Value");
+    TTreeNode* node = FindNodeByKey(Key);
+    TLexBand* band = nullptr;
+    for (int i = 1; i < FTree.BandCount() && !band; ++i)
+        if (BandCodePage(*FTree.Band(i)) == CodePage) band = FTree.Band(i);
+    int position = 0;
+    TLexColumn* column = band ? FindSequenceColumn(band, SeqNo, position) : nullptr;
+    if (!Value) { // their row is gone: so is the cell
+        if (node && column) SetNodeValue(node, column->Index(), {});
+        return;
+    }
+    if (!node) node = AppendNode(Key);
+    if (!band) band = AddLanguage(CodePage);
+    if (!column) column = FindSequenceColumn(band, SeqNo, position);
+    if (!column) column = AddSequenceColumn(band, SeqNo);
+    SetNodeValue(node, column->Index(), *Value);
 }
 
 } // namespace lex

@@ -4,6 +4,17 @@
 
 namespace lex {
 
+// What applying a dataset's pending changes did: the changes that reached the
+// server by kind, and those that stay pending because the server refused them
+// or because someone else had changed their rows meanwhile.
+struct TApplyCounts {
+    int Inserted = 0;
+    int Updated = 0;
+    int Deleted = 0;
+    int Refused = 0;
+    int Conflicts = 0;
+};
+
 // A table of rows with named fields, walked by a cursor: what the database
 // reader and writer need of a data-access layer, so that the run-time library
 // works over any of them. Values are bytes: keys in the process's code page, a

@@ -42,10 +42,11 @@ void OpenInto(TFormLexEditor& Editor, TSQLClientDataSet& Table, const std::strin
     Editor.Document().OpenDataSet(Table, OnProgress);
 }
 
-TTableSaveCounts Synchronise(TFormLexEditor& Editor, TSQLClientDataSet& Table,
-                             const TLexProgressEvent& OnProgress) {
+TApplyCounts Synchronise(TFormLexEditor& Editor, TSQLClientDataSet& Table,
+                         const TLexProgressEvent& OnProgress) {
     return Editor.Document().SaveToTable(
-        Table, [&Table] { return Table.ApplyUpdates(); }, false, {}, OnProgress);
+        Table, [&Table](const TLexProgressEvent& Progress) { return Table.ApplyUpdates(Progress); },
+        false, {}, OnProgress);
 }
 
 } // namespace
@@ -114,13 +115,15 @@ void SaveToDB(TFormLexEditor& Editor, const TDBSource& Source,
     TSQLClientDataSet& lex = TEditorDataSets::Of(Editor).CDS_Lex;
     CopyConnection(*Source.EditConnection, lex.Connection());
     lex.Close();
-    if (clear) lex.Connection().ExecuteDirect(DeleteAllStatement(table));
     lex.Open(table);
+    // Emptied in the transaction that writes the rows back: a refused row
+    // leaves the table as it was.
+    if (clear) lex.ClearTable();
     Synchronise(Editor, lex, OnProgress);
     Bind(Editor, lex.Connection(), table);
 }
 
-TTableSaveCounts SaveToTable(TFormLexEditor& Editor, const TLexProgressEvent& OnProgress) {
+TApplyCounts SaveToTable(TFormLexEditor& Editor, const TLexProgressEvent& OnProgress) {
     Editor.PostEdit();
     TWaitCursor wait;
     TSQLClientDataSet& lex = TEditorDataSets::Of(Editor).CDS_Lex;

@@ -54,13 +54,14 @@ void ImportFromDB(TFormLexEditor& Editor, const TDBSource& Source,
                   const TLexProgressEvent& OnProgress);
 
 // The dialog with "Clear Table Before Save", then the editor synchronised
-// into the chosen table, which it is bound to afterwards. The clearing is a
-// statement of its own and stays done when the save then fails.
+// into the chosen table, which it is bound to afterwards. Clearing and
+// writing are all or nothing: when the server refuses a row, the table stays
+// as it was and so does the editor's modified mark.
 void SaveToDB(TFormLexEditor& Editor, const TDBSource& Source, const TLexProgressEvent& OnProgress);
 
 // Save of a bound editor: synchronises it into its table against the rows
 // its dataset holds from the last open or save. An editor whose table never
 // opened is refused rather than reported saved.
-TTableSaveCounts SaveToTable(TFormLexEditor& Editor, const TLexProgressEvent& OnProgress);
+TApplyCounts SaveToTable(TFormLexEditor& Editor, const TLexProgressEvent& OnProgress);
 
 } // namespace lex

@@ -13,13 +13,18 @@ QByteArray Utf8(const QString& Text) {
     return Text.toUtf8();
 }
 
+std::optional<std::string_view> FieldValue(std::span<const TReconcileField> Fields,
+                                           std::string_view Name) {
+    for (const TReconcileField& field : Fields)
+        if (AnsiSameText(field.Name, Name)) return field.Value;
+    return std::nullopt;
+}
+
 // The fields of a refused row, one "name : value" line each. A display value
 // is text of its row's language, every other value of the process's code
 // page: the report is in UTF-8 so that both read right.
 QString FieldLines(std::span<const TReconcileField> Fields) {
-    std::string_view codePage;
-    for (const TReconcileField& field : Fields)
-        if (AnsiSameText(field.Name, "CodePage")) codePage = field.Value;
+    const std::string_view codePage = FieldValue(Fields, "CodePage").value_or("");
     QString lines;
     for (const TReconcileField& field : Fields) {
         const QString value = AnsiSameText(field.Name, "DisplayValue")
@@ -46,6 +51,7 @@ TEditorDataSets::TEditorDataSets(TFormLexEditor& Editor)
         CDS_LexReconcileError(Message, Fields);
     };
     CDS_Lex.OnPostError = [this](std::string_view Message) { CDS_LexPostError(Message); };
+    CDS_Lex.OnConflict = [this](const TRowConflict& Conflict) { return CDS_LexConflict(Conflict); };
 }
 
 // The refused change stays unapplied whatever the answer.
@@ -61,6 +67,39 @@ void TEditorDataSets::CDS_LexReconcileError(std::string_view Message,
                                       MB_YESNO | MB_ICONERROR | MB_UTF8TEXT) == IDNO
                            ? IDNO
                            : IDYES;
+}
+
+TConflictAnswer TEditorDataSets::CDS_LexConflict(const TRowConflict& Conflict) {
+    TLexDocument& document = editor_.Document();
+    const auto tr = [&](const char* Text) { return ToQString(document.TranslateGUI(Text)); };
+    const std::span<const TReconcileField> row =
+        Conflict.Yours.empty() ? Conflict.Theirs : Conflict.Yours;
+    const std::string key(FieldValue(row, "LexKey").value_or(""));
+    const std::string codePage(FieldValue(row, "CodePage").value_or(""));
+    const std::string seqNo(FieldValue(row, "SeqNo").value_or(""));
+    const auto value = [&](std::span<const TReconcileField> Fields) {
+        if (Fields.empty()) return tr("(deleted)");
+        return ToQString(FieldValue(Fields, "DisplayValue").value_or(""), TextCodePage(codePage));
+    };
+    const QString text =
+        tr("Someone else changed this entry in the table since you read it.") +
+        QStringLiteral("\r\n\r\n") + tr("Key") + QStringLiteral(": ") + ToQString(key) +
+        QStringLiteral("\r\n") + tr("Language") + QStringLiteral(": ") + ToQString(codePage) +
+        QStringLiteral(", ") + tr("sequence") + QStringLiteral(" ") + ToQString(seqNo) +
+        QStringLiteral("\r\n") + tr("Theirs") + QStringLiteral(": ") + value(Conflict.Theirs) +
+        QStringLiteral("\r\n") + tr("Yours") + QStringLiteral(": ") + value(Conflict.Yours) +
+        QStringLiteral("\r\n\r\n") +
+        tr("Yes: overwrite theirs with yours. No: keep theirs in the editor. Cancel: skip "
+           "it for now.");
+    const int answer =
+        ShowMessageBox(&editor_, Utf8(text).toStdString(), Utf8(tr("Conflict")).toStdString(),
+                       MB_YESNOCANCEL | MB_ICONWARNING | MB_UTF8TEXT);
+    if (answer == IDYES) return TConflictAnswer::Overwrite;
+    if (answer != IDNO) return TConflictAnswer::Skip;
+    std::optional<std::string_view> theirs;
+    if (!Conflict.Theirs.empty()) theirs = FieldValue(Conflict.Theirs, "DisplayValue").value_or("");
+    document.TakeTableValue(key, codePage, seqNo, theirs);
+    return TConflictAnswer::KeepTheirs;
 }
 
 void TEditorDataSets::CDS_LexPostError(std::string_view Message) {

@@ -15,8 +15,10 @@ class TFormLexEditor;
 //
 // CDS_Lex reports what the server refuses while its changes are applied:
 // each refused change asks "Continue warning?", and No silences the reports
-// until the next apply; a row the dataset refuses to post is shown before
-// its error ends the save.
+// until the next batch; a row the dataset refuses to post is shown before
+// its error ends the save. A row that someone else changed since it was read
+// is shown with both values, and the user overwrites theirs, keeps theirs
+// (the editor takes it) or skips it for now.
 class TEditorDataSets : public QObject {
     Q_OBJECT
 public:
@@ -32,6 +34,7 @@ private:
     explicit TEditorDataSets(TFormLexEditor& Editor);
     void CDS_LexReconcileError(std::string_view Message, std::span<const TReconcileField> Fields);
     void CDS_LexPostError(std::string_view Message);
+    TConflictAnswer CDS_LexConflict(const TRowConflict& Conflict);
 
     TFormLexEditor& editor_;
 };

@@ -209,6 +209,14 @@ const std::vector<std::string> InterfaceKeys = {
     "Passed the beginning; continued from the end.",
     "Nothing is left to translate in %s.",
     "%s replacements made.",
+    "Conflict",
+    "Someone else changed this entry in the table since you read it.",
+    "Key",
+    "sequence",
+    "Theirs",
+    "Yours",
+    "(deleted)",
+    "Yes: overwrite theirs with yours. No: keep theirs in the editor. Cancel: skip it for now.",
     "Import Data From DFM File...",
     "Include Sub Dictory",
     "Import AS",
@@ -237,7 +245,7 @@ const std::vector<std::string> InterfaceKeys = {
 // Where the about box's four texts sit among them: two after "About...", one
 // after "Lexicon", one after "Minimize" (indexes in the lexicon's key order).
 constexpr size_t AboutBoxIndexes[] = {18, 19, 32, 68};
-constexpr size_t KeyCount = 222;
+constexpr size_t KeyCount = 230;
 
 std::string EmbeddedBytes() {
     return std::string(reinterpret_cast<const char*>(LexGUIData), LexGUIDataSize);

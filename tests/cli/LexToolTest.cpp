@@ -243,7 +243,7 @@ TEST_F(LexToolTest, TablesOfTheEmbeddedDatabase) {
     WriteLexFile(lexicon, dir / "in.lxc");
 
     Result r = Run({"db-save", dir / "in.lxc", "FORMLEX", "--ini", ini});
-    EXPECT_EQ(r.out, "0 updated, 0 deleted, 2 appended, 0 failed\n") << r.err;
+    EXPECT_EQ(r.out, "0 updated, 0 deleted, 2 appended, 0 failed, 0 conflicts\n") << r.err;
     EXPECT_TRUE(std::filesystem::exists(dir / "LexManager.db"));
     EXPECT_EQ(Run({"db-tables", "--ini", ini}).out, "FORMLEX\n");
     ASSERT_EQ(Run({"db-load", "FORMLEX", dir / "out.lxc", "--ini", ini}).code, 0);
@@ -252,9 +252,9 @@ TEST_F(LexToolTest, TablesOfTheEmbeddedDatabase) {
     TRecordListLexReader changed(test::StandardFields, {{"File", "1252", "0", "Ablage", ""}});
     WriteLexFile(changed, dir / "changed.lxc");
     r = Run({"db-save", dir / "changed.lxc", "formlex", "--ini", ini});
-    EXPECT_EQ(r.out, "1 updated, 1 deleted, 0 appended, 0 failed\n") << r.err;
+    EXPECT_EQ(r.out, "1 updated, 1 deleted, 0 appended, 0 failed, 0 conflicts\n") << r.err;
     r = Run({"db-save", dir / "in.lxc", "FORMLEX", "--clear", "--ini", ini});
-    EXPECT_EQ(r.out, "0 updated, 0 deleted, 2 appended, 0 failed\n") << r.err;
+    EXPECT_EQ(r.out, "0 updated, 1 deleted, 2 appended, 0 failed, 0 conflicts\n") << r.err;
 
     TRecordListLexReader empty(test::StandardFields,
                                {{"File", "1252", "0", "", ""}, {"Open", "1252", "0", "", "File"}});
@@ -268,6 +268,46 @@ TEST_F(LexToolTest, TablesOfTheEmbeddedDatabase) {
     EXPECT_NE(r.err.find("is not a table name"), std::string::npos) << r.err;
     EXPECT_EQ(Run({"db-load", "NOPE", dir / "nope.lxc", "--ini", ini}).code, 1);
     EXPECT_FALSE(std::filesystem::exists(dir / "nope.lxc"));
+}
+
+// Two people load the same table, change different keys and save with
+// --base: both changes survive. A third changes a key someone changed since
+// his base: a conflict, the row left as it is.
+TEST_F(LexToolTest, ATeamSavesIntoOneTableWithBase) {
+    const std::string ini = dir / "LexManager.ini";
+    const auto write = [&](const char* Name, const char* File, const char* Open) {
+        TRecordListLexReader lexicon(test::StandardFields, {{"File", "1252", "0", File, ""},
+                                                            {"Open", "1252", "0", Open, "File"}});
+        WriteLexFile(lexicon, dir / Name);
+    };
+    write("in.lxc", "Datei", "Offnen");
+    Result r = Run({"db-save", dir / "in.lxc", "TEAM", "--ini", ini});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("The table TEAM does not exist (--create makes it)"), std::string::npos)
+        << r.err;
+    ASSERT_EQ(Run({"db-save", dir / "in.lxc", "TEAM", "--create", "--ini", ini}).code, 0);
+    ASSERT_EQ(Run({"db-load", "TEAM", dir / "base.lxc", "--ini", ini}).code, 0);
+
+    write("theirs.lxc", "Datei", "Oeffnen");
+    write("mine.lxc", "Ablage", "Offnen");
+    r = Run({"db-save", dir / "theirs.lxc", "TEAM", "--base", dir / "base.lxc", "--ini", ini});
+    EXPECT_EQ(r.out, "1 updated, 0 deleted, 0 appended, 0 failed, 0 conflicts\n") << r.err;
+    r = Run({"db-save", dir / "mine.lxc", "TEAM", "--base", dir / "base.lxc", "--ini", ini});
+    EXPECT_EQ(r.out, "1 updated, 0 deleted, 0 appended, 0 failed, 0 conflicts\n") << r.err;
+    ASSERT_EQ(Run({"db-load", "TEAM", dir / "now.lxc", "--ini", ini}).code, 0);
+    TRecordListLexReader both(test::StandardFields, {{"File", "1252", "0", "Ablage", ""},
+                                                     {"Open", "1252", "0", "Oeffnen", "File"}});
+    EXPECT_EQ(test::ReadAll(*OpenLexFile(dir / "now.lxc")), test::ReadAll(both));
+
+    write("late.lxc", "Dokument", "Offnen");
+    r = Run({"db-save", dir / "late.lxc", "TEAM", "--base", dir / "base.lxc", "--ini", ini});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "0 updated, 0 deleted, 0 appended, 0 failed, 1 conflicts\n");
+    EXPECT_NE(r.err.find("conflict: File 1252 0: theirs \"Ablage\", yours \"Dokument\"\n"),
+              std::string::npos)
+        << r.err;
+    ASSERT_EQ(Run({"db-load", "TEAM", dir / "now.lxc", "--ini", ini}).code, 0);
+    EXPECT_EQ(test::ReadAll(*OpenLexFile(dir / "now.lxc")), test::ReadAll(both));
 }
 
 TEST_F(LexToolTest, HelpExplainsEveryOption) {

@@ -102,7 +102,7 @@ protected:
         const auto dataSet = OpenDataSet(Table);
         TRecordListLexReader reader(test::StandardFields, std::move(Records));
         WriteReaderToDataSet(*dataSet, reader);
-        ASSERT_EQ(dataSet->ApplyUpdates(), 0);
+        ASSERT_EQ(dataSet->ApplyUpdates().Refused, 0);
     }
 
     static bool Locate(TSQLClientDataSet& DataSet, std::string_view Key) {
@@ -137,7 +137,7 @@ TEST_P(SQLDataSetTest, TheReaderGivesRowsAsRecords) {
         SetField(*dataSet, "SEQNO", "1");
         dataSet->LoadBlob(dataSet->FieldByName("DisplayValue"), blob);
         dataSet->Post();
-        ASSERT_EQ(dataSet->ApplyUpdates(), 0);
+        ASSERT_EQ(dataSet->ApplyUpdates().Refused, 0);
     }
 
     const auto dataSet = OpenDataSet(table);
@@ -193,7 +193,7 @@ TEST_P(SQLDataSetTest, TheWriterSkipsDeclinedRecordsAndRefusesUnknownFields) {
     EXPECT_THAT([&] { WriteReaderToDataSet(*dataSet, extra); },
                 ThrowsMessage<EDatabaseError>(HasSubstr("no field \"Comment\"")));
     EXPECT_EQ(dataSet->ChangeCount(), 2);
-    EXPECT_EQ(dataSet->ApplyUpdates(), 0);
+    EXPECT_EQ(dataSet->ApplyUpdates().Refused, 0);
     EXPECT_EQ(Rows(table),
               (std::vector<TLexRecord>{{"a", "936", "0", "x", ""}, {"b", "936", "0", "y", ""}}));
 }
@@ -230,17 +230,17 @@ TEST_P(SQLDataSetTest, ARefusedChangeIsReportedAndTheOthersApplied) {
             SetField(*dataSet, test::StandardFields[i], *record[i]);
         dataSet->Post();
     };
-    append({"k3", "936", "0", "again", ""}); // the key is taken
+    append({"k3", "936", "0", "again", ""}); // the key is taken: a conflict
     append({"k4", "936", "0", "\x81 ", ""}); // no text in code page 936
     append({"k5", "936", "0", "v5", ""});
     EXPECT_EQ(dataSet->ChangeCount(), 5);
 
-    EXPECT_EQ(dataSet->ApplyUpdates(), 2);
+    const TApplyCounts counts = dataSet->ApplyUpdates();
+    EXPECT_EQ(counts.Refused, 1);
+    EXPECT_EQ(counts.Conflicts, 1);
     EXPECT_EQ(beforeApply, 1);
-    ASSERT_EQ(reports.size(), 2u);
+    ASSERT_EQ(reports.size(), 1u);
     EXPECT_THAT(reports[0],
-                HasSubstr("|LEXKEY=k3|CODEPAGE=936|SEQNO=0|DISPLAYVALUE=again|CATALOGID="));
-    EXPECT_THAT(reports[1],
                 testing::StartsWith("Field " +
                                     std::string(Postgres() ? "displayvalue" : "DISPLAYVALUE") +
                                     ": The text is not valid in code page 936|LEXKEY=k4|"));
@@ -249,51 +249,195 @@ TEST_P(SQLDataSetTest, ARefusedChangeIsReportedAndTheOthersApplied) {
                                                     {"k3", "936", "0", "v3", ""},
                                                     {"k5", "936", "0", "v5", ""}}));
 
-    // The refused changes stay pending and are tried again.
-    EXPECT_EQ(dataSet->ApplyUpdates(), 2);
-    EXPECT_EQ(reports.size(), 4u);
+    // The refused change stays pending and is tried again.
+    EXPECT_EQ(dataSet->ApplyUpdates().Refused, 1);
+    EXPECT_EQ(reports.size(), 2u);
     EXPECT_EQ(dataSet->RecordCount(), 5);
 }
 
-TEST_P(SQLDataSetTest, RowsAreFoundByTheKeyOrElseByAllOriginalValues) {
+// Another user changes rows between our read and our apply; each conflict
+// is answered as the key says.
+TEST_P(SQLDataSetTest, RowsSomeoneElseChangedAreConflictsAnsweredOneByOne) {
     for (const bool withKey : {true, false}) {
         SCOPED_TRACE(withKey ? "primary key" : "no primary key");
         const std::string table =
             withKey ? LexTable()
                     : CreateTable("LEXKEY varchar(200), CODEPAGE int, SEQNO int, "
                                   "DISPLAYVALUE varchar(200), CATALOGID varchar(200)");
-        // Without a key, a null among the original values must still find its row.
+        // A null among the original values must still find its row.
         admin_.ExecuteDirect("insert into " + table + " values ('a', 936, 0, 'va', " +
                              (withKey ? "''" : "null") + ")");
-        Fill(table, {{"b", "936", "0", "vb", "a"}, {"c", "936", "0", "vc", "a"}});
+        Fill(table, {{"b", "936", "0", "vb", ""},
+                     {"c", "936", "0", "vc", ""},
+                     {"d", "936", "0", "vd", ""},
+                     {"f", "936", "0", "vf", ""}});
         const auto dataSet = OpenDataSet(table);
-        ASSERT_TRUE(Locate(*dataSet, "a"));
-        dataSet->Edit();
-        SetField(*dataSet, "LexKey", "a2");
-        SetField(*dataSet, "DisplayValue", "va2");
-        dataSet->Post();
+        const auto edit = [&](std::string_view key, std::string_view value) {
+            ASSERT_TRUE(Locate(*dataSet, key));
+            dataSet->Edit();
+            SetField(*dataSet, "DisplayValue", value);
+            dataSet->Post();
+        };
+        edit("a", "ours");
         ASSERT_TRUE(Locate(*dataSet, "b"));
         dataSet->Delete();
-        EXPECT_EQ(dataSet->ApplyUpdates(), 0);
-        EXPECT_EQ(Rows(table),
-                  (std::vector<TLexRecord>{
-                      {"a2", "936", "0", "va2", withKey ? "" : std::optional<std::string>()},
-                      {"c", "936", "0", "vc", "a"}}));
-
-        // Another user changes "c" first: the key still finds the row, the
-        // original values no longer do.
-        admin_.ExecuteDirect("update " + table + " set DISPLAYVALUE = 'theirs' where LEXKEY = 'c'");
-        ASSERT_TRUE(Locate(*dataSet, "c"));
-        dataSet->Edit();
-        SetField(*dataSet, "DisplayValue", "ours");
+        edit("c", "ours");
+        edit("d", "same");
+        edit("f", "ours");
+        dataSet->Append();
+        for (const auto& [field, value] : {std::pair{"LexKey", "e"},
+                                           {"CodePage", "936"},
+                                           {"SeqNo", "0"},
+                                           {"DisplayValue", "ours"},
+                                           {"CatalogID", ""}})
+            SetField(*dataSet, field, value);
         dataSet->Post();
-        std::string refusal;
-        dataSet->OnReconcileError = [&](std::string_view message,
-                                        std::span<const TReconcileField>) { refusal = message; };
-        EXPECT_EQ(dataSet->ApplyUpdates(), withKey ? 0 : 1);
-        EXPECT_EQ(refusal, withKey ? "" : "Record not found or changed by another user");
-        EXPECT_EQ(Rows(table)[1][3], withKey ? "ours" : "theirs");
+
+        for (const char* change :
+             {"update %s set DISPLAYVALUE = 'theirs' where LEXKEY in ('a', 'b')",
+              "delete from %s where LEXKEY = 'c'",
+              "update %s set DISPLAYVALUE = 'same' where LEXKEY = 'd'",
+              "insert into %s values ('e', 936, 0, 'theirs', '')"})
+            admin_.ExecuteDirect(FormatText(change, {table}));
+
+        std::vector<std::string> asked;
+        dataSet->OnConflict = [&](const TRowConflict& conflict) {
+            const auto value = [](std::span<const TReconcileField> fields) {
+                return fields.empty() ? std::string("-") : std::string(fields[3].Value);
+            };
+            const std::string key(
+                (conflict.Yours.empty() ? conflict.Theirs : conflict.Yours)[0].Value);
+            asked.push_back(key + ":" + value(conflict.Theirs) + "/" + value(conflict.Yours));
+            return key == "a" || key == "e" ? TConflictAnswer::Overwrite
+                   : key == "b"             ? TConflictAnswer::KeepTheirs
+                                            : TConflictAnswer::Skip;
+        };
+        const TApplyCounts counts = dataSet->ApplyUpdates();
+        // Without a key nothing stops a second "e".
+        std::vector<std::string> conflicts = {"a:theirs/ours", "b:theirs/-", "c:-/ours"};
+        if (withKey) conflicts.push_back("e:theirs/ours");
+        EXPECT_EQ(asked, conflicts);
+        EXPECT_EQ(counts.Updated, withKey ? 4 : 3); // a overwritten, d the same, f, e over theirs
+        EXPECT_EQ(counts.Conflicts, 1);
+        EXPECT_EQ(counts.Refused, 0);
+        EXPECT_EQ(dataSet->ChangeCount(), 1); // c, skipped
+        const std::optional<std::string> top = withKey ? "" : std::optional<std::string>();
+        std::vector<TLexRecord> rows = {{"a", "936", "0", "ours", top},
+                                        {"b", "936", "0", "theirs", ""},
+                                        {"d", "936", "0", "same", ""},
+                                        {"e", "936", "0", "ours", ""},
+                                        {"f", "936", "0", "ours", ""}};
+        if (!withKey) rows.insert(rows.begin() + 4, {"e", "936", "0", "theirs", ""});
+        EXPECT_EQ(Rows(table), rows);
+        EXPECT_TRUE(Locate(*dataSet, "b")); // theirs kept: the row is back
+
+        // The skipped change is asked about again by the next apply.
+        dataSet->OnConflict = [](const TRowConflict&) { return TConflictAnswer::Overwrite; };
+        EXPECT_EQ(dataSet->ApplyUpdates().Inserted, 1);
+        EXPECT_EQ(Rows(table).size(), rows.size() + 1);
     }
+}
+
+TEST_P(SQLDataSetTest, AppendedRowsLeaveTheTablesOwnColumnsToTheirDefaults) {
+    const std::string table = CreateTable(
+        std::string(Postgres() ? "ID serial primary key" : "ID integer primary key autoincrement") +
+        ", LEXKEY varchar(200) not null, CODEPAGE int not null, SEQNO int not null, "
+        "DISPLAYVALUE varchar(200) not null, CATALOGID varchar(200) not null, "
+        "AUTHOR varchar(20) default 'team', UPDATED_AT timestamp default current_timestamp");
+    Fill(table, {{"a", "936", "0", "x", ""}, {"b", "936", "0", "y", ""}});
+    const auto dataSet = OpenDataSet(table);
+    const int author = dataSet->FieldByName("AUTHOR");
+    for (dataSet->First(); !dataSet->Eof(); dataSet->Next()) {
+        EXPECT_EQ(dataSet->FieldText(author), "team");
+        EXPECT_FALSE(dataSet->IsNull(dataSet->FieldByName("ID")));
+        EXPECT_FALSE(dataSet->IsNull(dataSet->FieldByName("UPDATED_AT")));
+    }
+    ASSERT_TRUE(Locate(*dataSet, "b"));
+    dataSet->Edit();
+    SetField(*dataSet, "DisplayValue", "z");
+    dataSet->Post();
+    EXPECT_EQ(dataSet->ApplyUpdates().Updated, 1);
+    const auto reread = OpenDataSet(table);
+    ASSERT_TRUE(Locate(*reread, "b"));
+    EXPECT_EQ(reread->FieldText(reread->FieldByName("DisplayValue")), "z");
+}
+
+TEST_P(SQLDataSetTest, ClearingTheTableIsAllOrNothing) {
+    const std::string table = LexTable();
+    Fill(table,
+         {{"a", "936", "0", "x", ""}, {"b", "936", "0", "y", ""}, {"c", "936", "0", "z", ""}});
+    const auto dataSet = OpenDataSet(table);
+    dataSet->ClearTable();
+    EXPECT_EQ(dataSet->RecordCount(), 0);
+    TRecordListLexReader refused(test::StandardFields,
+                                 {{"n1", "936", "0", "v", ""}, {"n2", "", "0", "v", ""}});
+    WriteReaderToDataSet(*dataSet, refused); // n2 has no code page, which the table wants
+    EXPECT_THAT([&] { dataSet->ApplyUpdates(); },
+                ThrowsMessage<EDatabaseError>(
+                    testing::StartsWith("Nothing was saved: the database refused the row ")));
+    EXPECT_EQ(Rows(table).size(), 3u);
+
+    const auto again = OpenDataSet(table);
+    again->ClearTable();
+    TRecordListLexReader records(test::StandardFields,
+                                 {{"n1", "936", "0", "v", ""}, {"n2", "936", "0", "v", ""}});
+    WriteReaderToDataSet(*again, records);
+    const TApplyCounts counts = again->ApplyUpdates();
+    EXPECT_EQ(counts.Deleted, 3);
+    EXPECT_EQ(counts.Inserted, 2);
+    EXPECT_EQ(again->ChangeCount(), 0);
+    EXPECT_EQ(Rows(table).size(), 2u);
+}
+
+// The server drops the connection in the middle of an apply: what was
+// committed stays, the rest is still pending and goes with the next apply,
+// on a new connection.
+TEST_P(SQLDataSetTest, ALostConnectionEndsTheApplyAndTheNextOneSendsTheRest) {
+    if (!Postgres()) GTEST_SKIP() << "an embedded database has no connection to lose";
+    const std::string table = LexTable();
+    const auto dataSet = OpenDataSet(table);
+    std::vector<TLexRecord> records;
+    for (int i = 0; i < 1000; ++i)
+        records.push_back({"k" + std::to_string(i), "936", "0", "v", ""});
+    TRecordListLexReader reader(test::StandardFields, records);
+    WriteReaderToDataSet(*dataSet, reader);
+    int batches = 0;
+    dataSet->OnBeforeApply = [&] {
+        if (++batches != 3) return;
+        QSqlQuery pid(dataSet->Connection().Database());
+        ASSERT_TRUE(pid.exec("select pg_backend_pid()") && pid.next());
+        admin_.ExecuteDirect("select pg_terminate_backend(" +
+                             pid.value(0).toString().toStdString() + ")");
+    };
+    EXPECT_THAT([&] { dataSet->ApplyUpdates(); },
+                ThrowsMessage<EDatabaseUnavailable>(testing::StartsWith(
+                    "The connection to the database was lost after 400 of 1,000 rows: ")));
+    EXPECT_FALSE(dataSet->Connection().Connected());
+    EXPECT_EQ(dataSet->ChangeCount(), 600);
+    EXPECT_EQ(Rows(table).size(), 400u);
+
+    const TApplyCounts counts = dataSet->ApplyUpdates();
+    EXPECT_EQ(counts.Inserted, 600);
+    EXPECT_EQ(counts.Refused, 0);
+    EXPECT_EQ(Rows(table).size(), 1000u);
+}
+
+TEST_P(SQLDataSetTest, ANulBytePostgreSQLCannotHoldIsRefusedAndTheRestSaved) {
+    if (!Postgres()) GTEST_SKIP() << "SQLite text holds NUL bytes";
+    const std::string table = LexTable();
+    const auto dataSet = OpenDataSet(table);
+    TRecordListLexReader reader(test::StandardFields,
+                                {{"nul", "936", "0", "a\0b"s, ""}, {"ok", "936", "0", "v", ""}});
+    WriteReaderToDataSet(*dataSet, reader);
+    std::vector<std::string> reports;
+    dataSet->OnReconcileError = [&](std::string_view message,
+                                    std::span<const TReconcileField> fields) {
+        reports.push_back(std::string(fields[0].Value) + ": " + std::string(message));
+    };
+    EXPECT_EQ(dataSet->ApplyUpdates().Refused, 1);
+    EXPECT_EQ(reports, std::vector<std::string>{
+                           "nul: Field displayvalue: PostgreSQL text cannot hold a NUL byte"});
+    EXPECT_EQ(Rows(table), (std::vector<TLexRecord>{{"ok", "936", "0", "v", ""}}));
 }
 
 TEST_P(SQLDataSetTest, TheCursorFollowsDeletesAndAppends) {
@@ -322,7 +466,7 @@ TEST_P(SQLDataSetTest, TheCursorFollowsDeletesAndAppends) {
     EXPECT_EQ(dataSet->RecNo(), 1);
     dataSet->Next();
     EXPECT_TRUE(dataSet->Eof());
-    EXPECT_EQ(dataSet->ApplyUpdates(), 0);
+    EXPECT_EQ(dataSet->ApplyUpdates().Refused, 0);
     EXPECT_EQ(Rows(table).size(), 1u);
 }
 
@@ -340,7 +484,7 @@ TEST_P(SQLDataSetTest, PostRefusesTextAnIntegerFieldCannotTake) {
     dataSet->Post();
     EXPECT_EQ(dataSet->FieldText(dataSet->FieldByName("SeqNo")), "1");
     EXPECT_TRUE(dataSet->IsNull(dataSet->FieldByName("CodePage")));
-    EXPECT_EQ(dataSet->ApplyUpdates(), 1); // the server wants a code page
+    EXPECT_EQ(dataSet->ApplyUpdates().Refused, 1); // the server wants a code page
 }
 
 TEST_P(SQLDataSetTest, TextTheCodePageCannotHoldFailsTheOpen) {

@@ -212,6 +212,65 @@ TEST_F(DBFlowsTest, SaveToDBClearsTheTableOnlyWhenAsked) {
     }
 }
 
+// Clearing and writing are one transaction: a refused row leaves the table
+// as it was, the editor modified and unbound.
+TEST_F(DBFlowsTest, ClearTableBeforeSaveIsAllOrNothing) {
+    db.Exec(QStringLiteral("create table STRICT (LEXKEY varchar(200) primary key, CODEPAGE int, "
+                           "SEQNO int, DISPLAYVALUE varchar(200) check (length(DISPLAYVALUE) <= "
+                           "3), CATALOGID varchar(200))"));
+    db.Exec(QStringLiteral("insert into STRICT values ('Old', 1252, 0, 'old', '')"));
+    Start();
+    TLexDocument& doc = Document();
+    AddNode(doc, "A", "1252", "ok");
+    AddNode(doc, "B", "1252", "too long");
+    PlayTableDialog(QStringLiteral("STRICT"), true);
+    window->Action_SaveDB->trigger();
+    Settle();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_NE(boxes.shown[0].find("Nothing was saved: the database refused the row LEXKEY=B"),
+              std::string::npos)
+        << boxes.shown[0];
+    EXPECT_EQ(Rows("STRICT"), std::vector<std::string>{"Old|1252|0|old|"});
+    EXPECT_TRUE(doc.Modified());
+    EXPECT_TRUE(doc.TableName().empty());
+}
+
+// Someone else changed the rows the editor read: Save shows each with both
+// values. Yes writes the editor's over theirs, No takes theirs into the
+// editor, Cancel leaves both, and the editor modified, until the next Save.
+TEST_F(DBFlowsTest, RowsSomeoneElseChangedAreAskedAboutWithBothValues) {
+    Start();
+    OpenTable("FORMLEX");
+    TLexDocument& doc = Document();
+    const int column = doc.AddLanguage("1252")->Column(0)->Index();
+    for (const char* key : {"Open", "Save"})
+        doc.SetNodeValue(doc.FindNodeByKey(key), column, "Mine");
+    db.Exec(QStringLiteral("update FORMLEX set DISPLAYVALUE = 'Theirs' where CODEPAGE = 1252"));
+
+    boxes.answers = {IDNO, IDCANCEL};
+    Save();
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[0].rfind("Conflict|Someone else changed this entry", 0), 0u)
+        << boxes.shown[0];
+    EXPECT_NE(boxes.shown[0].find(
+                  "Key: Open\r\nLanguage: 1252, sequence 0\r\nTheirs: Theirs\r\nYours: Mine"),
+              std::string::npos)
+        << boxes.shown[0];
+    EXPECT_EQ(doc.Tree().Value(doc.FindNodeByKey("Open"), column), "Theirs");
+    EXPECT_EQ(doc.Tree().Value(doc.FindNodeByKey("Save"), column), "Mine");
+    EXPECT_TRUE(doc.Modified());
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"Open|936|0|打开|", "Open|1252|0|Theirs|",
+                                                "Save|1252|0|Theirs|"}));
+
+    boxes.shown.clear();
+    boxes.answers = {IDYES};
+    Save();
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_FALSE(doc.Modified());
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"Open|936|0|打开|", "Open|1252|0|Theirs|",
+                                                "Save|1252|0|Mine|"}));
+}
+
 TEST_F(DBFlowsTest, ImportIntoAnEditorBoundToAnotherTableKeepsTitleAndBinding) {
     db.Exec(QString(FormLexSchema).replace(QStringLiteral("FORMLEX"), QStringLiteral("OTHERLEX")));
     db.Exec(QStringLiteral("insert into OTHERLEX values ('Extra', 1251, 0, 'Dop', '')"));
@@ -266,7 +325,8 @@ TEST_F(DBFlowsTest, ATableThatDoesNotOpenIsNotSavedTo) {
 }
 
 // Each refused change asks whether to go on warning; No silences the rest of
-// that apply, and the next apply asks again. The editor counts as saved.
+// that apply, and the next apply asks again. The editor stays modified while
+// any change has not reached the table.
 TEST_F(DBFlowsTest, RefusedChangesAreReportedUntilTheUserSaysNo) {
     db.Exec(QStringLiteral("create table STRICT (LEXKEY varchar(200) primary key, CODEPAGE int, "
                            "SEQNO int, DISPLAYVALUE varchar(200) check (length(DISPLAYVALUE) <= "
@@ -286,7 +346,7 @@ TEST_F(DBFlowsTest, RefusedChangesAreReportedUntilTheUserSaysNo) {
                           "DISPLAYVALUE : too long\r\nCATALOGID : \r\n\r\nContinue warning?"),
               std::string::npos)
         << report;
-    EXPECT_FALSE(doc.Modified());
+    EXPECT_TRUE(doc.Modified());
     EXPECT_TRUE(Rows("STRICT").empty());
 
     // The refused changes are tried again with the next one, and asked about.
@@ -298,8 +358,7 @@ TEST_F(DBFlowsTest, RefusedChangesAreReportedUntilTheUserSaysNo) {
     EXPECT_EQ(Rows("STRICT"), std::vector<std::string>{"K4|1252|0|ok|"});
 }
 
-// Refused changes stay counted, so the 201st change waits for the final
-// apply, which asks again although No was the answer in the first batch.
+// A No lasts for its batch of 200 changes: the next batch asks again.
 TEST_F(DBFlowsTest, ANoLastsForOneApplyOnly) {
     db.Exec(QStringLiteral("create table STRICT (LEXKEY varchar(200) primary key, CODEPAGE int, "
                            "SEQNO int, DISPLAYVALUE varchar(200) check (length(DISPLAYVALUE) <= "
@@ -313,7 +372,7 @@ TEST_F(DBFlowsTest, ANoLastsForOneApplyOnly) {
     Save();
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_NE(boxes.shown[0].find("LEXKEY : K1000\r\n"), std::string::npos) << boxes.shown[0];
-    EXPECT_NE(boxes.shown[1].find("LEXKEY : K1000\r\n"), std::string::npos) << boxes.shown[1];
+    EXPECT_NE(boxes.shown[1].find("LEXKEY : K1200\r\n"), std::string::npos) << boxes.shown[1];
     EXPECT_TRUE(Rows("STRICT").empty());
 }
 

@@ -10,8 +10,9 @@ using test::TMemoryDataSet;
 
 class TableSyncTest : public test::DocumentTest {
 protected:
-    TTableSaveCounts Save(TMemoryDataSet& Table) {
-        return doc.SaveToTable(Table, [&Table] { return Table.ApplyUpdates(); }, false, {});
+    TApplyCounts Save(TMemoryDataSet& Table) {
+        return doc.SaveToTable(
+            Table, [&Table](const TLexProgressEvent&) { return Table.ApplyUpdates(); }, false, {});
     }
     // The table's rows, one "key cp seq value parent" text each.
     static std::vector<std::string> Rows(const TMemoryDataSet& Table) {
@@ -40,10 +41,10 @@ TEST_F(TableSyncTest, RowsFollowTheDocument) {
                                      {"Save", "1252", "0", "Speichern", "File"},
                                      {"Gone", "1252", "0", "x", ""},
                                      {"SAVE", "1252", "0", "Sichern", "File"}});
-    const TTableSaveCounts counts = Save(table);
+    const TApplyCounts counts = Save(table);
     EXPECT_EQ(counts.Updated, 2);  // "file" takes the editor's letters; Save's value
     EXPECT_EQ(counts.Deleted, 3);  // "1" is not "01"; Gone; the second Save
-    EXPECT_EQ(counts.Appended, 3); // Open/01, Add and the new key, in key order
+    EXPECT_EQ(counts.Inserted, 3); // Open/01, Add and the new key, in key order
     EXPECT_EQ(Rows(table), (std::vector<std::string>{
                                "File 1252 0 Datei ", "Save 1252 0 Sichern File", "Add 1252 0 Neu ",
                                "LexKey1 1252 0  ", "Open 1252 01 Offnen File"}));
@@ -53,26 +54,28 @@ TEST_F(TableSyncTest, RowsFollowTheDocument) {
     // Saved again unchanged: nothing but the final, empty apply.
     SetModified(doc, true);
     table.applied.clear();
-    const TTableSaveCounts again = Save(table);
-    EXPECT_EQ(again.Updated + again.Deleted + again.Appended, 0);
+    const TApplyCounts again = Save(table);
+    EXPECT_EQ(again.Updated + again.Deleted + again.Inserted, 0);
     EXPECT_EQ(table.applied, std::vector<int>{0});
     EXPECT_FALSE(doc.Modified());
 }
 
-TEST_F(TableSyncTest, ChangesGoInBatchesOf200AndRefusalsAreCounted) {
-    std::vector<TLexRecord> records;
-    for (int i = 0; i < 450; ++i)
-        records.push_back({"K" + std::to_string(1000 + i), "1252", "0", "v", ""});
-    Load(doc, StandardFields, records);
+TEST_F(TableSyncTest, TheDocumentStaysModifiedUntilEveryChangeReachedTheTable) {
+    Load(
+        doc, StandardFields,
+        {{"K1", "1252", "0", "a", ""}, {"K2", "1252", "0", "b", ""}, {"K3", "1252", "0", "c", ""}});
+    SetModified(doc, true);
     TMemoryDataSet table = LexTable();
-    EXPECT_EQ(Save(table).Appended, 450);
-    EXPECT_EQ(table.applied, (std::vector<int>{200, 200, 50}));
+    table.refuseApply = [](const TLexRecord& Row) { return *Row[0] == "K2"; };
+    const TApplyCounts counts = Save(table);
+    EXPECT_EQ(counts.Inserted, 2);
+    EXPECT_EQ(counts.Refused, 1);
+    EXPECT_TRUE(doc.Modified());
 
-    // Refused changes stay pending and count towards the next batch.
-    TMemoryDataSet refusing = LexTable();
-    refusing.refuseApply = [](const TLexRecord& Row) { return *Row[0] < "K1002"; };
-    EXPECT_EQ(Save(refusing).Failed, 2);
-    EXPECT_EQ(refusing.applied, (std::vector<int>{200, 200, 54}));
+    // The refused change is still pending: the next save sends it.
+    table.refuseApply = nullptr;
+    EXPECT_EQ(Save(table).Inserted, 1);
+    EXPECT_FALSE(doc.Modified());
 }
 
 TEST_F(TableSyncTest, ATableWithoutTheRecordFieldsFails) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace lex::test {
@@ -51,7 +52,7 @@ public:
         editing_ = true;
     }
     void Delete() override {
-        pending_.push_back(rows_.at(current_));
+        pending_.push_back({Change::Delete, rows_.at(current_)});
         rows_.erase(rows_.begin() + static_cast<ptrdiff_t>(current_));
     }
     void SetFieldText(int Index, std::string_view Text) override {
@@ -64,7 +65,7 @@ public:
     }
     void Post() override {
         if (refusePost && refusePost(*buffer_)) throw EDatabaseError("post refused");
-        pending_.push_back(*buffer_);
+        pending_.push_back({editing_ ? Change::Update : Change::Insert, *buffer_});
         if (editing_) {
             rows_.at(current_) = std::move(*buffer_);
         } else {
@@ -78,13 +79,22 @@ public:
         ++cancelled;
     }
 
-    // Sends the pending changes: records how many there were and returns how
-    // many the "server" refused, which stay pending.
-    int ApplyUpdates() {
+    // Sends the pending changes: records how many there were and counts them;
+    // those the "server" refuses stay pending.
+    TApplyCounts ApplyUpdates() {
         applied.push_back(static_cast<int>(pending_.size()));
-        std::erase_if(pending_,
-                      [this](const TLexRecord& Row) { return !(refuseApply && refuseApply(Row)); });
-        return static_cast<int>(pending_.size());
+        TApplyCounts counts;
+        std::erase_if(pending_, [&](const std::pair<Change, TLexRecord>& Pending) {
+            if (refuseApply && refuseApply(Pending.second)) {
+                ++counts.Refused;
+                return false;
+            }
+            ++(Pending.first == Change::Insert   ? counts.Inserted
+               : Pending.first == Change::Update ? counts.Updated
+                                                 : counts.Deleted);
+            return true;
+        });
+        return counts;
     }
 
     const std::vector<TLexRecord>& Rows() const { return rows_; }
@@ -105,7 +115,8 @@ private:
 
     std::vector<Field> fields_;
     std::vector<TLexRecord> rows_;
-    std::vector<TLexRecord> pending_;
+    enum class Change { Insert, Update, Delete };
+    std::vector<std::pair<Change, TLexRecord>> pending_;
     std::optional<TLexRecord> buffer_;
     bool editing_ = false;
     size_t current_ = 0;
