@@ -466,13 +466,21 @@ public:
         }
     }
 
+    // A commit that fails is no fault of one change: the whole batch stays
+    // pending, and the apply ends.
     void Commit() {
         if (!active_) return;
         active_ = false;
         if (database_.commit()) return;
         const QSqlError error = database_.lastError();
         database_.rollback();
-        RaiseDatabaseError(database_, error);
+        try {
+            RaiseDatabaseError(database_, error);
+        } catch (const EDatabaseUnavailable&) {
+            throw;
+        } catch (const EDatabaseError& e) {
+            throw EDatabaseUnavailable(e.what(), false);
+        }
     }
 
 private:

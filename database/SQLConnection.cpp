@@ -10,6 +10,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
 #include <algorithm>
 
 namespace lex {
@@ -28,6 +29,20 @@ bool SQLiteFileWritable(const QString& FileName) {
     const QFileInfo file(FileName);
     const QFileInfo folder(file.absolutePath());
     return folder.isWritable() && (!file.exists() || file.isWritable());
+}
+
+// A file nobody may write beside is opened for reading only. A file left in
+// write-ahead-log mode needs its shared-memory file, which cannot be made
+// there: without one, SQLite reads it as a file that cannot change.
+void ReadSQLiteOnly(QSqlDatabase& Database, const QString& FileName) {
+    if (QFileInfo::exists(FileName + QStringLiteral("-shm"))) {
+        Database.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        return;
+    }
+    Database.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+    Database.setDatabaseName(
+        QUrl::fromLocalFile(QFileInfo(FileName).absoluteFilePath()).toString(QUrl::FullyEncoded) +
+        QStringLiteral("?immutable=1"));
 }
 
 // The Qt connection under `name` is released before its name is removed.
@@ -131,9 +146,12 @@ void TSQLConnection::Open() {
         database.setUserName(target.UserName);
         database.setPassword(target.Password);
         database.setPort(target.Port);
+        const bool sqlite = target.Driver == u"QSQLITE";
+        const bool writable = !sqlite || SQLiteFileWritable(target.DatabaseName);
+        if (!writable) ReadSQLiteOnly(database, target.DatabaseName);
         try {
             if (!database.open()) RaiseDatabaseError(database, database.lastError());
-            if (target.Driver == u"QSQLITE" && SQLiteFileWritable(target.DatabaseName)) {
+            if (sqlite && writable) {
                 // With a write-ahead log a commit need not wait for the disk
                 // (a crash loses at most the last commits, never the file),
                 // and checkpoints come seldom. The log lives beside the file:

@@ -69,7 +69,8 @@ lex_install_packages() {
 
 # lex_pg_start DIR: a throw-away PostgreSQL cluster in DIR, on loopback at a
 # free port, where the user "lex" logs in without a password; exports
-# LEX_TEST_PGSQL, the connection parameters the database tests read.
+# LEX_TEST_PGSQL, the connection parameters the database tests read, and
+# LEX_TEST_PGCTL, the pg_ctl command line that stops and starts it.
 # PostgreSQL refuses to run as root, so root runs it as "postgres", which then
 # owns DIR. lex_pg_stop stops it and removes DIR.
 lex_pg_start() {
@@ -100,6 +101,8 @@ lex_pg_start() {
             -o "-c listen_addresses=127.0.0.1 -p $port -c unix_socket_directories=''" \
             start >/dev/null; then
             export LEX_TEST_PGSQL="HostName=127.0.0.1;Port=$port;Database=postgres;User_Name=lex"
+            # For the tests that stop the server mid-save and start it again.
+            export LEX_TEST_PGCTL="${as[*]} $bin/pg_ctl -D $dir/data -l $dir/server.log"
             echo "PostgreSQL $(basename "$(dirname "$bin")") on 127.0.0.1:$port"
             return 0
         fi
@@ -112,7 +115,7 @@ lex_pg_stop() {
     [ -n "${LEX_PG_DIR:-}" ] || return 0
     "${LEX_PG_AS[@]}" "$LEX_PG_BIN/pg_ctl" -D "$LEX_PG_DIR/data" -m fast stop >/dev/null 2>&1 || true
     rm -rf "$LEX_PG_DIR"
-    unset LEX_PG_DIR LEX_TEST_PGSQL
+    unset LEX_PG_DIR LEX_TEST_PGSQL LEX_TEST_PGCTL
 }
 
 # lex_configure BUILD_DIR [CMAKE ARGS...]

@@ -4,6 +4,8 @@
 #include "platform/Exceptions.h"
 #include "runtime/LumoMultiDBLexReader.h"
 #include "runtime/LumoMultiDBLexWriter.h"
+#include "support/SQLiteFile.h"
+#include "support/SmallFileSystem.h"
 #include "support/TempDir.h"
 #include "support/TestSupport.h"
 
@@ -422,6 +424,30 @@ TEST_P(SQLDataSetTest, ALostConnectionEndsTheApplyAndTheNextOneSendsTheRest) {
     EXPECT_EQ(Rows(table).size(), 1000u);
 }
 
+// Another program holds the SQLite file locked: the apply ends once the
+// wait for the lock runs out, with everything still pending.
+TEST_P(SQLDataSetTest, ALockedDatabaseEndsTheApplyAndKeepsEverything) {
+    if (Postgres()) GTEST_SKIP() << "a server's row locks only make a writer wait";
+    const std::string table = LexTable();
+    const auto dataSet = OpenDataSet(table);
+    TRecordListLexReader reader(test::StandardFields,
+                                {{"a", "936", "0", "v", ""}, {"b", "936", "0", "v", ""}});
+    WriteReaderToDataSet(*dataSet, reader);
+    {
+        test::SQLiteFile locker(dir_ / "test.db");
+        locker.Exec(QStringLiteral("BEGIN EXCLUSIVE"));
+        EXPECT_THAT(
+            [&] { dataSet->ApplyUpdates(); },
+            ThrowsMessage<EDatabaseUnavailable>(testing::AllOf(
+                testing::StartsWith("The database stopped taking changes after 0 of 2 rows: "),
+                HasSubstr("database is locked"))));
+        EXPECT_EQ(dataSet->ChangeCount(), 2);
+        locker.Exec(QStringLiteral("COMMIT"));
+    }
+    EXPECT_EQ(dataSet->ApplyUpdates().Inserted, 2);
+    EXPECT_EQ(Rows(table).size(), 2u);
+}
+
 TEST_P(SQLDataSetTest, ANulBytePostgreSQLCannotHoldIsRefusedAndTheRestSaved) {
     if (!Postgres()) GTEST_SKIP() << "SQLite text holds NUL bytes";
     const std::string table = LexTable();
@@ -525,6 +551,41 @@ TEST_P(SQLDataSetTest, TheTableListHasUserTablesOnly) {
         EXPECT_NO_THROW(CheckTableName(name)) << name;
     }
     EXPECT_EQ(OpenDataSet(odd)->FieldName(0), Postgres() ? "lexkey" : "LEXKEY");
+}
+
+// SQLite on a disk that fills up, then on one nobody may write: the first
+// ends the apply with the table as it was; the second is still read.
+TEST(SQLiteDiskTest, AFullDiskEndsTheApplyAndAReadOnlyOneIsStillRead) {
+    test::SmallFileSystem disk(256 << 10);
+    if (!disk.Mounted()) GTEST_SKIP() << disk.Why();
+    TDBSettings settings;
+    settings.Params = {"DriverName=SQLite", "Database=" + disk / "lex.db"};
+    {
+        TSQLConnection admin;
+        ConfigureConnection(admin, settings);
+        admin.ExecuteDirect(CreateTableStatement("FORMLEX"));
+        admin.ExecuteDirect("insert into FORMLEX values ('kept', 936, 0, 'v', '')");
+    }
+    {
+        TSQLClientDataSet dataSet;
+        ConfigureConnection(dataSet.Connection(), settings);
+        dataSet.Open("FORMLEX");
+        std::vector<TLexRecord> records;
+        for (int i = 0; i < 150; ++i)
+            records.push_back({"k" + std::to_string(i), "936", "0", std::string(4000, 'x'), ""});
+        TRecordListLexReader reader(test::StandardFields, records);
+        WriteReaderToDataSet(dataSet, reader);
+        EXPECT_THAT([&] { dataSet.ApplyUpdates(); },
+                    ThrowsMessage<EDatabaseUnavailable>(testing::StartsWith(
+                        "The database stopped taking changes after 0 of 150 rows: ")));
+        EXPECT_EQ(dataSet.ChangeCount(), 150);
+    }
+    ASSERT_TRUE(disk.MakeReadOnly());
+    TSQLClientDataSet reading;
+    ConfigureConnection(reading.Connection(), settings);
+    reading.Open("FORMLEX");
+    ASSERT_EQ(reading.RecordCount(), 1);
+    EXPECT_EQ(reading.FieldText(0), "kept");
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, SQLDataSetTest, testing::Values("SQLite", "PostgreSQL"),
