@@ -33,7 +33,7 @@ ino_t Inode(const std::string& Path) {
 const char* const MainForm = R"(object Form1: TForm1
   Caption = 'Main'
   Font.Name = 'Tahoma'
-  Hint.Font.Name = 'Arial'
+  Hint.ImeName = 'Arial'
   object List: TListBox
     Items.Strings = (
       'one'
@@ -190,7 +190,7 @@ TEST_F(FormExportTest, ValuesBecomeKeysAndTheLayoutStays) {
     EXPECT_EQ(Export(MainForm, &replaced), R"(object Form1: TForm1
   Caption = 'KMain'
   Font.Name = 'Tahoma'
-  Hint.Font.Name = 'Arial'
+  Hint.ImeName = 'Arial'
   object List: TListBox
     Items.Strings = (
       'K''q'
