@@ -244,6 +244,44 @@ TEST_F(FormExportTest, FilesAreRewrittenAsTextOnlyWhenTheyChange) {
     EXPECT_EQ(Inode(untouched), untouchedInode);
 }
 
+TEST_F(FormExportTest, AnOutputFolderGetsEveryFormAndTheOriginalsStay) {
+    std::filesystem::create_directory(dir / "forms");
+    const std::string text = dir / "forms/text.dfm", binary = dir / "forms/binary.dfm",
+                      untouched = dir / "forms/untouched.dfm", out = dir / "out/new";
+    const std::string untouchedText = "object A: TB\n X = 'nothing'\nend\n";
+    WriteFile(text, MainForm);
+    WriteFile(untouched, untouchedText);
+    std::filesystem::copy_file(std::string(LEX_TEST_DATA) + "/forms/binary_resource.dfm", binary);
+    const std::string binaryData = ReadFileBytes(binary);
+    EXPECT_EQ(ExportKeysToFormFiles(doc, *band, {text, binary, untouched}, DefaultLists(), out), 6);
+    EXPECT_EQ(ReadFileBytes(out + "/text.dfm"), Export(MainForm));
+    EXPECT_EQ(ReadFileBytes(out + "/binary.dfm"), Export(FormDataToText(binaryData)));
+    EXPECT_EQ(ReadFileBytes(out + "/untouched.dfm"), untouchedText);
+    EXPECT_EQ(ReadFileBytes(text), MainForm);
+    EXPECT_EQ(ReadFileBytes(binary), binaryData);
+
+    // The files' own folder is an export in place.
+    const ino_t untouchedInode = Inode(untouched);
+    ExportKeysToFormFiles(doc, *band, {text, untouched}, DefaultLists(), dir / "forms/.");
+    EXPECT_EQ(ReadFileBytes(text), Export(MainForm));
+    EXPECT_EQ(Inode(untouched), untouchedInode);
+
+    // Two forms of one name would overwrite each other: nothing is written.
+    WriteFile(dir / "text.dfm", MainForm);
+    try {
+        ExportKeysToFormFiles(doc, *band, {binary, text, dir / "text.dfm"}, DefaultLists(),
+                              dir / "other");
+        ADD_FAILURE();
+    } catch (const EFCreateError& e) {
+        EXPECT_EQ(std::string(e.what()), "Form files \"" + text + "\" and \"" +
+                                             std::string(dir / "text.dfm") +
+                                             "\" would both be written to \"" +
+                                             std::string(dir / "other/text.dfm") + "\"");
+    }
+    EXPECT_EQ(std::filesystem::directory_iterator(dir / "other"),
+              std::filesystem::directory_iterator());
+}
+
 TEST_F(FormExportTest, AFailingFileStaysAsItWasAndEarlierOnesStayRewritten) {
     const std::string first = dir / "first.dfm", bad = dir / "bad.dfm";
     const std::string badText = "object A: TB\n X = 'Main'\n Y = 'open\nend";
