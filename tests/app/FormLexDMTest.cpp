@@ -209,6 +209,8 @@ const std::vector<std::string> InterfaceKeys = {
     "Passed the beginning; continued from the end.",
     "Nothing is left to translate in %s.",
     "%s replacements made.",
+    "Write Into Folder:",
+    "Browse...",
     "Import Data From DFM File...",
     "Include Sub Dictory",
     "Import AS",
@@ -237,7 +239,7 @@ const std::vector<std::string> InterfaceKeys = {
 // Where the about box's four texts sit among them: two after "About...", one
 // after "Lexicon", one after "Minimize" (indexes in the lexicon's key order).
 constexpr size_t AboutBoxIndexes[] = {18, 19, 32, 68};
-constexpr size_t KeyCount = 222;
+constexpr size_t KeyCount = 224;
 
 std::string EmbeddedBytes() {
     return std::string(reinterpret_cast<const char*>(LexGUIData), LexGUIDataSize);
