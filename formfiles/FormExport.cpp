@@ -23,10 +23,6 @@ std::vector<std::string> ExportTargets(const std::vector<std::string>& Files,
     std::vector<std::string> targets(Files.size());
     if (OutputDir.empty()) return targets;
     std::error_code error;
-    fs::create_directories(OutputDir, error);
-    if (error)
-        throw EFCreateError(
-            FormatText("Cannot create folder \"%s\". %s", {OutputDir, error.message()}));
     std::unordered_map<std::string, std::size_t> taken;
     for (std::size_t i = 0; i < Files.size(); ++i) {
         const fs::path target =
@@ -38,6 +34,10 @@ std::vector<std::string> ExportTargets(const std::vector<std::string>& Files,
                            {Files[other->second], Files[i], target.string()}));
         if (!fs::equivalent(target, Files[i], error)) targets[i] = target.string();
     }
+    fs::create_directories(OutputDir, error);
+    if (error)
+        throw EFCreateError(
+            FormatText("Cannot create folder \"%s\". %s", {OutputDir, error.message()}));
     return targets;
 }
 } // namespace

@@ -278,8 +278,17 @@ TEST_F(FormExportTest, AnOutputFolderGetsEveryFormAndTheOriginalsStay) {
                                              "\" would both be written to \"" +
                                              std::string(dir / "other/text.dfm") + "\"");
     }
-    EXPECT_EQ(std::filesystem::directory_iterator(dir / "other"),
-              std::filesystem::directory_iterator());
+    EXPECT_FALSE(std::filesystem::exists(dir / "other"));
+
+    // A folder that cannot be made is named.
+    try {
+        ExportKeysToFormFiles(doc, *band, {text}, DefaultLists(), dir / "forms/text.dfm/sub");
+        ADD_FAILURE();
+    } catch (const EFCreateError& e) {
+        EXPECT_TRUE(std::string(e.what()).starts_with("Cannot create folder \"" +
+                                                      std::string(dir / "forms/text.dfm/sub")))
+            << e.what();
+    }
 }
 
 TEST_F(FormExportTest, AFailingFileStaysAsItWasAndEarlierOnesStayRewritten) {
