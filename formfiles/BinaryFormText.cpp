@@ -104,8 +104,11 @@ std::string FloatText(Float value) {
 // extended's own would be twenty digits long. Any other value takes the
 // shortest digits that read back into an extended as the same value.
 std::string ExtendedText(TExtended value) {
-    const auto narrow = static_cast<double>(value);
-    if (static_cast<TExtended>(narrow) == value) return FloatText(narrow);
+    // Narrowing a value beyond double's range is undefined: test that first.
+    if (std::isfinite(value) && std::fabs(value) <= std::numeric_limits<double>::max()) {
+        const auto narrow = static_cast<double>(value);
+        if (static_cast<TExtended>(narrow) == value) return FloatText(narrow);
+    }
     return FloatText(value);
 }
 
