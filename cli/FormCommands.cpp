@@ -76,11 +76,13 @@ void DfmExport(const Arguments& a, std::istream&, std::ostream&, std::ostream& e
     const std::vector<std::string> files(a.positional.begin() + 2, a.positional.end());
     if (std::find(files.begin(), files.end(), a.positional[0]) != files.end())
         throw UsageError("FILE names the lexicon: " + a.positional[0]);
+    if (a.Has("output-dir") && a.Option("output-dir").empty())
+        throw UsageError("--output-dir needs a folder");
     TLexDocument document;
     const ScriptedAnswers answers(IDYES, err);
     document.OpenFile(a.positional[0]);
     const TLexBand& band = LanguageBand(document, a.positional[1], a.positional[0]);
-    ExportKeysToFormFiles(document, band, files, SkipListOptions(a));
+    ExportKeysToFormFiles(document, band, files, SkipListOptions(a), a.Option("output-dir"));
 }
 
 } // namespace
@@ -110,14 +112,17 @@ const std::vector<Command>& FormCommands() {
          "                      LexKey1, LexKey2, ...\n"
          "  --into LEXICON      start from this lexicon instead of an empty one\n"
          "  --case-sensitive    strings differing in case are different strings\n"
-         "  --skip-ident LIST  comma-separated property names whose strings are left alone\n"
-         "                     (default Font.Name, SQL.Strings, ImeName, FileName)\n"
+         "  --skip-ident LIST  comma-separated property names whose strings are left alone;\n"
+         "                     *.X stands for every dotted name ending in .X (default\n"
+         "                     Font.Name, SQL.Strings, Name, *.Name, LCLVersion, DataField\n"
+         "                     and the other properties that hold no text)\n"
          "  --skip-class LIST  comma-separated classes whose objects are left alone (default\n"
          "                     TEdit, TMemo and the data-access classes); an empty LIST\n"
          "                     skips nothing\n"},
         {"dfm-export",
-         "lextool dfm-export LEXICON CODEPAGE FILE... [--skip-ident LIST] [--skip-class LIST]",
-         {"skip-ident", "skip-class"},
+         "lextool dfm-export LEXICON CODEPAGE FILE... [--output-dir DIR] [--skip-ident LIST] "
+         "[--skip-class LIST]",
+         {"output-dir", "skip-ident", "skip-class"},
          {},
          3,
          SIZE_MAX,
@@ -125,8 +130,12 @@ const std::vector<Command>& FormCommands() {
          "Writes into each form file, in place, the key of every string that equals a\n"
          "value of language CODEPAGE in LEXICON (ignoring case); only those strings change,\n"
          "and each file is replaced atomically (a binary form comes back as text).\n"
-         "  --skip-ident LIST  comma-separated property names whose strings are left alone\n"
-         "                     (default Font.Name, SQL.Strings, ImeName, FileName)\n"
+         "  --output-dir DIR   write every form into DIR under its own name instead, the\n"
+         "                     unchanged ones too, and leave the originals as they are\n"
+         "  --skip-ident LIST  comma-separated property names whose strings are left alone;\n"
+         "                     *.X stands for every dotted name ending in .X (default\n"
+         "                     Font.Name, SQL.Strings, Name, *.Name, LCLVersion, DataField\n"
+         "                     and the other properties that hold no text)\n"
          "  --skip-class LIST  comma-separated classes whose objects are left alone (default\n"
          "                     TEdit, TMemo and the data-access classes); an empty LIST\n"
          "                     skips nothing\n"},

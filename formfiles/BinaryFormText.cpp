@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
+#include <type_traits>
 
 namespace lex {
 namespace {
@@ -50,24 +52,64 @@ constexpr size_t BinaryBytesPerLine = 32;
                      std::to_string(offset));
 }
 
-// The designer's general float format: 15 significant digits, no trailing
-// zeros, an exponent as "E-5" or "E20". Independent of the C locale, which a
-// GUI process sets from the user's settings.
-std::string FloatText(double value) {
+// The float type the 80-bit extended values of a form are read into: long
+// double where it holds them exactly (x86), double elsewhere.
+using TExtended =
+    std::conditional_t<std::numeric_limits<long double>::digits >= 64, long double, double>;
+
+// The shortest digits that read back to the same value of Float, written with
+// a decimal point so that the value stays a float for whoever compiles the
+// form again ("255.0", not "255"); an exponent as "E-7" or "E20". Independent
+// of the C locale, which a GUI process sets from the user's settings.
+template <typename Float>
+std::string FloatText(Float value) {
     if (std::isnan(value)) return "NAN";
     if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
-    char buffer[40];
+    char buffer[64];
     const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
-    std::string text(buffer, result.ptr);
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    const std::string_view text(buffer, static_cast<size_t>(result.ptr - buffer));
     const size_t e = text.find('e');
-    if (e == std::string::npos) return text;
-    size_t digits = e + 1;
-    const bool negative = text[digits] == '-';
-    ++digits; // to_chars always writes the exponent's sign
-    while (digits + 1 < text.size() && text[digits] == '0')
-        ++digits;
-    return text.substr(0, e) + (negative ? "E-" : "E") + text.substr(digits);
+    std::string_view mantissa = text.substr(0, e);
+    std::string out;
+    if (mantissa.front() == '-') {
+        out += '-';
+        mantissa.remove_prefix(1);
+    }
+    std::string digits;
+    for (const char c : mantissa)
+        if (c != '.') digits += c;
+    const char* exponentText = text.data() + e + 1;
+    if (*exponentText == '+') ++exponentText;
+    int exponent = 0;
+    std::from_chars(exponentText, text.data() + text.size(), exponent);
+
+    if (exponent < -5 || exponent >= 15) {
+        out += digits[0];
+        out += '.';
+        out += digits.size() > 1 ? digits.substr(1) : "0";
+        return out + "E" + std::to_string(exponent);
+    }
+    if (exponent < 0)
+        return out + "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
+    const auto whole = static_cast<size_t>(exponent) + 1;
+    if (digits.size() <= whole)
+        return out + digits + std::string(whole - digits.size(), '0') + ".0";
+    return out + digits.substr(0, whole) + "." + digits.substr(whole);
+}
+
+// An extended that a double holds exactly is written as that double: such a
+// value mostly comes from a double property or a short decimal, and its
+// double digits ("0.1") read back into the property unchanged where the
+// extended's own would be twenty digits long. Any other value takes the
+// shortest digits that read back into an extended as the same value.
+std::string ExtendedText(TExtended value) {
+    // Narrowing a value beyond double's range is undefined: test that first.
+    if (std::isfinite(value) && std::fabs(value) <= std::numeric_limits<double>::max()) {
+        const auto narrow = static_cast<double>(value);
+        if (static_cast<TExtended>(narrow) == value) return FloatText(narrow);
+    }
+    return FloatText(value);
 }
 
 class TBinaryFormConverter {
@@ -217,7 +259,7 @@ private:
             ConvertList();
             break;
         case vaExtended:
-            out_ += FloatText(ReadExtended());
+            out_ += ExtendedText(ReadExtended());
             break;
         case vaString:
             ConvertAnsiString(ReadShortString("string"));
@@ -263,11 +305,10 @@ private:
             out_ += FloatText(value) + "s";
             break;
         }
-        // The designer writes a currency as its scaled 64-bit integer.
+        // The designer writes a currency as its scaled 64-bit integer, which
+        // every digit of is needed to give it back.
         case vaCurrency:
-            out_ +=
-                FloatText(static_cast<double>(static_cast<int64_t>(ReadUnsigned(8, "currency")))) +
-                "c";
+            out_ += std::to_string(static_cast<int64_t>(ReadUnsigned(8, "currency"))) + ".0c";
             break;
         case vaDate:
             out_ += FloatText(ReadDouble("date")) + "d";
@@ -289,18 +330,19 @@ private:
 
     // 80-bit extended: a 64-bit mantissa with an explicit integer bit, then
     // sign and a 15-bit exponent biased by 16383.
-    double ReadExtended() {
+    TExtended ReadExtended() {
         const uint64_t mantissa = ReadUnsigned(8, "extended");
         const auto signExponent = static_cast<uint16_t>(ReadUnsigned(2, "extended"));
         const bool negative = signExponent & 0x8000;
         const int exponent = signExponent & 0x7FFF;
-        double value;
+        TExtended value;
         if (exponent == 0x7FFF)
-            value = (mantissa << 1) == 0 ? HUGE_VAL : std::nan("");
+            value = (mantissa << 1) == 0 ? std::numeric_limits<TExtended>::infinity()
+                                         : std::numeric_limits<TExtended>::quiet_NaN();
         else
             // Denormals share the smallest exponent.
-            value =
-                std::ldexp(static_cast<double>(mantissa), (exponent ? exponent : 1) - 16383 - 63);
+            value = std::ldexp(static_cast<TExtended>(mantissa),
+                               (exponent ? exponent : 1) - 16383 - 63);
         return negative ? -value : value;
     }
 

@@ -2,14 +2,43 @@
 
 #include "editor/LexDocument.h"
 #include "formfiles/BinaryFormText.h"
+#include "platform/Exceptions.h"
 #include "platform/FileUtil.h"
 #include "platform/TextCompare.h"
+
+#include <filesystem>
 
 namespace lex {
 
 namespace {
 bool IsDigit(char C) {
     return C >= '0' && C <= '9';
+}
+
+// The target of each file: empty for in place (no OutputDir, or the file
+// already lies there), otherwise its name in OutputDir.
+std::vector<std::string> ExportTargets(const std::vector<std::string>& Files,
+                                       const std::string& OutputDir) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> targets(Files.size());
+    if (OutputDir.empty()) return targets;
+    std::error_code error;
+    std::unordered_map<std::string, std::size_t> taken;
+    for (std::size_t i = 0; i < Files.size(); ++i) {
+        const fs::path target =
+            (fs::path(OutputDir) / fs::path(Files[i]).filename()).lexically_normal();
+        const auto [other, added] = taken.emplace(target.string(), i);
+        if (!added)
+            throw EFCreateError(
+                FormatText("Form files \"%s\" and \"%s\" would both be written to \"%s\"",
+                           {Files[other->second], Files[i], target.string()}));
+        if (!fs::equivalent(target, Files[i], error)) targets[i] = target.string();
+    }
+    fs::create_directories(OutputDir, error);
+    if (error)
+        throw EFCreateError(
+            FormatText("Cannot create folder \"%s\". %s", {OutputDir, error.message()}));
+    return targets;
 }
 } // namespace
 
@@ -70,26 +99,28 @@ std::string TFormKeyExport::ExportKeysToFormText(std::string_view FormText, int&
     return edited;
 }
 
-int TFormKeyExport::ExportKeysToFormFile(const std::string& Path) const {
+int TFormKeyExport::ExportKeysToFormFile(const std::string& Path, const std::string& Target) const {
     int replaced = 0;
     NameFormFileInErrors(Path, [&] {
         const std::string data = ReadFileBytes(Path);
         const std::string formText = FormDataToText(data);
         const std::string edited = ExportKeysToFormText(formText, replaced);
-        if (edited == data) return; // nothing to write: keep the file's date
-        WriteFileAtomically(Path, [&edited](OutputStream& Out) { Out.Write(edited); });
+        if (Target.empty() && edited == data) return; // nothing to write: keep the file's date
+        WriteFileAtomically(Target.empty() ? Path : Target,
+                            [&edited](OutputStream& Out) { Out.Write(edited); });
     });
     return replaced;
 }
 
 int ExportKeysToFormFiles(const TLexDocument& Document, const TLexBand& Band,
                           const std::vector<std::string>& Files, const TFormSkipLists& Skip,
-                          const TLexProgressEvent& OnProgress) {
+                          const std::string& OutputDir, const TLexProgressEvent& OnProgress) {
     int replaced = 0;
     if (Files.empty()) return replaced;
+    const std::vector<std::string> targets = ExportTargets(Files, OutputDir);
     const TFormKeyExport exporter(Document, Band, Skip);
     for (std::size_t i = 0; i < Files.size(); ++i) {
-        replaced += exporter.ExportKeysToFormFile(Files[i]);
+        replaced += exporter.ExportKeysToFormFile(Files[i], targets[i]);
         if (OnProgress) {
             bool accept = true;
             OnProgress({}, static_cast<double>(i + 1) / static_cast<double>(Files.size()), accept);

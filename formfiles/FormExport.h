@@ -24,10 +24,11 @@ public:
     // The form text with the keys written in, counting the strings replaced.
     // Only those strings change; the layout around them stays as it was.
     std::string ExportKeysToFormText(std::string_view FormText, int& Replaced) const;
-    // Rewrites one file as form text (a binary form comes back as text);
-    // the file is replaced atomically and left alone when nothing changes.
-    // Returns the number of strings replaced.
-    int ExportKeysToFormFile(const std::string& Path) const;
+    // Rewrites one file as form text (a binary form comes back as text),
+    // in place or, given a Target, into that file, which is replaced
+    // atomically. In place a file in which nothing changes is left alone; a
+    // Target is always written. Returns the number of strings replaced.
+    int ExportKeysToFormFile(const std::string& Path, const std::string& Target = {}) const;
 
 private:
     const TLexDocument& document_;
@@ -42,9 +43,13 @@ std::string QuoteFormString(std::string_view Text);
 
 // Exports into Files in order, with progress once per file, and returns the
 // number of strings replaced. A failing file ends the export: files before it
-// stay rewritten, and it stays as it was.
+// stay rewritten, and it stays as it was. Given an OutputDir (made when
+// missing), every file is written there under its own name, changed or not,
+// so that the folder holds the whole set, and the originals stay as they
+// are; two files of one name are refused before anything is written.
 int ExportKeysToFormFiles(const TLexDocument& Document, const TLexBand& Band,
                           const std::vector<std::string>& Files, const TFormSkipLists& Skip,
+                          const std::string& OutputDir = {},
                           const TLexProgressEvent& OnProgress = {});
 
 } // namespace lex

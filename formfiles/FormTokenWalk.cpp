@@ -15,17 +15,63 @@ std::string AsciiLowerCase(std::string_view Text) {
 
 TFormSkipList::TFormSkipList(const std::vector<std::string>& Lines) {
     names_.reserve(Lines.size());
-    for (const std::string& line : Lines)
-        names_.push_back(AsciiLowerCase(line));
+    for (const std::string& line : Lines) {
+        if (line.size() > 1 && line.front() == '*')
+            suffixes_.push_back(AsciiLowerCase(std::string_view(line).substr(1)));
+        else
+            names_.push_back(AsciiLowerCase(line));
+    }
     std::sort(names_.begin(), names_.end());
 }
 
 bool TFormSkipList::Contains(std::string_view Name) const {
-    return std::binary_search(names_.begin(), names_.end(), AsciiLowerCase(Name));
+    const std::string lower = AsciiLowerCase(Name);
+    return std::binary_search(names_.begin(), names_.end(), lower) ||
+           std::any_of(suffixes_.begin(), suffixes_.end(), [&lower](const std::string& Suffix) {
+               return lower.size() > Suffix.size() && lower.ends_with(Suffix);
+           });
 }
 
 const std::vector<std::string>& DefaultSkipIdents() {
-    static const std::vector<std::string> lines{"Font.Name", "SQL.Strings", "ImeName", "FileName"};
+    // Besides the designers' own names, the string properties that hold no
+    // text a user reads: version stamps, component and field names, property
+    // paths, help keywords, masks and patterns. A key written into any of
+    // them would break the form.
+    static const std::vector<std::string> lines{"Font.Name",
+                                                "SQL.Strings",
+                                                "ImeName",
+                                                "FileName",
+                                                "LCLVersion",
+                                                "SessionProperties",
+                                                "Name",
+                                                "*.Name",
+                                                "DataField",
+                                                "FieldName",
+                                                "KeyField",
+                                                "KeyFields",
+                                                "ListField",
+                                                "LookupKeyFields",
+                                                "LookupResultField",
+                                                "IndexFieldNames",
+                                                "IndexName",
+                                                "MasterFields",
+                                                "PublicName",
+                                                "TableName",
+                                                "DatabaseName",
+                                                "GeneratorName",
+                                                "ResourceName",
+                                                "Link.TIPropertyName",
+                                                "Link.TIElementName",
+                                                "HelpKeyword",
+                                                "HelpFile",
+                                                "DefaultExt",
+                                                "CharSet",
+                                                "HTTPVersion",
+                                                "PasswordChar",
+                                                "EditMask",
+                                                "PenPattern",
+                                                "AffectedSeries",
+                                                "Intervals.NiceSteps"};
     return lines;
 }
 

@@ -11,7 +11,9 @@
 namespace lex {
 
 // One list of names compared without regard to (ASCII) case; form-text
-// identifiers are ASCII, so that is all the case there is to ignore.
+// identifiers are ASCII, so that is all the case there is to ignore. A name
+// is compared whole, except that a line starting with "*" matches every
+// longer name ending in the rest of it: "*.Name" holds "OKButton.Name".
 class TFormSkipList {
 public:
     TFormSkipList() = default;
@@ -19,7 +21,8 @@ public:
     bool Contains(std::string_view Name) const;
 
 private:
-    std::vector<std::string> names_; // lower case, sorted
+    std::vector<std::string> names_;    // lower case, sorted
+    std::vector<std::string> suffixes_; // lower case, the "*" taken off
 };
 
 // The lines the import and export dialogs start their skip memos with.

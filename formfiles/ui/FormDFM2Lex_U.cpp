@@ -10,6 +10,7 @@
 #include "platform/CodePageCatalog.h"
 #include "runtime/qt/QtText.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -19,6 +20,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -118,6 +120,17 @@ TFormDFM2Lex::TFormDFM2Lex(QWidget* Parent) : QDialog(Parent) {
     ComboBox_Lang->setObjectName(QStringLiteral("ComboBox_Lang"));
     UseFixedPitch(*ComboBox_Lang, font().pointSize());
     Label2->setBuddy(ComboBox_Lang);
+    // Writing into another folder keeps the originals, so the export can be
+    // tried out and thrown away.
+    CheckBox_OutputDir = new QCheckBox(QStringLiteral("Write Into Folder:"), GroupBox_DFM);
+    CheckBox_OutputDir->setObjectName(QStringLiteral("CheckBox_OutputDir"));
+    Edit_OutputDir = new QLineEdit(GroupBox_DFM);
+    Edit_OutputDir->setObjectName(QStringLiteral("Edit_OutputDir"));
+    Edit_OutputDir->setEnabled(false);
+    BitBtn_OutputDir = new QPushButton(QStringLiteral("Browse..."), GroupBox_DFM);
+    BitBtn_OutputDir->setObjectName(QStringLiteral("BitBtn_OutputDir"));
+    BitBtn_OutputDir->setAutoDefault(false);
+    BitBtn_OutputDir->setEnabled(false);
     Label_Suggestion = new QLabel(
         QStringLiteral("Suggestion : Please Backup DFM Files before Exporting."), GroupBox_DFM);
     Label_Suggestion->setObjectName(QStringLiteral("Label_Suggestion"));
@@ -127,8 +140,11 @@ TFormDFM2Lex::TFormDFM2Lex(QWidget* Parent) : QDialog(Parent) {
     Label_Suggestion->setPalette(red);
     auto* dfm = new QGridLayout(GroupBox_DFM);
     dfm->addWidget(Label2, 0, 0);
-    dfm->addWidget(ComboBox_Lang, 0, 1);
-    dfm->addWidget(Label_Suggestion, 1, 0, 1, 2);
+    dfm->addWidget(ComboBox_Lang, 0, 1, 1, 2);
+    dfm->addWidget(CheckBox_OutputDir, 1, 0);
+    dfm->addWidget(Edit_OutputDir, 1, 1);
+    dfm->addWidget(BitBtn_OutputDir, 1, 2);
+    dfm->addWidget(Label_Suggestion, 2, 0, 1, 3);
     dfm->setColumnStretch(1, 1);
 
     auto* fileButtons = new QVBoxLayout;
@@ -173,6 +189,9 @@ TFormDFM2Lex::TFormDFM2Lex(QWidget* Parent) : QDialog(Parent) {
         connect(radio, &QRadioButton::toggled, this, [this] { RadioButton_DisplayValueClick(); });
     for (QComboBox* box : {ComboBox_CodePage, ComboBox_Lang})
         connect(box, &QComboBox::currentTextChanged, this, [this] { UpdateOkButton(); });
+    connect(CheckBox_OutputDir, &QCheckBox::toggled, this, [this] { CheckBox_OutputDirClick(); });
+    connect(Edit_OutputDir, &QLineEdit::textChanged, this, [this] { UpdateOkButton(); });
+    connect(BitBtn_OutputDir, &QPushButton::clicked, this, [this] { BitBtn_OutputDirClick(); });
 
     setFixedSize(QSize(480, 400).expandedTo(minimumSizeHint()));
 }
@@ -239,14 +258,22 @@ TLexBand* TFormDFM2Lex::ChosenBand() const {
     return reinterpret_cast<TLexBand*>(ComboBox_Lang->itemData(index, EntryRole).value<quintptr>());
 }
 
+std::string TFormDFM2Lex::OutputDir() const {
+    if (!CheckBox_OutputDir->isChecked()) return {};
+    return QFile::encodeName(Edit_OutputDir->text().trimmed()).toStdString();
+}
+
 // "Visible" is each group's own state: the tab the user is on does not count.
 void TFormDFM2Lex::UpdateOkButton() {
     const bool target = !GroupBox_Target->isHidden();
-    BitBtn_OK->setEnabled(TreeView_File->topLevelItemCount() > 0 &&
-                          ((target && RadioButton_LexKey->isChecked()) ||
-                           (target && RadioButton_DisplayValue->isChecked() &&
-                            !ComboBox_CodePage->currentText().isEmpty()) ||
-                           (!GroupBox_DFM->isHidden() && !ComboBox_Lang->currentText().isEmpty())));
+    const bool folder =
+        !CheckBox_OutputDir->isChecked() || !Edit_OutputDir->text().trimmed().isEmpty();
+    BitBtn_OK->setEnabled(
+        TreeView_File->topLevelItemCount() > 0 &&
+        ((target && RadioButton_LexKey->isChecked()) ||
+         (target && RadioButton_DisplayValue->isChecked() &&
+          !ComboBox_CodePage->currentText().isEmpty()) ||
+         (!GroupBox_DFM->isHidden() && !ComboBox_Lang->currentText().isEmpty() && folder)));
 }
 
 void TFormDFM2Lex::showEvent(QShowEvent* Event) {
@@ -286,6 +313,27 @@ void TFormDFM2Lex::TreeView_FileChange() {
     BitBtn_Delete->setEnabled(!TreeView_File->selectedItems().isEmpty());
 }
 
+void TFormDFM2Lex::CheckBox_OutputDirClick() {
+    Edit_OutputDir->setEnabled(CheckBox_OutputDir->isChecked());
+    BitBtn_OutputDir->setEnabled(CheckBox_OutputDir->isChecked());
+    UpdateOkButton();
+}
+
+void TFormDFM2Lex::BitBtn_OutputDirClick() {
+    QFileDialog od(this);
+    od.setObjectName(QStringLiteral("OD_Folder"));
+    od.setFileMode(QFileDialog::Directory);
+    od.setOption(QFileDialog::ShowDirsOnly);
+    // Beside the forms, where a translated copy of them usually goes.
+    const QString typed = Edit_OutputDir->text().trimmed();
+    if (!typed.isEmpty())
+        od.setDirectory(typed);
+    else if (TreeView_File->topLevelItemCount() > 0)
+        od.setDirectory(QFileInfo(TreeView_File->topLevelItem(0)->text(0)).absolutePath());
+    if (od.exec() == QDialog::Accepted && !od.selectedFiles().isEmpty())
+        Edit_OutputDir->setText(QDir::toNativeSeparators(od.selectedFiles().constFirst()));
+}
+
 void ImportFromFormFiles(TFormLexEditor& Editor, const TLexProgressEvent& OnProgress,
                          const TShowHelp& ShowHelp) {
     Editor.PostEdit();
@@ -310,7 +358,8 @@ void ExportKeysToFormFiles(TFormLexEditor& Editor, const TLexProgressEvent& OnPr
     const TLexBand* band = dialog.ChosenBand();
     if (!band) return;
     TWaitCursor wait;
-    ExportKeysToFormFiles(document, *band, dialog.Files(), dialog.SkipLists(), OnProgress);
+    ExportKeysToFormFiles(document, *band, dialog.Files(), dialog.SkipLists(), dialog.OutputDir(),
+                          OnProgress);
 }
 
 } // namespace lex

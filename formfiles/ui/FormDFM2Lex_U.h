@@ -10,9 +10,11 @@
 #include <string>
 #include <vector>
 
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -50,6 +52,9 @@ public:
     std::string ImportCodePage() const;
     // The export's language band, or null while none is chosen.
     TLexBand* ChosenBand() const;
+    // The folder the export writes into, as bytes of the file system; empty
+    // for writing the files in place.
+    std::string OutputDir() const;
 
     QTabWidget* PageControl1;
     QWidget* TabSheet1;
@@ -66,6 +71,9 @@ public:
     QGroupBox* GroupBox_DFM;
     QLabel* Label2;
     QComboBox* ComboBox_Lang;
+    QCheckBox* CheckBox_OutputDir;
+    QLineEdit* Edit_OutputDir;
+    QPushButton* BitBtn_OutputDir;
     QLabel* Label_Suggestion;
     QPlainTextEdit* Memo_Ident;
     QPlainTextEdit* Memo_Class;
@@ -85,6 +93,8 @@ private:
     void BitBtn1Click();
     void BitBtn_DeleteClick();
     void TreeView_FileChange();
+    void CheckBox_OutputDirClick();
+    void BitBtn_OutputDirClick();
 
     QString helpTopic_;
 };

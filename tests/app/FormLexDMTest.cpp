@@ -217,6 +217,8 @@ const std::vector<std::string> InterfaceKeys = {
     "Yours",
     "(deleted)",
     "Yes: overwrite theirs with yours. No: keep theirs in the editor. Cancel: skip it for now.",
+    "Write Into Folder:",
+    "Browse...",
     "Import Data From DFM File...",
     "Include Sub Dictory",
     "Import AS",
@@ -245,7 +247,7 @@ const std::vector<std::string> InterfaceKeys = {
 // Where the about box's four texts sit among them: two after "About...", one
 // after "Lexicon", one after "Minimize" (indexes in the lexicon's key order).
 constexpr size_t AboutBoxIndexes[] = {18, 19, 32, 68};
-constexpr size_t KeyCount = 230;
+constexpr size_t KeyCount = 232;
 
 std::string EmbeddedBytes() {
     return std::string(reinterpret_cast<const char*>(LexGUIData), LexGUIDataSize);

@@ -450,8 +450,15 @@ TEST_F(LexToolTest, DfmExportWritesKeysBack) {
     EXPECT_EQ(missing.err, "lextool dfm-export: no language 950 in " + (dir / "lex.lxc") + "\n");
     EXPECT_EQ(ReadFileBytes(dir / "a.dfm"), DemoForm);
 
+    // Into another folder, the originals staying as they are.
+    const Result copied =
+        Run({"dfm-export", dir / "lex.lxc", "1252", dir / "a.dfm", "--output-dir", dir / "out"});
+    ASSERT_EQ(copied.code, 0) << copied.err;
+    EXPECT_EQ(ReadFileBytes(dir / "a.dfm"), DemoForm);
+
     const Result r = Run({"dfm-export", dir / "lex.lxc", "1252", dir / "a.dfm", dir / "bin.dfm"});
     ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(ReadFileBytes(dir / "out/a.dfm"), ReadFileBytes(dir / "a.dfm"));
     EXPECT_EQ(ReadFileBytes(dir / "a.dfm"), "object Form1: TForm1\n"
                                             "  Caption = 'Title'\n"
                                             "  Font.Name = 'Tahoma'\n"
@@ -500,6 +507,8 @@ TEST_F(LexToolTest, DfmUsageErrorsWriteNothing) {
         {{"dfm-import", out}, "wrong number of arguments"},
         {{"dfm-export", out, "1252"}, "wrong number of arguments"},
         {{"dfm-export", out, "1252", dir / "a.dfm", out}, "FILE names the lexicon"},
+        {{"dfm-export", out, "1252", dir / "a.dfm", "--output-dir", ""},
+         "--output-dir needs a folder"},
         {{"dfm-text", dir / "a.dfm", dir / "a.dfm"}, "wrong number of arguments"},
     };
     for (const auto& c : cases) {

@@ -3,12 +3,18 @@
 #include "formfiles/FormTextParser.h"
 #include "platform/Exceptions.h"
 
+#include <charconv>
+#include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <limits>
+#include <random>
 #include <string>
+#include <type_traits>
 
 using namespace lex;
 
@@ -91,9 +97,9 @@ TEST(BinaryFormText, EveryValueType) {
          "-9.5367431640625E-7"},
         {"extended large",
          [](FormWriter& w) { w.Byte(5).Le(0x8000000000000000ULL, 8).Le(16383 + 70, 2); },
-         "1.18059162071741E21"},
+         "1.1805916207174113E21"},
         {"single", [](FormWriter& w) { w.Byte(15).Le(0x40200000, 4); }, "2.5s"},
-        {"currency", [](FormWriter& w) { w.Byte(16).Le(12345, 8); }, "12345c"},
+        {"currency", [](FormWriter& w) { w.Byte(16).Le(12345, 8); }, "12345.0c"},
         {"date", [](FormWriter& w) { w.Byte(17).Le(Bits(36526.25), 8); }, "36526.25d"},
         {"ident", [](FormWriter& w) { w.Ident("alClient"); }, "alClient"},
         {"false", [](FormWriter& w) { w.Byte(8); }, "False"},
@@ -129,6 +135,104 @@ TEST(BinaryFormText, EveryValueType) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(BinaryFormToText(OneProperty(c.write)), Wrap(c.text));
+    }
+}
+
+// An 80-bit extended's bytes, from a long double that holds it (x86).
+std::string ExtendedBytes(long double value) {
+    char bytes[sizeof(long double)];
+    std::memcpy(bytes, &value, sizeof value);
+    return std::string(bytes, 10);
+}
+
+// The value of a float token as the form compiler reads it, into T. Long
+// double goes through strtold, which unlike from_chars gives denormals too.
+template <typename T>
+T ReadBack(const std::string& text) {
+    T value{};
+    const char* end = text.data();
+    if constexpr (std::is_same_v<T, long double>) {
+        char* parsed = nullptr;
+        value = std::strtold(text.c_str(), &parsed);
+        end = parsed;
+    } else {
+        end = std::from_chars(text.data(), text.data() + text.size(), value).ptr;
+    }
+    EXPECT_EQ(end, text.data() + text.size()) << text;
+    return value;
+}
+
+std::string ConvertedValue(const std::function<void(FormWriter&)>& write) {
+    const std::string text = BinaryFormToText(OneProperty(write));
+    const size_t start = text.find("P = ") + 4;
+    return text.substr(start, text.find('\n', start) - start);
+}
+
+TEST(BinaryFormText, FloatsReadBackToTheSameValueWithADecimalPoint) {
+    if constexpr (std::numeric_limits<long double>::digits != 64) GTEST_SKIP();
+    const auto extended = [](long double v) {
+        return [v](FormWriter& w) { w.Byte(5).Raw(ExtendedBytes(v)); };
+    };
+    const std::pair<std::function<void(FormWriter&)>, std::string> cases[] = {
+        {extended(255), "255.0"},
+        {extended(-0.0L), "-0.0"},
+        {extended(1e20L), "1.0E20"},
+        {extended(1e-6L), "1.0E-6"},
+        {extended(0.00012L), "0.00012"},
+        // A text compiled into an extended gives back its digits...
+        {extended(38114.95606434028L), "38114.95606434028"},
+        {extended(0.1L), "0.1"},
+        // ...and so does a double property written as an extended.
+        {extended(0.1), "0.1"},
+        {extended(1.0L / 3), "0.33333333333333333334"},
+        {extended(1e4000L), "1.0E4000"},
+        {[](FormWriter& w) { w.Byte(15).Le(0x3DCCCCCD, 4); }, "0.1s"},
+        {[](FormWriter& w) { w.Byte(17).Le(Bits(44197.0), 8); }, "44197.0d"},
+        {[](FormWriter& w) { w.Byte(16).Le(static_cast<uint64_t>(INT64_MIN), 8); },
+         "-9223372036854775808.0c"},
+    };
+    for (const auto& [write, text] : cases)
+        EXPECT_EQ(ConvertedValue(write), text);
+
+    // Any value at all: an extended reads back exactly, as an extended or,
+    // when a double holds it, as that double; a date as a double, a single
+    // as a single.
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 20000; ++i) {
+        const uint64_t bits = random();
+        const auto exponent = static_cast<uint16_t>(random() % 0x7FFF);
+        const uint64_t mantissa = exponent ? bits | 0x8000000000000000ULL : bits >> 1;
+        long double value;
+        std::string bytes(10, '\0');
+        for (int k = 0; k < 8; ++k)
+            bytes[k] = static_cast<char>(mantissa >> (8 * k));
+        bytes[8] = static_cast<char>(exponent);
+        bytes[9] = static_cast<char>((exponent >> 8) | (i % 2 ? 0x80 : 0));
+        std::memcpy(&value, bytes.data(), 10);
+        const std::string text = ConvertedValue([&](FormWriter& w) { w.Byte(5).Raw(bytes); });
+        ASSERT_NE(text.find('.'), std::string::npos) << text;
+        if (std::fabs(value) <= std::numeric_limits<double>::max() &&
+            static_cast<long double>(static_cast<double>(value)) == value) {
+            ASSERT_EQ(ReadBack<double>(text), static_cast<double>(value)) << text;
+        } else {
+            ASSERT_EQ(ReadBack<long double>(text), value) << text;
+        }
+
+        const std::string date = ConvertedValue([&](FormWriter& w) { w.Byte(17).Le(bits, 8); });
+        double d;
+        std::memcpy(&d, &bits, sizeof d);
+        if (!std::isnan(d)) {
+            ASSERT_EQ(ReadBack<double>(date.substr(0, date.size() - 1)), d) << date;
+        }
+
+        const std::string single =
+            ConvertedValue([&](FormWriter& w) { w.Byte(15).Le(bits & 0xFFFFFFFF, 4); });
+        float f;
+        const auto low = static_cast<uint32_t>(bits);
+        std::memcpy(&f, &low, sizeof f);
+        if (!std::isnan(f)) {
+            ASSERT_EQ(ReadBack<float>(single.substr(0, single.size() - 1)), f) << single;
+        }
     }
 }
 

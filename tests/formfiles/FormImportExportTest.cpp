@@ -33,7 +33,7 @@ ino_t Inode(const std::string& Path) {
 const char* const MainForm = R"(object Form1: TForm1
   Caption = 'Main'
   Font.Name = 'Tahoma'
-  Hint.Font.Name = 'Arial'
+  Hint.ImeName = 'Arial'
   object List: TListBox
     Items.Strings = (
       'one'
@@ -190,7 +190,7 @@ TEST_F(FormExportTest, ValuesBecomeKeysAndTheLayoutStays) {
     EXPECT_EQ(Export(MainForm, &replaced), R"(object Form1: TForm1
   Caption = 'KMain'
   Font.Name = 'Tahoma'
-  Hint.Font.Name = 'Arial'
+  Hint.ImeName = 'Arial'
   object List: TListBox
     Items.Strings = (
       'K''q'
@@ -242,6 +242,53 @@ TEST_F(FormExportTest, FilesAreRewrittenAsTextOnlyWhenTheyChange) {
     EXPECT_EQ(ReadFileBytes(text), Export(MainForm));
     EXPECT_EQ(ReadFileBytes(binary).substr(0, 20), "object Form1: TForm1");
     EXPECT_EQ(Inode(untouched), untouchedInode);
+}
+
+TEST_F(FormExportTest, AnOutputFolderGetsEveryFormAndTheOriginalsStay) {
+    std::filesystem::create_directory(dir / "forms");
+    const std::string text = dir / "forms/text.dfm", binary = dir / "forms/binary.dfm",
+                      untouched = dir / "forms/untouched.dfm", out = dir / "out/new";
+    const std::string untouchedText = "object A: TB\n X = 'nothing'\nend\n";
+    WriteFile(text, MainForm);
+    WriteFile(untouched, untouchedText);
+    std::filesystem::copy_file(std::string(LEX_TEST_DATA) + "/forms/binary_resource.dfm", binary);
+    const std::string binaryData = ReadFileBytes(binary);
+    EXPECT_EQ(ExportKeysToFormFiles(doc, *band, {text, binary, untouched}, DefaultLists(), out), 6);
+    EXPECT_EQ(ReadFileBytes(out + "/text.dfm"), Export(MainForm));
+    EXPECT_EQ(ReadFileBytes(out + "/binary.dfm"), Export(FormDataToText(binaryData)));
+    EXPECT_EQ(ReadFileBytes(out + "/untouched.dfm"), untouchedText);
+    EXPECT_EQ(ReadFileBytes(text), MainForm);
+    EXPECT_EQ(ReadFileBytes(binary), binaryData);
+
+    // The files' own folder is an export in place.
+    const ino_t untouchedInode = Inode(untouched);
+    ExportKeysToFormFiles(doc, *band, {text, untouched}, DefaultLists(), dir / "forms/.");
+    EXPECT_EQ(ReadFileBytes(text), Export(MainForm));
+    EXPECT_EQ(Inode(untouched), untouchedInode);
+
+    // Two forms of one name would overwrite each other: nothing is written.
+    WriteFile(dir / "text.dfm", MainForm);
+    try {
+        ExportKeysToFormFiles(doc, *band, {binary, text, dir / "text.dfm"}, DefaultLists(),
+                              dir / "other");
+        ADD_FAILURE();
+    } catch (const EFCreateError& e) {
+        EXPECT_EQ(std::string(e.what()), "Form files \"" + text + "\" and \"" +
+                                             std::string(dir / "text.dfm") +
+                                             "\" would both be written to \"" +
+                                             std::string(dir / "other/text.dfm") + "\"");
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "other"));
+
+    // A folder that cannot be made is named.
+    try {
+        ExportKeysToFormFiles(doc, *band, {text}, DefaultLists(), dir / "forms/text.dfm/sub");
+        ADD_FAILURE();
+    } catch (const EFCreateError& e) {
+        EXPECT_TRUE(std::string(e.what()).starts_with("Cannot create folder \"" +
+                                                      std::string(dir / "forms/text.dfm/sub")))
+            << e.what();
+    }
 }
 
 TEST_F(FormExportTest, AFailingFileStaysAsItWasAndEarlierOnesStayRewritten) {

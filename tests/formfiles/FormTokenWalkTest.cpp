@@ -24,7 +24,7 @@ std::vector<std::string> Values(std::string_view Text, const TFormSkipLists& Ski
 const char* const SmallForm = R"(object Form1: TForm1
   Caption = 'Main'
   Font.Name = 'Tahoma'
-  Hint.Font.Name = 'kept'
+  Hint.ImeName = 'kept'
   object Panel1: TPanel
     Caption = 'Panel'#13#10'text'
     object Memo1: TMemo
@@ -100,14 +100,45 @@ TEST(FormTokenWalk, ObjectsWithoutANameAreReadToo) {
     EXPECT_EQ(Values(text, DefaultLists()), (std::vector<std::string>{"gutter", "part"}));
 }
 
-TEST(FormTokenWalk, SkipListsIgnoreCase) {
-    const TFormSkipList list({"Font.Name", "TMemo"});
-    EXPECT_TRUE(list.Contains("FONT.name"));
-    EXPECT_TRUE(list.Contains("tmemo"));
-    EXPECT_FALSE(list.Contains("Hint.Font.Name"));
-    EXPECT_FALSE(list.Contains(""));
-    EXPECT_EQ(DefaultSkipClasses().size(), 37u);
-    EXPECT_EQ(DefaultSkipIdents().size(), 4u);
+TEST(FormTokenWalk, SkipListsCompareWholeNamesIgnoringCase) {
+    const TFormSkipList list({"Font.Name", "TMemo", "*.Caption", "*"});
+    const std::vector<std::pair<std::string, bool>> cases{
+        {"FONT.name", true},    {"tmemo", true},     {"Hint.Font.Name", false},
+        {"Font.Name.X", false}, {"", false},         {"OKButton.caption", true},
+        {"A.B.Caption", true},  {".Caption", false}, {"Caption", false},
+        {"SubCaption", false},  {"*", true},         {"X", false},
+    };
+    for (const auto& [name, contained] : cases)
+        EXPECT_EQ(list.Contains(name), contained) << name;
+}
+
+// The default lists keep what a Lazarus or Delphi form holds besides texts:
+// version stamps, component and field names, property paths.
+TEST(FormTokenWalk, DefaultListsLeaveOnlyTexts) {
+    const std::string text = R"(object Form1: TForm1
+  Caption = 'Title'
+  LCLVersion = '2.2.6.0'
+  SessionProperties = 'Height;Left'
+  object ButtonPanel1: TButtonPanel
+    OKButton.Name = 'OKButton'
+    OKButton.Caption = 'OK'
+    CancelButton.Font.Name = 'Sans'
+  end
+  object Query1: TBufDataset
+    FieldDefs = <
+      item
+        Name = 'ID'
+        DisplayName = 'Number'
+      end>
+  end
+  object Label1: TDBText
+    DataField = 'FirstName'
+    Hint = 'First name'
+  end
+end
+)";
+    EXPECT_EQ(Values(text, DefaultLists()),
+              (std::vector<std::string>{"Title", "OK", "Number", "First name"}));
 }
 
 TEST(FormTokenWalk, MalformedFormsAreErrors) {

@@ -204,11 +204,13 @@ TEST_F(FormDFM2LexTest, TheExportOffersTheEditorsLanguages) {
 
 TEST_F(FormDFM2LexTest, SkipListsAreTheMemosLines) {
     TFormDFM2Lex dialog;
-    EXPECT_EQ(dialog.Memo_Ident->toPlainText().split(u'\n').size(), 4);
+    EXPECT_EQ(dialog.Memo_Ident->toPlainText().split(u'\n').size(),
+              static_cast<qsizetype>(DefaultSkipIdents().size()));
     EXPECT_EQ(dialog.Memo_Class->toPlainText().split(u'\n').size(), 37);
     EXPECT_EQ(dialog.Memo_Ident->lineWrapMode(), QPlainTextEdit::NoWrap);
     const TFormSkipLists defaults = dialog.SkipLists();
     EXPECT_TRUE(defaults.Idents.Contains("font.name"));
+    EXPECT_TRUE(defaults.Idents.Contains("OKButton.Name"));
     EXPECT_TRUE(defaults.Classes.Contains("TShellComboBox"));
     EXPECT_FALSE(defaults.Classes.Contains("TButton"));
 

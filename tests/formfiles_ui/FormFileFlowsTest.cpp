@@ -12,8 +12,10 @@
 #include "support/WhenModal.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -142,6 +144,22 @@ TEST_F(FormFileFlowsTest, ValuesOfANewLanguageAndTheirKeysWrittenBack) {
     window->Action_Lex2DFM->trigger();
     EXPECT_EQ(ReadFile(formPath), Form);
 
+    // Into another folder first, which OK waits for once chosen; the form
+    // stays as it was.
+    const std::string copy = dir / "translated/Main.dfm";
+    test::WhenModal<TFormDFM2Lex>([this](TFormDFM2Lex& dialog) {
+        dialog.AddFiles({QString::fromStdString(formPath)});
+        dialog.ComboBox_Lang->setCurrentIndex(dialog.ComboBox_Lang->count() - 1);
+        dialog.CheckBox_OutputDir->click();
+        EXPECT_TRUE(dialog.Edit_OutputDir->isEnabled());
+        EXPECT_FALSE(dialog.BitBtn_OK->isEnabled());
+        dialog.Edit_OutputDir->setText(QString::fromStdString(dir / "translated"));
+        EXPECT_TRUE(dialog.BitBtn_OK->isEnabled());
+        dialog.BitBtn_OK->click();
+    });
+    window->Action_Lex2DFM->trigger();
+    EXPECT_EQ(ReadFile(formPath), Form);
+
     test::WhenModal<TFormDFM2Lex>([this](TFormDFM2Lex& dialog) {
         EXPECT_TRUE(dialog.GroupBox_Target->isHidden());
         dialog.AddFiles({QString::fromStdString(formPath)});
@@ -151,6 +169,7 @@ TEST_F(FormFileFlowsTest, ValuesOfANewLanguageAndTheirKeysWrittenBack) {
         dialog.BitBtn_OK->click();
     });
     window->Action_Lex2DFM->trigger();
+    EXPECT_EQ(ReadFile(copy), ReadFile(formPath));
     EXPECT_EQ(ReadFile(formPath), "object Form1: TForm1\n"
                                   "  Caption = 'LexKey1'\n"
                                   "  Font.Name = 'Tahoma'\n"
