@@ -36,7 +36,7 @@ public:
         if (trailing_) return Fault("the line's last field does not end with a separator");
         if (fields_ == 0) return Fault("the header line names no field");
         const int headerFields = fields_;
-        crlf_ = end_ == TLineEnd::CRLF;
+        const bool crlf = end_ == TLineEnd::CRLF;
         while (end_ != TLineEnd::None) {
             ++line_;
             if (!ScanLine(fault)) return fault;
@@ -51,9 +51,9 @@ public:
                                         {std::to_string(fields), fields == 1 ? "field" : "fields",
                                          std::to_string(headerFields)}));
             if (trailing_) return Fault("the line's last field does not end with a separator");
-            if (end_ == TLineEnd::LF && crlf_)
+            if (end_ == TLineEnd::LF && crlf)
                 return Fault("the line ends in LF alone where the header's ends in CR LF");
-            if (end_ == TLineEnd::CRLF && !crlf_)
+            if (end_ == TLineEnd::CRLF && !crlf)
                 return Fault("the line ends in CR LF where the header's ends in LF alone");
         }
         return {};
@@ -147,7 +147,6 @@ private:
     int fields_ = 0;        // separators of the line outside quotes
     bool trailing_ = false; // bytes after the line's last separator
     TLineEnd end_ = TLineEnd::None;
-    bool crlf_ = true;
 };
 
 } // namespace
