@@ -27,15 +27,14 @@ std::vector<TCheckRule> RulesOption(const Arguments& a) {
 void Check(const Arguments& a, std::istream&, std::ostream& out, std::ostream& err) {
     std::vector<TCheckRule> rules = RulesOption(a);
     const std::string& file = a.positional[0];
-    TLexEditorOptions options;
-    options.CaseSensitive = a.Has("case-sensitive");
+    const TLexEditorOptions options = EditorOptions(a);
     TLexDocument document(options);
     std::vector<TCheckFinding> findings;
     // A loaded document has made every parent a key: the file's records tell.
     const auto parent = std::find(rules.begin(), rules.end(), TCheckRule::Parent);
     if (parent != rules.end()) {
         rules.erase(parent);
-        findings = CheckParentKeys(*OpenLexFile(file), options.CaseSensitive);
+        findings = CheckParentKeys(*OpenLexicon(a, file), options.CaseSensitive);
     }
     {
         const ScriptedAnswers answers(IDYES, err);
@@ -60,7 +59,7 @@ const std::vector<Command>& CheckCommands() {
          "lextool check LEXICON [--rules RULE,RULE...] [--case-sensitive]  (rules: accelerator, "
          "placeholders, spaces, colon, ellipsis, missing, case-duplicate, encoding, parent)",
          {"rules"},
-         {"case-sensitive"},
+         {"case-sensitive", "lenient"},
          1,
          1,
          Check,

@@ -12,6 +12,7 @@
 
 #include <filesystem>
 #include <ostream>
+#include <sstream>
 
 namespace lex::cli {
 
@@ -66,12 +67,10 @@ void DbSave(const Arguments& a, std::istream&, std::ostream& out, std::ostream& 
     const std::string& tableName = a.positional[1];
     CheckTableName(tableName);
     if (a.Has("base") && a.Has("clear")) throw UsageError("--base and --clear exclude each other");
-    TLexEditorOptions options;
-    options.CaseSensitive = a.Has("case-sensitive");
     const ScriptedAnswers answers(IDYES, err);
-    TLexDocument document(options);
+    TLexDocument document(EditorOptions(a));
     document.OpenFile(a.positional[0]);
-    TLexDocument base(options);
+    TLexDocument base(EditorOptions(a));
     if (a.Has("base")) base.OpenFile(a.Option("base"));
 
     TSQLClientDataSet table;
@@ -120,29 +119,31 @@ void DbSave(const Arguments& a, std::istream&, std::ostream& out, std::ostream& 
 void Grab(const Arguments& a, std::istream&, std::ostream& out, std::ostream& err) {
     if (a.Has("by-key") && a.Has("by-value"))
         throw UsageError("--by-key and --by-value exclude each other");
-    TLexEditorOptions options;
-    options.CaseSensitive = a.Has("case-sensitive");
-    TLexDocument document(options);
+    TLexDocument document(EditorOptions(a));
     const ScriptedAnswers answers(IDYES, err);
     document.OpenFile(a.positional[0]);
-    TSQLClientDataSet table;
-    std::unique_ptr<ILexReader> source;
+    std::ostringstream counts; // printed once OUT is written
+    const auto grab = [&](ILexReader& Source) {
+        if (a.Has("by-value")) {
+            TLexBand& band = LanguageBand(document, a.Option("by-value"), a.positional[0]);
+            const TGrabCounts grabbed = GrabByDisplayValue(document, Source, band);
+            counts << grabbed.Changed << " keys taken, " << grabbed.KeyConflicts
+                   << " passed over (another key has them)\n";
+        } else {
+            counts << GrabByKey(document, Source).Changed << " cells filled\n";
+        }
+    };
     if (a.Has("table")) {
+        TSQLClientDataSet table;
         ConfigureConnection(table.Connection(), Settings(a));
         table.Open(a.positional[1]);
-        source = std::make_unique<TDBLexReader>(table);
+        TDBLexReader source(table);
+        grab(source);
     } else {
-        source = TLexDocument::CreateFileReader(a.positional[1]);
-    }
-    if (a.Has("by-value")) {
-        TLexBand& band = LanguageBand(document, a.Option("by-value"), a.positional[0]);
-        const TGrabCounts counts = GrabByDisplayValue(document, *source, band);
-        out << counts.Changed << " keys taken, " << counts.KeyConflicts
-            << " passed over (another key has them)\n";
-    } else {
-        out << GrabByKey(document, *source).Changed << " cells filled\n";
+        document.UseFileReader(a.positional[1], grab);
     }
     document.SaveToFile(false, {}, {}, a.positional[2]);
+    out << counts.str();
 }
 
 } // namespace
@@ -173,7 +174,7 @@ const std::vector<Command>& DatabaseCommands() {
          "lextool db-save LEXICON TABLE [--base BASE | --clear] [--create] [--case-sensitive] "
          "[--ini FILE]",
          {"ini", "base"},
-         {"clear", "create", "case-sensitive"},
+         {"clear", "create", "case-sensitive", "lenient"},
          2,
          2,
          DbSave,
@@ -198,7 +199,7 @@ const std::vector<Command>& DatabaseCommands() {
          "lextool grab LEXICON SOURCE OUT [--by-key | --by-value CODEPAGE] [--table] "
          "[--case-sensitive] [--ini FILE]",
          {"by-value", "ini"},
-         {"by-key", "table", "case-sensitive"},
+         {"by-key", "table", "case-sensitive", "lenient"},
          3,
          3,
          Grab,

@@ -63,9 +63,7 @@ void DfmImport(const Arguments& a, std::istream&, std::ostream&, std::ostream& e
     if (a.Has("as-value") && !IsDigits(settings.CodePage))
         throw UsageError("--as-value needs a code page number, not \"" + settings.CodePage + "\"");
     settings.Skip = SkipListOptions(a);
-    TLexEditorOptions options;
-    options.CaseSensitive = a.Has("case-sensitive");
-    TLexDocument document(options);
+    TLexDocument document(EditorOptions(a));
     const ScriptedAnswers answers(IDYES, err);
     if (a.Has("into")) document.OpenFile(a.Option("into"));
     ImportFormFiles(document, files, settings);
@@ -78,7 +76,7 @@ void DfmExport(const Arguments& a, std::istream&, std::ostream&, std::ostream& e
         throw UsageError("FILE names the lexicon: " + a.positional[0]);
     if (a.Has("output-dir") && a.Option("output-dir").empty())
         throw UsageError("--output-dir needs a folder");
-    TLexDocument document;
+    TLexDocument document(EditorOptions(a));
     const ScriptedAnswers answers(IDYES, err);
     document.OpenFile(a.positional[0]);
     const TLexBand& band = LanguageBand(document, a.positional[1], a.positional[0]);
@@ -101,7 +99,7 @@ const std::vector<Command>& FormCommands() {
          "lextool dfm-import OUT FILE... [--as-key | --as-value CODEPAGE] [--into LEXICON] "
          "[--case-sensitive] [--skip-ident LIST] [--skip-class LIST]",
          {"as-value", "into", "skip-ident", "skip-class"},
-         {"as-key", "case-sensitive"},
+         {"as-key", "case-sensitive", "lenient"},
          2,
          SIZE_MAX,
          DfmImport,
@@ -123,7 +121,7 @@ const std::vector<Command>& FormCommands() {
          "lextool dfm-export LEXICON CODEPAGE FILE... [--output-dir DIR] [--skip-ident LIST] "
          "[--skip-class LIST]",
          {"output-dir", "skip-ident", "skip-class"},
-         {},
+         {"lenient"},
          3,
          SIZE_MAX,
          DfmExport,

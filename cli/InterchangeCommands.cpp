@@ -13,7 +13,7 @@ namespace {
 
 // LEXICON CODEPAGE SEQNO OUT
 void InterchangeExport(const TInterchangeFormat& Format, const Arguments& a, std::ostream& err) {
-    TLexDocument document;
+    TLexDocument document(EditorOptions(a));
     const ScriptedAnswers answers(IDYES, err);
     document.OpenFile(a.positional[0]);
     const TLexColumn& column = LanguageColumn(document, a.positional[1], a.positional[2]);
@@ -32,9 +32,7 @@ void InterchangeImport(const TInterchangeFormat& Format, const Arguments& a, std
         throw UsageError("OUT names a translator's file: " + output);
     if (!IsDigits(a.positional[1]))
         throw UsageError("CODEPAGE must be a number, not \"" + a.positional[1] + "\"");
-    TLexEditorOptions options;
-    options.CaseSensitive = a.Has("case-sensitive");
-    TLexDocument document(options);
+    TLexDocument document(EditorOptions(a));
     const ScriptedAnswers answers(IDYES, err);
     document.OpenFile(a.positional[0]);
     const std::vector<TImportProblem> problems =
@@ -81,11 +79,11 @@ constexpr const char* ImportDetails =
     "  --case-sensitive  keys that differ in case are different keys\n";
 
 Command ExportCommand(const char* Name, const char* Usage, std::string_view Format) {
-    return {Name, Usage, {"language"}, {}, 4, 4, ExportAs(Format), ExportDetails};
+    return {Name, Usage, {"language"}, {"lenient"}, 4, 4, ExportAs(Format), ExportDetails};
 }
 
 Command ImportCommand(const char* Name, const char* Usage, std::string_view Format) {
-    return {Name, Usage, {}, {"case-sensitive"}, 5, 5, ImportAs(Format), ImportDetails};
+    return {Name, Usage, {}, {"case-sensitive", "lenient"}, 5, 5, ImportAs(Format), ImportDetails};
 }
 
 } // namespace

@@ -19,6 +19,10 @@ using cli::UsageError;
 constexpr int ExitFailure = 1;
 constexpr int ExitUsage = 2;
 
+constexpr const char* LenientHelp =
+    "  --lenient  read a damaged text lexicon as applications do instead of failing\n"
+    "             with its first faulty line\n";
+
 // `valued` lists the options that take a value, `flags` those that do not.
 Arguments Parse(const std::vector<std::string>& args, size_t first,
                 const std::vector<std::string>& valued, const std::vector<std::string>& flags) {
@@ -75,6 +79,10 @@ void PrintHelp(std::ostream& out) {
     out << "\nForm files (.dfm, .lfm) may be text, binary or resource-wrapped binary forms. The "
            "names\nof --skip-ident and --skip-class are comma-separated and replace the default "
            "lists;\nan empty LIST (\"\") skips nothing.\n";
+    out << "\nA text lexicon whose lines are damaged (a quoted value never closed, a record "
+           "whose\nnumber of fields differs from the header's, bytes after the last record) "
+           "makes a\ncommand that reads it fail, naming the first faulty line; --lenient reads it "
+           "as\napplications do.\n";
     out << "\nEach command explains itself with --help. Exit codes: 0 done, 1 failed, 2 usage.\n";
 }
 
@@ -98,6 +106,8 @@ int RunLexTool(const std::vector<std::string>& args, std::istream& in, std::ostr
         if (parsed.help) {
             out << "Usage: " << command->usage << '\n';
             if (*command->details) out << '\n' << command->details;
+            if (std::ranges::find(command->flags, "lenient") != command->flags.end())
+                out << LenientHelp;
             return 0;
         }
         if (parsed.positional.size() < command->minArgs ||

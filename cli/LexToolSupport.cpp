@@ -3,6 +3,8 @@
 #include "editor/LexDocument.h"
 #include "platform/CodePage.h"
 #include "platform/Exceptions.h"
+#include "platform/FileUtil.h"
+#include "runtime/LexFiles.h"
 
 #include <algorithm>
 #include <ostream>
@@ -74,6 +76,28 @@ ScriptedAnswers::ScriptedAnswers(int answer, std::ostream& err, bool strict)
               err << caption << ": " << text << '\n';
               return DefaultMessageBoxAnswer(flags);
           })) {}
+
+TLexEditorOptions EditorOptions(const Arguments& a) {
+    TLexEditorOptions options;
+    options.CaseSensitive = a.Has("case-sensitive");
+    options.Lenient = a.Has("lenient");
+    return options;
+}
+
+std::string ReadLexiconBytes(const Arguments& a, const std::string& FileName) {
+    std::string bytes = ReadFileBytes(FileName);
+    if (a.Has("lenient")) return bytes;
+    const std::string damage =
+        LexFileDamage(bytes, LexFileReaderID(FileName, a.Option("reader-id")));
+    if (!damage.empty()) throw LexFileError(FileName, damage);
+    return bytes;
+}
+
+std::unique_ptr<TCustomStreamLexReader> OpenLexicon(const Arguments& a,
+                                                    const std::string& FileName) {
+    return RegisteredReader(LexFileReaderID(FileName, a.Option("reader-id")))(
+        ReadLexiconBytes(a, FileName));
+}
 
 TLexBand& LanguageBand(TLexDocument& Document, const std::string& CodePage,
                        const std::string& FileName) {

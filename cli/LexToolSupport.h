@@ -8,6 +8,7 @@
 #include <functional>
 #include <iosfwd>
 #include <map>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -15,8 +16,10 @@
 
 namespace lex {
 
+class TCustomStreamLexReader;
 class TLexDocument;
 struct TLexBand;
+struct TLexEditorOptions;
 
 namespace cli {
 
@@ -59,6 +62,17 @@ const std::vector<Command>& FormCommands();
 const std::vector<Command>& InterchangeCommands();
 const std::vector<Command>& CheckCommands();
 const std::vector<Command>& DatabaseCommands();
+
+// The editor options a command's --case-sensitive and --lenient ask for.
+TLexEditorOptions EditorOptions(const Arguments& a);
+
+// The bytes of lexicon FileName, to be read with --reader-id's reader or the
+// one its extension names. Unless --lenient, a text lexicon whose structure
+// is damaged is refused with its first faulty line, before anything is done.
+std::string ReadLexiconBytes(const Arguments& a, const std::string& FileName);
+// Its reader.
+std::unique_ptr<TCustomStreamLexReader> OpenLexicon(const Arguments& a,
+                                                    const std::string& FileName);
 
 // Each byte becomes the code point of the same number, so any value prints
 // as pure-ASCII JSON and reads back byte for byte.

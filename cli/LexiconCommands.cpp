@@ -19,12 +19,12 @@ namespace lex::cli {
 namespace {
 
 void Convert(const Arguments& a, std::istream&, std::ostream&, std::ostream&) {
-    const auto reader = OpenLexFile(a.positional[0], a.Option("reader-id"));
+    const auto reader = OpenLexicon(a, a.positional[0]);
     WriteLexFile(*reader, a.positional[1]);
 }
 
 void Dump(const Arguments& a, std::istream&, std::ostream& out, std::ostream&) {
-    const auto reader = OpenLexFile(a.positional[0], a.Option("reader-id"));
+    const auto reader = OpenLexicon(a, a.positional[0]);
     ReadScope scope(*reader);
     const int fields = reader->FieldCount();
     out << "{\"fields\":[";
@@ -59,9 +59,8 @@ void Dump(const Arguments& a, std::istream&, std::ostream& out, std::ostream&) {
 void Translate(const Arguments& a, std::istream&, std::ostream& out, std::ostream&) {
     const std::string& file = a.positional[0];
     TLumoMultiStreamLex lexicon;
-    lexicon.LexReaderID =
-        a.Has("reader-id") ? a.Option("reader-id") : std::string(LexFormatOf(file).ReaderID);
-    lexicon.Dictionary.ReadData(ReadFileBytes(file));
+    lexicon.LexReaderID = LexFileReaderID(file, a.Option("reader-id"));
+    lexicon.Dictionary.ReadData(ReadLexiconBytes(a, file));
     const std::string& key = a.positional[1];
     const std::string& codePage = a.positional[2];
     const std::string& seqNo = a.positional[3];
@@ -96,9 +95,7 @@ void Merge(const Arguments& a, std::istream&, std::ostream& out, std::ostream& e
     if (!a.Has("output"))
         throw UsageError("the output is named with -o: lextool merge IN [IN...] -o OUT", false);
     const int answer = ParseAnswer(a.Option("answer"));
-    TLexEditorOptions options;
-    options.CaseSensitive = a.Has("case-sensitive");
-    TLexDocument document(options);
+    TLexDocument document(EditorOptions(a));
     const ScriptedAnswers answers(answer, err, a.Has("strict"));
     document.OpenFile(a.positional[0]);
     for (size_t i = 1; i < a.positional.size(); ++i)
@@ -108,7 +105,7 @@ void Merge(const Arguments& a, std::istream&, std::ostream& out, std::ostream& e
 }
 
 void Export(const Arguments& a, std::istream&, std::ostream&, std::ostream& err) {
-    TLexDocument document;
+    TLexDocument document(EditorOptions(a));
     const ScriptedAnswers answers(IDYES, err);
     document.OpenFile(a.positional[0]);
     std::vector<TLexBand*> filter;
@@ -126,9 +123,7 @@ void Export(const Arguments& a, std::istream&, std::ostream&, std::ostream& err)
 }
 
 void Tree(const Arguments& a, std::istream&, std::ostream& out, std::ostream& err) {
-    TLexEditorOptions options;
-    options.CaseSensitive = a.Has("case-sensitive");
-    TLexDocument document(options);
+    TLexDocument document(EditorOptions(a));
     const ScriptedAnswers answers(IDYES, err);
     document.OpenFile(a.positional[0]);
     const TLexTree& tree = document.Tree();
@@ -163,7 +158,7 @@ const std::vector<Command>& LexiconCommands() {
         {"convert",
          "lextool convert IN OUT [--reader-id ID]",
          {"reader-id"},
-         {},
+         {"lenient"},
          2,
          2,
          Convert,
@@ -173,7 +168,7 @@ const std::vector<Command>& LexiconCommands() {
         {"dump",
          "lextool dump FILE [--reader-id ID] [--text]",
          {"reader-id"},
-         {"text"},
+         {"text", "lenient"},
          1,
          1,
          Dump,
@@ -186,7 +181,7 @@ const std::vector<Command>& LexiconCommands() {
         {"translate",
          "lextool translate FILE KEY CODEPAGE SEQNO [--reader-id ID] [--words]",
          {"reader-id"},
-         {"words"},
+         {"words", "lenient"},
          4,
          4,
          Translate,
@@ -209,7 +204,7 @@ const std::vector<Command>& LexiconCommands() {
          "lextool merge IN [IN...] -o|--output OUT [--answer yes|no|cancel] [--strict] "
          "[--case-sensitive]",
          {"output", "answer"},
-         {"strict", "case-sensitive"},
+         {"strict", "case-sensitive", "lenient"},
          1,
          SIZE_MAX,
          Merge,
@@ -223,7 +218,7 @@ const std::vector<Command>& LexiconCommands() {
         {"export",
          "lextool export IN OUT [--languages CP,CP...] [--nodes KEY,KEY...]",
          {"languages", "nodes"},
-         {},
+         {"lenient"},
          2,
          2,
          Export,
@@ -233,7 +228,7 @@ const std::vector<Command>& LexiconCommands() {
         {"tree",
          "lextool tree FILE [--case-sensitive] [--text]",
          {},
-         {"case-sensitive", "text"},
+         {"case-sensitive", "text", "lenient"},
          1,
          1,
          Tree,

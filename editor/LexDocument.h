@@ -51,6 +51,7 @@ struct TLexEditorOptions {
     TEditorStyle EditorStyle = TEditorStyle::Simple;
     std::string FontName;
     int FontSize = 0;
+    bool Lenient = false; // damaged text lexicons load without a word (lextool --lenient)
 };
 
 // Where a document's undo steps go: the window's undo stack. Push takes a
@@ -165,7 +166,11 @@ public:
     // Loading and merging.
     void OpenFile(const std::string& FileName, const TLexProgressEvent& OnProgress = {});
     void ImportFile(const std::string& FileName, const TLexProgressEvent& OnProgress = {});
-    static std::unique_ptr<TCustomStreamLexReader> CreateFileReader(const std::string& FileName);
+    // Reads FileName and hands Use its reader; every error names the file. A
+    // text lexicon whose structure is damaged is used as it reads, then its
+    // first fault is raised ("line 3: ..."), unless the options are lenient.
+    void UseFileReader(const std::string& FileName,
+                       const std::function<void(ILexReader&)>& Use) const;
     void LoadFromReader(ILexReader& Reader, const TLexProgressEvent& OnProgress = {});
     void MergeFromReader(ILexReader& Reader, const TLexProgressEvent& OnProgress = {});
     void NotifyFileUsed(const std::string& FileName);

@@ -4,6 +4,7 @@
 #include "editor/LexKeyList.h"
 #include "platform/CodePage.h"
 #include "platform/Exceptions.h"
+#include "platform/FileUtil.h"
 #include "platform/TextCompare.h"
 #include "runtime/LexFiles.h"
 #include "runtime/LumoMultiLex.h"
@@ -83,11 +84,6 @@ void CheckRecordFields(const TRecordFields& Fields, TWindowHandle Owner,
     throw EAbort();
 }
 
-std::unique_ptr<TCustomStreamLexReader>
-TLexDocument::CreateFileReader(const std::string& FileName) {
-    return OpenLexFile(FileName);
-}
-
 namespace {
 // Runs a load from FileName; a failure that does not name the file itself
 // is raised again with the file's name in front, so that the message says
@@ -101,19 +97,32 @@ void LoadNamingFile(const std::string& FileName, Loader Load) {
     } catch (const EFOpenError&) {
         throw;
     } catch (const Exception& e) {
-        throw Exception(FormatText("Cannot load \"%s\": %s", {FileName, e.what()}));
+        throw LexFileError(FileName, e.what());
     }
 }
 } // namespace
+
+void TLexDocument::UseFileReader(const std::string& FileName,
+                                 const std::function<void(ILexReader&)>& Use) const {
+    LoadNamingFile(FileName, [&] {
+        std::string bytes = ReadFileBytes(FileName);
+        const std::string_view readerID = LexFileReaderID(FileName);
+        const std::string damage = options_.Lenient ? "" : LexFileDamage(bytes, readerID);
+        try {
+            const auto reader = RegisteredReader(readerID)(std::move(bytes));
+            Use(*reader);
+        } catch (const EConvertError&) {
+            if (damage.empty()) throw; // otherwise the fault names its line
+        }
+        if (!damage.empty()) throw Exception(damage);
+    });
+}
 
 void TLexDocument::OpenFile(const std::string& FileName, const TLexProgressEvent& OnProgress) {
     caption_ = FileName;
     FFileName = FileName;
     try {
-        LoadNamingFile(FileName, [&] {
-            const auto reader = CreateFileReader(FileName);
-            LoadFromReader(*reader, OnProgress);
-        });
+        UseFileReader(FileName, [&](ILexReader& Reader) { LoadFromReader(Reader, OnProgress); });
     } catch (...) {
         // What was read stays for the user to see, but a later Save must not
         // replace the file it could not read with it.
@@ -124,10 +133,7 @@ void TLexDocument::OpenFile(const std::string& FileName, const TLexProgressEvent
 }
 
 void TLexDocument::ImportFile(const std::string& FileName, const TLexProgressEvent& OnProgress) {
-    LoadNamingFile(FileName, [&] {
-        const auto reader = CreateFileReader(FileName);
-        MergeFromReader(*reader, OnProgress);
-    });
+    UseFileReader(FileName, [&](ILexReader& Reader) { MergeFromReader(Reader, OnProgress); });
     NotifyFileUsed(FileName);
 }
 

@@ -2,5 +2,6 @@
 #include "runtime/TextLexFormat.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    return FuzzReader<lex::TTextDFMStreamLexReader>(data, size);
+    FuzzReader<lex::TTextDFMStreamLexReader>(data, size);
+    return FuzzTextCheck<lex::TTextDFMStreamLexReader>(data, size, true);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Exceptions.h"
 #include "runtime/LexFormats.h"
 
 #include <memory>
@@ -9,10 +10,23 @@ namespace lex {
 
 // Lexicon files by name: the extension picks the format (LexFormatOf).
 
+// The ID of the reader a file is read with: ReaderID when one is given,
+// otherwise the one its extension names.
+std::string_view LexFileReaderID(std::string_view FileName, std::string_view ReaderID = {});
+
 // Reads a file with the reader its extension names, or with the reader
 // registered under ReaderID when one is given.
 std::unique_ptr<TCustomStreamLexReader> OpenLexFile(const std::string& FileName,
                                                     std::string_view ReaderID = {});
+
+// The first fault in the structure of Bytes, read with the reader of
+// ReaderID: "line 3: ...", or empty when there is none or the format has no
+// check. The readers load a damaged text lexicon without a word, as
+// applications expect; the tool and lextool check what they load.
+std::string LexFileDamage(std::string_view Bytes, std::string_view ReaderID);
+
+// The error of a lexicon file that did not load: Cannot load "a.lxc": What.
+Exception LexFileError(std::string_view FileName, std::string_view What);
 
 // Writes every record of Reader in the format FileName's extension names,
 // replacing the file atomically.

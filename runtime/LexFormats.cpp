@@ -1,6 +1,8 @@
 #include "runtime/LexFormats.h"
 
+#include "platform/TextCompare.h"
 #include "runtime/BinaryLexFormat.h"
+#include "runtime/TextLexCheck.h"
 #include "runtime/TextLexFormat.h"
 
 #include <algorithm>
@@ -19,14 +21,22 @@ void WriteDFMLexFile(ILexReader& Reader, const std::string& FileName,
     WriteTextLexFile(Reader, FileName, EscapeDFM, ',', '"', OnProgress);
 }
 
+std::string CheckCSVLexFile(std::string_view Bytes) {
+    return FindTextLexDamage(Bytes, ',', '"', false);
+}
+
+std::string CheckDFMLexFile(std::string_view Bytes) {
+    return FindTextLexDamage(Bytes, ',', '"', true);
+}
+
 // In the order the reader registry registers them at start-up.
 constexpr TLexFormat Formats[] = {
     {LumoTextDFMID, "lxd", "LumoTextDFM", "form notation", CreateLexReader<TTextDFMStreamLexReader>,
-     WriteDFMLexFile},
+     WriteDFMLexFile, CheckDFMLexFile},
     {LumoTextCSVID, "lxc;lng", "LumoTextCSV", "CSV style", CreateLexReader<TTextCSVStreamLexReader>,
-     WriteCSVLexFile},
+     WriteCSVLexFile, CheckCSVLexFile},
     {LumoBinaryID, "lxb", "LumoBinary", "binary", CreateLexReader<TBinaryStreamLexReader>,
-     WriteBinaryLexFile},
+     WriteBinaryLexFile, nullptr},
 };
 
 // The CSV style reads and writes every extension that no entry lists.
@@ -90,6 +100,12 @@ const TLexFormat& LexFormatOf(std::string_view FileName) {
         for (const std::string_view listed : format.ExtensionList())
             if (SameExtension(extension, listed)) return format;
     return DefaultLexFormat();
+}
+
+const TLexFormat* LexFormatOfReader(std::string_view ReaderID) {
+    for (const TLexFormat& format : Formats)
+        if (AnsiSameText(format.ReaderID, ReaderID)) return &format;
+    return nullptr;
 }
 
 std::string LexDialogFilter() {

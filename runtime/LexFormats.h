@@ -12,6 +12,8 @@ namespace lex {
 // Writes every record of Reader to FileName, replacing the file atomically.
 using TLexFileWriter = void (*)(ILexReader& Reader, const std::string& FileName,
                                 const TLexProgressEvent& OnProgress);
+// The first fault in the structure of a file's bytes ("line 3: ..."), or empty.
+using TLexChecker = std::string (*)(std::string_view Bytes);
 
 // One lexicon file format: all that the file functions, the reader registry,
 // lextool and the file dialogs know of it. A new format is one more entry in
@@ -23,6 +25,7 @@ struct TLexFormat {
     std::string_view Description; // for help texts
     TLexReaderClass ReaderClass;
     TLexFileWriter WriteFile;
+    TLexChecker Check; // none where the reader reports damage itself
 
     std::vector<std::string_view> ExtensionList() const;
 };
@@ -40,6 +43,9 @@ std::vector<const TLexFormat*> ListedLexFormats();
 // The format FileName's extension names (compared ignoring case), or the
 // default format.
 const TLexFormat& LexFormatOf(std::string_view FileName);
+
+// The format read by the reader registered under ReaderID (any case), or none.
+const TLexFormat* LexFormatOfReader(std::string_view ReaderID);
 
 // The file dialogs' filter, "Text|patterns|...": "All" of the formats, each
 // listed format, then "ANY". Its file types are numbered from 1 in that order.

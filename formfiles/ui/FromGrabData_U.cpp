@@ -203,8 +203,9 @@ void GrabData(TFormLexEditor& Editor, const TLexProgressEvent& OnProgress, const
     {
         TWaitCursor wait;
         if (dialog.RadioButton_File->isChecked()) {
-            const auto reader = TLexDocument::CreateFileReader(dialog.FileName());
-            counts = Grab(document, *reader, band, OnProgress);
+            document.UseFileReader(dialog.FileName(), [&](ILexReader& Reader) {
+                counts = Grab(document, Reader, band, OnProgress);
+            });
         } else {
             TImportTable import(Editor, Source, dialog.TableName());
             TDBLexReader reader(import.DataSet());

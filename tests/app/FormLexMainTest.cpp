@@ -500,8 +500,9 @@ TEST_F(FormLexMainTest, FailedOpenShowsTheErrorAndTheWindowCarriesOn) {
 
 struct BadFileCase {
     const char* Name;
-    bool Cut;            // a binary file cut short; otherwise one without a key field
+    const char* Text;    // the text lexicon bad.lxc; none: a binary file cut short
     const char* Message; // the part of the message after the file's name
+    int Nodes;           // what was read before the fault
 };
 void PrintTo(const BadFileCase& Case, std::ostream* Out) {
     *Out << Case.Name;
@@ -515,7 +516,7 @@ class BadFileTest : public FormLexMainTest, public ::testing::WithParamInterface
 TEST_P(BadFileTest, LeavesTheWindowUnboundAndTheFileAsItWas) {
     const BadFileCase& c = GetParam();
     std::string path = dir / "bad.lxc";
-    if (c.Cut) {
+    if (!c.Text) {
         path = dir / "cut.lxb";
         {
             TLexDocument whole;
@@ -524,7 +525,7 @@ TEST_P(BadFileTest, LeavesTheWindowUnboundAndTheFileAsItWas) {
         }
         std::filesystem::resize_file(path, std::filesystem::file_size(path) - 20);
     } else {
-        std::ofstream(path, std::ios::binary) << "\"Key\",\"Value\"\r\n\"One\",\"v\"\r\n";
+        std::ofstream(path, std::ios::binary) << c.Text;
     }
     const std::string before = ReadFile(path);
     Start();
@@ -536,9 +537,7 @@ TEST_P(BadFileTest, LeavesTheWindowUnboundAndTheFileAsItWas) {
     TLexDocument& doc = Editor().Document();
     EXPECT_EQ(Text(Editor().windowTitle()), "Lexicon 1");
     EXPECT_EQ(doc.FileName(), "");
-    if (c.Cut) {
-        EXPECT_EQ(doc.NodeCount(), 2); // what was read before the fault
-    }
+    EXPECT_EQ(doc.NodeCount(), c.Nodes);
 
     doc.NewNode();
     doc.PostEdit();
@@ -557,8 +556,15 @@ TEST_P(BadFileTest, LeavesTheWindowUnboundAndTheFileAsItWas) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, BadFileTest,
-    ::testing::Values(BadFileCase{"cut_binary", true, "cut.lxb\": Invalid stream format"},
-                      BadFileCase{"no_key_field", false, "Field \"LexKey\" not found!"}),
+    ::testing::Values(
+        BadFileCase{"cut_binary", nullptr, "cut.lxb\": Invalid stream format", 2},
+        BadFileCase{"no_key_field", "\"Key\",\"Value\",\r\n\"One\",\"v\",\r\n",
+                    "Field \"LexKey\" not found!", 0},
+        BadFileCase{"unclosed_quote",
+                    "\"LexKey\",\"CodePage\",\"SeqNo\",\"DisplayValue\",\"CatalogID\",\r\n"
+                    "\"One\",\"1252\",\"0\",\"Eins\",,\r\n\"Two\",\"1252\",\"0\",\"Zwei,,\r\n"
+                    "\"Three\",\"1252\",\"0\",\"Drei\",,\r\n",
+                    "bad.lxc\": line 3: the quoted value that starts here is never closed", 2}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 struct IdleCase {

@@ -5,6 +5,7 @@
 #include "support/TempDir.h"
 #include "support/TestSupport.h"
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -365,6 +366,56 @@ const char* const DemoForm = "object Form1: TForm1\n"
                              "    Text = 'It''s typed'\n"
                              "  end\n"
                              "end\n";
+
+// Every command that reads a lexicon refuses a damaged text lexicon with its
+// first faulty line, writing nothing; --lenient reads it as applications do.
+TEST_F(LexToolTest, DamagedTextLexiconsFailUnlessLenient) {
+    const std::string damaged = dir / "damaged.lxc", good = dir / "good.lxc", out = dir / "out.lxc";
+    std::ofstream(damaged, std::ios::binary)
+        << "\"LexKey\",\"CodePage\",\"SeqNo\",\"DisplayValue\",\"CatalogID\",\r\n"
+           "\"Open\",\"1252\",\"0\",\"Offnen\",,\r\n\"Save\",\"1252\",\"0\",\"Sichern,,\r\n";
+    TRecordListLexReader source(test::StandardFields, {{"Open", "1252", "0", "Auf", ""}});
+    WriteLexFile(source, good);
+    std::ofstream(dir / "form.dfm") << DemoForm;
+    const std::vector<std::vector<std::string>> commands = {
+        {"convert", damaged, out},
+        {"dump", damaged},
+        {"translate", damaged, "Open", "1252", "0"},
+        {"merge", damaged, "-o", out},
+        {"merge", good, damaged, "-o", out},
+        {"export", damaged, out},
+        {"tree", damaged},
+        {"grab", damaged, good, out},
+        {"grab", good, damaged, out},
+        {"check", damaged},
+        {"check", damaged, "--rules", "parent"},
+        {"dfm-import", out, dir / "form.dfm", "--into", damaged},
+        {"dfm-export", damaged, "1252", dir / "form.dfm"},
+        {"po-export", damaged, "1252", "0", dir / "out.po"},
+    };
+    for (std::vector<std::string> args : commands) {
+        const std::string name = args[0];
+        const Result r = Run(args);
+        EXPECT_EQ(r.code, 1) << name;
+        EXPECT_EQ(r.out, "") << name;
+        EXPECT_EQ(r.err, "lextool " + name + ": Cannot load \"" + damaged +
+                             "\": line 3: the quoted value that starts here is never closed\n");
+        EXPECT_FALSE(std::filesystem::exists(out)) << name;
+        EXPECT_FALSE(std::filesystem::exists(dir / "out.po")) << name;
+
+        args.push_back("--lenient");
+        const Result lenient = Run(args);
+        EXPECT_EQ(lenient.err.find("Cannot load"), std::string::npos) << name << lenient.err;
+        std::filesystem::remove(out);
+        std::filesystem::remove(dir / "out.po");
+    }
+    EXPECT_EQ(Run({"dump", damaged, "--lenient"}).out,
+              "{\"fields\":[\"LexKey\",\"CodePage\",\"SeqNo\",\"DisplayValue\",\"CatalogID\"],"
+              "\"recordCount\":1}\n"
+              "[\"Open\",\"1252\",\"0\",\"Offnen\",null]\n"
+              "[\"Save\",\"1252\",\"0\",\"Sichern,,\\u000d\\u000a\",null]\n");
+    EXPECT_NE(Run({"dump", "--help"}).out.find("--lenient"), std::string::npos);
+}
 
 TEST_F(LexToolTest, DfmTextPrintsTextAndConvertsBinaryForms) {
     std::ofstream(dir / "text.dfm") << DemoForm;

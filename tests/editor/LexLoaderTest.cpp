@@ -304,5 +304,57 @@ TEST_F(LoaderTest, AFailedOpenUnbindsTheDocument) {
     EXPECT_EQ(doc.Caption(), "Lexicon 1");
 }
 
+// A damaged text lexicon is loaded or merged as far as it reads, then its
+// first faulty line is reported and the document is not bound to the file;
+// a reader error in such a file gives way to that line.
+TEST_F(LoaderTest, ADamagedTextFileShowsWhatWasReadAndNamesTheFaultyLine) {
+    test::TempDir dir;
+    const std::string header =
+        "\"LexKey\",\"CodePage\",\"SeqNo\",\"DisplayValue\",\"CatalogID\",\r\n";
+    const std::string unclosed = dir / "unclosed.lxc";
+    const std::string badCode = dir / "badcode.lxd";
+    WriteFileAtomically(unclosed, [&](OutputStream& Out) {
+        Out.Write(header + "\"a\",\"936\",\"0\",\"x\",,\r\n\"b\",\"936\",\"0\",\"y,,\r\n");
+    });
+    WriteFileAtomically(badCode, [&](OutputStream& Out) {
+        Out.Write(header + "\"a\",\"936\",\"0\",\"x\",,\r\n\"b\",\"936\",\"0\",#,,\r\n");
+    });
+    const auto failure = [](const std::function<void()>& Load) {
+        try {
+            Load();
+        } catch (const Exception& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+
+    TLexDocument doc;
+    std::vector<std::string> used;
+    doc.SetOnFileUsed([&](const std::string& Name) { used.push_back(Name); });
+    EXPECT_EQ(failure([&] { doc.OpenFile(unclosed); }),
+              "Cannot load \"" + unclosed +
+                  "\": line 3: the quoted value that starts here is never closed");
+    EXPECT_EQ(Outline(doc), "a[936/0=x] b[936/0=y,,\r\n]");
+    EXPECT_EQ(doc.FileName(), "");
+
+    Load(doc, StandardFields, {{"c", "936", "0", "z", ""}});
+    EXPECT_EQ(failure([&] { doc.ImportFile(unclosed); }),
+              "Cannot load \"" + unclosed +
+                  "\": line 3: the quoted value that starts here is never closed");
+    EXPECT_EQ(Outline(doc), "c[936/0=z] a[936/0=x] b[936/0=y,,\r\n]");
+    EXPECT_TRUE(doc.Modified());
+
+    EXPECT_EQ(failure([&] { doc.OpenFile(badCode); }),
+              "Cannot load \"" + badCode + "\": line 3: '' is not a valid integer value");
+    EXPECT_EQ(Outline(doc), "a[936/0=x]");
+    EXPECT_TRUE(used.empty());
+
+    TLexEditorOptions lenient;
+    lenient.Lenient = true;
+    TLexDocument trusting(lenient);
+    trusting.OpenFile(unclosed);
+    EXPECT_EQ(trusting.FileName(), unclosed);
+}
+
 } // namespace
 } // namespace lex
