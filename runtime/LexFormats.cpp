@@ -9,14 +9,14 @@
 namespace lex {
 namespace {
 
-void WriteCSVLexFile(ILexReader& Reader, const std::string& FileName,
-                     const TLexProgressEvent& OnProgress) {
-    WriteTextLexFile(Reader, FileName, EscapeCSV, ',', '"', OnProgress);
+FileIdentity WriteCSVLexFile(ILexReader& Reader, const std::string& FileName,
+                             const TLexProgressEvent& OnProgress, const FileIdentity* Expected) {
+    return WriteTextLexFile(Reader, FileName, EscapeCSV, ',', '"', OnProgress, Expected);
 }
 
-void WriteDFMLexFile(ILexReader& Reader, const std::string& FileName,
-                     const TLexProgressEvent& OnProgress) {
-    WriteTextLexFile(Reader, FileName, EscapeDFM, ',', '"', OnProgress);
+FileIdentity WriteDFMLexFile(ILexReader& Reader, const std::string& FileName,
+                             const TLexProgressEvent& OnProgress, const FileIdentity* Expected) {
+    return WriteTextLexFile(Reader, FileName, EscapeDFM, ',', '"', OnProgress, Expected);
 }
 
 // In the order the reader registry registers them at start-up.
