@@ -83,9 +83,9 @@ void CheckRecordFields(const TRecordFields& Fields, TWindowHandle Owner,
     throw EAbort();
 }
 
-std::unique_ptr<TCustomStreamLexReader>
-TLexDocument::CreateFileReader(const std::string& FileName) {
-    return OpenLexFile(FileName);
+std::unique_ptr<TCustomStreamLexReader> TLexDocument::CreateFileReader(const std::string& FileName,
+                                                                       FileIdentity* Identity) {
+    return OpenLexFile(FileName, {}, Identity);
 }
 
 namespace {
@@ -109,9 +109,10 @@ void LoadNamingFile(const std::string& FileName, Loader Load) {
 void TLexDocument::OpenFile(const std::string& FileName, const TLexProgressEvent& OnProgress) {
     caption_ = FileName;
     FFileName = FileName;
+    fileChanged_ = false;
     try {
         LoadNamingFile(FileName, [&] {
-            const auto reader = CreateFileReader(FileName);
+            const auto reader = CreateFileReader(FileName, &fileRead_);
             LoadFromReader(*reader, OnProgress);
         });
     } catch (...) {
