@@ -73,11 +73,14 @@ std::string TFormKeyExport::ExportKeysToFormText(std::string_view FormText, int&
 int TFormKeyExport::ExportKeysToFormFile(const std::string& Path) const {
     int replaced = 0;
     NameFormFileInErrors(Path, [&] {
-        const std::string data = ReadFileBytes(Path);
+        FileIdentity read;
+        const std::string data = ReadFileBytes(Path, &read);
         const std::string formText = FormDataToText(data);
         const std::string edited = ExportKeysToFormText(formText, replaced);
         if (edited == data) return; // nothing to write: keep the file's date
-        WriteFileAtomically(Path, [&edited](OutputStream& Out) { Out.Write(edited); });
+        // Another program's change since the read is refused, not lost.
+        WriteFileAtomically(
+            Path, [&edited](OutputStream& Out) { Out.Write(edited); }, &read);
     });
     return replaced;
 }

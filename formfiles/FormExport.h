@@ -25,8 +25,9 @@ public:
     // Only those strings change; the layout around them stays as it was.
     std::string ExportKeysToFormText(std::string_view FormText, int& Replaced) const;
     // Rewrites one file as form text (a binary form comes back as text);
-    // the file is replaced atomically and left alone when nothing changes.
-    // Returns the number of strings replaced.
+    // the file is replaced atomically and left alone when nothing changes,
+    // or when someone else changed it while it was being exported
+    // (EFileChanged). Returns the number of strings replaced.
     int ExportKeysToFormFile(const std::string& Path) const;
 
 private:
