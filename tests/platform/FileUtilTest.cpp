@@ -138,6 +138,16 @@ TEST(FileUtilTest, SavingThroughALinkWritesItsTarget) {
                                         "second.lxc"}));
 }
 
+// Runs `work` as an ordinary user (nobody), for the checks root bypasses.
+template <typename Work>
+void AsNobody(Work work) {
+    ASSERT_EQ(::setegid(65534), 0);
+    ASSERT_EQ(::seteuid(65534), 0);
+    work();
+    ASSERT_EQ(::seteuid(0), 0);
+    ASSERT_EQ(::setegid(0), 0);
+}
+
 // Only root can give a file away, so only root can check that it does; and
 // as someone else, replacing another's file in a shared folder still works.
 TEST(FileUtilTest, NewFileKeepsTheTargetsOwnerWhereItMay) {
@@ -157,25 +167,13 @@ TEST(FileUtilTest, NewFileKeepsTheTargetsOwnerWhereItMay) {
     // Others may write it: replaced, and the writer becomes its owner.
     std::filesystem::permissions(dir.path(), std::filesystem::perms(0777));
     std::filesystem::permissions(path, std::filesystem::perms(0606));
-    ASSERT_EQ(::setegid(65534), 0);
-    ASSERT_EQ(::seteuid(65534), 0);
-    EXPECT_NO_THROW(WriteFileAtomically(path, [](OutputStream& out) { out.Write("z"); }));
-    ASSERT_EQ(::seteuid(0), 0);
-    ASSERT_EQ(::setegid(0), 0);
+    AsNobody([&] {
+        EXPECT_NO_THROW(WriteFileAtomically(path, [](OutputStream& out) { out.Write("z"); }));
+    });
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_uid, 65534u);
     EXPECT_EQ(info.st_mode & 07777, 0606u);
     EXPECT_EQ(ReadFileBytes(path), "z");
-}
-
-// Runs `work` as an ordinary user (nobody), for the checks root bypasses.
-template <typename Work>
-void AsNobody(Work work) {
-    ASSERT_EQ(::setegid(65534), 0);
-    ASSERT_EQ(::seteuid(65534), 0);
-    work();
-    ASSERT_EQ(::seteuid(0), 0);
-    ASSERT_EQ(::setegid(0), 0);
 }
 
 // A file whose mode forbids writing stays as it is, though its folder would
