@@ -16,10 +16,12 @@
 #include "interchange/InterchangeFormats.h"
 #include "platform/CodePageCatalog.h"
 #include "platform/Exceptions.h"
+#include "platform/LockFile.h"
 #include "platform/MessageBox.h"
 #include "runtime/LexFormats.h"
 #include "runtime/qt/QtText.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
@@ -114,7 +116,19 @@ void TFormLexMain::OpenLexiconFile(const std::string& FileName) {
             return;
         }
     }
+    if (!MayOpenLocked(FileName)) return;
     OpenInto(OpenTarget(), FileName);
+}
+
+bool TFormLexMain::MayOpenLocked(const std::string& FileName) {
+    const std::optional<TLockOwner> owner = LockOwner(FileName);
+    if (!owner) return true;
+    const QString who =
+        QStringLiteral("\"%1\" (%2@%3, %4)")
+            .arg(QFile::decodeName(FileName.c_str()), QString::fromStdString(owner->User),
+                 QString::fromStdString(owner->Host), QString::fromStdString(owner->Time));
+    return GuiMessageBoxFmt(this, "%s is open in another Lex Manager. Open it anyway?", "Confirm",
+                            MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, who) == IDYES;
 }
 
 void TFormLexMain::OpenInto(TFormLexEditor& Editor, const std::string& FileName) {
@@ -139,8 +153,43 @@ void TFormLexMain::SaveEditor(TFormLexEditor& Editor) {
         SaveEditorAs(Editor);
         return;
     }
-    TWaitCursor wait;
-    doc.SaveAs(doc.FileName(), Progress());
+    SaveEditorTo(Editor, doc.FileName());
+}
+
+void TFormLexMain::SaveEditorTo(TFormLexEditor& Editor, const std::string& FileName) {
+    TLexDocument& doc = Editor.Document();
+    try {
+        TWaitCursor wait;
+        doc.SaveAs(FileName, Progress());
+    } catch (const EFileChanged&) {
+        // Nothing was written: the user decides what happens to the other
+        // program's change before anything is.
+        switch (doc.AskAboutChangedFile()) {
+        case IDYES: {
+            TWaitCursor wait;
+            doc.SaveAs(FileName, Progress(), TLexDocument::TOnDiskChange::Replace);
+            break;
+        }
+        case IDNO:
+            SaveEditorAs(Editor);
+            return;
+        default:
+            return;
+        }
+    }
+    Editor.RefreshCaption();
+}
+
+void TFormLexMain::CheckFilesOnDisk() {
+    // The questions themselves deactivate and reactivate the window, and a
+    // question in the middle of a command must not see a reload under it.
+    if (checkingFiles_ || QApplication::activeModalWidget()) return;
+    checkingFiles_ = true;
+    for (TFormLexEditor* editor : Editors()) {
+        Guard([&] { editor->Document().CheckFileOnDisk(Progress()); });
+        editor->RefreshCaption();
+    }
+    checkingFiles_ = false;
 }
 
 void TFormLexMain::SaveEditorAs(TFormLexEditor& Editor) {
@@ -151,12 +200,7 @@ void TFormLexMain::SaveEditorAs(TFormLexEditor& Editor) {
     // A bare name takes the type's extension, or the default format's when
     // the type has none.
     if (!dialog.Execute(this, DefaultExtForFileType(LexFileTypeOf(DefaultLexFormat())))) return;
-    const std::string fileName = QFile::encodeName(dialog.FileName).toStdString();
-    {
-        TWaitCursor wait;
-        doc.SaveAs(fileName, Progress());
-    }
-    Editor.RefreshCaption();
+    SaveEditorTo(Editor, QFile::encodeName(dialog.FileName).toStdString());
 }
 
 TDBSource TFormLexMain::DBSource() {

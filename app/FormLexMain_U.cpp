@@ -581,12 +581,21 @@ void TFormLexMain::ApplyCommandLine(TFormLexEditor& Editor) {
     case TCommandLine::Kind::None:
         break;
     case TCommandLine::Kind::File:
-        OpenInto(Editor, commandLine_.name);
+        if (MayOpenLocked(commandLine_.name)) OpenInto(Editor, commandLine_.name);
         break;
     case TCommandLine::Kind::Table:
         OpenTableAtStart(Editor, LumoOption->DBSettings(), commandLine_.name, Progress());
         break;
     }
+}
+
+void TFormLexMain::changeEvent(QEvent* Event) {
+    // Looked at when the user comes back rather than watched: another
+    // program's save of a large lexicon is one change here, not a stream of
+    // notifications, and network folders need no watcher support.
+    if (Event->type() == QEvent::ActivationChange && isActiveWindow())
+        QTimer::singleShot(0, this, &TFormLexMain::CheckFilesOnDisk);
+    QMainWindow::changeEvent(Event);
 }
 
 void TFormLexMain::closeEvent(QCloseEvent* Event) {

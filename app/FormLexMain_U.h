@@ -55,6 +55,12 @@ public:
     // To the editor's table, else its file, else under a name asked for.
     void SaveEditor(TFormLexEditor& Editor);
     void SaveEditorAs(TFormLexEditor& Editor);
+    // Files others changed: Save asks before replacing one; coming back to
+    // the window offers to reload unmodified lexicons.
+    void SaveEditorTo(TFormLexEditor& Editor, const std::string& FileName);
+    void CheckFilesOnDisk();
+    // Asks before opening a file another running Lex Manager has open.
+    bool MayOpenLocked(const std::string& FileName);
     // The progress callback of every long operation: moves the gauge and
     // paints it at once, since the event loop is blocked meanwhile.
     void ShowProgress(std::span<const std::string_view> Values, double Fraction, bool& Accept);
@@ -102,6 +108,7 @@ signals:
 protected:
     void showEvent(QShowEvent* Event) override;
     void closeEvent(QCloseEvent* Event) override;
+    void changeEvent(QEvent* Event) override;
     void contextMenuEvent(QContextMenuEvent* Event) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
@@ -157,6 +164,7 @@ private:
     TCommandLine commandLine_;
     bool shown_ = false;
     bool idleScheduled_ = false;
+    bool checkingFiles_ = false;
     bool clipboardHasText_ = false; // kept from the clipboard's signal: asking costs a round trip
     int windowMenuItems_ = 0;       // the Windows menu's own items, before the window list
 };

@@ -85,6 +85,7 @@ TLumoOption::TLumoOption(std::string FileName)
 }
 
 void TLumoOption::LoadFromIni() {
+    read_.clear();
     // A file that is there but cannot be read leaves the initial values, as a
     // missing one does; the save at shutdown then fails the same way and so
     // never replaces it.
@@ -116,6 +117,10 @@ void TLumoOption::LoadFromIni() {
         HistoryFiles.push_back(std::move(file));
 
     LoadDBParams(&ini);
+    for (TIniEntry& entry : IniEntries())
+        if (ini.ValueExists(entry.Section, entry.Ident) &&
+            ini.ReadString(entry.Section, entry.Ident, "") == entry.Value)
+            read_.push_back(std::move(entry));
 }
 
 void TLumoOption::LoadDBParams(const TIniFile* IniFile) {
@@ -146,24 +151,24 @@ TDBSettings TLumoOption::DBSettings() const {
     return {GetDriverFunc, LibraryName, VendorLib, DBParams, fileName_};
 }
 
-void TLumoOption::SaveToIni() const {
-    TIniFile ini(fileName_);
-    ini.WriteString(SectionFont, "FontName", Font.Name);
-    ini.WriteInteger(SectionFont, "FontSize", Font.Size);
-    ini.WriteInteger(SectionEditor, "EditorStyle", static_cast<int>(EditorStyle));
+std::vector<TLumoOption::TIniEntry> TLumoOption::IniEntries() const {
+    std::vector<TIniEntry> entries = {
+        {SectionFont, "FontName", Font.Name},
+        {SectionFont, "FontSize", std::to_string(Font.Size)},
+        {SectionEditor, "EditorStyle", std::to_string(static_cast<int>(EditorStyle))}};
     for (const TSwitchKey& key : SwitchKeys)
-        ini.WriteBool(key.Section, key.Ident, this->*key.Field);
+        entries.push_back({key.Section, std::string(key.Ident), this->*key.Field ? "1" : "0"});
     for (const TIntegerKey& key : IntegerKeys)
-        ini.WriteInteger(key.Section, key.Ident, this->*key.Field);
+        entries.push_back({key.Section, std::string(key.Ident), std::to_string(this->*key.Field)});
     if (TIniFile::CanHoldValue(ToolBarLayout))
-        ini.WriteString(SectionWindow, "ToolBarLayout", ToolBarLayout);
+        entries.push_back({SectionWindow, "ToolBarLayout", ToolBarLayout});
 
     // A name with a line break cannot live in a line-based file; leaving it
     // out keeps the rest of the history.
     int index = 0;
     for (const std::string& file : HistoryFiles)
         if (TIniFile::CanHoldValue(file))
-            ini.WriteString(SectionHistory, std::to_string(index++), file);
+            entries.push_back({SectionHistory, std::to_string(index++), file});
 
     // Likewise a line without a name (nothing before an '=', or no '=') has no
     // key to go under.
@@ -173,9 +178,27 @@ void TLumoOption::SaveToIni() const {
         const std::string_view name = Trim(line.substr(0, equals));
         const std::string_view value = Trim(line.substr(equals + 1));
         if (TIniFile::CanHoldKey(name) && TIniFile::CanHoldValue(value))
-            ini.WriteString(SectionDataBase, name, value);
+            entries.push_back({SectionDataBase, std::string(name), std::string(value)});
     }
-    ini.UpdateFile();
+    return entries;
+}
+
+void TLumoOption::SaveToIni() const {
+    const std::vector<TIniEntry> entries = IniEntries();
+    // The file is read again just before it is replaced; should yet another
+    // save slip in between, the replacement is refused and the merge redone.
+    for (int attempt = 1;; ++attempt) {
+        TIniFile ini(fileName_);
+        for (const TIniEntry& entry : entries)
+            if (std::find(read_.begin(), read_.end(), entry) == read_.end())
+                ini.WriteString(entry.Section, entry.Ident, entry.Value);
+        try {
+            ini.UpdateFile();
+            return;
+        } catch (const EFileChanged&) {
+            if (attempt == 3) throw;
+        }
+    }
 }
 
 std::string DefaultOptionsPath(std::string_view ProgramPath) {

@@ -29,7 +29,10 @@ public:
     // options file itself when IniFile is null (creating nothing; EFOpenError
     // when it is there but cannot be read).
     void LoadDBParams(const TIniFile* IniFile);
-    // Writes every option key into the file, keeping whatever else it holds.
+    // Writes the option keys into the file, keeping whatever else it holds.
+    // Another instance may have saved its options since these were read:
+    // a key whose value is still the one read is left as the file has it
+    // now, so only what this instance changed goes on top of the other's.
     void SaveToIni() const;
 
     // The value of the DBParams line of that name (ignoring ASCII case);
@@ -75,7 +78,17 @@ public:
     std::vector<std::string> DBParams; // "name=value" lines
 
 private:
+    struct TIniEntry {
+        std::string_view Section;
+        std::string Ident;
+        std::string Value;
+        bool operator==(const TIniEntry&) const = default;
+    };
+    // Every key SaveToIni writes, with the text it writes.
+    std::vector<TIniEntry> IniEntries() const;
+
     std::string fileName_;
+    std::vector<TIniEntry> read_; // the keys as the file had them when read
 };
 
 // The options file of a program: its path with the extension replaced by

@@ -441,6 +441,32 @@ bool TLexDocument::CloseQuery(const std::function<void()>& SaveEditor) {
     }
 }
 
+void TLexDocument::CheckFileOnDisk(const TLexProgressEvent& OnProgress) {
+    if (FFileName.empty() || !FTableName.empty()) return;
+    fileChanged_ = !FileUnchanged(FFileName, fileRead_);
+    // A file that is gone has nothing to reload; Save writes it again.
+    if (!fileChanged_ || FModified) return;
+    const FileIdentity now = CurrentFileIdentity(FFileName);
+    if (!now.Exists || now == reloadDeclined_) return;
+    if (LexMessageBoxFmt(window_, "\"%s\" was changed on disk by another program. Reload it?",
+                         "Confirm", MB_YESNO | MB_ICONQUESTION, options_.CodePage,
+                         {LexiconName(FFileName, caption_)}, {}, options_.SeqNo,
+                         GUILexName) != IDYES) {
+        reloadDeclined_ = now;
+        return;
+    }
+    OpenFile(FFileName, OnProgress);
+}
+
+int TLexDocument::AskAboutChangedFile() const {
+    return LexMessageBoxFmt(window_,
+                            "\"%s\" was changed on disk by another program since it was read. "
+                            "Yes replaces it, No saves under another name.",
+                            "Confirm", MB_YESNOCANCEL | MB_ICONWARNING | MB_DEFBUTTON3,
+                            options_.CodePage, {LexiconName(FFileName, caption_)}, {},
+                            options_.SeqNo, GUILexName);
+}
+
 void TLexDocument::NotifyFileUsed(const std::string& FileName) {
     if (onFileUsed_) onFileUsed_(FileName);
 }
@@ -452,6 +478,8 @@ void TLexDocument::SetUntitledCaption(std::string Caption) {
 
 void TLexDocument::Unbind() {
     FFileName.clear();
+    fileRead_ = {};
+    fileChanged_ = false;
     caption_ = untitledCaption_;
 }
 

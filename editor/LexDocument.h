@@ -3,6 +3,7 @@
 #include "editor/LexTranslation.h"
 #include "editor/LexTree.h"
 #include "editor/LexUndo.h"
+#include "platform/FileUtil.h"
 #include "platform/MessageBox.h"
 #include "runtime/LexDataSet.h"
 #include "runtime/LumoMultiLexReader.h"
@@ -88,6 +89,11 @@ public:
     const std::string& FileName() const { return FFileName; }
     const std::string& TableName() const { return FTableName; }
     bool Modified() const { return FModified; }
+    // What the bound file held when it was read or last saved.
+    const FileIdentity& FileRead() const { return fileRead_; }
+    // Whether the bound file was found changed on disk by its last check
+    // (CheckFileOnDisk), so that the window can say so.
+    bool FileChangedOnDisk() const { return fileChanged_; }
     TLexBand* Band936() const { return FBand936; }
     TLexBand* Band950() const { return FBand950; }
     int NodeCount() const { return FNodeCount; }
@@ -169,8 +175,17 @@ public:
     // Reads FileName and hands Use its reader; every error names the file. A
     // text lexicon whose structure is damaged is used as it reads, then its
     // first fault is raised ("line 3: ..."), unless the options are lenient.
-    void UseFileReader(const std::string& FileName,
-                       const std::function<void(ILexReader&)>& Use) const;
+    // Identity, when given, receives what was read.
+    void UseFileReader(const std::string& FileName, const std::function<void(ILexReader&)>& Use,
+                       FileIdentity* Identity = nullptr) const;
+    // Looks whether someone else changed the bound file since it was read.
+    // An unmodified document offers to reload it (once for each change:
+    // a "no" is not asked again until the file changes once more); a
+    // modified one is only marked, and Save asks before replacing it.
+    void CheckFileOnDisk(const TLexProgressEvent& OnProgress = {});
+    // Save found the bound file changed by someone else: IDYES replaces it,
+    // IDNO saves under another name, IDCANCEL leaves both as they are.
+    int AskAboutChangedFile() const;
     void LoadFromReader(ILexReader& Reader, const TLexProgressEvent& OnProgress = {});
     void MergeFromReader(ILexReader& Reader, const TLexProgressEvent& OnProgress = {});
     void NotifyFileUsed(const std::string& FileName);
@@ -179,13 +194,19 @@ public:
     // document to it and clears Modified (bound to a table, where Save goes,
     // the file is a copy and the document stays as it was); SaveToFile writes what it is given (an
     // export) and leaves Modified alone, since the user's own file is still unsaved.
-    void SaveAs(const std::string& FileName, const TLexProgressEvent& OnProgress = {});
+    // Onto the bound file, SaveAs refuses with EFileChanged, writing nothing,
+    // when someone else changed it since it was read, unless told to replace it.
+    enum class TOnDiskChange { Refuse, Replace };
+    void SaveAs(const std::string& FileName, const TLexProgressEvent& OnProgress = {},
+                TOnDiskChange OnDiskChange = TOnDiskChange::Refuse);
     std::unique_ptr<ILexReader> CreateNodeListReader(bool NodesOnly,
                                                      const std::vector<TLexBand*>& BandFilter);
-    void WriteNodes(bool NodesOnly, const std::vector<TLexBand*>& BandFilter,
-                    const TLexProgressEvent& OnProgress, const std::string& FileName);
-    void SaveToFile(bool NodesOnly, const std::vector<TLexBand*>& BandFilter,
-                    const TLexProgressEvent& OnProgress, const std::string& FileName);
+    FileIdentity WriteNodes(bool NodesOnly, const std::vector<TLexBand*>& BandFilter,
+                            const TLexProgressEvent& OnProgress, const std::string& FileName,
+                            const FileIdentity* Expected = nullptr);
+    FileIdentity SaveToFile(bool NodesOnly, const std::vector<TLexBand*>& BandFilter,
+                            const TLexProgressEvent& OnProgress, const std::string& FileName,
+                            const FileIdentity* Expected = nullptr);
 
     // Tables. The table must be open; the document neither opens nor closes it.
     // OpenDataSet loads its rows; BindTable makes Save go to the table.
@@ -315,6 +336,9 @@ private:
     std::string caption_;
     std::string FFileName;
     std::string FTableName;
+    FileIdentity fileRead_;
+    FileIdentity reloadDeclined_; // the change the user chose not to reload
+    bool fileChanged_ = false;
     bool FModified = false;
     TLexBand* FBand936 = nullptr;
     TLexBand* FBand950 = nullptr;

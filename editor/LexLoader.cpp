@@ -103,9 +103,10 @@ void LoadNamingFile(const std::string& FileName, Loader Load) {
 } // namespace
 
 void TLexDocument::UseFileReader(const std::string& FileName,
-                                 const std::function<void(ILexReader&)>& Use) const {
+                                 const std::function<void(ILexReader&)>& Use,
+                                 FileIdentity* Identity) const {
     LoadNamingFile(FileName, [&] {
-        std::string bytes = ReadFileBytes(FileName);
+        std::string bytes = ReadFileBytes(FileName, Identity);
         const std::string_view readerID = LexFileReaderID(FileName);
         const std::string damage = options_.Lenient ? "" : LexFileDamage(bytes, readerID);
         try {
@@ -121,8 +122,10 @@ void TLexDocument::UseFileReader(const std::string& FileName,
 void TLexDocument::OpenFile(const std::string& FileName, const TLexProgressEvent& OnProgress) {
     caption_ = FileName;
     FFileName = FileName;
+    fileChanged_ = false;
     try {
-        UseFileReader(FileName, [&](ILexReader& Reader) { LoadFromReader(Reader, OnProgress); });
+        UseFileReader(
+            FileName, [&](ILexReader& Reader) { LoadFromReader(Reader, OnProgress); }, &fileRead_);
     } catch (...) {
         // What was read stays for the user to see, but a later Save must not
         // replace the file it could not read with it.

@@ -5,6 +5,7 @@
 #include "runtime/LexFiles.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <unordered_set>
 
 namespace lex {
@@ -137,25 +138,37 @@ TLexDocument::CreateNodeListReader(bool NodesOnly, const std::vector<TLexBand*>&
     return std::make_unique<TNodeListLexReader>(FTree, std::move(nodes), BandFilter);
 }
 
-void TLexDocument::WriteNodes(bool NodesOnly, const std::vector<TLexBand*>& BandFilter,
-                              const TLexProgressEvent& OnProgress, const std::string& FileName) {
+FileIdentity TLexDocument::WriteNodes(bool NodesOnly, const std::vector<TLexBand*>& BandFilter,
+                                      const TLexProgressEvent& OnProgress,
+                                      const std::string& FileName, const FileIdentity* Expected) {
     const auto reader = CreateNodeListReader(NodesOnly, BandFilter);
-    WriteLexFile(*reader, FileName, OnProgress);
+    return WriteLexFile(*reader, FileName, OnProgress, Expected);
 }
 
-void TLexDocument::SaveToFile(bool NodesOnly, const std::vector<TLexBand*>& BandFilter,
-                              const TLexProgressEvent& OnProgress, const std::string& FileName) {
-    WriteNodes(NodesOnly, BandFilter, OnProgress, FileName);
+FileIdentity TLexDocument::SaveToFile(bool NodesOnly, const std::vector<TLexBand*>& BandFilter,
+                                      const TLexProgressEvent& OnProgress,
+                                      const std::string& FileName, const FileIdentity* Expected) {
+    const FileIdentity written = WriteNodes(NodesOnly, BandFilter, OnProgress, FileName, Expected);
     NotifyFileUsed(FileName);
+    return written;
 }
 
-void TLexDocument::SaveAs(const std::string& FileName, const TLexProgressEvent& OnProgress) {
-    SaveToFile(false, {}, OnProgress, FileName);
+void TLexDocument::SaveAs(const std::string& FileName, const TLexProgressEvent& OnProgress,
+                          TOnDiskChange OnDiskChange) {
+    std::error_code error;
+    const bool boundFile =
+        FTableName.empty() && !FFileName.empty() &&
+        (FileName == FFileName || std::filesystem::equivalent(FileName, FFileName, error));
+    const FileIdentity* expected =
+        boundFile && OnDiskChange == TOnDiskChange::Refuse ? &fileRead_ : nullptr;
+    const FileIdentity written = SaveToFile(false, {}, OnProgress, FileName, expected);
     // Bound to a table, the file is a copy: the table still lacks the edits.
     if (!FTableName.empty()) return;
     Saved();
     FFileName = FileName;
     caption_ = FileName;
+    fileRead_ = written;
+    fileChanged_ = false;
 }
 
 } // namespace lex

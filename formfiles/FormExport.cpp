@@ -102,12 +102,15 @@ std::string TFormKeyExport::ExportKeysToFormText(std::string_view FormText, int&
 int TFormKeyExport::ExportKeysToFormFile(const std::string& Path, const std::string& Target) const {
     int replaced = 0;
     NameFormFileInErrors(Path, [&] {
-        const std::string data = ReadFileBytes(Path);
+        FileIdentity read;
+        const std::string data = ReadFileBytes(Path, &read);
         const std::string formText = FormDataToText(data);
         const std::string edited = ExportKeysToFormText(formText, replaced);
         if (Target.empty() && edited == data) return; // nothing to write: keep the file's date
-        WriteFileAtomically(Target.empty() ? Path : Target,
-                            [&edited](OutputStream& Out) { Out.Write(edited); });
+        // In place, another program's change since the read is refused, not lost.
+        WriteFileAtomically(
+            Target.empty() ? Path : Target, [&edited](OutputStream& Out) { Out.Write(edited); },
+            Target.empty() ? &read : nullptr);
     });
     return replaced;
 }

@@ -26,8 +26,10 @@ public:
     std::string ExportKeysToFormText(std::string_view FormText, int& Replaced) const;
     // Rewrites one file as form text (a binary form comes back as text),
     // in place or, given a Target, into that file, which is replaced
-    // atomically. In place a file in which nothing changes is left alone; a
-    // Target is always written. Returns the number of strings replaced.
+    // atomically. In place a file in which nothing changes is left alone, and
+    // one someone else changed while it was being exported is refused
+    // (EFileChanged); a Target is always written. Returns the number of
+    // strings replaced.
     int ExportKeysToFormFile(const std::string& Path, const std::string& Target = {}) const;
 
 private:

@@ -33,12 +33,17 @@ LEX_DECLARE_EXCEPTION(EWriteError);
 LEX_DECLARE_EXCEPTION(EParserError);
 LEX_DECLARE_EXCEPTION(EReadError);
 LEX_DECLARE_EXCEPTION(EDatabaseError);
+// A file changed on disk since it was read; the save that noticed wrote nothing.
+LEX_DECLARE_EXCEPTION(EFileChanged);
 
 #undef LEX_DECLARE_EXCEPTION
 
 // Message texts shared by several modules.
 inline constexpr std::string_view SInvalidInteger = "'%s' is not a valid integer value";
 inline constexpr std::string_view SFCreateError = "Cannot create file %s";
+inline constexpr std::string_view SFReplaceError = "Cannot create file \"%s\". %s";
+inline constexpr std::string_view SFChangedError =
+    "File \"%s\" was changed by another program since it was read";
 inline constexpr std::string_view SFOpenError = "Cannot open file \"%s\". %s";
 inline constexpr std::string_view SReadError = "Invalid stream format";
 inline constexpr std::string_view SParserError = "%s on line %d";

@@ -87,7 +87,7 @@ bool HasLineBreak(std::string_view s) {
 TIniFile::TIniFile(std::string FileName) : FileNameValue(std::move(FileName)) {
     struct stat info {};
     if (::stat(FileNameValue.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR)) return;
-    const std::string bytes = ReadFileBytes(FileNameValue);
+    const std::string bytes = ReadFileBytes(FileNameValue, &Read);
     std::string_view text = bytes;
     if (text.starts_with(Utf8Bom)) {
         ByteOrderMark = true;
@@ -254,7 +254,8 @@ void TIniFile::UpdateFile() const {
         text += line.Text;
         text += LineEnd;
     }
-    WriteFileAtomically(FileNameValue, [&](OutputStream& out) { out.Write(text); });
+    Read = WriteFileAtomically(
+        FileNameValue, [&](OutputStream& out) { out.Write(text); }, &Read);
 }
 
 } // namespace lex

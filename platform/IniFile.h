@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileUtil.h"
+
 #include <string>
 #include <string_view>
 #include <utility>
@@ -55,7 +57,9 @@ public:
     bool SectionExists(std::string_view Section) const;
     bool ValueExists(std::string_view Section, std::string_view Ident) const;
 
-    // Replaces the file atomically with the lines held, creating it if needed.
+    // Replaces the file atomically with the lines held, creating it if
+    // needed; EFileChanged, writing nothing, when someone else changed or
+    // created the file since it was read here.
     void UpdateFile() const;
 
     // Whether a key name (trimmed) or a value can be written.
@@ -79,6 +83,10 @@ private:
     void ForEachKey(std::string_view Section, F&& f) const;
 
     std::string FileNameValue;
+    // What the file held when read or last written here; empty when there
+    // was no file. Written by the const UpdateFile(): it is the file's
+    // state, not the content held.
+    mutable FileIdentity Read;
     std::vector<TLine> Lines;
     std::string LineEnd = "\n";
     bool ByteOrderMark = false;

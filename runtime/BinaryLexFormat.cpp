@@ -132,10 +132,11 @@ void WriteBinaryLex(ILexReader& Reader, OutputStream& Stream, const TLexProgress
     out.Flush();
 }
 
-void WriteBinaryLexFile(ILexReader& Reader, const std::string& FileName,
-                        const TLexProgressEvent& OnProgress) {
-    WriteFileAtomically(FileName,
-                        [&](OutputStream& stream) { WriteBinaryLex(Reader, stream, OnProgress); });
+FileIdentity WriteBinaryLexFile(ILexReader& Reader, const std::string& FileName,
+                                const TLexProgressEvent& OnProgress, const FileIdentity* Expected) {
+    return WriteFileAtomically(
+        FileName, [&](OutputStream& stream) { WriteBinaryLex(Reader, stream, OnProgress); },
+        Expected);
 }
 
 } // namespace lex

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FileUtil.h"
 #include "platform/Streams.h"
 #include "runtime/LumoMultiLexReader.h"
 
@@ -39,7 +40,8 @@ private:
 void WriteBinaryLex(ILexReader& Reader, OutputStream& Stream,
                     const TLexProgressEvent& OnProgress = {});
 // Replaces FileName atomically: on any failure the old file stays as it was.
-void WriteBinaryLexFile(ILexReader& Reader, const std::string& FileName,
-                        const TLexProgressEvent& OnProgress = {});
+FileIdentity WriteBinaryLexFile(ILexReader& Reader, const std::string& FileName,
+                                const TLexProgressEvent& OnProgress = {},
+                                const FileIdentity* Expected = nullptr);
 
 } // namespace lex

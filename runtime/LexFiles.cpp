@@ -22,9 +22,9 @@ Exception LexFileError(std::string_view FileName, std::string_view What) {
     return Exception(FormatText("Cannot load \"%s\": %s", {FileName, What}));
 }
 
-void WriteLexFile(ILexReader& Reader, const std::string& FileName,
-                  const TLexProgressEvent& OnProgress) {
-    LexFormatOf(FileName).WriteFile(Reader, FileName, OnProgress);
+FileIdentity WriteLexFile(ILexReader& Reader, const std::string& FileName,
+                          const TLexProgressEvent& OnProgress, const FileIdentity* Expected) {
+    return LexFormatOf(FileName).WriteFile(Reader, FileName, OnProgress, Expected);
 }
 
 } // namespace lex

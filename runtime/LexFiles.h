@@ -29,8 +29,10 @@ std::string LexFileDamage(std::string_view Bytes, std::string_view ReaderID);
 Exception LexFileError(std::string_view FileName, std::string_view What);
 
 // Writes every record of Reader in the format FileName's extension names,
-// replacing the file atomically.
-void WriteLexFile(ILexReader& Reader, const std::string& FileName,
-                  const TLexProgressEvent& OnProgress = {});
+// replacing the file atomically (EFileChanged, nothing written, when the
+// file is no longer Expected) and returns the identity of the file written.
+FileIdentity WriteLexFile(ILexReader& Reader, const std::string& FileName,
+                          const TLexProgressEvent& OnProgress = {},
+                          const FileIdentity* Expected = nullptr);
 
 } // namespace lex

@@ -11,14 +11,14 @@
 namespace lex {
 namespace {
 
-void WriteCSVLexFile(ILexReader& Reader, const std::string& FileName,
-                     const TLexProgressEvent& OnProgress) {
-    WriteTextLexFile(Reader, FileName, EscapeCSV, ',', '"', OnProgress);
+FileIdentity WriteCSVLexFile(ILexReader& Reader, const std::string& FileName,
+                             const TLexProgressEvent& OnProgress, const FileIdentity* Expected) {
+    return WriteTextLexFile(Reader, FileName, EscapeCSV, ',', '"', OnProgress, Expected);
 }
 
-void WriteDFMLexFile(ILexReader& Reader, const std::string& FileName,
-                     const TLexProgressEvent& OnProgress) {
-    WriteTextLexFile(Reader, FileName, EscapeDFM, ',', '"', OnProgress);
+FileIdentity WriteDFMLexFile(ILexReader& Reader, const std::string& FileName,
+                             const TLexProgressEvent& OnProgress, const FileIdentity* Expected) {
+    return WriteTextLexFile(Reader, FileName, EscapeDFM, ',', '"', OnProgress, Expected);
 }
 
 std::string CheckCSVLexFile(std::string_view Bytes) {

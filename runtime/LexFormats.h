@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FileUtil.h"
 #include "runtime/LumoMultiLexReader.h"
 
 #include <span>
@@ -9,9 +10,12 @@
 
 namespace lex {
 
-// Writes every record of Reader to FileName, replacing the file atomically.
-using TLexFileWriter = void (*)(ILexReader& Reader, const std::string& FileName,
-                                const TLexProgressEvent& OnProgress);
+// Writes every record of Reader to FileName, replacing the file atomically
+// (refused when the file is no longer Expected, where given), and returns
+// the identity of the file written.
+using TLexFileWriter = FileIdentity (*)(ILexReader& Reader, const std::string& FileName,
+                                        const TLexProgressEvent& OnProgress,
+                                        const FileIdentity* Expected);
 // The first fault in the structure of a file's bytes ("line 3: ..."), or empty.
 using TLexChecker = std::string (*)(std::string_view Bytes);
 

@@ -336,11 +336,15 @@ void WriteTextLex(ILexReader& Reader, OutputStream& Stream, TLexEscaper Escaper,
     out.Flush();
 }
 
-void WriteTextLexFile(ILexReader& Reader, const std::string& FileName, TLexEscaper Escaper,
-                      char Separator, char Quote, const TLexProgressEvent& OnProgress) {
-    WriteFileAtomically(FileName, [&](OutputStream& stream) {
-        WriteTextLex(Reader, stream, Escaper, Separator, Quote, OnProgress);
-    });
+FileIdentity WriteTextLexFile(ILexReader& Reader, const std::string& FileName, TLexEscaper Escaper,
+                              char Separator, char Quote, const TLexProgressEvent& OnProgress,
+                              const FileIdentity* Expected) {
+    return WriteFileAtomically(
+        FileName,
+        [&](OutputStream& stream) {
+            WriteTextLex(Reader, stream, Escaper, Separator, Quote, OnProgress);
+        },
+        Expected);
 }
 
 } // namespace lex

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FileUtil.h"
 #include "platform/Streams.h"
 #include "runtime/LumoMultiLexReader.h"
 
@@ -72,7 +73,8 @@ public:
 void WriteTextLex(ILexReader& Reader, OutputStream& Stream, TLexEscaper Escaper, char Separator,
                   char Quote, const TLexProgressEvent& OnProgress = {});
 // Replaces FileName atomically: on any failure the old file stays as it was.
-void WriteTextLexFile(ILexReader& Reader, const std::string& FileName, TLexEscaper Escaper,
-                      char Separator, char Quote, const TLexProgressEvent& OnProgress = {});
+FileIdentity WriteTextLexFile(ILexReader& Reader, const std::string& FileName, TLexEscaper Escaper,
+                              char Separator, char Quote, const TLexProgressEvent& OnProgress = {},
+                              const FileIdentity* Expected = nullptr);
 
 } // namespace lex

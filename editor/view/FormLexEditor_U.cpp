@@ -192,9 +192,18 @@ void TFormLexEditor::RefreshCaption() {
     // A file name is bytes of the file system; the numbered title is
     // interface text in the process's code page.
     const std::string& caption = document_->Caption();
-    setWindowTitle(document_->FileName().empty()
-                       ? ToQString(caption)
-                       : QFile::decodeName(QByteArray::fromStdString(caption)));
+    QString title = document_->FileName().empty()
+                        ? ToQString(caption)
+                        : QFile::decodeName(QByteArray::fromStdString(caption));
+    // Someone else changed the file under unsaved edits: Save will ask.
+    if (document_->FileChangedOnDisk())
+        title += QLatin1String(" (") + ToQString(document_->TranslateGUI("changed on disk")) +
+                 QLatin1Char(')');
+    setWindowTitle(title);
+    // The lock beside the file follows the file the document is bound to.
+    const std::string& file = document_->FileName();
+    if (lock_ ? lock_->Path() != file : !file.empty())
+        lock_ = file.empty() ? nullptr : std::make_unique<TLockFile>(file);
 }
 
 TLexColumn* TFormLexEditor::LanguageColumn() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/LexDocument.h"
+#include "platform/LockFile.h"
 
 #include <QWidget>
 #include <functional>
@@ -58,8 +59,9 @@ public:
     // EAbort is raised. Prefer this to Document().PostEdit(), which stores
     // the last text the code page could hold.
     void PostEdit();
-    // The title from the document's caption; the document changes it on
-    // open and save without telling, so call it after those (cheap).
+    // The title from the document's caption, and the lock file beside the
+    // bound file; the document changes them on open and save without
+    // telling, so call it after those (cheap).
     void RefreshCaption();
 
     // The language column that Next Untranslated, the filter and the
@@ -111,6 +113,7 @@ private:
     };
 
     std::unique_ptr<TLexDocument> document_;
+    std::unique_ptr<TLockFile> lock_; // of the bound file, while the window has it
     std::unique_ptr<TLexTreeModel> model_;
     std::unique_ptr<QUndoStack> undoStack_;
     TLexTreeView* view_;

@@ -167,6 +167,11 @@ const std::vector<std::string> InterfaceKeys = {
     "C&onvert Chinese by phrases",
     "&About...",
     "\"%s\": Data modified, Save?",
+    "\"%s\" was changed on disk by another program. Reload it?",
+    "\"%s\" was changed on disk by another program since it was read. Yes replaces it, No saves "
+    "under another name.",
+    "changed on disk",
+    "%s is open in another Lex Manager. Open it anyway?",
     "&Check Lexicon",
     "Check Lexicon",
     "Sequence",
@@ -247,7 +252,7 @@ const std::vector<std::string> InterfaceKeys = {
 // Where the about box's four texts sit among them: two after "About...", one
 // after "Lexicon", one after "Minimize" (indexes in the lexicon's key order).
 constexpr size_t AboutBoxIndexes[] = {18, 19, 32, 68};
-constexpr size_t KeyCount = 232;
+constexpr size_t KeyCount = 236;
 
 std::string EmbeddedBytes() {
     return std::string(reinterpret_cast<const char*>(LexGUIData), LexGUIDataSize);

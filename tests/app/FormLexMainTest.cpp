@@ -41,13 +41,17 @@
 #include <QToolBar>
 #include <QTreeView>
 #include <deque>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <tuple>
+#include <unistd.h>
 
 namespace lex::test {
 namespace {
@@ -898,6 +902,153 @@ TEST_F(FormLexMainTest, SaveWritesToTheFileItCameFrom) {
     std::ifstream in(path);
     const std::string content((std::istreambuf_iterator<char>(in)), {});
     EXPECT_NE(content.find("LexKey1"), std::string::npos) << content;
+}
+
+// Another program's save of a file an editor has open: same size, and a
+// modification time moved on, so only the bytes tell.
+void ReplaceBehindTheEditor(const std::string& Path, const std::string& Bytes) {
+    static time_t later_still = 4'000'000'000;
+    std::ofstream(Path, std::ios::binary | std::ios::trunc) << Bytes;
+    const timespec later[2] = {{0, UTIME_OMIT}, {++later_still, 0}};
+    ::utimensat(AT_FDCWD, Path.c_str(), later, 0);
+}
+
+std::string FileText(const std::string& Path) {
+    std::ifstream in(Path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+struct ChangedSaveCase {
+    const char* Name;
+    int Answer;
+    bool OursWritten; // onto the file the editor came from
+    bool AsksForName; // the save dialog comes up (and is cancelled)
+};
+void PrintTo(const ChangedSaveCase& Case, std::ostream* Out) {
+    *Out << Case.Name;
+}
+
+class ChangedSaveTest : public FormLexMainTest,
+                        public ::testing::WithParamInterface<ChangedSaveCase> {};
+
+// Save finds the file changed since it was read: nothing is written until
+// the user says whether to replace it, save under another name or neither.
+TEST_P(ChangedSaveTest, AsksBeforeReplacingWhatAnotherProgramSaved) {
+    const ChangedSaveCase& c = GetParam();
+    Start();
+    const std::string path = WriteLexicon("shared.lxc", {"One"});
+    window->OpenLexiconFile(path);
+    Settle();
+    TLexDocument& doc = Editor().Document();
+    doc.NewNode();
+    const std::string theirs = WriteLexicon("theirs.lxc", {"Two"});
+    ReplaceBehindTheEditor(path, FileText(theirs));
+    answers = {c.Answer};
+    bool askedForName = false;
+    if (c.AsksForName)
+        WhenModal<QFileDialog>([&askedForName](QFileDialog& Dialog) {
+            askedForName = true;
+            Dialog.reject();
+        });
+
+    window->ApplicationEvents1Idle();
+    window->Action_Save->trigger();
+    Settle();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], "Confirm|\"shared.lxc\" was changed on disk by another program since it "
+                        "was read. Yes replaces it, No saves under another name.");
+    EXPECT_EQ(FileText(path).find("LexKey1") != std::string::npos, c.OursWritten);
+    EXPECT_EQ(FileText(path).find("Two") != std::string::npos, !c.OursWritten);
+    EXPECT_EQ(askedForName, c.AsksForName);
+    EXPECT_EQ(doc.Modified(), !c.OursWritten);
+    EXPECT_EQ(doc.FileName(), path);
+
+    // What was saved is what the next Save compares with: no second question.
+    doc.NewNode();
+    shown.clear();
+    answers = {IDYES};
+    window->ApplicationEvents1Idle();
+    window->Action_Save->trigger();
+    Settle();
+    EXPECT_EQ(shown.size(), c.OursWritten ? 0u : 1u);
+    EXPECT_FALSE(doc.Modified());
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, ChangedSaveTest,
+                         ::testing::Values(ChangedSaveCase{"Replace", IDYES, true, false},
+                                           ChangedSaveCase{"AnotherName", IDNO, false, true},
+                                           ChangedSaveCase{"Cancel", IDCANCEL, false, false}),
+                         [](const auto& Info) { return std::string(Info.param.Name); });
+
+// Coming back to the window: an unmodified lexicon changed on disk is offered
+// for reload, once for each change; a modified one is marked in its title
+// and left to Save's question.
+TEST_F(FormLexMainTest, ComingBackOffersToReloadWhatChangedOnDisk) {
+    Start();
+    const std::string path = WriteLexicon("shared.lxc", {"One"});
+    window->OpenLexiconFile(path);
+    Settle();
+    TFormLexEditor& editor = Editor();
+    TLexDocument& doc = editor.Document();
+    window->CheckFilesOnDisk();
+    EXPECT_TRUE(shown.empty());
+
+    ReplaceBehindTheEditor(path, FileText(WriteLexicon("two.lxc", {"Two"})));
+    answers = {IDNO};
+    window->CheckFilesOnDisk();
+    window->CheckFilesOnDisk(); // the same change is not asked about again
+    ASSERT_EQ(shown,
+              std::vector<std::string>{
+                  "Confirm|\"shared.lxc\" was changed on disk by another program. Reload it?"});
+    EXPECT_EQ(doc.Key(doc.Tree().FirstNode()), "One");
+
+    ReplaceBehindTheEditor(path, FileText(WriteLexicon("six.lxc", {"Six"})));
+    answers = {IDYES};
+    window->CheckFilesOnDisk();
+    EXPECT_EQ(shown.size(), 2u);
+    EXPECT_EQ(doc.Key(doc.Tree().FirstNode()), "Six");
+    EXPECT_FALSE(doc.Modified());
+
+    doc.NewNode();
+    ReplaceBehindTheEditor(path, FileText(WriteLexicon("ten.lxc", {"Ten"})));
+    window->CheckFilesOnDisk();
+    EXPECT_EQ(shown.size(), 2u);
+    EXPECT_EQ(Text(editor.windowTitle()), path + " (changed on disk)");
+    EXPECT_TRUE(doc.Modified());
+}
+
+// The lock file beside an open lexicon: another running instance's lock is
+// a question before opening, a lock whose process is gone is none, and the
+// window's own lock goes with the window.
+TEST_F(FormLexMainTest, ALexiconOpenElsewhereIsOpenedOnlyIfTheUserWants) {
+    Start();
+    const std::string path = WriteLexicon("shared.lxc", {"One"});
+    char host[256] = {};
+    ::gethostname(host, sizeof host - 1);
+    const std::string lock = dir / ".~lock.shared.lxc#";
+    std::ofstream(lock) << "someone," << host << "," << ::getppid() << ",2026-12-11 08:00:00\n";
+    answers = {IDNO};
+    window->OpenLexiconFile(path);
+    Settle();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0],
+              "Confirm|\"" + path + "\" (someone@" + host +
+                  ", 2026-12-11 08:00:00) is open in another Lex Manager. Open it anyway?");
+    EXPECT_EQ(Editor().Document().FileName(), "");
+
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    std::ofstream(lock, std::ios::trunc) << "someone," << host << "," << gone << ",then\n";
+    window->OpenLexiconFile(path);
+    Settle();
+    EXPECT_EQ(shown.size(), 1u);
+    EXPECT_EQ(Editor().Document().FileName(), path);
+    EXPECT_NE(FileText(lock).find("," + std::to_string(::getpid()) + ","), std::string::npos);
+
+    window->Action_Close->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(std::filesystem::exists(lock));
 }
 
 struct CloseCase {

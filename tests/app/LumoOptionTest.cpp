@@ -1,6 +1,7 @@
 #include "app/LumoOption.h"
 
 #include "platform/CodePage.h"
+#include "platform/Exceptions.h"
 #include "platform/FileUtil.h"
 #include "platform/IniFile.h"
 #include "support/TempDir.h"
@@ -239,6 +240,33 @@ TEST(LumoOptionTest, GlobalSavesAtFinalisationAndReportsAFailure) {
     EXPECT_EQ(LumoOption, nullptr);
     EXPECT_NE(report.find("options were not saved"), std::string::npos) << report;
     EXPECT_NE(report.find("missing-folder"), std::string::npos) << report;
+}
+
+// Two instances end one after the other: the second keeps what the first
+// saved meanwhile where it changed nothing itself.
+TEST(LumoOptionTest, SaveKeepsWhatAnotherInstanceSavedMeanwhile) {
+    TempDir dir;
+    const std::string path = dir / "o.ini";
+    TLumoOption first(path);
+    first.SaveToIni();
+    TLumoOption early(path);
+    TLumoOption late(path);
+    early.CaseSensitive = true;
+    early.HistoryFiles = {"/data/a.lxc"};
+    early.SaveToIni();
+    late.KeyColumnWidth = 300;
+    late.SaveToIni();
+
+    const TLumoOption merged(path);
+    EXPECT_TRUE(merged.CaseSensitive);
+    EXPECT_EQ(merged.HistoryFiles, std::vector<std::string>{"/data/a.lxc"});
+    EXPECT_EQ(merged.KeyColumnWidth, 300);
+
+    // A read-only options file stays as it is.
+    std::filesystem::permissions(path, std::filesystem::perms(0444));
+    late.KeyColumnWidth = 400;
+    EXPECT_THROW(late.SaveToIni(), EFCreateError);
+    EXPECT_EQ(TLumoOption(path).KeyColumnWidth, 300);
 }
 
 TEST(LumoOptionTest, DefaultOptionsPathReplacesTheExtension) {

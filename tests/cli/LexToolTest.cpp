@@ -538,6 +538,16 @@ TEST_F(LexToolTest, DfmExportWritesKeysBack) {
     EXPECT_NE(failed.err.find(dir / "bad.dfm"), std::string::npos) << failed.err;
     EXPECT_EQ(ReadFileBytes(dir / "b.dfm"), "object F: TForm\n  Caption = 'Title'\nend\n");
     EXPECT_EQ(ReadFileBytes(dir / "bad.dfm"), bad);
+
+    // A form file checked out read-only is named and left alone, even by root.
+    std::ofstream(dir / "ro.dfm") << "object F: TForm\n  Caption = 'OK'\nend\n";
+    std::filesystem::permissions(dir / "ro.dfm", std::filesystem::perms(0444));
+    const Result readOnly = Run({"dfm-export", dir / "lex.lxc", "936", dir / "ro.dfm"});
+    EXPECT_EQ(readOnly.code, 1);
+    EXPECT_NE(readOnly.err.find("Cannot create file \"" + dir / "ro.dfm" + "\". Permission denied"),
+              std::string::npos)
+        << readOnly.err;
+    EXPECT_EQ(ReadFileBytes(dir / "ro.dfm"), "object F: TForm\n  Caption = 'OK'\nend\n");
 }
 
 TEST_F(LexToolTest, DfmUsageErrorsWriteNothing) {

@@ -5,11 +5,15 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace lex {
@@ -134,6 +138,16 @@ TEST(FileUtilTest, SavingThroughALinkWritesItsTarget) {
                                         "second.lxc"}));
 }
 
+// Runs `work` as an ordinary user (nobody), for the checks root bypasses.
+template <typename Work>
+void AsNobody(Work work) {
+    ASSERT_EQ(::setegid(65534), 0);
+    ASSERT_EQ(::seteuid(65534), 0);
+    work();
+    ASSERT_EQ(::seteuid(0), 0);
+    ASSERT_EQ(::setegid(0), 0);
+}
+
 // Only root can give a file away, so only root can check that it does; and
 // as someone else, replacing another's file in a shared folder still works.
 TEST(FileUtilTest, NewFileKeepsTheTargetsOwnerWhereItMay) {
@@ -150,16 +164,153 @@ TEST(FileUtilTest, NewFileKeepsTheTargetsOwnerWhereItMay) {
     EXPECT_EQ(info.st_gid, 4322u);
     EXPECT_EQ(info.st_mode & 07777, 0604u);
 
+    // Others may write it: replaced, and the writer becomes its owner.
     std::filesystem::permissions(dir.path(), std::filesystem::perms(0777));
-    ASSERT_EQ(::setegid(65534), 0);
-    ASSERT_EQ(::seteuid(65534), 0);
-    EXPECT_NO_THROW(WriteFileAtomically(path, [](OutputStream& out) { out.Write("z"); }));
-    ASSERT_EQ(::seteuid(0), 0);
-    ASSERT_EQ(::setegid(0), 0);
+    std::filesystem::permissions(path, std::filesystem::perms(0606));
+    AsNobody([&] {
+        EXPECT_NO_THROW(WriteFileAtomically(path, [](OutputStream& out) { out.Write("z"); }));
+    });
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_uid, 65534u);
-    EXPECT_EQ(info.st_mode & 07777, 0604u);
+    EXPECT_EQ(info.st_mode & 07777, 0606u);
     EXPECT_EQ(ReadFileBytes(path), "z");
+}
+
+// A file whose mode forbids writing stays as it is, though its folder would
+// allow the rename: for root a file nobody may write, for anyone else a file
+// they may not write; a folder they may not write refuses the temporary.
+TEST(FileUtilTest, ReadOnlyFilesAndFoldersAreNotReplaced) {
+    TempDir dir;
+    const std::string path = dir / "checked-out.lxc";
+    WriteFile(path, "precious");
+    std::filesystem::permissions(path, std::filesystem::perms(0444));
+    try {
+        WriteFileAtomically(path, [](OutputStream& out) { out.Write("new"); });
+        FAIL() << "replaced";
+    } catch (const EFCreateError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + path + "\". Permission denied");
+    }
+    EXPECT_EQ(ReadFileBytes(path), "precious");
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"checked-out.lxc"});
+
+    if (::geteuid() != 0) GTEST_SKIP() << "changing to another user needs root";
+    std::filesystem::permissions(dir.path(), std::filesystem::perms(0777));
+    std::filesystem::permissions(path, std::filesystem::perms(0644)); // root's, others read
+    AsNobody([&] {
+        EXPECT_THROW(WriteFileAtomically(path, [](OutputStream& out) { out.Write("new"); }),
+                     EFCreateError);
+    });
+    EXPECT_EQ(ReadFileBytes(path), "precious");
+
+    std::filesystem::permissions(dir.path(), std::filesystem::perms(0555));
+    AsNobody([&] {
+        EXPECT_THROW(WriteFileAtomically(dir / "fresh.lxc", [](OutputStream&) {}), EFCreateError);
+    });
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"checked-out.lxc"});
+}
+
+// A save that knows what it read refuses, writing nothing, once someone else
+// has changed the file; a file touched with the same bytes is no change.
+TEST(FileUtilTest, ExpectedIdentityRefusesAFileChangedMeanwhile) {
+    TempDir dir;
+    const std::string path = dir / "shared.lxc";
+    WriteFile(path, "first");
+    FileIdentity read;
+    EXPECT_EQ(ReadFileBytes(path, &read), "first");
+    EXPECT_EQ(read, CurrentFileIdentity(path));
+
+    const timespec later[2] = {{0, UTIME_OMIT}, {1'000'000'000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), later, 0), 0);
+    EXPECT_TRUE(FileUnchanged(path, read));
+    const FileIdentity written = WriteFileAtomically(
+        path, [](OutputStream& out) { out.Write("second"); }, &read);
+    EXPECT_EQ(written, CurrentFileIdentity(path));
+
+    WriteFile(path, "theirs");
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), later, 0), 0); // same size, time moved
+    EXPECT_FALSE(FileUnchanged(path, written));
+    try {
+        WriteFileAtomically(
+            path, [](OutputStream& out) { out.Write("mine"); }, &written);
+        FAIL() << "replaced";
+    } catch (const EFileChanged& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "File \"" + path + "\" was changed by another program since it was read");
+    }
+    // Changed while we were writing: caught just before the rename.
+    const FileIdentity theirs = CurrentFileIdentity(path);
+    EXPECT_THROW(WriteFileAtomically(
+                     path,
+                     [&](OutputStream& out) {
+                         out.Write("mine");
+                         WriteFile(path, "theirs, longer");
+                     },
+                     &theirs),
+                 EFileChanged);
+    EXPECT_EQ(ReadFileBytes(path), "theirs, longer");
+    // A file that was not there when read must still not be there.
+    const FileIdentity absent = CurrentFileIdentity(dir / "new.lxc");
+    EXPECT_FALSE(absent.Exists);
+    EXPECT_NO_THROW(WriteFileAtomically(
+        dir / "new.lxc", [](OutputStream&) {}, &absent));
+    EXPECT_THROW(WriteFileAtomically(
+                     dir / "new.lxc", [](OutputStream&) {}, &absent),
+                 EFileChanged);
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"new.lxc", "shared.lxc"}));
+}
+
+TEST(FileUtilTest, HashDoesNotDependOnHowTheBytesArrive) {
+    std::string bytes(1000, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 7);
+    for (const size_t cut : {size_t{1}, size_t{31}, size_t{32}, size_t{33}, size_t{500}}) {
+        ByteHasher hasher;
+        for (size_t at = 0; at < bytes.size(); at += cut)
+            hasher.Add(std::string_view(bytes).substr(at, cut));
+        EXPECT_EQ(hasher.Finish(), HashBytes(bytes)) << cut;
+    }
+    std::string other = bytes;
+    other[999] ^= 1;
+    EXPECT_NE(HashBytes(other), HashBytes(bytes));
+    EXPECT_NE(HashBytes(bytes.substr(0, 999)), HashBytes(bytes.substr(0, 999) + '\0'));
+}
+
+// A pid that no process has: a child that has already been reaped.
+pid_t DeadPid() {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+// A crashed save left its temporary behind: the next save of the same file
+// removes it, but not one of a save still running nor another file's.
+TEST(FileUtilTest, NextSaveRemovesTemporariesOfDeadSaves) {
+    TempDir dir;
+    const std::string dead = std::to_string(DeadPid());
+    const std::string alive = std::to_string(::getppid());
+    for (const std::string& name : {".a.lxc." + dead + ".Ab3xYz", ".a.lxc." + alive + ".Ab3xYz",
+                                    ".b.lxc." + dead + ".Ab3xYz", ".a.lxc." + dead + ".short"})
+        WriteFile(dir / name, "left over");
+    WriteFileAtomically(dir / "a.lxc", [](OutputStream& out) { out.Write("saved"); });
+    EXPECT_EQ(dir.Entries(),
+              (std::vector<std::string>{".a.lxc." + alive + ".Ab3xYz", ".a.lxc." + dead + ".short",
+                                        ".b.lxc." + dead + ".Ab3xYz", "a.lxc"}));
+}
+
+// A real full file system, where the machine lets us mount one.
+TEST(FileUtilTest, FullDiskKeepsTheOldFileAndLeavesNoTemporary) {
+    TempDir dir;
+    if (::mount("tmpfs", dir.path().c_str(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a small file system here: " << std::strerror(errno);
+    const std::string path = dir / "big.lxb";
+    WriteFile(path, std::string(40 << 10, 'o'));
+    EXPECT_THROW(
+        WriteFileAtomically(path, [](OutputStream& out) { out.Write(std::string(40 << 10, 'n')); }),
+        EWriteError);
+    EXPECT_EQ(ReadFileBytes(path), std::string(40 << 10, 'o'));
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"big.lxb"});
+    ::umount(dir.path().c_str());
 }
 
 } // namespace
