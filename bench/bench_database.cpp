@@ -21,6 +21,7 @@
 #include <QString>
 #include <benchmark/benchmark.h>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -64,13 +65,20 @@ std::vector<std::string> MakeKeys() {
     return keys;
 }
 
+std::string Quoted(const std::string& Text) {
+    std::string quoted = "'";
+    for (const char c : Text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
 // Runs Command under /bin/sh; its wall time in seconds and its peak memory
 // in bytes. Throws when it fails.
 struct ProcessFigures {
     double Seconds;
     double PeakBytes;
 };
-ProcessFigures RunProcess(const std::string& Command) {
+ProcessFigures RunMeasured(const std::string& Command) {
     const auto start = std::chrono::steady_clock::now();
     const pid_t child = fork();
     if (child == 0) {
@@ -86,11 +94,18 @@ ProcessFigures RunProcess(const std::string& Command) {
     return {elapsed.count(), usage.ru_maxrss * 1024.0};
 }
 
-std::string Quoted(const std::string& Text) {
-    std::string quoted = "'";
-    for (const char c : Text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
+// A process's peak memory counts what it had before exec, so a child of
+// this big process would show our own size: RunMeasured runs in a fresh
+// copy of this program, started small, which prints the figures.
+constexpr std::string_view MeasureOption = "--run-measured";
+ProcessFigures RunProcess(const std::string& Command) {
+    const std::string launcher = "/proc/" + std::to_string(getpid()) + "/exe";
+    FILE* pipe =
+        popen((launcher + " " + std::string(MeasureOption) + " " + Quoted(Command)).c_str(), "r");
+    ProcessFigures figures{};
+    const bool read = pipe && fscanf(pipe, "%lf %lf", &figures.Seconds, &figures.PeakBytes) == 2;
+    if (!pipe || pclose(pipe) != 0 || !read) throw std::runtime_error("Failed: " + Command);
+    return figures;
 }
 
 std::string Utf8(std::string_view Bytes, int CodePage) {
@@ -338,6 +353,14 @@ void PrintTable(const lexbench::RatioReporter& R) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && argv[1] == MeasureOption) try {
+            const ProcessFigures figures = RunMeasured(argv[2]);
+            std::printf("%f %f\n", figures.Seconds, figures.PeakBytes);
+            return 0;
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "%s\n", e.what());
+            return 1;
+        }
     QCoreApplication app(argc, argv);
     const RuntimeModules modules;
     InitializeCodePageList();
