@@ -9,39 +9,89 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdint>
 #include <functional>
-#include <numeric>
+#include <limits>
+#include <memory>
 #include <optional>
 
 namespace lex {
 
 namespace {
 
-// The document's records during the synchronisation, every value in one
-// block: a million records must not cost a million vectors of strings.
+// Bytes in blocks that never move: views of them stay valid, and growing
+// copies nothing (a doubling buffer of a million records would copy and
+// hold twice what it needs at its peak).
+class TTextBlocks {
+public:
+    // Room for Bytes contiguous bytes.
+    char* Allocate(size_t Bytes) {
+        if (Bytes > free_) {
+            const size_t size = std::max(BlockSize, Bytes);
+            blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
+            next_ = blocks_.back().get();
+            free_ = size;
+        }
+        char* at = next_;
+        next_ += Bytes;
+        free_ -= Bytes;
+        return at;
+    }
+    std::string_view Add(std::string_view Text) {
+        char* at = Allocate(Text.size());
+        std::copy(Text.begin(), Text.end(), at);
+        return {at, Text.size()};
+    }
+
+private:
+    static constexpr size_t BlockSize = size_t{1} << 20;
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    char* next_ = nullptr;
+    size_t free_ = 0;
+};
+
+// The document's records during the synchronisation: each record's values
+// one after another in blocks, with their lengths; a million records must
+// not cost a million vectors of strings.
 class TRecordTable {
 public:
-    explicit TRecordTable(int FieldCount) : fieldCount_(static_cast<size_t>(FieldCount)) {}
+    TRecordTable(int FieldCount, int Reservable) : fieldCount_(static_cast<size_t>(FieldCount)) {
+        starts_.reserve(static_cast<size_t>(Reservable));
+        lengths_.reserve(static_cast<size_t>(Reservable) * fieldCount_);
+    }
 
     void Add(const ILexReader& Reader) {
+        size_t bytes = 0;
         for (size_t i = 0; i < fieldCount_; ++i) {
-            bytes_ += Reader.FieldValue(static_cast<int>(i));
-            ends_.push_back(bytes_.size());
+            const size_t length = Reader.FieldValue(static_cast<int>(i)).size();
+            if (length > std::numeric_limits<uint32_t>::max())
+                throw EDatabaseError("A value of 4 GB or more cannot be saved to a table");
+            lengths_.push_back(static_cast<uint32_t>(length));
+            bytes += length;
+        }
+        char* at = text_.Allocate(bytes);
+        starts_.push_back(at);
+        for (size_t i = 0; i < fieldCount_; ++i) {
+            const std::string_view value = Reader.FieldValue(static_cast<int>(i));
+            at = std::copy(value.begin(), value.end(), at);
         }
     }
-    size_t Size() const { return fieldCount_ == 0 ? 0 : ends_.size() / fieldCount_; }
+    size_t Size() const { return starts_.size(); }
     // The value of field Index (of the reader's fields); empty for -1.
     std::string_view Value(size_t Record, int Index) const {
         if (Index < 0) return {};
-        const size_t at = Record * fieldCount_ + static_cast<size_t>(Index);
-        const size_t start = at == 0 ? 0 : ends_[at - 1];
-        return std::string_view(bytes_).substr(start, ends_[at] - start);
+        const char* start = starts_[Record];
+        const uint32_t* lengths = &lengths_[Record * fieldCount_];
+        for (int i = 0; i < Index; ++i)
+            start += lengths[i];
+        return {start, lengths[Index]};
     }
 
 private:
     size_t fieldCount_;
-    std::string bytes_;
-    std::vector<size_t> ends_;
+    TTextBlocks text_;
+    std::vector<const char*> starts_;
+    std::vector<uint32_t> lengths_;
 };
 
 std::string RecordKey(std::string_view Key, std::string_view CodePage, std::string_view SeqNo) {
@@ -98,28 +148,19 @@ private:
 };
 
 // The records not Seen, ordered by their sort keys (equal ones as they
-// come), which are held in one block meanwhile.
+// come).
 std::vector<size_t> InKeyOrder(const std::vector<bool>& Seen,
                                const std::function<std::string(size_t Record)>& SortKeyOf) {
-    std::vector<size_t> records;
-    std::string keys;
-    std::vector<size_t> keyEnds;
+    TTextBlocks text;
+    std::vector<std::pair<std::string_view, size_t>> keys; // with their records
     for (size_t record = 0; record < Seen.size(); ++record)
-        if (!Seen[record]) {
-            records.push_back(record);
-            keys += SortKeyOf(record);
-            keyEnds.push_back(keys.size());
-        }
-    const auto key = [&](size_t Position) {
-        const size_t start = Position == 0 ? 0 : keyEnds[Position - 1];
-        return std::string_view(keys).substr(start, keyEnds[Position] - start);
-    };
-    std::vector<size_t> order(records.size());
-    std::iota(order.begin(), order.end(), size_t{0});
-    std::stable_sort(order.begin(), order.end(),
-                     [&](size_t A, size_t B) { return key(A) < key(B); });
-    for (size_t& position : order)
-        position = records[position];
+        if (!Seen[record]) keys.emplace_back(text.Add(SortKeyOf(record)), record);
+    std::stable_sort(keys.begin(), keys.end(),
+                     [](const auto& A, const auto& B) { return A.first < B.first; });
+    std::vector<size_t> order;
+    order.reserve(keys.size());
+    for (const auto& key : keys)
+        order.push_back(key.second);
     return order;
 }
 
@@ -162,7 +203,7 @@ TApplyCounts TLexDocument::SaveToTable(TLexDataSet& Table, const TTableApply& Ap
     std::vector<std::string> names;
     for (int i = 0; i < reader->FieldCount(); ++i)
         names.emplace_back(reader->FieldName(i));
-    TRecordTable records(reader->FieldCount());
+    TRecordTable records(reader->FieldCount(), reader->ReservableRecordCount());
     {
         const ReadScope scope(*reader);
         for (reader->First(); !reader->Eof(); reader->Next()) {
