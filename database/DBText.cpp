@@ -57,8 +57,10 @@ QString DatabaseText(std::string_view Bytes, int CodePage) {
 std::string LexiconText(const QString& Text, int CodePage) {
     if (std::all_of(Text.begin(), Text.end(), [](QChar C) { return Printable(C.unicode()); }) &&
         AsciiCodePage(CodePage)) {
-        const QByteArray bytes = Text.toLatin1();
-        return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+        std::string bytes(static_cast<size_t>(Text.size()), '\0');
+        std::transform(Text.begin(), Text.end(), bytes.begin(),
+                       [](QChar C) { return static_cast<char>(C.unicode()); });
+        return bytes;
     }
     return EncodeText(Utf16(Text), CodePage);
 }

@@ -241,8 +241,9 @@ void TSQLClientDataSet::ReadRow(const QSqlQuery& Query, TValues& Values) const {
         if (info.Kind == TFieldKind::Blob) {
             const QByteArray data = value.toByteArray();
             bytes.emplace(data.constData(), static_cast<size_t>(data.size()));
-        } else if (IsIntegerType(value.metaType().id())) {
-            bytes = value.toString().toStdString();
+        } else if (const int type = value.metaType().id(); IsIntegerType(type)) {
+            bytes = type == QMetaType::ULongLong ? std::to_string(value.toULongLong())
+                                                 : std::to_string(value.toLongLong());
         } else {
             try {
                 bytes = LexiconText(value.toString(), codePage);
