@@ -55,14 +55,20 @@ QString DatabaseText(std::string_view Bytes, int CodePage) {
 }
 
 std::string LexiconText(const QString& Text, int CodePage) {
+    std::string bytes;
+    LexiconTextTo(Text, CodePage, bytes);
+    return bytes;
+}
+
+void LexiconTextTo(const QString& Text, int CodePage, std::string& Bytes) {
     if (std::all_of(Text.begin(), Text.end(), [](QChar C) { return Printable(C.unicode()); }) &&
         AsciiCodePage(CodePage)) {
-        std::string bytes(static_cast<size_t>(Text.size()), '\0');
-        std::transform(Text.begin(), Text.end(), bytes.begin(),
+        Bytes.resize(static_cast<size_t>(Text.size()));
+        std::transform(Text.begin(), Text.end(), Bytes.begin(),
                        [](QChar C) { return static_cast<char>(C.unicode()); });
-        return bytes;
+    } else {
+        Bytes = EncodeText(Utf16(Text), CodePage);
     }
-    return EncodeText(Utf16(Text), CodePage);
 }
 
 std::string MessageText(const QString& Text) {

@@ -234,32 +234,35 @@ void TSQLClientDataSet::ReadRows(QSqlQuery& Query) {
 
 void TSQLClientDataSet::ReadRow(const QSqlQuery& Query, TValues& Values) const {
     const int processCodePage = ProcessCodePage();
-    const auto read = [&](const QVariant& value, int field, int codePage) {
-        std::optional<std::string> bytes;
-        if (value.isNull()) return bytes;
+    // Into the strings the last row left, keeping their storage.
+    const auto read = [&](int field, int codePage) {
+        const QVariant value = Query.value(field);
+        std::optional<std::string>& bytes = Values[static_cast<size_t>(field)];
+        if (value.isNull()) {
+            bytes.reset();
+            return;
+        }
+        std::string& text = bytes ? *bytes : bytes.emplace();
         const TField& info = fields_[static_cast<size_t>(field)];
         if (info.Kind == TFieldKind::Blob) {
             const QByteArray data = value.toByteArray();
-            bytes.emplace(data.constData(), static_cast<size_t>(data.size()));
+            text.assign(data.constData(), static_cast<size_t>(data.size()));
         } else if (const int type = value.metaType().id(); IsIntegerType(type)) {
-            bytes = type == QMetaType::ULongLong ? std::to_string(value.toULongLong())
-                                                 : std::to_string(value.toLongLong());
+            text = type == QMetaType::ULongLong ? std::to_string(value.toULongLong())
+                                                : std::to_string(value.toLongLong());
         } else {
             try {
-                bytes = LexiconText(value.toString(), codePage);
+                LexiconTextTo(value.toString(), codePage, text);
             } catch (const EConvertError& e) {
                 throw EDatabaseError(
                     FormatText("Row %s, field %s: %s", {std::to_string(rows_.size() + 1), info.Name,
                                                         std::string(e.what())}));
             }
         }
-        return bytes;
     };
     for (int i = 0; i < FieldCount(); ++i)
-        if (i != displayField_) Values[i] = read(Query.value(i), i, processCodePage);
-    if (displayField_ >= 0)
-        Values[displayField_] =
-            read(Query.value(displayField_), displayField_, TextCodePage(CodePageText(Values)));
+        if (i != displayField_) read(i, processCodePage);
+    if (displayField_ >= 0) read(displayField_, TextCodePage(CodePageText(Values)));
 }
 
 void TSQLClientDataSet::AssumeRows(ILexReader& Reader) {
