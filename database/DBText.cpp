@@ -3,6 +3,9 @@
 #include "platform/CodePage.h"
 #include "platform/Exceptions.h"
 
+#include <algorithm>
+#include <unordered_map>
+
 namespace lex {
 namespace {
 
@@ -10,9 +13,33 @@ std::u16string_view Utf16(const QString& Text) {
     return {reinterpret_cast<const char16_t*>(Text.utf16()), static_cast<size_t>(Text.size())};
 }
 
+bool Printable(unsigned Char) {
+    return Char >= 0x20 && Char < 0x7F;
+}
+
+// Whether printable ASCII is its own bytes in the code page, both ways: most
+// text of a lexicon then crosses without the converter. Asked once a code page.
+bool AsciiCodePage(int CodePage) {
+    static std::unordered_map<int, bool> known;
+    auto it = known.find(CodePage);
+    if (it == known.end()) {
+        bool ascii = false;
+        try {
+            ascii = CodePageBytes(CodePage).Ascii;
+        } catch (const EConvertError&) {
+        }
+        it = known.emplace(CodePage, ascii).first;
+    }
+    return it->second;
+}
+
 } // namespace
 
 QString DatabaseText(std::string_view Bytes, int CodePage) {
+    if (std::all_of(Bytes.begin(), Bytes.end(),
+                    [](char C) { return Printable(static_cast<unsigned char>(C)); }) &&
+        AsciiCodePage(CodePage))
+        return QString::fromLatin1(Bytes.data(), static_cast<qsizetype>(Bytes.size()));
     const std::u16string text = DecodeText(Bytes, CodePage);
     // Decoding never fails; bytes the code page does not define show up as a
     // text that does not encode back to them.
@@ -28,7 +55,20 @@ QString DatabaseText(std::string_view Bytes, int CodePage) {
 }
 
 std::string LexiconText(const QString& Text, int CodePage) {
-    return EncodeText(Utf16(Text), CodePage);
+    std::string bytes;
+    LexiconTextTo(Text, CodePage, bytes);
+    return bytes;
+}
+
+void LexiconTextTo(const QString& Text, int CodePage, std::string& Bytes) {
+    if (std::all_of(Text.begin(), Text.end(), [](QChar C) { return Printable(C.unicode()); }) &&
+        AsciiCodePage(CodePage)) {
+        Bytes.resize(static_cast<size_t>(Text.size()));
+        std::transform(Text.begin(), Text.end(), Bytes.begin(),
+                       [](QChar C) { return static_cast<char>(C.unicode()); });
+    } else {
+        Bytes = EncodeText(Utf16(Text), CodePage);
+    }
 }
 
 std::string MessageText(const QString& Text) {

@@ -1,5 +1,6 @@
 #include "database/SQLClientDataSet.h"
 
+#include "database/BulkStatements.h"
 #include "database/DBSchema.h"
 #include "database/DBText.h"
 #include "platform/CodePage.h"
@@ -57,21 +58,34 @@ public:
 
     QSqlQuery& Insert(const std::vector<int>& Fields) {
         return Prepared("I" + Pattern(Fields), [&] {
-            QStringList names, marks;
-            for (const int field : Fields) {
-                names << dataSet_.fields_[field].SqlName;
-                marks << QStringLiteral("?");
-            }
+            const QStringList marks(Fields.size(), QStringLiteral("?"));
             return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                .arg(table_, names.join(u", "), marks.join(u", "));
+                .arg(table_, Names(Fields).join(u", "), marks.join(u", "));
         });
+    }
+
+    TBulkInsert& BulkInsert(const std::vector<int>& Fields) {
+        auto it = bulkInserts_.find(Fields);
+        if (it == bulkInserts_.end())
+            it = bulkInserts_.try_emplace(Fields, database_, table_, Names(Fields)).first;
+        return it->second;
+    }
+
+    TBulkUpdate& BulkUpdate(const std::vector<int>& Fields) {
+        auto it = bulkUpdates_.find(Fields);
+        if (it == bulkUpdates_.end())
+            it = bulkUpdates_
+                     .try_emplace(Fields, database_, table_, Names(Fields),
+                                  Names(dataSet_.whereFields_))
+                     .first;
+        return it->second;
     }
 
     QSqlQuery& Update(const std::vector<int>& Fields, const TPackedValues& Original) {
         return Prepared("U" + Pattern(Fields) + NullPattern(Original), [&] {
-            QStringList sets;
-            for (const int field : Fields)
-                sets << dataSet_.fields_[field].SqlName + QStringLiteral(" = ?");
+            QStringList sets = Names(Fields);
+            for (QString& set : sets)
+                set += QStringLiteral(" = ?");
             return QStringLiteral("UPDATE %1 SET %2 WHERE %3")
                 .arg(table_, sets.join(u", "), Where(dataSet_.whereFields_, Original));
         });
@@ -98,6 +112,13 @@ public:
     }
 
 private:
+    QStringList Names(const std::vector<int>& Fields) const {
+        QStringList names;
+        for (const int field : Fields)
+            names << dataSet_.fields_[field].SqlName;
+        return names;
+    }
+
     static std::string Pattern(const std::vector<int>& Fields) {
         std::string pattern;
         for (const int field : Fields)
@@ -138,6 +159,8 @@ private:
     QSqlDatabase database_;
     QString table_;
     std::map<std::string, QSqlQuery> queries_;
+    std::map<std::vector<int>, TBulkInsert> bulkInserts_;
+    std::map<std::vector<int>, TBulkUpdate> bulkUpdates_;
 };
 
 void TSQLClientDataSet::Open(std::string_view TableName) {
@@ -211,31 +234,35 @@ void TSQLClientDataSet::ReadRows(QSqlQuery& Query) {
 
 void TSQLClientDataSet::ReadRow(const QSqlQuery& Query, TValues& Values) const {
     const int processCodePage = ProcessCodePage();
-    const auto read = [&](const QVariant& value, int field, int codePage) {
-        std::optional<std::string> bytes;
-        if (value.isNull()) return bytes;
+    // Into the strings the last row left, keeping their storage.
+    const auto read = [&](int field, int codePage) {
+        const QVariant value = Query.value(field);
+        std::optional<std::string>& bytes = Values[static_cast<size_t>(field)];
+        if (value.isNull()) {
+            bytes.reset();
+            return;
+        }
+        std::string& text = bytes ? *bytes : bytes.emplace();
         const TField& info = fields_[static_cast<size_t>(field)];
         if (info.Kind == TFieldKind::Blob) {
             const QByteArray data = value.toByteArray();
-            bytes.emplace(data.constData(), static_cast<size_t>(data.size()));
-        } else if (IsIntegerType(value.metaType().id())) {
-            bytes = value.toString().toStdString();
+            text.assign(data.constData(), static_cast<size_t>(data.size()));
+        } else if (const int type = value.metaType().id(); IsIntegerType(type)) {
+            text = type == QMetaType::ULongLong ? std::to_string(value.toULongLong())
+                                                : std::to_string(value.toLongLong());
         } else {
             try {
-                bytes = LexiconText(value.toString(), codePage);
+                LexiconTextTo(value.toString(), codePage, text);
             } catch (const EConvertError& e) {
                 throw EDatabaseError(
                     FormatText("Row %s, field %s: %s", {std::to_string(rows_.size() + 1), info.Name,
                                                         std::string(e.what())}));
             }
         }
-        return bytes;
     };
     for (int i = 0; i < FieldCount(); ++i)
-        if (i != displayField_) Values[i] = read(Query.value(i), i, processCodePage);
-    if (displayField_ >= 0)
-        Values[displayField_] =
-            read(Query.value(displayField_), displayField_, TextCodePage(CodePageText(Values)));
+        if (i != displayField_) read(i, processCodePage);
+    if (displayField_ >= 0) read(displayField_, TextCodePage(CodePageText(Values)));
 }
 
 void TSQLClientDataSet::AssumeRows(ILexReader& Reader) {
@@ -590,8 +617,16 @@ bool TSQLClientDataSet::ApplyAllAtOnce(std::span<const size_t> Rows, TStatements
     TApplyTransaction transaction(Statements.Database(), false);
     if (!transaction.Active()) return false;
     try {
-        for (const size_t index : Rows)
-            if (!Run(rows_[index], Statements)) return false;
+        const bool bulkUpdates = TBulkUpdate::Supported(Statements.Database());
+        for (size_t start = 0; start < Rows.size();) {
+            // Changes of one shape in a row go as one statement.
+            const auto shape = BulkShape(rows_[Rows[start]], bulkUpdates);
+            size_t end = start + 1;
+            while (shape && end < Rows.size() && BulkShape(rows_[Rows[end]], bulkUpdates) == shape)
+                ++end;
+            if (!RunMany(Rows.subspan(start, end - start), Statements)) return false;
+            start = end;
+        }
         transaction.Commit();
     } catch (const EDatabaseUnavailable&) {
         throw;
@@ -727,10 +762,7 @@ bool TSQLClientDataSet::Run(const TRow& Row, TStatements& Statements) {
         break;
     }
     case TRowState::Modified: {
-        std::vector<int> fields;
-        for (int i = 0; i < FieldCount(); ++i)
-            if (Row.Values[static_cast<size_t>(i)] != Row.Original[static_cast<size_t>(i)])
-                fields.push_back(i);
+        const std::vector<int> fields = ChangedFields(Row);
         if (fields.empty()) return true;
         query = &Statements.Update(fields, Row.Original);
         for (const int field : fields)
@@ -745,6 +777,42 @@ bool TSQLClientDataSet::Run(const TRow& Row, TStatements& Statements) {
     }
     if (!query->exec()) RaiseDatabaseError(Statements.Database(), query->lastError());
     return Row.State == TRowState::Inserted || query->numRowsAffected() > 0;
+}
+
+std::optional<std::vector<int>> TSQLClientDataSet::BulkShape(const TRow& Row, bool Updates) const {
+    if (Row.State == TRowState::Inserted) return std::vector<int>();
+    if (!Updates || Row.State != TRowState::Modified) return std::nullopt;
+    for (const int field : whereFields_)
+        if (!Row.Original[static_cast<size_t>(field)]) return std::nullopt;
+    std::vector<int> fields = ChangedFields(Row);
+    if (fields.empty()) return std::nullopt;
+    return fields;
+}
+
+bool TSQLClientDataSet::RunMany(std::span<const size_t> Rows, TStatements& Statements) {
+    if (Rows.size() == 1) return Run(rows_[Rows[0]], Statements);
+    if (rows_[Rows[0]].State == TRowState::Inserted) {
+        const std::vector<int> fields = InsertFields();
+        Statements.BulkInsert(fields).Insert(Rows.size(), [&](size_t Row, size_t Column) {
+            return BoundValue(fields[Column], rows_[Rows[Row]].Values);
+        });
+        return true;
+    }
+    const std::vector<int> fields = ChangedFields(rows_[Rows[0]]);
+    return Statements.BulkUpdate(fields).Update(Rows.size(), [&](size_t Row, size_t Column) {
+        const TRow& row = rows_[Rows[Row]];
+        return Column < fields.size()
+                   ? BoundValue(fields[Column], row.Values)
+                   : BoundValue(whereFields_[Column - fields.size()], row.Original);
+    });
+}
+
+std::vector<int> TSQLClientDataSet::ChangedFields(const TRow& Row) const {
+    std::vector<int> fields;
+    for (int i = 0; i < FieldCount(); ++i)
+        if (Row.Values[static_cast<size_t>(i)] != Row.Original[static_cast<size_t>(i)])
+            fields.push_back(i);
+    return fields;
 }
 
 std::optional<TSQLClientDataSet::TValues> TSQLClientDataSet::Theirs(const TRow& Row,

@@ -182,6 +182,14 @@ private:
     // Runs a row's change as it stands; false when its row no longer holds
     // the original values.
     bool Run(const TRow& Row, TStatements& Statements);
+    std::vector<int> ChangedFields(const TRow& Row) const;
+    // What a change shares with the others one bulk statement carries (the
+    // changed fields of an update; none for an insert), or none when it goes
+    // alone.
+    std::optional<std::vector<int>> BulkShape(const TRow& Row, bool Updates) const;
+    // Runs changes of one shape, many to a statement; false when a row was
+    // not found.
+    bool RunMany(std::span<const size_t> Rows, TStatements& Statements);
     std::optional<TValues> Theirs(const TRow& Row, TStatements& Statements);
     std::vector<int> InsertFields() const;
     void Count(const TRow& Row, TApplyCounts& Counts) const;

@@ -8,16 +8,90 @@
 #include "runtime/LumoMultiDBLexReader.h"
 
 #include <algorithm>
-#include <unordered_map>
+#include <bit>
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <optional>
 
 namespace lex {
 
 namespace {
 
-// One record of the document during the synchronisation.
-struct TRecordData {
-    std::vector<std::string> Values; // in the node-list reader's field order
-    bool Seen = false;
+// Bytes in blocks that never move: views of them stay valid, and growing
+// copies nothing (a doubling buffer of a million records would copy and
+// hold twice what it needs at its peak).
+class TTextBlocks {
+public:
+    // Room for Bytes contiguous bytes.
+    char* Allocate(size_t Bytes) {
+        if (Bytes > free_) {
+            const size_t size = std::max(BlockSize, Bytes);
+            blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
+            next_ = blocks_.back().get();
+            free_ = size;
+        }
+        char* at = next_;
+        next_ += Bytes;
+        free_ -= Bytes;
+        return at;
+    }
+    std::string_view Add(std::string_view Text) {
+        char* at = Allocate(Text.size());
+        std::copy(Text.begin(), Text.end(), at);
+        return {at, Text.size()};
+    }
+
+private:
+    static constexpr size_t BlockSize = size_t{1} << 20;
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    char* next_ = nullptr;
+    size_t free_ = 0;
+};
+
+// The document's records during the synchronisation: each record's values
+// one after another in blocks, with their lengths; a million records must
+// not cost a million vectors of strings.
+class TRecordTable {
+public:
+    TRecordTable(int FieldCount, int Reservable) : fieldCount_(static_cast<size_t>(FieldCount)) {
+        starts_.reserve(static_cast<size_t>(Reservable));
+        lengths_.reserve(static_cast<size_t>(Reservable) * fieldCount_);
+    }
+
+    void Add(const ILexReader& Reader) {
+        size_t bytes = 0;
+        for (size_t i = 0; i < fieldCount_; ++i) {
+            const size_t length = Reader.FieldValue(static_cast<int>(i)).size();
+            if (length > std::numeric_limits<uint32_t>::max())
+                throw EDatabaseError("A value of 4 GB or more cannot be saved to a table");
+            lengths_.push_back(static_cast<uint32_t>(length));
+            bytes += length;
+        }
+        char* at = text_.Allocate(bytes);
+        starts_.push_back(at);
+        for (size_t i = 0; i < fieldCount_; ++i) {
+            const std::string_view value = Reader.FieldValue(static_cast<int>(i));
+            at = std::copy(value.begin(), value.end(), at);
+        }
+    }
+    size_t Size() const { return starts_.size(); }
+    // The value of field Index (of the reader's fields); empty for -1.
+    std::string_view Value(size_t Record, int Index) const {
+        if (Index < 0) return {};
+        const char* start = starts_[Record];
+        const uint32_t* lengths = &lengths_[Record * fieldCount_];
+        for (int i = 0; i < Index; ++i)
+            start += lengths[i];
+        return {start, lengths[Index]};
+    }
+
+private:
+    size_t fieldCount_;
+    TTextBlocks text_;
+    std::vector<const char*> starts_;
+    std::vector<uint32_t> lengths_;
 };
 
 std::string RecordKey(std::string_view Key, std::string_view CodePage, std::string_view SeqNo) {
@@ -27,6 +101,67 @@ std::string RecordKey(std::string_view Key, std::string_view CodePage, std::stri
     text += '\t';
     text += SeqNo;
     return text;
+}
+
+// The records by the equality key of their key, code page and sequence, the
+// first of equal ones. Open addressing over record numbers with their hashes
+// beside them: keys are compared (made again) only where hashes agree.
+class TRecordIndex {
+public:
+    using TKeyOf = std::function<std::string(size_t Record)>;
+
+    TRecordIndex(size_t Records, TKeyOf KeyOf)
+        : slots_(std::bit_ceil(Records * 2 + 2)), keyOf_(std::move(KeyOf)) {
+        for (size_t record = 0; record < Records; ++record) {
+            const std::string key = keyOf_(record);
+            const uint32_t hash = Hash(key);
+            TSlot& slot = slots_[Probe(key, hash)];
+            if (slot.Record == 0) slot = {static_cast<uint32_t>(record + 1), hash};
+        }
+    }
+    std::optional<size_t> Find(const std::string& Key) const {
+        const TSlot& slot = slots_[Probe(Key, Hash(Key))];
+        if (slot.Record == 0) return std::nullopt;
+        return slot.Record - 1;
+    }
+
+private:
+    struct TSlot {
+        uint32_t Record = 0; // plus one; 0 is free
+        uint32_t Hash = 0;
+    };
+    static uint32_t Hash(const std::string& Key) {
+        return static_cast<uint32_t>(std::hash<std::string>()(Key));
+    }
+    // Where Key is, or the free slot where it would go.
+    size_t Probe(const std::string& Key, uint32_t KeyHash) const {
+        const size_t mask = slots_.size() - 1;
+        for (size_t at = KeyHash & mask;; at = (at + 1) & mask) {
+            const TSlot& slot = slots_[at];
+            if (slot.Record == 0 || (slot.Hash == KeyHash && keyOf_(slot.Record - 1) == Key))
+                return at;
+        }
+    }
+
+    std::vector<TSlot> slots_;
+    TKeyOf keyOf_;
+};
+
+// The records not Seen, ordered by their sort keys (equal ones as they
+// come).
+std::vector<size_t> InKeyOrder(const std::vector<bool>& Seen,
+                               const std::function<std::string(size_t Record)>& SortKeyOf) {
+    TTextBlocks text;
+    std::vector<std::pair<std::string_view, size_t>> keys; // with their records
+    for (size_t record = 0; record < Seen.size(); ++record)
+        if (!Seen[record]) keys.emplace_back(text.Add(SortKeyOf(record)), record);
+    std::stable_sort(keys.begin(), keys.end(),
+                     [](const auto& A, const auto& B) { return A.first < B.first; });
+    std::vector<size_t> order;
+    order.reserve(keys.size());
+    for (const auto& key : keys)
+        order.push_back(key.second);
+    return order;
 }
 
 std::string_view FieldValueOf(const TLexDataSet& Table, int Index) {
@@ -62,33 +197,25 @@ TApplyCounts TLexDocument::SaveToTable(TLexDataSet& Table, const TTableApply& Ap
         if (OnProgress) OnProgress({}, Fraction, accept);
     };
 
-    // The document's records under their keys.
+    // The document's records.
     const auto reader = CreateNodeListReader(NodesOnly, BandFilter);
     const TRecordFields fields = LocateRecordFields(*reader);
     std::vector<std::string> names;
     for (int i = 0; i < reader->FieldCount(); ++i)
         names.emplace_back(reader->FieldName(i));
-    const auto valueOf = [](const TRecordData& Record, int Index) {
-        return Index < 0 ? std::string_view() : std::string_view(Record.Values[Index]);
-    };
-    const auto keyOf = [&](const TRecordData& Record) {
-        return RecordKey(valueOf(Record, fields.Index[0]), valueOf(Record, fields.Index[1]),
-                         valueOf(Record, fields.Index[2]));
-    };
-    std::vector<TRecordData> records;
-    records.reserve(static_cast<size_t>(reader->ReservableRecordCount()));
-    std::unordered_map<std::string, size_t> byKey; // equality keys of the record keys
-    byKey.reserve(records.capacity());
+    TRecordTable records(reader->FieldCount(), reader->ReservableRecordCount());
     {
         const ReadScope scope(*reader);
         for (reader->First(); !reader->Eof(); reader->Next()) {
             progress(LexFraction(reader->RecNo(), reader->RecordCount()));
-            TRecordData& record = records.emplace_back();
-            for (int i = 0; i < reader->FieldCount(); ++i)
-                record.Values.emplace_back(reader->FieldValue(i));
-            byKey.emplace(AnsiEqualityKey(keyOf(record), caseSensitive), records.size() - 1);
+            records.Add(*reader);
         }
     }
+    const auto keyOf = [&](size_t Record) {
+        return RecordKey(records.Value(Record, fields.Index[0]),
+                         records.Value(Record, fields.Index[1]),
+                         records.Value(Record, fields.Index[2]));
+    };
 
     // The table's fields for the key and for every record field.
     const int keyFields[3] = {Table.FindField(LexKeyField), Table.FindField(CodePageField),
@@ -100,50 +227,54 @@ TApplyCounts TLexDocument::SaveToTable(TLexDataSet& Table, const TTableApply& Ap
         if (Index < 0) throw EDatabaseError(FormatText("Field '%s' not found", {Name}));
         return Index;
     };
-    const auto writeRecord = [&](const TRecordData& Record) {
+    const auto writeRecord = [&](size_t Record) {
         for (size_t i = 0; i < names.size(); ++i)
-            SetFieldValue(Table, need(tableFields[i], names[i]), Record.Values[i]);
+            SetFieldValue(Table, need(tableFields[i], names[i]),
+                          records.Value(Record, static_cast<int>(i)));
         Table.Post();
     };
 
     // Rows: updated where a field differs, deleted where the document has no
     // such record. A second row for a record already met (keys equal but for
     // case) is deleted too: updating it as well would give two rows one key.
+    std::vector<bool> seen(records.Size());
     const int rowCount = Table.RecordCount();
-    int rowNumber = 0;
-    Table.First();
-    while (!Table.Eof()) {
-        progress(LexFraction(++rowNumber, rowCount));
-        const std::string key = RecordKey(Table.FieldText(need(keyFields[0], LexKeyField)),
-                                          Table.FieldText(need(keyFields[1], CodePageField)),
-                                          Table.FieldText(need(keyFields[2], SeqNoField)));
-        const auto found = byKey.find(AnsiEqualityKey(key, caseSensitive));
-        if (found == byKey.end() || records[found->second].Seen) {
-            Table.Delete();
-            continue;
+    if (rowCount > 0) {
+        const TRecordIndex byKey(records.Size(), [&](size_t Record) {
+            return AnsiEqualityKey(keyOf(Record), caseSensitive);
+        });
+        int rowNumber = 0;
+        Table.First();
+        while (!Table.Eof()) {
+            progress(LexFraction(++rowNumber, rowCount));
+            const std::string key = RecordKey(Table.FieldText(need(keyFields[0], LexKeyField)),
+                                              Table.FieldText(need(keyFields[1], CodePageField)),
+                                              Table.FieldText(need(keyFields[2], SeqNoField)));
+            const std::optional<size_t> found = byKey.Find(AnsiEqualityKey(key, caseSensitive));
+            if (!found || seen[*found]) {
+                Table.Delete();
+                continue;
+            }
+            seen[*found] = true;
+            bool differs = false;
+            for (size_t i = 0; i < names.size() && !differs; ++i)
+                differs = FieldValueOf(Table, need(tableFields[i], names[i])) !=
+                          records.Value(*found, static_cast<int>(i));
+            if (differs) {
+                Table.Edit();
+                writeRecord(*found);
+            }
+            Table.Next();
         }
-        TRecordData& record = records[found->second];
-        record.Seen = true;
-        bool differs = false;
-        for (size_t i = 0; i < names.size() && !differs; ++i)
-            differs = FieldValueOf(Table, need(tableFields[i], names[i])) != record.Values[i];
-        if (differs) {
-            Table.Edit();
-            writeRecord(record);
-        }
-        Table.Next();
     }
 
     // Records no row had, in key order.
-    std::vector<std::pair<std::string, const TRecordData*>> unseen;
-    for (const TRecordData& record : records)
-        if (!record.Seen) unseen.emplace_back(AnsiSortKey(keyOf(record), caseSensitive), &record);
-    std::stable_sort(unseen.begin(), unseen.end(),
-                     [](const auto& A, const auto& B) { return A.first < B.first; });
+    const std::vector<size_t> unseen =
+        InKeyOrder(seen, [&](size_t Record) { return AnsiSortKey(keyOf(Record), caseSensitive); });
     for (size_t j = 0; j < unseen.size(); ++j) {
         progress(LexFraction(static_cast<int>(j + 1), static_cast<int>(unseen.size())));
         Table.Append();
-        writeRecord(*unseen[j].second);
+        writeRecord(unseen[j]);
     }
 
     const TApplyCounts counts = Apply(OnProgress);

@@ -35,9 +35,10 @@ std::vector<std::string> SplitParams(std::string_view text) {
     return params;
 }
 
-std::vector<TLexRecord> Sorted(std::vector<TLexRecord> records) {
-    std::sort(records.begin(), records.end());
-    return records;
+template <typename T>
+std::vector<T> Sorted(std::vector<T> items) {
+    std::sort(items.begin(), items.end());
+    return items;
 }
 
 // Each test runs on SQLite and, when LEX_TEST_PGSQL names a server, on
@@ -338,6 +339,66 @@ TEST_P(SQLDataSetTest, RowsSomeoneElseChangedAreConflictsAnsweredOneByOne) {
         EXPECT_EQ(dataSet->ApplyUpdates().Inserted, 1);
         EXPECT_EQ(Rows(table).size(), rows.size() + 1);
     }
+}
+
+// Changes go to the database many at a time; a row it refuses, one whose
+// text cannot be converted and one that someone else took, changed or
+// deleted still come out one by one, over more than one batch, and the rest
+// are saved.
+TEST_P(SQLDataSetTest, ChangesInBulkStillReportEachRefusalAndConflict) {
+    const std::string table =
+        CreateTable("LEXKEY varchar(200) not null, CODEPAGE int not null, SEQNO int not null, "
+                    "DISPLAYVALUE varchar(200) not null check (DISPLAYVALUE <> 'bad'), "
+                    "CATALOGID varchar(200) not null, primary key (LEXKEY, CODEPAGE, SEQNO)");
+    const auto dataSet = OpenDataSet(table);
+    admin_.ExecuteDirect("insert into " + table + " values ('k300', 936, 0, 'theirs', '')");
+    std::vector<TLexRecord> records;
+    for (int n = 0; n < 450; ++n)
+        records.push_back({"k" + std::to_string(n), "936", "0",
+                           n == 100   ? "bad"
+                           : n == 260 ? "\x81 "
+                                      : "v",
+                           ""});
+    TRecordListLexReader reader(test::StandardFields, records);
+    WriteReaderToDataSet(*dataSet, reader);
+    std::vector<std::string> refused, conflicts;
+    dataSet->OnReconcileError = [&](std::string_view, std::span<const TReconcileField> fields) {
+        refused.emplace_back(fields[0].Value);
+    };
+    dataSet->OnConflict = [&](const TRowConflict& conflict) {
+        conflicts.emplace_back(conflict.Theirs[0].Value);
+        return TConflictAnswer::Skip;
+    };
+
+    const TApplyCounts counts = dataSet->ApplyUpdates();
+    EXPECT_EQ(counts.Inserted, 447);
+    EXPECT_EQ(counts.Refused, 2);
+    EXPECT_EQ(counts.Conflicts, 1);
+    EXPECT_EQ(refused, (std::vector<std::string>{"k100", "k260"}));
+    EXPECT_EQ(conflicts, std::vector<std::string>{"k300"});
+    EXPECT_EQ(dataSet->ChangeCount(), 3);
+    EXPECT_EQ(Rows(table).size(), 448u);
+
+    // Updates go in bulk too, and a row someone else changed or deleted
+    // meanwhile is still a conflict.
+    const auto second = OpenDataSet(table);
+    for (second->First(); !second->Eof(); second->Next()) {
+        second->Edit();
+        SetField(*second, "DisplayValue", "ours");
+        second->Post();
+    }
+    admin_.ExecuteDirect("update " + table + " set DISPLAYVALUE = 'theirs' where LEXKEY = 'k150'");
+    admin_.ExecuteDirect("delete from " + table + " where LEXKEY = 'k350'");
+    conflicts.clear();
+    second->OnConflict = [&](const TRowConflict& conflict) {
+        conflicts.emplace_back(
+            (conflict.Theirs.empty() ? conflict.Yours : conflict.Theirs)[0].Value);
+        return TConflictAnswer::Skip;
+    };
+    const TApplyCounts updates = second->ApplyUpdates();
+    EXPECT_EQ(updates.Updated, 446);
+    EXPECT_EQ(updates.Conflicts, 2);
+    EXPECT_EQ(Sorted(conflicts), (std::vector<std::string>{"k150", "k350"}));
 }
 
 TEST_P(SQLDataSetTest, AppendedRowsLeaveTheTablesOwnColumnsToTheirDefaults) {
