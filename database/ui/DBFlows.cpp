@@ -6,6 +6,7 @@
 #include "editor/view/FormLexEditor_U.h"
 #include "editor/view/WaitCursor.h"
 #include "platform/Exceptions.h"
+#include "platform/MessageBox.h"
 #include "runtime/LumoMultiDBLexReader.h"
 
 #include <QCheckBox>
@@ -31,11 +32,28 @@ void Bind(TFormLexEditor& Editor, const TSQLConnection& Connection, const std::s
     Editor.RefreshCaption();
 }
 
+// A table that is not there yet (a team server's new lexicon) is offered to
+// be made with the default columns; No leaves the open to fail as it will.
+void OfferToCreate(TFormLexEditor& Editor, TSQLConnection& Connection,
+                   const std::string& TableName) {
+    if (Connection.HasTable(TableName)) return;
+    const TLexDocument& document = Editor.Document();
+    if (ShowMessageBox(&Editor,
+                       FormatText(document.TranslateGUI(
+                                      "The table %s does not exist. Create it with the default "
+                                      "columns?"),
+                                  {TableName}),
+                       document.TranslateGUI("Confirm"),
+                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES)
+        Connection.ExecuteDirect(CreateTableStatement(TableName));
+}
+
 // Binds the editor to the table before the table opens, as a failed open
 // leaves it, then loads it. A name that is no table name binds nothing.
 void OpenInto(TFormLexEditor& Editor, TSQLClientDataSet& Table, const std::string& TableName,
               const TLexProgressEvent& OnProgress) {
     CheckTableName(TableName);
+    OfferToCreate(Editor, Table.Connection(), TableName);
     Bind(Editor, Table.Connection(), TableName);
     Table.Close();
     Table.Open(TableName);

@@ -222,6 +222,7 @@ const std::vector<std::string> InterfaceKeys = {
     "Yours",
     "(deleted)",
     "Yes: overwrite theirs with yours. No: keep theirs in the editor. Cancel: skip it for now.",
+    "The table %s does not exist. Create it with the default columns?",
     "Write Into Folder:",
     "Browse...",
     "Import Data From DFM File...",
@@ -252,7 +253,7 @@ const std::vector<std::string> InterfaceKeys = {
 // Where the about box's four texts sit among them: two after "About...", one
 // after "Lexicon", one after "Minimize" (indexes in the lexicon's key order).
 constexpr size_t AboutBoxIndexes[] = {18, 19, 32, 68};
-constexpr size_t KeyCount = 236;
+constexpr size_t KeyCount = 237;
 
 std::string EmbeddedBytes() {
     return std::string(reinterpret_cast<const char*>(LexGUIData), LexGUIDataSize);

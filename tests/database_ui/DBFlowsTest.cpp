@@ -235,6 +235,19 @@ TEST_F(DBFlowsTest, ClearTableBeforeSaveIsAllOrNothing) {
     EXPECT_TRUE(doc.TableName().empty());
 }
 
+TEST_F(DBFlowsTest, ATableThatIsNotThereYetIsMadeWhenTheUserWants) {
+    boxes.answers = {IDYES};
+    Start({TCommandLine::Kind::Table, "FRESH"});
+    Settle();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    TLexDocument& doc = Document();
+    EXPECT_EQ(doc.TableName(), "FRESH");
+    AddNode(doc, "Key", "1252", "Wert");
+    Save();
+    EXPECT_EQ(Rows("FRESH"), std::vector<std::string>{"Key|1252|0|Wert|"});
+    EXPECT_FALSE(doc.Modified());
+}
+
 // Someone else changed the rows the editor read: Save shows each with both
 // values. Yes writes the editor's over theirs, No takes theirs into the
 // editor, Cancel leaves both, and the editor modified, until the next Save.
@@ -307,19 +320,22 @@ TEST_F(DBFlowsTest, TheCommandLineOpensATableAtStart) {
     EXPECT_TRUE(boxes.shown.empty()) << boxes.shown.front();
 }
 
-// A table that does not open leaves the editor named after it, and a later
-// Save is refused rather than reported done.
+// A table that is not there is offered to be made. Declined, the table does
+// not open; the editor is named after it, and a later Save is refused
+// rather than reported done.
 TEST_F(DBFlowsTest, ATableThatDoesNotOpenIsNotSavedTo) {
     Start({TCommandLine::Kind::Table, "NOSUCH"});
     Settle();
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_NE(boxes.shown[0].find("NOSUCH"), std::string::npos) << boxes.shown[0];
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[0],
+              "Confirm|The table NOSUCH does not exist. Create it with the default columns?");
+    EXPECT_NE(boxes.shown[1].find("NOSUCH"), std::string::npos) << boxes.shown[1];
     TLexDocument& doc = Document();
     EXPECT_EQ(doc.TableName(), "NOSUCH");
     AddNode(doc, "Key", "1252", "Wert");
     Save();
-    ASSERT_EQ(boxes.shown.size(), 2u);
-    EXPECT_NE(boxes.shown[1].find("is not open"), std::string::npos) << boxes.shown[1];
+    ASSERT_EQ(boxes.shown.size(), 3u);
+    EXPECT_NE(boxes.shown[2].find("is not open"), std::string::npos) << boxes.shown[2];
     EXPECT_TRUE(doc.Modified());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr); // the hourglass went with the failures
 }

@@ -1,6 +1,7 @@
 #include "platform/FileUtil.h"
 
 #include "platform/Exceptions.h"
+#include "support/SmallFileSystem.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
@@ -10,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -19,6 +19,7 @@
 namespace lex {
 namespace {
 
+using test::SmallFileSystem;
 using test::TempDir;
 
 void WriteFile(const std::string& path, const std::string& bytes) {
@@ -300,17 +301,15 @@ TEST(FileUtilTest, NextSaveRemovesTemporariesOfDeadSaves) {
 
 // A real full file system, where the machine lets us mount one.
 TEST(FileUtilTest, FullDiskKeepsTheOldFileAndLeavesNoTemporary) {
-    TempDir dir;
-    if (::mount("tmpfs", dir.path().c_str(), "tmpfs", 0, "size=64k") != 0)
-        GTEST_SKIP() << "cannot mount a small file system here: " << std::strerror(errno);
-    const std::string path = dir / "big.lxb";
+    const SmallFileSystem disk(64 << 10);
+    if (!disk.Mounted()) GTEST_SKIP() << disk.Why();
+    const std::string path = disk / "big.lxb";
     WriteFile(path, std::string(40 << 10, 'o'));
     EXPECT_THROW(
         WriteFileAtomically(path, [](OutputStream& out) { out.Write(std::string(40 << 10, 'n')); }),
         EWriteError);
     EXPECT_EQ(ReadFileBytes(path), std::string(40 << 10, 'o'));
-    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"big.lxb"});
-    ::umount(dir.path().c_str());
+    EXPECT_EQ(disk.Dir().Entries(), std::vector<std::string>{"big.lxb"});
 }
 
 } // namespace

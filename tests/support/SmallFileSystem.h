@@ -31,6 +31,7 @@ public:
     bool Mounted() const { return mounted_; }
     const std::string& Why() const { return why_; }
     std::string operator/(const std::string& Name) const { return dir_ / Name; }
+    const TempDir& Dir() const { return dir_; }
 
     // From now on nobody writes there, root included.
     bool MakeReadOnly() {
