@@ -84,6 +84,8 @@ lex_pg_start() {
         "${as[@]}" "$bin/pg_ctl" -D "$dir/data" -m immediate stop >/dev/null 2>&1
     rm -rf "$dir"
     mkdir -p "$dir"
+    # Absolute: a restart reads the data folder from the options of the first start.
+    dir=$(realpath "$dir")
     [ "$(id -u)" -ne 0 ] || chown postgres: "$dir"
     if ! "${as[@]}" "$bin/initdb" -D "$dir/data" -U lex --auth=trust -E UTF8 --no-locale \
         >"$dir/initdb.log" 2>&1; then
@@ -102,7 +104,7 @@ lex_pg_start() {
             start >/dev/null; then
             export LEX_TEST_PGSQL="HostName=127.0.0.1;Port=$port;Database=postgres;User_Name=lex"
             # For the tests that stop the server mid-save and start it again.
-            export LEX_TEST_PGCTL="${as[*]} $bin/pg_ctl -D $dir/data -l $dir/server.log"
+            export LEX_TEST_PGCTL="${as[*]} $bin/pg_ctl -D '$dir/data' -l '$dir/server.log'"
             echo "PostgreSQL $(basename "$(dirname "$bin")") on 127.0.0.1:$port"
             return 0
         fi
