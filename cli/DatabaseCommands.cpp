@@ -43,12 +43,6 @@ void DbLoad(const Arguments& a, std::istream&, std::ostream&, std::ostream& err)
     document.SaveToFile(false, {}, {}, a.positional[1]);
 }
 
-std::string_view FieldValue(std::span<const TReconcileField> Fields, std::string_view Name) {
-    for (const TReconcileField& field : Fields)
-        if (AnsiSameText(field.Name, Name)) return field.Value;
-    return {};
-}
-
 // One line a conflict: where, then both values ("(deleted)" for a row that is gone).
 void ReportConflict(std::ostream& Err, const TRowConflict& Conflict) {
     const auto row = Conflict.Yours.empty() ? Conflict.Theirs : Conflict.Yours;

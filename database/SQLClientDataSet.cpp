@@ -5,6 +5,7 @@
 #include "database/DBText.h"
 #include "platform/CodePage.h"
 #include "platform/Exceptions.h"
+#include "platform/TextCompare.h"
 #include "runtime/LumoMultiLexReader.h"
 
 #include <QSqlDriver>
@@ -44,6 +45,12 @@ std::optional<long long> ParseInteger(std::string_view Text) {
 }
 
 } // namespace
+
+std::string_view FieldValue(std::span<const TReconcileField> Fields, std::string_view Name) {
+    for (const TReconcileField& field : Fields)
+        if (AnsiSameText(field.Name, Name)) return field.Value;
+    return {};
+}
 
 // The statements of one apply, each prepared once and run for every change
 // of its shape. Null values cannot be matched with "=", so a row is found by a

@@ -22,6 +22,10 @@ struct TReconcileField {
     std::string_view Value;
 };
 
+// The value of the field of that name (ignoring case) among Fields; empty
+// when there is none.
+std::string_view FieldValue(std::span<const TReconcileField> Fields, std::string_view Name);
+
 using TReconcileErrorEvent =
     std::function<void(std::string_view Message, std::span<const TReconcileField> Fields)>;
 using TPostErrorEvent = std::function<void(std::string_view Message)>;

@@ -13,18 +13,11 @@ QByteArray Utf8(const QString& Text) {
     return Text.toUtf8();
 }
 
-std::optional<std::string_view> FieldValue(std::span<const TReconcileField> Fields,
-                                           std::string_view Name) {
-    for (const TReconcileField& field : Fields)
-        if (AnsiSameText(field.Name, Name)) return field.Value;
-    return std::nullopt;
-}
-
 // The fields of a refused row, one "name : value" line each. A display value
 // is text of its row's language, every other value of the process's code
 // page: the report is in UTF-8 so that both read right.
 QString FieldLines(std::span<const TReconcileField> Fields) {
-    const std::string_view codePage = FieldValue(Fields, "CodePage").value_or("");
+    const std::string_view codePage = FieldValue(Fields, "CodePage");
     QString lines;
     for (const TReconcileField& field : Fields) {
         const QString value = AnsiSameText(field.Name, "DisplayValue")
@@ -74,12 +67,12 @@ TConflictAnswer TEditorDataSets::CDS_LexConflict(const TRowConflict& Conflict) {
     const auto tr = [&](const char* Text) { return ToQString(document.TranslateGUI(Text)); };
     const std::span<const TReconcileField> row =
         Conflict.Yours.empty() ? Conflict.Theirs : Conflict.Yours;
-    const std::string key(FieldValue(row, "LexKey").value_or(""));
-    const std::string codePage(FieldValue(row, "CodePage").value_or(""));
-    const std::string seqNo(FieldValue(row, "SeqNo").value_or(""));
+    const std::string key(FieldValue(row, "LexKey"));
+    const std::string codePage(FieldValue(row, "CodePage"));
+    const std::string seqNo(FieldValue(row, "SeqNo"));
     const auto value = [&](std::span<const TReconcileField> Fields) {
         if (Fields.empty()) return tr("(deleted)");
-        return ToQString(FieldValue(Fields, "DisplayValue").value_or(""), TextCodePage(codePage));
+        return ToQString(FieldValue(Fields, "DisplayValue"), TextCodePage(codePage));
     };
     const QString text =
         tr("Someone else changed this entry in the table since you read it.") +
@@ -97,7 +90,7 @@ TConflictAnswer TEditorDataSets::CDS_LexConflict(const TRowConflict& Conflict) {
     if (answer == IDYES) return TConflictAnswer::Overwrite;
     if (answer != IDNO) return TConflictAnswer::Skip;
     std::optional<std::string_view> theirs;
-    if (!Conflict.Theirs.empty()) theirs = FieldValue(Conflict.Theirs, "DisplayValue").value_or("");
+    if (!Conflict.Theirs.empty()) theirs = FieldValue(Conflict.Theirs, "DisplayValue");
     document.TakeTableValue(key, codePage, seqNo, theirs);
     return TConflictAnswer::KeepTheirs;
 }
