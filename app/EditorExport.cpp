@@ -43,11 +43,11 @@ void ExportToFile(TFormLexEditor& Editor, bool NodesOnly, const TLexProgressEven
                           "Error", MB_OK | MB_ICONERROR);
             throw EAbort();
         }
-        ExportTranslations(Editor, bands, fileName, Parent);
+        ExportTranslations(Editor, bands, fileName, dialog.Replacing(), Parent);
         return;
     }
     TWaitCursor wait;
-    doc.SaveToFile(NodesOnly, bands, OnProgress, fileName);
+    doc.SaveToFile(NodesOnly, bands, OnProgress, fileName, &dialog.Replacing());
 }
 
 } // namespace lex

@@ -3,6 +3,7 @@
 #include "app/GuiText.h"
 #include "app/LexFileDialog.h"
 
+#include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -113,6 +114,16 @@ void TFormExport::SpeedButton1Click() {
     dialog.FileName = Edit_FileName->text();
     if (!dialog.Execute(this)) return;
     Edit_FileName->setText(dialog.FileName);
+    agreedName_ = dialog.FileName;
+    replacing_ = dialog.Replacing;
+}
+
+void TFormExport::accept() {
+    const QString name = FileName();
+    const bool agreed =
+        name == agreedName_ && FileUnchanged(QFile::encodeName(name).toStdString(), replacing_);
+    if (!agreed && !AgreeToReplace(this, name, replacing_)) return;
+    TPageDialog::accept();
 }
 
 } // namespace lex

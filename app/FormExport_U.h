@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/PageDialog.h"
+#include "platform/FileUtil.h"
 
 #include <vector>
 
@@ -30,6 +31,10 @@ public:
     // The bands of the checked languages, in list order.
     std::vector<TLexBand*> CheckedBands() const;
     QString FileName() const;
+    // Once accepted: the file at FileName as it was when the user agreed to
+    // replace it (the empty identity when there was none); the export
+    // refuses a file that is no longer so.
+    const FileIdentity& Replacing() const { return replacing_; }
 
     QLabel* Label_FileName;
     QLineEdit* Edit_FileName;
@@ -39,6 +44,10 @@ public:
     QLabel* Panel_Nodes;
     QListWidget* ListBox_Nodes;
 
+    // OK on the name of an existing file asks before it is replaced, unless
+    // the file chooser just asked about that same file.
+    void accept() override;
+
 protected:
     void showEvent(QShowEvent* Event) override;
 
@@ -47,6 +56,8 @@ private:
     void SpeedButton1Click();
 
     bool nodesOnly_ = false;
+    QString agreedName_; // the name the file chooser asked about
+    FileIdentity replacing_;
 };
 
 } // namespace lex

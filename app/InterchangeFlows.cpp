@@ -98,7 +98,8 @@ void ReportProblems(const std::string& FileName, const std::vector<TImportProble
 } // namespace
 
 void ExportTranslations(TFormLexEditor& Editor, const std::vector<TLexBand*>& Bands,
-                        const std::string& FileName, QWidget* Parent) {
+                        const std::string& FileName, const FileIdentity& Replacing,
+                        QWidget* Parent) {
     TLexDocument& doc = Editor.Document();
     std::vector<const TLexColumn*> columns;
     for (const TLexBand* band : Bands)
@@ -117,7 +118,7 @@ void ExportTranslations(TFormLexEditor& Editor, const std::vector<TLexBand*>& Ba
         column = &LanguageColumn(doc, dialog.CodePage(), dialog.SeqNo());
     }
     TWaitCursor wait;
-    ExportLanguageToFile(doc, *column, FileName);
+    ExportLanguageToFile(doc, *column, FileName, nullptr, {}, &Replacing);
 }
 
 void ImportTranslations(TFormLexEditor& Editor, const std::string& FileName,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FileUtil.h"
 #include "runtime/LumoMultiLexReader.h"
 
 #include <string>
@@ -15,9 +16,11 @@ struct TLexBand;
 // One language of the editor to a translator's file (PO, TS or XLIFF by the
 // name's extension). The language and sequence come from Bands; the user
 // chooses when they hold more than one column. The editor stays as it was,
-// modified flag included.
+// modified flag included. A file at FileName that is no longer Replacing is
+// refused (EFileChanged).
 void ExportTranslations(TFormLexEditor& Editor, const std::vector<TLexBand*>& Bands,
-                        const std::string& FileName, QWidget* Parent);
+                        const std::string& FileName, const FileIdentity& Replacing,
+                        QWidget* Parent);
 
 // A translator's file back into the editor as the values of a language and
 // sequence the user chooses (proposed from the file's language), in one

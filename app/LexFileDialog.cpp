@@ -4,6 +4,7 @@
 #include "interchange/InterchangeFormats.h"
 #include "platform/MessageBox.h"
 
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -90,6 +91,19 @@ QString AppendDefaultExt(const QString& FileName, const QString& Ext) {
     return FileName + Ext;
 }
 
+bool AgreeToReplace(QWidget* Parent, const QString& FileName, FileIdentity& Replacing) {
+    const std::string path = QFile::encodeName(FileName).toStdString();
+    if (!QFileInfo::exists(FileName)) {
+        Replacing = {};
+        return true;
+    }
+    if (GuiMessageBoxFmt(Parent, "File \"%s\" already exists. Replace it?", "Confirm",
+                         MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, FileName) != IDYES)
+        return false;
+    Replacing = CurrentFileIdentity(path);
+    return true;
+}
+
 void TLexSaveDialog::SDTypeChange(int Type) {
     FilterIndex = Type;
     DefaultExt = DefaultExtForFileType(Type);
@@ -121,10 +135,7 @@ bool TLexSaveDialog::Execute(QWidget* Parent, const QString& FallbackExt) {
             SDTypeChange(chosen);
         FileName = AppendDefaultExt(
             AppendDefaultExt(dialog.selectedFiles().constFirst(), DefaultExt), FallbackExt);
-        if (!QFileInfo::exists(FileName) ||
-            GuiMessageBoxFmt(Parent, "File \"%s\" already exists. Replace it?", "Confirm",
-                             MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, FileName) == IDYES)
-            return true;
+        if (AgreeToReplace(Parent, FileName, Replacing)) return true;
         // No: the dialog again, at that name, for another one.
     }
 }

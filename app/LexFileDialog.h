@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FileUtil.h"
 #include "runtime/LexFormats.h"
 
 #include <QString>
@@ -33,6 +34,11 @@ QString DefaultExtForFileType(int Type);
 // FileName, with Ext appended when its last path component has no dot.
 QString AppendDefaultExt(const QString& FileName, const QString& Ext);
 
+// Whether a file may be written at FileName: yes when none is there, else the
+// user's answer to the replace question. Replacing receives what the file
+// held when the user agreed (the empty identity for no file).
+bool AgreeToReplace(QWidget* Parent, const QString& FileName, FileIdentity& Replacing);
+
 // The data module's lexicon save dialog. There is one per run (LexSaveDialog),
 // so the file type the user picked and the default extension it implies carry
 // over to the next use.
@@ -45,6 +51,10 @@ public:
     QString FileName;
     int FilterIndex = 1; // 1-based, into Filter
     QString DefaultExt;  // with its dot; empty for none
+    // After Execute: the file the user agreed to replace as it was when asked
+    // (the empty identity when there was none), so that a writer can refuse
+    // a file someone else changed or created since.
+    FileIdentity Replacing;
 
     // Runs a modal save dialog. On OK, FileName is the chosen name, with the
     // default extension (or else FallbackExt) appended when the user typed

@@ -79,10 +79,11 @@ TTranslationCatalog ExportLanguage(TLexDocument& Document, const TLexColumn& Col
 
 void ExportLanguageToFile(TLexDocument& Document, const TLexColumn& Column,
                           const std::string& FileName, const TInterchangeFormat* Format,
-                          std::string Language) {
+                          std::string Language, const FileIdentity* Expected) {
     const TInterchangeFormat& format = FormatFor(FileName, Format);
     const std::string bytes = format.Write(ExportLanguage(Document, Column, std::move(Language)));
-    WriteFileAtomically(FileName, [&bytes](OutputStream& Stream) { Stream.Write(bytes); });
+    WriteFileAtomically(
+        FileName, [&bytes](OutputStream& Stream) { Stream.Write(bytes); }, Expected);
 }
 
 std::vector<TImportProblem> ImportCatalog(TLexDocument& Document,

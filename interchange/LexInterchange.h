@@ -10,6 +10,7 @@
 namespace lex {
 
 class TLexDocument;
+struct FileIdentity;
 struct TLexColumn;
 
 // The column of sequence SeqNo in the band of CodePage; Exception naming
@@ -24,10 +25,11 @@ TLexColumn& LanguageColumn(const TLexDocument& Document, std::string_view CodePa
 TTranslationCatalog ExportLanguage(TLexDocument& Document, const TLexColumn& Column,
                                    std::string Language = {});
 // The same written to FileName, atomically, in Format or, when none is
-// given, the one the file's extension names.
+// given, the one the file's extension names. With Expected, a file that is
+// no longer so is refused (EFileChanged) and left as it is.
 void ExportLanguageToFile(TLexDocument& Document, const TLexColumn& Column,
                           const std::string& FileName, const TInterchangeFormat* Format = nullptr,
-                          std::string Language = {});
+                          std::string Language = {}, const FileIdentity* Expected = nullptr);
 
 // An entry that was not imported: its key (UTF-8), its line and why.
 struct TImportProblem {

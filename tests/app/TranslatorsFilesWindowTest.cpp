@@ -155,6 +155,58 @@ TEST_F(TranslatorsFilesWindowTest, ALanguageGoesOutAndComesBackIntoAnotherSequen
 // an entry the code page cannot hold is named with its line in one message
 // and the rest arrives. A language the document lacks is proposed from the
 // catalogue of code pages.
+// An export onto an existing file asks first; No leaves the dialog open and
+// the file alone. A file another program changes after the user agreed (here
+// while the language is asked) is refused and kept as that program left it.
+TEST_F(TranslatorsFilesWindowTest, AnExportAsksBeforeReplacingAFileAndKeepsOneChangedSince) {
+    enum class Then { Decline, Agree, ChangedMeanwhile };
+    for (const Then then : {Then::Decline, Then::Agree, Then::ChangedMeanwhile}) {
+        SCOPED_TRACE(static_cast<int>(then));
+        OpenSample();
+        const std::string file = dir / "theirs.po";
+        WriteFileAtomically(file, [](OutputStream& Out) { Out.Write("theirs"); });
+        boxes.shown.clear();
+        boxes.answers = {then == Then::Decline ? IDNO : IDYES};
+        bool stayedOpen = false;
+        WhenModal<TFormExport>([&](TFormExport& dialog) {
+            dialog.Edit_FileName->setText(QString::fromStdString(file));
+            dialog.accept();
+            stayedOpen = dialog.isVisible();
+            if (stayedOpen) dialog.reject();
+        });
+        if (then != Then::Decline)
+            WhenModal<TFormTranslationLanguage>([&](TFormTranslationLanguage& dialog) {
+                if (then == Then::ChangedMeanwhile)
+                    WriteFileAtomically(file,
+                                        [](OutputStream& Out) { Out.Write("theirs, later"); });
+                dialog.accept();
+            });
+        window->Action_Export->trigger();
+        Settle();
+
+        ASSERT_GE(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0], "Confirm|File \"" + file + "\" already exists. Replace it?");
+        EXPECT_EQ(stayedOpen, then == Then::Decline);
+        const std::string onDisk = ReadFileBytes(file);
+        switch (then) {
+        case Then::Decline:
+            EXPECT_EQ(onDisk, "theirs");
+            EXPECT_EQ(boxes.shown.size(), 1u);
+            break;
+        case Then::Agree:
+            EXPECT_NE(onDisk.find("Enregistrer"), std::string::npos) << onDisk;
+            EXPECT_EQ(boxes.shown.size(), 1u);
+            break;
+        case Then::ChangedMeanwhile:
+            EXPECT_EQ(onDisk, "theirs, later");
+            ASSERT_EQ(boxes.shown.size(), 2u);
+            EXPECT_NE(boxes.shown[1].find("was changed by another program"), std::string::npos)
+                << boxes.shown[1];
+            break;
+        }
+    }
+}
+
 TEST_F(TranslatorsFilesWindowTest, ImportAsksBeforeOverwritingAndReportsWhatItLeftOut) {
     const std::string file = dir / "in.po";
     std::ofstream(file, std::ios::binary) << "msgid \"\"\n"
