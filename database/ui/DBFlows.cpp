@@ -15,16 +15,17 @@ namespace lex {
 namespace {
 
 // The table chosen in the dialog, titled Caption; empty when the user
-// cancels. Clear, when given, offers "Clear Table Before Save" and says
-// whether it was checked.
+// cancels. Clear, when given (the save flow), offers "Clear Table Before
+// Save" and the name of a new table, and says whether it was checked.
 std::string ChooseTable(const TDBSource& Source, QWidget* Owner, const char* Caption,
                         bool* Clear = nullptr) {
     TFormOpenDB dialog(Source, Owner);
     dialog.setWindowTitle(QString::fromLatin1(Caption));
     dialog.CheckBox_Clear->setEnabled(Clear != nullptr);
+    if (Clear) dialog.OfferNewTable();
     if (dialog.exec() != QDialog::Accepted) return {};
     if (Clear) *Clear = dialog.CheckBox_Clear->isChecked();
-    return dialog.CheckedTable();
+    return dialog.ChosenTable();
 }
 
 void Bind(TFormLexEditor& Editor, const TSQLConnection& Connection, const std::string& TableName) {
@@ -129,10 +130,12 @@ void SaveToDB(TFormLexEditor& Editor, const TDBSource& Source,
     bool clear = false;
     const std::string table = ChooseTable(Source, &Editor, "Save To DB...", &clear);
     if (table.empty()) return;
+    CheckTableName(table);
     TWaitCursor wait;
     TSQLClientDataSet& lex = TEditorDataSets::Of(Editor).CDS_Lex;
     CopyConnection(*Source.EditConnection, lex.Connection());
     lex.Close();
+    OfferToCreate(Editor, lex.Connection(), table);
     lex.Open(table);
     // Emptied in the transaction that writes the rows back: a refused row
     // leaves the table as it was.

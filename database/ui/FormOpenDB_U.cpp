@@ -8,7 +8,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -93,6 +95,16 @@ TFormOpenDB::TFormOpenDB(const TDBSource& Source, QWidget* Parent)
     CheckBox_Clear = new QCheckBox(QStringLiteral("Clear Table Before Save"), TabSheet_Tables);
     CheckBox_Clear->setObjectName(QStringLiteral("CheckBox_Clear"));
     CheckBox_Clear->setEnabled(false);
+    Label_NewTable = new QLabel(QStringLiteral("New Table:"), TabSheet_Tables);
+    Label_NewTable->setObjectName(QStringLiteral("Label_NewTable"));
+    Edit_NewTable = new QLineEdit(TabSheet_Tables);
+    Edit_NewTable->setObjectName(QStringLiteral("Edit_NewTable"));
+    Label_NewTable->setBuddy(Edit_NewTable);
+    Label_NewTable->setEnabled(false);
+    Edit_NewTable->setEnabled(false);
+    auto* newTable = new QHBoxLayout;
+    newTable->addWidget(Label_NewTable);
+    newTable->addWidget(Edit_NewTable, 1);
     auto* tables = new QGridLayout(TabSheet_Tables);
     tables->addWidget(Image1, 0, 0, 5, 1);
     tables->addWidget(Label_Params, 0, 1);
@@ -101,6 +113,7 @@ TFormOpenDB::TFormOpenDB(const TDBSource& Source, QWidget* Parent)
     tables->addWidget(Label_Tables, 3, 1);
     tables->addWidget(CheckListBox_Tables, 4, 1);
     tables->addWidget(CheckBox_Clear, 5, 1);
+    tables->addLayout(newTable, 6, 1);
     tables->setColumnStretch(1, 1);
     tables->setRowStretch(2, 1);
     tables->setRowStretch(4, 2);
@@ -129,6 +142,13 @@ TFormOpenDB::TFormOpenDB(const TDBSource& Source, QWidget* Parent)
     BitBtn_Help = buttons.Help;
     connect(CheckListBox_Tables, &QListWidget::itemChanged, this,
             [this](QListWidgetItem* Item) { CheckListBox_TablesClickCheck(Item); });
+    // A typed name and a checked table exclude each other.
+    connect(Edit_NewTable, &QLineEdit::textEdited, this, [this](const QString& Text) {
+        if (!Text.isEmpty())
+            for (int i = 0; i < CheckListBox_Tables->count(); ++i)
+                CheckListBox_Tables->item(i)->setCheckState(Qt::Unchecked);
+        UpdateOkButton();
+    });
 
     setFixedSize(QSize(472, 344).expandedTo(minimumSizeHint()));
 
@@ -174,6 +194,16 @@ std::string TFormOpenDB::CheckedTable() const {
     return CheckListBox_Tables->item(index)->data(TableRole).toByteArray().toStdString();
 }
 
+std::string TFormOpenDB::ChosenTable() const {
+    const std::string checked = CheckedTable();
+    return checked.empty() ? Edit_NewTable->text().trimmed().toStdString() : checked;
+}
+
+void TFormOpenDB::OfferNewTable() {
+    Label_NewTable->setEnabled(true);
+    Edit_NewTable->setEnabled(true);
+}
+
 void TFormOpenDB::showEvent(QShowEvent* Event) {
     QDialog::showEvent(Event);
     BitBtn_Help->setEnabled(static_cast<bool>(showHelp_));
@@ -188,11 +218,12 @@ void TFormOpenDB::CheckListBox_TablesClickCheck(QListWidgetItem* Item) {
         if (QListWidgetItem* other = CheckListBox_Tables->item(i); other != Item)
             other->setCheckState(Qt::Unchecked);
     checking_ = false;
+    if (Item->checkState() == Qt::Checked) Edit_NewTable->clear();
     UpdateOkButton();
 }
 
 void TFormOpenDB::UpdateOkButton() {
-    BitBtn_OK->setEnabled(CheckedTableIndex() >= 0);
+    BitBtn_OK->setEnabled(!ChosenTable().empty());
 }
 
 } // namespace lex

@@ -10,6 +10,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
 class QPlainTextEdit;
@@ -34,12 +35,11 @@ struct TDBSource {
 };
 
 // The table-choice dialog: the connection parameters, the database's tables
-// with at most one checked, "Clear Table Before Save" (for the save flow to
-// enable) and the default table's schema. Creating it reads the settings
-// and lists the tables through the edit connection; a database that cannot
-// be reached is reported once and leaves the list empty. Its English texts
-// are keys of "Lex_GUI"; the screen eye translates them when it first
-// becomes active.
+// with at most one checked, "Clear Table Before Save" and the name of a new
+// table (for the save flow to enable) and the default table's schema. Creating it reads the
+// settings and lists the tables through the edit connection; a database that cannot be reached is
+// reported once and leaves the list empty. Its English texts are keys of "Lex_GUI"; the screen eye
+// translates them when it first becomes active.
 class TFormOpenDB : public QDialog {
     Q_OBJECT
 public:
@@ -49,6 +49,10 @@ public:
     int CheckedTableIndex() const;
     // Its name as the database lists it, ready for a statement; empty for none.
     std::string CheckedTable() const;
+    // The checked table, else the new table's name as typed; empty for none.
+    std::string ChosenTable() const;
+    // Lets the save flow name a table that is not there yet.
+    void OfferNewTable();
 
     QTabWidget* PageControl1;
     QWidget* TabSheet_Tables;
@@ -60,6 +64,8 @@ public:
     QLabel* Label_Tables;
     QListWidget* CheckListBox_Tables;
     QCheckBox* CheckBox_Clear;
+    QLabel* Label_NewTable;
+    QLineEdit* Edit_NewTable;
     QPlainTextEdit* Memo1;
     QLabel* Label_Portable;
     QPlainTextEdit* Memo_Portable;

@@ -225,6 +225,7 @@ const std::vector<std::string> InterfaceKeys = {
     "The table %s does not exist. Create it with the default columns?",
     "Write Into Folder:",
     "Browse...",
+    "New Table:",
     "Import Data From DFM File...",
     "Include Sub Dictory",
     "Import AS",
@@ -253,7 +254,7 @@ const std::vector<std::string> InterfaceKeys = {
 // Where the about box's four texts sit among them: two after "About...", one
 // after "Lexicon", one after "Minimize" (indexes in the lexicon's key order).
 constexpr size_t AboutBoxIndexes[] = {18, 19, 32, 68};
-constexpr size_t KeyCount = 237;
+constexpr size_t KeyCount = 238;
 
 std::string EmbeddedBytes() {
     return std::string(reinterpret_cast<const char*>(LexGUIData), LexGUIDataSize);

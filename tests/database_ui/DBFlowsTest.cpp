@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -304,6 +305,39 @@ TEST_F(DBFlowsTest, ImportIntoAnEditorBoundToAnotherTableKeepsTitleAndBinding) {
     Save();
     EXPECT_EQ(Rows().size(), 4u);
     EXPECT_EQ(Rows("OTHERLEX").size(), 1u);
+}
+
+// Save To DB may name a table that is not there yet: it is offered to be
+// made and then holds the editor's records. Only the save flow offers a name.
+TEST_F(DBFlowsTest, SaveToDBMakesANewTableTheUserNames) {
+    Start();
+    TLexDocument& doc = Document();
+    AddNode(doc, "Open", "1252", "Oeffnen");
+    boxes.answers = {IDYES};
+    bool offered = false;
+    WhenModal<TFormOpenDB>([&](TFormOpenDB& dialog) {
+        offered = dialog.Edit_NewTable->isEnabled();
+        dialog.CheckListBox_Tables->item(0)->setCheckState(Qt::Checked);
+        dialog.Edit_NewTable->setText(QStringLiteral("TEAMLEX"));
+        emit dialog.Edit_NewTable->textEdited(dialog.Edit_NewTable->text());
+        dialog.BitBtn_OK->click();
+    });
+    window->Action_SaveDB->trigger();
+    EXPECT_TRUE(offered);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0],
+              "Confirm|The table TEAMLEX does not exist. Create it with the default columns?");
+    EXPECT_EQ(Rows("TEAMLEX"), std::vector<std::string>{"Open|1252|0|Oeffnen|"});
+    EXPECT_EQ(Rows().size(), 3u); // the table that was unchecked for the name
+    EXPECT_EQ(doc.TableName(), "TEAMLEX");
+    EXPECT_FALSE(doc.Modified());
+
+    WhenModal<TFormOpenDB>([&](TFormOpenDB& dialog) {
+        offered = dialog.Edit_NewTable->isEnabled();
+        dialog.reject();
+    });
+    window->Action_OpenDB->trigger();
+    EXPECT_FALSE(offered);
 }
 
 TEST_F(DBFlowsTest, TheCommandLineOpensATableAtStart) {
