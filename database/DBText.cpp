@@ -71,6 +71,16 @@ void LexiconTextTo(const QString& Text, int CodePage, std::string& Bytes) {
     }
 }
 
+void Utf8LexiconTextTo(std::string_view Utf8, int CodePage, std::string& Bytes) {
+    if (std::all_of(Utf8.begin(), Utf8.end(),
+                    [](char C) { return Printable(static_cast<unsigned char>(C)); }) &&
+        AsciiCodePage(CodePage))
+        Bytes = Utf8;
+    else
+        LexiconTextTo(QString::fromUtf8(Utf8.data(), static_cast<qsizetype>(Utf8.size())), CodePage,
+                      Bytes);
+}
+
 std::string MessageText(const QString& Text) {
     const int codePage = ProcessCodePage();
     try {

@@ -16,6 +16,8 @@ std::string LexiconText(const QString& Text, int CodePage);
 // The same into Bytes, whose storage is kept: reading a million rows need
 // not allocate for every value.
 void LexiconTextTo(const QString& Text, int CodePage, std::string& Bytes);
+// The same from UTF-8.
+void Utf8LexiconTextTo(std::string_view Utf8, int CodePage, std::string& Bytes);
 
 // A message of the data-access layer in the process's code page, with '?'
 // for what it cannot hold: an error report must not fail itself.

@@ -3,11 +3,13 @@
 #include "database/BulkStatements.h"
 #include "database/DBSchema.h"
 #include "database/DBText.h"
+#include "database/SQLiteRows.h"
 #include "platform/CodePage.h"
 #include "platform/Exceptions.h"
 #include "platform/TextCompare.h"
 #include "runtime/LumoMultiLexReader.h"
 
+#include <QLocale>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
@@ -231,45 +233,82 @@ void TSQLClientDataSet::Open(std::string_view TableName) {
 
 void TSQLClientDataSet::ReadRows(QSqlQuery& Query) {
     TValues values(fields_.size());
-    while (Query.next()) {
-        ReadRow(Query, values);
-        rows_.push_back({TPackedValues(values), {}, TRowState::Unchanged});
+    const auto keep = [&] { rows_.push_back({TPackedValues(values), {}, TRowState::Unchanged}); };
+    if (const auto direct = TSQLiteRows::Query(connection_.Database(), Query.lastQuery())) {
+        Query.finish();
+        while (direct->Next()) {
+            ReadRow(*direct, values);
+            keep();
+        }
+    } else {
+        while (Query.next()) {
+            ReadRow(Query, values);
+            keep();
+        }
+        if (Query.lastError().isValid())
+            RaiseDatabaseError(connection_.Database(), Query.lastError());
     }
-    if (Query.lastError().isValid()) RaiseDatabaseError(connection_.Database(), Query.lastError());
     recordCount_ = static_cast<int>(rows_.size());
 }
 
-void TSQLClientDataSet::ReadRow(const QSqlQuery& Query, TValues& Values) const {
-    const int processCodePage = ProcessCodePage();
-    // Into the strings the last row left, keeping their storage.
+template <typename ReadValue>
+void TSQLClientDataSet::ReadFields(TValues& Values, const ReadValue& Read) const {
     const auto read = [&](int field, int codePage) {
-        const QVariant value = Query.value(field);
-        std::optional<std::string>& bytes = Values[static_cast<size_t>(field)];
+        try {
+            Read(field, codePage, Values[static_cast<size_t>(field)]);
+        } catch (const EConvertError& e) {
+            throw EDatabaseError(FormatText("Row %s, field %s: %s",
+                                            {std::to_string(rows_.size() + 1),
+                                             fields_[static_cast<size_t>(field)].Name, e.what()}));
+        }
+    };
+    const int processCodePage = ProcessCodePage();
+    for (int i = 0; i < FieldCount(); ++i)
+        if (i != displayField_) read(i, processCodePage);
+    if (displayField_ >= 0) read(displayField_, TextCodePage(CodePageText(Values)));
+}
+
+// Into the strings the last row left, keeping their storage.
+void TSQLClientDataSet::ReadRow(const QSqlQuery& Query, TValues& Values) const {
+    ReadFields(Values, [&](int Field, int CodePage, std::optional<std::string>& Bytes) {
+        const QVariant value = Query.value(Field);
         if (value.isNull()) {
-            bytes.reset();
+            Bytes.reset();
             return;
         }
-        std::string& text = bytes ? *bytes : bytes.emplace();
-        const TField& info = fields_[static_cast<size_t>(field)];
-        if (info.Kind == TFieldKind::Blob) {
+        std::string& text = Bytes ? *Bytes : Bytes.emplace();
+        if (fields_[static_cast<size_t>(Field)].Kind == TFieldKind::Blob) {
             const QByteArray data = value.toByteArray();
             text.assign(data.constData(), static_cast<size_t>(data.size()));
         } else if (const int type = value.metaType().id(); IsIntegerType(type)) {
             text = type == QMetaType::ULongLong ? std::to_string(value.toULongLong())
                                                 : std::to_string(value.toLongLong());
         } else {
-            try {
-                LexiconTextTo(value.toString(), codePage, text);
-            } catch (const EConvertError& e) {
-                throw EDatabaseError(
-                    FormatText("Row %s, field %s: %s", {std::to_string(rows_.size() + 1), info.Name,
-                                                        std::string(e.what())}));
-            }
+            LexiconTextTo(value.toString(), CodePage, text);
         }
-    };
-    for (int i = 0; i < FieldCount(); ++i)
-        if (i != displayField_) read(i, processCodePage);
-    if (displayField_ >= 0) read(displayField_, TextCodePage(CodePageText(Values)));
+    });
+}
+
+// The same values as Qt's driver gives for each kind SQLite stores.
+void TSQLClientDataSet::ReadRow(const TSQLiteRows& Rows, TValues& Values) const {
+    ReadFields(Values, [&](int Field, int CodePage, std::optional<std::string>& Bytes) {
+        const TSQLiteRows::TKind kind = Rows.Kind(Field);
+        if (kind == TSQLiteRows::TKind::Null) {
+            Bytes.reset();
+            return;
+        }
+        std::string& text = Bytes ? *Bytes : Bytes.emplace();
+        if (kind == TSQLiteRows::TKind::Integer) {
+            text = std::to_string(Rows.Integer(Field));
+        } else if (kind == TSQLiteRows::TKind::Float) {
+            text = QString::number(Rows.Float(Field), 'g', QLocale::FloatingPointShortest)
+                       .toStdString();
+        } else if (fields_[static_cast<size_t>(Field)].Kind == TFieldKind::Blob) {
+            text = Rows.Bytes(Field);
+        } else {
+            Utf8LexiconTextTo(Rows.Bytes(Field), CodePage, text);
+        }
+    });
 }
 
 void TSQLClientDataSet::AssumeRows(ILexReader& Reader) {

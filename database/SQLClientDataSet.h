@@ -16,6 +16,8 @@
 
 namespace lex {
 
+class TSQLiteRows;
+
 // One field of a row, for the reports.
 struct TReconcileField {
     std::string_view Name;
@@ -167,6 +169,11 @@ private:
     void CheckActive() const;
     void ReadRows(QSqlQuery& Query);
     void ReadRow(const QSqlQuery& Query, TValues& Values) const;
+    void ReadRow(const TSQLiteRows& Rows, TValues& Values) const;
+    // Read(field, code page, value) stores a field's value as the lexicon
+    // holds it, its text in that code page.
+    template <typename ReadValue>
+    void ReadFields(TValues& Values, const ReadValue& Read) const;
     void MarkPending(size_t Row);
     QVariant BoundValue(int Field, const TPackedValues& Values) const;
 

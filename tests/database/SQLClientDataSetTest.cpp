@@ -614,6 +614,37 @@ TEST_P(SQLDataSetTest, TheTableListHasUserTablesOnly) {
     EXPECT_EQ(OpenDataSet(odd)->FieldName(0), Postgres() ? "lexkey" : "LEXKEY");
 }
 
+// SQLite keeps each value as what it is, whatever the column's type: every
+// kind reads as the text Qt's driver would give, display values in their
+// row's code page.
+TEST(SQLiteValuesTest, EachStoredKindReadsAsItsText) {
+    test::TempDir dir;
+    TDBSettings settings;
+    settings.Params = {"DriverName=SQLite", "Database=" + dir / "lex.db"};
+    TSQLConnection admin;
+    ConfigureConnection(admin, settings);
+    admin.ExecuteDirect("create table MIXED (LEXKEY varchar(200), CODEPAGE int, SEQNO int, "
+                        "DISPLAYVALUE varchar(200), CATALOGID varchar(200), DATA blob)");
+    QSqlQuery insert(admin.Database());
+    ASSERT_TRUE(insert.exec(QStringLiteral("insert into MIXED values (12, '936', 0, 1.5, x'6869', "
+                                           "'abc'), ('k', 936, -7, '%1', null, x'00ff')")
+                                .arg(u"\u6587\u4EF6"_qs)));
+    TSQLClientDataSet dataSet;
+    ConfigureConnection(dataSet.Connection(), settings);
+    dataSet.Open("MIXED");
+    ASSERT_EQ(dataSet.RecordCount(), 2);
+    const std::vector<std::vector<std::string>> expected = {
+        {"12", "936", "0", "1.5", "hi", "abc"},
+        {"k", "936", "-7", "\xCE\xC4\xBC\xFE", "(null)", std::string("\0\xFF", 2)}};
+    for (const std::vector<std::string>& row : expected) {
+        for (int i = 0; i < dataSet.FieldCount(); ++i)
+            EXPECT_EQ(dataSet.IsNull(i) ? "(null)" : std::string(dataSet.FieldText(i)),
+                      row[static_cast<size_t>(i)])
+                << dataSet.FieldName(i);
+        dataSet.Next();
+    }
+}
+
 // SQLite on a disk that fills up, then on one nobody may write: the first
 // ends the apply with the table as it was; the second is still read.
 TEST(SQLiteDiskTest, AFullDiskEndsTheApplyAndAReadOnlyOneIsStillRead) {
