@@ -293,6 +293,76 @@ TEST_F(FormLexMainTest, EveryMenuItemHasAnAcceleratorOfItsOwn) {
     EXPECT_GE(menus.size(), 14u); // the bar's nine menus and the history submenu were walked
 }
 
+// The menu bar, every menu and bar, one a line: the names of the items
+// ("|" a separator, "~" a nameless widget), and "/" before a bar that starts
+// a new row of the bar area.
+std::string Layouts(TFormLexMain& Window) {
+    std::vector<QWidget*> containers = {Window.MainMenu1};
+    for (QAction* item : Window.MainMenu1->actions())
+        containers.push_back(item->menu());
+    for (QWidget* each : std::initializer_list<QWidget*>{
+             Window.PopupMenu_Lex, Window.PopupMenu_ToolBar, Window.ToolBar_Menu,
+             Window.ToolBar_MDI, Window.ToolBar_File, Window.ToolBar_Edit, Window.ToolBar_Search,
+             Window.ToolBar_DB, Window.ToolBar_DFM})
+        containers.push_back(each);
+    std::string layouts;
+    for (QWidget* container : containers) {
+        auto* bar = qobject_cast<QToolBar*>(container);
+        layouts +=
+            (bar && Window.toolBarBreak(bar) ? "/" : "") + Text(container->objectName()) + ":";
+        for (QAction* item : container->actions()) {
+            QString name = item->objectName();
+            if (item->isSeparator())
+                name = QStringLiteral("|");
+            else if (item->menu())
+                name = item->menu()->objectName();
+            else if (bar && name.isEmpty())
+                name = bar->widgetForAction(item)->objectName();
+            layouts += " " + (name.isEmpty() ? std::string("~") : Text(name));
+        }
+        layouts += "\n";
+    }
+    return layouts;
+}
+
+TEST_F(FormLexMainTest, MenusAndBarsShowTheCommandsInTheirGroups) {
+    Start();
+    EXPECT_EQ(
+        Layouts(*window),
+        "MainMenu1: Menu_File Menu_Edit Menu_Search Menu_View Menu_DataBase Menu_Data Menu_Option "
+        "Menu_Windows Menu_Help\n"
+        "Menu_File: Action_NewLex Action_Open Action_Import | Action_Save Action_SaveAs | "
+        "Action_Export Action_ExportNode | Menu_HistoryFile | Action_Exit\n"
+        "Menu_Edit: EditUndo1 EditRedo1 | EditCut1 EditCopy1 EditPaste1 | Action_Replace\n"
+        "Menu_Search: Action_Find Action_FindPrior Action_FindNext | Action_Locate | "
+        "Action_NextUntranslated Action_PriorUntranslated Action_UntranslatedOnly\n"
+        "Menu_View: Action_ViewMenu Action_ViewFile Action_ViewEdit Action_ViewDB "
+        "Action_ViewSearch Action_ViewDFM\n"
+        "Menu_DataBase: Action_OpenDB Action_ImportDB | Action_SaveDB\n"
+        "Menu_Data: Action_NewNode Action_NewSubNode Action_DeleteNode | Action_GB Action_Big5 | "
+        "Action_NewLang | Action_DFM2Lex Action_Lex2DFM Action_GrabData | Action_CheckLex\n"
+        "Menu_Option: Action_Font | Action_EditorDialog Action_EditorSimple Action_EditorPanel | "
+        "Action_ShowEditorGrid Action_ImmediateEdit | Action_CaseSensitive Action_ChinesePhrases\n"
+        "Menu_Windows: WindowTileHorizontal1 WindowTileVertical1 WindowArrange1 WindowCascade1 "
+        "WindowMinimizeAll1\n"
+        "Menu_Help: HelpContents1 HelpTopicSearch1 HelpOnHelp1 | Action_About\n"
+        "PopupMenu_Lex: Action_NewNode Action_NewSubNode Action_DeleteNode | Action_NewLang "
+        "Action_DeleteLang | Action_NewSequence Action_DeleteSequence | Action_ExportNode | "
+        "Action_DFM2Lex Action_Lex2DFM Action_GrabData\n"
+        "PopupMenu_ToolBar: Action_ViewMenu Action_ViewFile Action_ViewEdit Action_ViewDB "
+        "Action_ViewSearch Action_ViewDFM\n"
+        "ToolBar_Menu: MainMenu1\n"
+        "ToolBar_MDI: ~ Action_Min Action_Restore Action_Close\n"
+        "/ToolBar_File: Action_NewLex | Action_Open Action_Import | Action_Save Action_Export\n"
+        "ToolBar_Edit: Action_NewNode Action_NewSubNode Action_DeleteNode | EditCut1 EditCopy1 "
+        "EditPaste1 EditUndo1 EditRedo1 | Action_GB Action_Big5 | Action_NewLang\n"
+        "/ToolBar_Search: Label_Search Edit_LexValue | Action_Find Action_FindPrior "
+        "Action_FindNext | Action_Locate | Action_NextUntranslated Action_PriorUntranslated "
+        "Action_UntranslatedOnly\n"
+        "ToolBar_DB: Action_OpenDB Action_ImportDB | Action_SaveDB\n"
+        "ToolBar_DFM: Action_DFM2Lex Action_Lex2DFM | Action_GrabData\n");
+}
+
 // Size, place, maximised state and bar layout outlive the run; a layout
 // that does not read leaves the bars as they start.
 TEST_F(FormLexMainTest, TheWindowComesBackAsItWasLeft) {
