@@ -10,6 +10,13 @@
 namespace lex {
 namespace {
 
+TIdleState StateOf(const TLexDocument* Editor, int HistoryCount = 0) {
+    TIdleInput input;
+    input.Editor = Editor;
+    input.HistoryCount = HistoryCount;
+    return ComputeIdleState(input);
+}
+
 // The rules from a document alone, with inputs a window cannot easily reach:
 // the hit positions and a selection without a focused node.
 TEST(IdleRules, FindStepsAndNodeCounters) {
@@ -35,13 +42,14 @@ TEST(IdleRules, FindStepsAndNodeCounters) {
             for (int columns : c.Columns)
                 hits.push_back({parent, std::vector<TLexColumn*>(columns)});
             TLexDocumentTestAccess::SetHits(doc, std::move(hits), c.Index, c.Column);
-            const TIdleState state = ComputeIdleState({&doc, true, true, 0});
-            EXPECT_EQ(state.FindNext, !c.Columns.empty()) << c.Columns.size() << " hits";
+            const TIdleState state = StateOf(&doc);
+            EXPECT_EQ(state.Holds(TEnableRule::Hits), !c.Columns.empty())
+                << c.Columns.size() << " hits";
         }
         TLexDocumentTestAccess::SetHits(doc, {}, 0, 0);
 
         doc.Tree().SetFocusedNode(parent);
-        TIdleState state = ComputeIdleState({&doc, false, true, 0});
+        TIdleState state = StateOf(&doc);
         EXPECT_EQ(state.TotalNodes, "3");
         EXPECT_EQ(state.SubNodes, "2");
 
@@ -50,20 +58,20 @@ TEST(IdleRules, FindStepsAndNodeCounters) {
         doc.Tree().SetFocusedNode(nullptr);
         doc.Tree().ClearSelection();
         doc.Tree().Select(parent);
-        state = ComputeIdleState({&doc, false, true, 0});
-        EXPECT_TRUE(state.ExportNode);
-        EXPECT_TRUE(state.GB);
-        EXPECT_FALSE(state.NewSubNode);
+        state = StateOf(&doc);
+        EXPECT_TRUE(state.Holds(TEnableRule::AnyNode));
+        EXPECT_TRUE(state.Holds(TEnableRule::ChineseBands));
+        EXPECT_FALSE(state.Holds(TEnableRule::FocusedNode));
         EXPECT_EQ(state.SubNodes, "1"); // the top-level nodes
 
-        EXPECT_TRUE(state.Untranslated);
+        EXPECT_TRUE(state.Holds(TEnableRule::LanguageColumn));
         const TLexDocument noLanguages;
-        EXPECT_FALSE(ComputeIdleState({&noLanguages, false, true, 0}).Untranslated);
+        EXPECT_FALSE(StateOf(&noLanguages).Holds(TEnableRule::LanguageColumn));
 
-        state = ComputeIdleState({nullptr, false, false, 2});
+        state = StateOf(nullptr, 2);
         EXPECT_EQ(state.TotalNodes + state.SubNodes, "00");
-        EXPECT_TRUE(state.HistoryFile);
-        EXPECT_FALSE(state.NewNode);
+        EXPECT_TRUE(state.Holds(TEnableRule::History));
+        EXPECT_FALSE(state.Holds(TEnableRule::Editor));
     }
     FinalizeCodePageList();
 }
