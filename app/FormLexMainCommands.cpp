@@ -1,4 +1,6 @@
+#include "app/CheckPanel.h"
 #include "app/EditorExport.h"
+#include "app/FormAbout_U.h"
 #include "app/FormCodePage_U.h"
 #include "app/FormLexDM_U.h"
 #include "app/FormLexMain_U.h"
@@ -9,10 +11,13 @@
 #include "app/InterchangeFlows.h"
 #include "app/LexFileDialog.h"
 #include "app/LumoOption.h"
+#include "app/MdiWindows.h"
 #include "chinese/PhraseConverter.h"
 #include "database/ui/DBFlows.h"
 #include "editor/view/FormLexEditor_U.h"
 #include "editor/view/WaitCursor.h"
+#include "formfiles/ui/FormDFM2Lex_U.h"
+#include "formfiles/ui/FromGrabData_U.h"
 #include "interchange/InterchangeFormats.h"
 #include "platform/CodePageCatalog.h"
 #include "platform/Exceptions.h"
@@ -38,7 +43,7 @@
 #include <utility>
 
 // The main window's work: the editor windows it makes, opens, saves and
-// reports progress for, and the commands of its actions.
+// reports progress for, and the commands of its action table.
 namespace lex {
 namespace {
 
@@ -46,6 +51,15 @@ namespace {
 QString CaptionBeforeDash(const QString& Caption) {
     const qsizetype dash = Caption.indexOf(QLatin1String(" - "));
     return dash < 0 ? Caption : Caption.left(dash);
+}
+
+// The lexicon the grab takes its data from, chosen as Open chooses one.
+bool ChooseGrabSource(QWidget* Owner, QString& FileName) {
+    TLexOpenDialog& dialog = LexOpenDialog();
+    dialog.FileName = FileName;
+    if (!dialog.Execute(Owner)) return false;
+    FileName = dialog.FileName;
+    return true;
 }
 
 } // namespace
@@ -256,8 +270,8 @@ void TFormLexMain::SetToolBarVisible(QAction* Toggle, bool Visible) {
     *options[i] = Visible;
 }
 
-void TFormLexMain::Action_ViewExecute(QAction* Toggle) {
-    SetToolBarVisible(Toggle, Toggle->isChecked());
+void TFormLexMain::Action_NewLexExecute() {
+    NewLexicon();
 }
 
 void TFormLexMain::Action_OpenExecute() {
@@ -283,7 +297,15 @@ void TFormLexMain::Action_ImportExecute() {
     editor->Document().ImportFile(fileName, Progress());
 }
 
-void TFormLexMain::Action_ExportExecute(bool NodesOnly) {
+void TFormLexMain::Action_ExportExecute() {
+    ExportActiveEditor(false);
+}
+
+void TFormLexMain::Action_ExportNodeExecute() {
+    ExportActiveEditor(true);
+}
+
+void TFormLexMain::ExportActiveEditor(bool NodesOnly) {
     TFormLexEditor* editor = ActiveEditor();
     if (!editor) return;
     // Through the grid, which refuses a text the language cannot hold.
@@ -291,40 +313,46 @@ void TFormLexMain::Action_ExportExecute(bool NodesOnly) {
     ExportToFile(*editor, NodesOnly, Progress(), this);
 }
 
+void TFormLexMain::Action_ExitExecute() {
+    close();
+}
+
 // The search box holds Unicode: each language is searched in its own code
 // page, so Chinese is found whatever the interface's code page.
-void TFormLexMain::Action_FindExecute() {
-    TFormLexEditor* editor = ActiveEditor();
-    if (!editor) return;
-    editor->PostEdit();
+void TFormLexMain::Action_FindExecute(TFormLexEditor& Editor) {
+    Editor.PostEdit();
     ShowSearchStep(nullptr);
-    editor->Document().Find(Edit_LexValue->text().toStdU16String());
-    if (editor->Document().FoundNodes().empty()) {
+    Editor.Document().Find(Edit_LexValue->text().toStdU16String());
+    if (Editor.Document().FoundNodes().empty()) {
         GuiMessageBoxFmt(this, "\"%s\" was not found.", "Find", MB_OK | MB_ICONINFORMATION,
                          Edit_LexValue->text());
         return;
     }
     // The hit's cell, not only its row: the grid takes the focus to show it.
-    editor->TreeView()->setFocus();
+    Editor.TreeView()->setFocus();
 }
 
-void TFormLexMain::Action_FindStepExecute(bool Forward) {
-    TFormLexEditor* editor = ActiveEditor();
-    if (!editor) return;
-    editor->PostEdit();
-    TLexDocument& doc = editor->Document();
+void TFormLexMain::Action_FindPriorExecute(TFormLexEditor& Editor) {
+    FindStep(Editor, false);
+}
+
+void TFormLexMain::Action_FindNextExecute(TFormLexEditor& Editor) {
+    FindStep(Editor, true);
+}
+
+void TFormLexMain::FindStep(TFormLexEditor& Editor, bool Forward) {
+    Editor.PostEdit();
+    TLexDocument& doc = Editor.Document();
     const bool wrapped = Forward ? doc.FindNext() : doc.FindPrior();
     ShowSearchStep(!wrapped  ? nullptr
                    : Forward ? "Passed the end; continued from the beginning."
                              : "Passed the beginning; continued from the end.");
-    editor->TreeView()->setFocus();
+    Editor.TreeView()->setFocus();
 }
 
-void TFormLexMain::Action_LocateExecute() {
-    TFormLexEditor* editor = ActiveEditor();
-    if (!editor) return;
-    editor->PostEdit();
-    editor->Document().Locate(Edit_LexValue->text().toStdU16String());
+void TFormLexMain::Action_LocateExecute(TFormLexEditor& Editor) {
+    Editor.PostEdit();
+    Editor.Document().Locate(Edit_LexValue->text().toStdU16String());
 }
 
 namespace {
@@ -336,13 +364,19 @@ QString ColumnName(const TLexColumn& Column) {
 
 } // namespace
 
-void TFormLexMain::Action_UntranslatedExecute(bool Forward) {
-    TFormLexEditor* editor = ActiveEditor();
-    if (!editor) return;
-    editor->PostEdit();
-    const TLexColumn* column = editor->LanguageColumn();
+void TFormLexMain::Action_NextUntranslatedExecute(TFormLexEditor& Editor) {
+    FindUntranslated(Editor, true);
+}
+
+void TFormLexMain::Action_PriorUntranslatedExecute(TFormLexEditor& Editor) {
+    FindUntranslated(Editor, false);
+}
+
+void TFormLexMain::FindUntranslated(TFormLexEditor& Editor, bool Forward) {
+    Editor.PostEdit();
+    const TLexColumn* column = Editor.LanguageColumn();
     if (!column) return;
-    switch (editor->Document().FindUntranslated(*column, Forward)) {
+    switch (Editor.Document().FindUntranslated(*column, Forward)) {
     case TSearchResult::NotFound:
         ShowSearchStep(nullptr);
         GuiMessageBoxFmt(this, "Nothing is left to translate in %s.",
@@ -358,22 +392,18 @@ void TFormLexMain::Action_UntranslatedExecute(bool Forward) {
         break;
     }
     // On the cell, ready for the translation to be typed.
-    editor->TreeView()->setFocus();
+    Editor.TreeView()->setFocus();
 }
 
-void TFormLexMain::Action_UntranslatedOnlyExecute() {
-    TFormLexEditor* editor = ActiveEditor();
-    if (!editor) return;
-    editor->PostEdit();
-    editor->SetUntranslatedFilter(Action_UntranslatedOnly->isChecked() ? editor->LanguageColumn()
-                                                                       : nullptr);
+void TFormLexMain::Action_UntranslatedOnlyExecute(TFormLexEditor& Editor) {
+    Editor.PostEdit();
+    Editor.SetUntranslatedFilter(Action_UntranslatedOnly->isChecked() ? Editor.LanguageColumn()
+                                                                      : nullptr);
 }
 
-void TFormLexMain::Action_ReplaceExecute() {
-    TFormLexEditor* editor = ActiveEditor();
-    if (!editor) return;
-    editor->PostEdit();
-    TLexDocument& doc = editor->Document();
+void TFormLexMain::Action_ReplaceExecute(TFormLexEditor& Editor) {
+    Editor.PostEdit();
+    TLexDocument& doc = Editor.Document();
     const TLexTree& tree = doc.Tree();
     TLexBand* focused = tree.FocusedColumn() < tree.ColumnCount()
                             ? tree.Column(tree.FocusedColumn())->Band
@@ -423,10 +453,58 @@ void TFormLexMain::ShowTranslationCount(TFormLexEditor* Editor) {
     StatusPanel_Translated->setToolTip(ColumnName(*column));
 }
 
-void TFormLexMain::Action_ChineseExecute(bool ToGB) {
-    TFormLexEditor* editor = ActiveEditor();
-    if (!editor) return;
-    TLexDocument& doc = editor->Document();
+void TFormLexMain::Action_ViewExecute(QAction& Toggle) {
+    SetToolBarVisible(&Toggle, Toggle.isChecked());
+}
+
+void TFormLexMain::Action_OpenDBExecute() {
+    OpenFromDB(
+        DBSource(), this, [this]() -> TFormLexEditor& { return OpenTarget(); }, Progress());
+}
+
+void TFormLexMain::Action_ImportDBExecute(TFormLexEditor& Editor) {
+    ImportFromDB(Editor, DBSource(), Progress());
+}
+
+void TFormLexMain::Action_SaveDBExecute(TFormLexEditor& Editor) {
+    SaveToDB(Editor, DBSource(), Progress());
+}
+
+// The document ends an open edit itself too; the editor's commit first
+// refuses, with its message, a text the column's code page cannot hold.
+void TFormLexMain::Action_NewNodeExecute(TFormLexEditor& Editor) {
+    Editor.PostEdit();
+    Editor.Document().NewNode();
+}
+
+void TFormLexMain::Action_NewSubNodeExecute(TFormLexEditor& Editor) {
+    Editor.PostEdit();
+    Editor.Document().NewSubNode();
+}
+
+void TFormLexMain::Action_DeleteNodeExecute(TFormLexEditor& Editor) {
+    Editor.PostEdit();
+    TLexDocument& doc = Editor.Document();
+    // A subtree or a selection of many goes only once the user knows how many.
+    const int keys = doc.KeysToDelete();
+    if (keys > 1 &&
+        LexMessageBoxFmt(doc.Window(), "Delete %s keys?", "Confirm", MB_YESNO | MB_ICONQUESTION,
+                         doc.Options().CodePage, {std::to_string(keys)}, {}, doc.Options().SeqNo,
+                         GUILexName) != IDYES)
+        return;
+    doc.DeleteNodes();
+}
+
+void TFormLexMain::Action_GBExecute(TFormLexEditor& Editor) {
+    ConvertChinese(Editor, true);
+}
+
+void TFormLexMain::Action_Big5Execute(TFormLexEditor& Editor) {
+    ConvertChinese(Editor, false);
+}
+
+void TFormLexMain::ConvertChinese(TFormLexEditor& Editor, bool ToGB) {
+    TLexDocument& doc = Editor.Document();
     if (!doc.Band936() || !doc.Band950()) return;
     TLexBand* source = ToGB ? doc.Band950() : doc.Band936();
     TLexBand* target = ToGB ? doc.Band936() : doc.Band950();
@@ -445,10 +523,8 @@ void TFormLexMain::Action_ChineseExecute(bool ToGB) {
     }
 }
 
-void TFormLexMain::Action_NewLangExecute() {
-    TFormLexEditor* editor = ActiveEditor();
-    if (!editor) return;
-    TLexDocument& doc = editor->Document();
+void TFormLexMain::Action_NewLangExecute(TFormLexEditor& Editor) {
+    TLexDocument& doc = Editor.Document();
     // A band left without columns is offered again: choosing it gives the
     // band its sequence "0" back.
     std::vector<std::string> present;
@@ -473,27 +549,27 @@ void TFormLexMain::PopupMenu_LexPopup() {
     if (!editor) return;
 
     FPopupBand = editor->PopupBand();
-    const bool deleteLanguage = FPopupBand && FPopupBand->Index() != 0;
-    Action_DeleteLang->setEnabled(deleteLanguage);
-    QString caption = CaptionBeforeDash(Menu_DeleteLanguage->text());
-    if (deleteLanguage) caption += QStringLiteral(" - ") + ToQString(FPopupBand->Caption);
-    Menu_DeleteLanguage->setText(caption);
-    Action_NewSequence->setEnabled(deleteLanguage);
-
     FPopupColumn = editor->PopupColumn();
-    const bool deleteSequence = FPopupColumn && FPopupColumn->Index() != 0;
-    Action_DeleteSequence->setEnabled(deleteSequence);
+    const bool onLanguage = FPopupBand && FPopupBand->Index() != 0;
+    const bool onSequence = FPopupColumn && FPopupColumn->Index() != 0;
+    for (const TActionRow& row : Rows()) {
+        if (row.Enable == TEnableRule::PopupLanguage) (this->*row.Field)->setEnabled(onLanguage);
+        if (row.Enable == TEnableRule::PopupSequence) (this->*row.Field)->setEnabled(onSequence);
+    }
+
+    QString caption = CaptionBeforeDash(Menu_DeleteLanguage->text());
+    if (onLanguage) caption += QStringLiteral(" - ") + ToQString(FPopupBand->Caption);
+    Menu_DeleteLanguage->setText(caption);
     caption = CaptionBeforeDash(Menu_DeleteSequence->text());
-    if (deleteSequence)
+    if (onSequence)
         caption += QStringLiteral(" - ") + ToQString(FPopupColumn->Band->Caption) +
                    QStringLiteral(" - ") + ToQString(FPopupColumn->Caption);
     Menu_DeleteSequence->setText(caption);
 }
 
-void TFormLexMain::Action_DeleteLangExecute() {
-    TFormLexEditor* editor = ActiveEditor();
-    if (!FPopupBand || !editor) return;
-    TLexDocument& doc = editor->Document();
+void TFormLexMain::Action_DeleteLangExecute(TFormLexEditor& Editor) {
+    if (!FPopupBand) return;
+    TLexDocument& doc = Editor.Document();
     // The column under the pointer goes with its band.
     if (FPopupColumn && FPopupColumn->Band == FPopupBand) FPopupColumn = nullptr;
     for (int i = FPopupBand->ColumnCount() - 1; i >= 0; --i)
@@ -501,10 +577,9 @@ void TFormLexMain::Action_DeleteLangExecute() {
     doc.DeleteLanguageBand(std::exchange(FPopupBand, nullptr));
 }
 
-void TFormLexMain::Action_NewSequenceExecute() {
-    TFormLexEditor* editor = ActiveEditor();
-    if (!FPopupBand || !editor) return;
-    TLexDocument& doc = editor->Document();
+void TFormLexMain::Action_NewSequenceExecute(TFormLexEditor& Editor) {
+    if (!FPopupBand) return;
+    TLexDocument& doc = Editor.Document();
     int number = 0;
     int position = 0;
     while (doc.FindSequenceColumn(FPopupBand, std::to_string(number), position))
@@ -513,16 +588,112 @@ void TFormLexMain::Action_NewSequenceExecute() {
     doc.SpreadBandColumns(FPopupBand);
 }
 
-void TFormLexMain::Action_DeleteSequenceExecute() {
-    TFormLexEditor* editor = ActiveEditor();
-    if (!FPopupColumn || !editor) return;
-    editor->Document().DeleteSequenceColumn(std::exchange(FPopupColumn, nullptr));
+void TFormLexMain::Action_DeleteSequenceExecute(TFormLexEditor& Editor) {
+    if (!FPopupColumn) return;
+    Editor.Document().DeleteSequenceColumn(std::exchange(FPopupColumn, nullptr));
 }
 
-void TFormLexMain::Action_EditorStyleExecute(TEditorStyle Style) {
+void TFormLexMain::Action_DFM2LexExecute(TFormLexEditor& Editor) {
+    ImportFromFormFiles(Editor, Progress(), ShowHelp);
+}
+
+void TFormLexMain::Action_Lex2DFMExecute(TFormLexEditor& Editor) {
+    ExportKeysToFormFiles(Editor, Progress(), ShowHelp);
+}
+
+void TFormLexMain::Action_GrabDataExecute(TFormLexEditor& Editor) {
+    GrabData(Editor, Progress(), DBSource(), ChooseGrabSource);
+}
+
+void TFormLexMain::Action_CheckLexExecute(TFormLexEditor& Editor) {
+    CheckLexiconInto(*this, Editor);
+}
+
+void TFormLexMain::Action_EditorDialogExecute() {
+    SetEditorStyle(TEditorStyle::Dialog);
+}
+
+void TFormLexMain::Action_EditorSimpleExecute() {
+    SetEditorStyle(TEditorStyle::Simple);
+}
+
+void TFormLexMain::Action_EditorPanelExecute() {
+    SetEditorStyle(TEditorStyle::Panel);
+}
+
+void TFormLexMain::SetEditorStyle(TEditorStyle Style) {
     LumoOption->EditorStyle = Style;
     for (TFormLexEditor* editor : Editors())
         editor->SetEditorStyle(Style);
+}
+
+void TFormLexMain::Action_ShowEditorGridExecute() {
+    LumoOption->ShowEditorGrid = Action_ShowEditorGrid->isChecked();
+    for (TFormLexEditor* editor : Editors())
+        editor->SetShowGrid(LumoOption->ShowEditorGrid);
+}
+
+void TFormLexMain::Action_ImmediateEditExecute() {
+    LumoOption->ImmediateEdit = Action_ImmediateEdit->isChecked();
+    for (TFormLexEditor* editor : Editors())
+        editor->SetImmediateEdit(LumoOption->ImmediateEdit);
+}
+
+void TFormLexMain::Action_CaseSensitiveExecute() {
+    LumoOption->CaseSensitive = Action_CaseSensitive->isChecked();
+}
+
+void TFormLexMain::Action_ChinesePhrasesExecute() {
+    LumoOption->ChinesePhrases = Action_ChinesePhrases->isChecked();
+}
+
+void TFormLexMain::Action_MinExecute() {
+    if (QMdiSubWindow* window = MDIClient->currentSubWindow()) window->showMinimized();
+}
+
+void TFormLexMain::Action_RestoreExecute() {
+    if (QMdiSubWindow* window = MDIClient->currentSubWindow()) window->showNormal();
+}
+
+void TFormLexMain::Action_CloseExecute() {
+    if (QMdiSubWindow* window = MDIClient->currentSubWindow()) window->close();
+}
+
+void TFormLexMain::WindowTileHorizontal1Execute() {
+    TileHorizontally(*MDIClient);
+}
+
+void TFormLexMain::WindowTileVertical1Execute() {
+    TileVertically(*MDIClient);
+}
+
+void TFormLexMain::WindowArrange1Execute() {
+    ArrangeIcons(*MDIClient);
+}
+
+void TFormLexMain::WindowCascade1Execute() {
+    MDIClient->cascadeSubWindows();
+}
+
+void TFormLexMain::WindowMinimizeAll1Execute() {
+    MinimizeAll(*MDIClient);
+}
+
+void TFormLexMain::HelpContents1Execute() {
+    ShowHelp(this);
+}
+
+void TFormLexMain::HelpTopicSearch1Execute() {
+    ShowHelp(this, QStringLiteral("topic search"));
+}
+
+void TFormLexMain::HelpOnHelp1Execute() {
+    ShowHelp(this, QStringLiteral("help on help"));
+}
+
+void TFormLexMain::Action_AboutExecute() {
+    TFormAbout about(this);
+    about.exec();
 }
 
 } // namespace lex

@@ -1,21 +1,15 @@
 #include "app/FormLexMain_U.h"
 
-#include "app/CheckPanel.h"
-#include "app/FormAbout_U.h"
 #include "app/FormLexDM_U.h"
 #include "app/Gauge.h"
 #include "app/GuiText.h"
-#include "app/HelpWindow.h"
 #include "app/IdleRules.h"
-#include "app/LexFileDialog.h"
 #include "app/LumoOption.h"
 #include "app/MdiWindows.h"
 #include "app/WindowPlacement.h"
 #include "database/ui/DBFlows.h"
 #include "editor/view/FormLexEditor_U.h"
 #include "editor/view/LexTreeModel.h"
-#include "formfiles/ui/FormDFM2Lex_U.h"
-#include "formfiles/ui/FromGrabData_U.h"
 #include "platform/Exceptions.h"
 #include "platform/MessageBox.h"
 #include "runtime/qt/ComponentWalk.h"
@@ -42,7 +36,6 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
-#include <QToolButton>
 #include <QUndoStack>
 #include <algorithm>
 #include <string>
@@ -172,7 +165,7 @@ TFormLexMain::TFormLexMain(TCommandLine CommandLine, QWidget* Parent)
 
     CreateActions(this);
     CreateMenus(this);
-    CreateToolBars();
+    CreateToolBars(this);
     CreateStatusBar();
     ConnectActions();
     CreateScreenEye();
@@ -198,89 +191,6 @@ TFormLexMain::~TFormLexMain() {
     for (QObject* child : findChildren<QObject*>())
         child->disconnect(this);
     disconnect(QGuiApplication::clipboard(), nullptr, this, nullptr);
-}
-
-void TFormLexMain::CreateToolBars() {
-    const auto makeBar = [this](const char* Name, const char* Title) {
-        auto* bar = new QToolBar(QString::fromLatin1(Title), this);
-        bar->setObjectName(QString::fromLatin1(Name));
-        bar->setFloatable(false);
-        bar->setAllowedAreas(Qt::TopToolBarArea);
-        bar->setIconSize(QSize(16, 16));
-        bar->setMinimumHeight(26);
-        // Shown and hidden only through the View toggles.
-        bar->toggleViewAction()->setVisible(false);
-        return bar;
-    };
-    ToolBar_Menu = makeBar("ToolBar_Menu", "Menu");
-    ToolBar_Menu->addWidget(MainMenu1);
-
-    ToolBar_MDI = makeBar("ToolBar_MDI", "MDI");
-    // Keeps the child-window buttons at the right end of their row.
-    auto* spacer = new QWidget(ToolBar_MDI);
-    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    ToolBar_MDI->addWidget(spacer);
-    ToolBar_MDI->addActions({Action_Min, Action_Restore, Action_Close});
-
-    ToolBar_File = makeBar("ToolBar_File", "File");
-    ToolBar_File->addAction(Action_NewLex);
-    ToolBar_File->addSeparator();
-    ToolBar_File->addAction(Action_Open);
-    if (auto* open = qobject_cast<QToolButton*>(ToolBar_File->widgetForAction(Action_Open))) {
-        open->setMenu(PopupMenu_HistoryFile);
-        open->setPopupMode(QToolButton::MenuButtonPopup);
-    }
-    ToolBar_File->addAction(Action_Import);
-    ToolBar_File->addSeparator();
-    ToolBar_File->addActions({Action_Save, Action_Export});
-
-    ToolBar_Edit = makeBar("ToolBar_Edit", "Edit");
-    ToolBar_Edit->addActions({Action_NewNode, Action_NewSubNode, Action_DeleteNode});
-    ToolBar_Edit->addSeparator();
-    ToolBar_Edit->addActions({EditCut1, EditCopy1, EditPaste1, EditUndo1, EditRedo1});
-    ToolBar_Edit->addSeparator();
-    ToolBar_Edit->addActions({Action_GB, Action_Big5});
-    ToolBar_Edit->addSeparator();
-    ToolBar_Edit->addAction(Action_NewLang);
-
-    ToolBar_Search = makeBar("ToolBar_Search", "Search");
-    auto* bandText = new QLabel(QStringLiteral("Search"), ToolBar_Search);
-    bandText->setObjectName(QStringLiteral("Label_Search"));
-    bandText->setContentsMargins(4, 0, 4, 0);
-    ToolBar_Search->addWidget(bandText);
-    Edit_LexValue = new QLineEdit(ToolBar_Search);
-    Edit_LexValue->setObjectName(QStringLiteral("Edit_LexValue"));
-    Edit_LexValue->setFixedWidth(97);
-    Edit_LexValue->setEnabled(false);
-    ToolBar_Search->addWidget(Edit_LexValue);
-    ToolBar_Search->addSeparator();
-    ToolBar_Search->addActions({Action_Find, Action_FindPrior, Action_FindNext});
-    ToolBar_Search->addSeparator();
-    ToolBar_Search->addAction(Action_Locate);
-    ToolBar_Search->addSeparator();
-    ToolBar_Search->addActions(
-        {Action_NextUntranslated, Action_PriorUntranslated, Action_UntranslatedOnly});
-
-    ToolBar_DB = makeBar("ToolBar_DB", "DataBase");
-    ToolBar_DB->addActions({Action_OpenDB, Action_ImportDB});
-    ToolBar_DB->addSeparator();
-    ToolBar_DB->addAction(Action_SaveDB);
-
-    ToolBar_DFM = makeBar("ToolBar_DFM", "DFM");
-    ToolBar_DFM->addActions({Action_DFM2Lex, Action_Lex2DFM});
-    ToolBar_DFM->addSeparator();
-    ToolBar_DFM->addAction(Action_GrabData);
-
-    // The three rows of the bar area.
-    addToolBar(Qt::TopToolBarArea, ToolBar_Menu);
-    addToolBar(Qt::TopToolBarArea, ToolBar_MDI);
-    addToolBarBreak();
-    addToolBar(Qt::TopToolBarArea, ToolBar_File);
-    addToolBar(Qt::TopToolBarArea, ToolBar_Edit);
-    addToolBarBreak();
-    addToolBar(Qt::TopToolBarArea, ToolBar_Search);
-    addToolBar(Qt::TopToolBarArea, ToolBar_DB);
-    addToolBar(Qt::TopToolBarArea, ToolBar_DFM);
 }
 
 void TFormLexMain::CreateStatusBar() {
@@ -333,147 +243,29 @@ void TFormLexMain::FitStatusPanels() {
 }
 
 void TFormLexMain::ConnectActions() {
-    const auto on = [this](QAction* Action, std::function<void()> Work) {
-        connect(Action, &QAction::triggered, this, [this, Work = std::move(Work)] { Guard(Work); });
-    };
-    // The editor-bound commands do nothing without an active editor.
-    const auto onEditor = [this, on](QAction* Action, std::function<void(TFormLexEditor&)> Work) {
-        on(Action, [this, Work = std::move(Work)] {
-            if (TFormLexEditor* editor = ActiveEditor()) Work(*editor);
-        });
-    };
-    const auto commit = [](TFormLexEditor& Editor) { Editor.PostEdit(); };
-
-    on(Action_NewLex, [this] { NewLexicon(); });
-    on(Action_Open, [this] { Action_OpenExecute(); });
-    on(Action_Import, [this] { Action_ImportExecute(); });
-    onEditor(Action_Save, [this](TFormLexEditor& Editor) { SaveEditor(Editor); });
-    onEditor(Action_SaveAs, [this](TFormLexEditor& Editor) { SaveEditorAs(Editor); });
-    on(Action_Export, [this] { Action_ExportExecute(false); });
-    on(Action_ExportNode, [this] { Action_ExportExecute(true); });
-    on(Action_Exit, [this] { close(); });
-
-    for (QAction* action : {EditCut1, EditCopy1, EditPaste1, EditUndo1, EditRedo1})
-        on(action, [this, action] { StandardEditExecute(action); });
-
-    on(Action_Find, [this] { Action_FindExecute(); });
-    on(Action_FindPrior, [this] { Action_FindStepExecute(false); });
-    on(Action_FindNext, [this] { Action_FindStepExecute(true); });
-    on(Action_Locate, [this] { Action_LocateExecute(); });
-    on(Action_NextUntranslated, [this] { Action_UntranslatedExecute(true); });
-    on(Action_PriorUntranslated, [this] { Action_UntranslatedExecute(false); });
-    on(Action_UntranslatedOnly, [this] { Action_UntranslatedOnlyExecute(); });
-    on(Action_Replace, [this] { Action_ReplaceExecute(); });
+    for (const TActionRow& row : Rows()) {
+        QAction* action = this->*row.Field;
+        connect(action, &QAction::triggered, this,
+                [this, &row, action] { Guard([&] { RunCommand(row.Run, *action); }); });
+    }
     connect(Edit_LexValue, &QLineEdit::returnPressed, this, [this] {
         ApplicationEvents1Idle();
         if (Action_Locate->isEnabled()) Action_Locate->trigger();
     });
-
-    for (QAction* toggle : ViewToggles())
-        on(toggle, [this, toggle] { Action_ViewExecute(toggle); });
-
-    // The document ends an open edit itself too; the editor's commit first
-    // refuses, with its message, a text the column's code page cannot hold.
-    onEditor(Action_NewNode, [commit](TFormLexEditor& Editor) {
-        commit(Editor);
-        Editor.Document().NewNode();
-    });
-    onEditor(Action_NewSubNode, [commit](TFormLexEditor& Editor) {
-        commit(Editor);
-        Editor.Document().NewSubNode();
-    });
-    onEditor(Action_DeleteNode, [commit](TFormLexEditor& Editor) {
-        commit(Editor);
-        TLexDocument& doc = Editor.Document();
-        // A subtree or a selection of many goes only once the user knows how many.
-        const int keys = doc.KeysToDelete();
-        if (keys > 1 &&
-            LexMessageBoxFmt(doc.Window(), "Delete %s keys?", "Confirm", MB_YESNO | MB_ICONQUESTION,
-                             doc.Options().CodePage, {std::to_string(keys)}, {},
-                             doc.Options().SeqNo, GUILexName) != IDYES)
-            return;
-        doc.DeleteNodes();
-    });
-    on(Action_GB, [this] { Action_ChineseExecute(true); });
-    on(Action_Big5, [this] { Action_ChineseExecute(false); });
-    on(Action_NewLang, [this] { Action_NewLangExecute(); });
-    on(Action_DeleteLang, [this] { Action_DeleteLangExecute(); });
-    on(Action_NewSequence, [this] { Action_NewSequenceExecute(); });
-    on(Action_DeleteSequence, [this] { Action_DeleteSequenceExecute(); });
     connect(PopupMenu_Lex, &QMenu::aboutToShow, this,
             [this] { Guard([this] { PopupMenu_LexPopup(); }); });
-    const TShowHelp help = [](QWidget* Owner, const QString& Topic) { ShowHelp(Owner, Topic); };
-    onEditor(Action_DFM2Lex, [this, help](TFormLexEditor& Editor) {
-        ImportFromFormFiles(Editor, Progress(), help);
-    });
-    onEditor(Action_Lex2DFM, [this, help](TFormLexEditor& Editor) {
-        ExportKeysToFormFiles(Editor, Progress(), help);
-    });
-    on(Action_OpenDB, [this] {
-        OpenFromDB(
-            DBSource(), this, [this]() -> TFormLexEditor& { return OpenTarget(); }, Progress());
-    });
-    onEditor(Action_ImportDB,
-             [this](TFormLexEditor& Editor) { ImportFromDB(Editor, DBSource(), Progress()); });
-    onEditor(Action_SaveDB,
-             [this](TFormLexEditor& Editor) { SaveToDB(Editor, DBSource(), Progress()); });
-    onEditor(Action_GrabData, [this](TFormLexEditor& Editor) {
-        GrabData(Editor, Progress(), DBSource(), [](QWidget* Owner, QString& FileName) {
-            TLexOpenDialog& dialog = LexOpenDialog();
-            dialog.FileName = FileName;
-            if (!dialog.Execute(Owner)) return false;
-            FileName = dialog.FileName;
-            return true;
-        });
-    });
-    onEditor(Action_CheckLex, [this](TFormLexEditor& Editor) { CheckLexiconInto(*this, Editor); });
-
-    on(Action_Font, [this] { Action_FontExecute(); });
-    on(Action_EditorDialog, [this] { Action_EditorStyleExecute(TEditorStyle::Dialog); });
-    on(Action_EditorSimple, [this] { Action_EditorStyleExecute(TEditorStyle::Simple); });
-    on(Action_EditorPanel, [this] { Action_EditorStyleExecute(TEditorStyle::Panel); });
-    on(Action_ShowEditorGrid, [this] {
-        LumoOption->ShowEditorGrid = Action_ShowEditorGrid->isChecked();
-        for (TFormLexEditor* editor : Editors())
-            editor->SetShowGrid(LumoOption->ShowEditorGrid);
-    });
-    on(Action_ImmediateEdit, [this] {
-        LumoOption->ImmediateEdit = Action_ImmediateEdit->isChecked();
-        for (TFormLexEditor* editor : Editors())
-            editor->SetImmediateEdit(LumoOption->ImmediateEdit);
-    });
-    on(Action_CaseSensitive,
-       [this] { LumoOption->CaseSensitive = Action_CaseSensitive->isChecked(); });
-    on(Action_ChinesePhrases,
-       [this] { LumoOption->ChinesePhrases = Action_ChinesePhrases->isChecked(); });
-
-    const auto onSubWindow = [this, on](QAction* Action, void (QMdiSubWindow::*Show)()) {
-        on(Action, [this, Show] {
-            if (QMdiSubWindow* window = MDIClient->currentSubWindow()) (window->*Show)();
-        });
-    };
-    onSubWindow(Action_Min, &QWidget::showMinimized);
-    onSubWindow(Action_Restore, &QWidget::showNormal);
-    on(Action_Close, [this] {
-        if (QMdiSubWindow* window = MDIClient->currentSubWindow()) window->close();
-    });
-
-    on(WindowTileHorizontal1, [this] { TileHorizontally(*MDIClient); });
-    on(WindowTileVertical1, [this] { TileVertically(*MDIClient); });
-    on(WindowArrange1, [this] { ArrangeIcons(*MDIClient); });
-    on(WindowCascade1, [this] { MDIClient->cascadeSubWindows(); });
-    on(WindowMinimizeAll1, [this] { MinimizeAll(*MDIClient); });
     connect(Menu_Windows, &QMenu::aboutToShow, this,
             [this] { FillWindowList(*Menu_Windows, windowMenuItems_, *MDIClient); });
     windowMenuItems_ = static_cast<int>(Menu_Windows->actions().size());
+}
 
-    on(HelpContents1, [this] { ShowHelp(this); });
-    on(HelpTopicSearch1, [this] { ShowHelp(this, QStringLiteral("topic search")); });
-    on(HelpOnHelp1, [this] { ShowHelp(this, QStringLiteral("help on help")); });
-    on(Action_About, [this] {
-        TFormAbout about(this);
-        about.exec();
-    });
+void TFormLexMain::RunCommand(const TCommand& Command, QAction& Sender) {
+    if (Command.OnWindow)
+        (this->*Command.OnWindow)();
+    else if (Command.OnAction)
+        (this->*Command.OnAction)(Sender);
+    else if (TFormLexEditor* editor = ActiveEditor())
+        (this->*Command.OnEditor)(*editor);
 }
 
 void TFormLexMain::CreateScreenEye() {
@@ -675,67 +467,45 @@ void TFormLexMain::ApplicationEvents1Idle() {
     input.EditorMaximized = window && window->isMaximized();
     input.SearchTextEmpty = Edit_LexValue->text().isEmpty();
     input.HistoryCount = static_cast<int>(Menu_HistoryFile->actions().size());
+    input.WindowCount = static_cast<int>(MDIClient->subWindowList().size());
+    input.Edit = UpdateStandardEditActions();
     const TIdleState state = ComputeIdleState(input);
 
-    Menu_HistoryFile->menuAction()->setEnabled(state.HistoryFile);
-    for (QAction* action : {Action_Min, Action_Restore, Action_Close})
-        action->setEnabled(state.Min);
-    for (QAction* action : {Action_NewNode, Action_Export, Action_DFM2Lex, Action_Lex2DFM,
-                            Action_Import, Action_ImportDB, Action_GrabData, Action_SaveAs,
-                            Action_SaveDB, Action_NewLang, Action_CheckLex})
-        action->setEnabled(state.NewNode);
-    Edit_LexValue->setEnabled(state.NewNode);
-    Action_Locate->setEnabled(state.Locate);
-    Action_Find->setEnabled(state.Locate);
-    Action_FindNext->setEnabled(state.FindNext);
-    Action_FindPrior->setEnabled(state.FindNext);
-    for (QAction* action : {Action_NextUntranslated, Action_PriorUntranslated,
-                            Action_UntranslatedOnly, Action_Replace})
-        action->setEnabled(state.Untranslated);
+    for (const TActionRow& row : Rows())
+        if (IdleDecides(row.Enable)) (this->*row.Field)->setEnabled(state.Holds(row.Enable));
+    Menu_HistoryFile->menuAction()->setEnabled(state.Holds(TEnableRule::History));
+    Edit_LexValue->setEnabled(state.Holds(TEnableRule::Editor));
     Action_UntranslatedOnly->setChecked(editor && editor->Model()->UntranslatedFilter());
     ShowTranslationCount(editor);
-    Action_Save->setEnabled(state.Save);
-    Action_NewSubNode->setEnabled(state.NewSubNode);
-    Action_ExportNode->setEnabled(state.ExportNode);
-    Action_DeleteNode->setEnabled(state.ExportNode);
-    Action_GB->setEnabled(state.GB);
-    Action_Big5->setEnabled(state.GB);
     // Whatever changed an editor's modified flag, its frame shows it.
     for (TFormLexEditor* each : Editors())
         ShowModified(*SubWindowOf(*each), each->Document().Modified());
     StatusPanels[1]->setText(QString::fromStdString(state.TotalNodes));
     StatusPanels[3]->setText(QString::fromStdString(state.SubNodes));
-
-    // The toolkit's standard actions enable themselves.
-    const bool anyWindow = !MDIClient->subWindowList().isEmpty();
-    for (QAction* action : {WindowTileHorizontal1, WindowTileVertical1, WindowArrange1,
-                            WindowCascade1, WindowMinimizeAll1})
-        action->setEnabled(anyWindow);
-    UpdateStandardEditActions();
 }
 
-void TFormLexMain::UpdateStandardEditActions() {
-    bool cut = false, copy = false, paste = false, undo = false, redo = false;
+TEditAbilities TFormLexMain::UpdateStandardEditActions() {
+    TEditAbilities can;
     QWidget* focus = QApplication::focusWidget();
     if (const auto* line = qobject_cast<const QLineEdit*>(focus)) {
         const bool secret = line->echoMode() != QLineEdit::Normal;
-        copy = line->hasSelectedText() && !secret;
-        cut = copy && !line->isReadOnly();
-        paste = !line->isReadOnly() && clipboardHasText_;
-        undo = line->isUndoAvailable();
-        redo = line->isRedoAvailable();
+        can.Copy = line->hasSelectedText() && !secret;
+        can.Cut = can.Copy && !line->isReadOnly();
+        can.Paste = !line->isReadOnly() && clipboardHasText_;
+        can.Undo = line->isUndoAvailable();
+        can.Redo = line->isRedoAvailable();
     } else if (const auto* text = qobject_cast<const QTextEdit*>(focus)) {
-        copy = text->textCursor().hasSelection();
-        cut = copy && !text->isReadOnly();
-        paste = !text->isReadOnly() && clipboardHasText_;
-        undo = text->document()->isUndoAvailable();
-        redo = text->document()->isRedoAvailable();
+        can.Copy = text->textCursor().hasSelection();
+        can.Cut = can.Copy && !text->isReadOnly();
+        can.Paste = !text->isReadOnly() && clipboardHasText_;
+        can.Undo = text->document()->isUndoAvailable();
+        can.Redo = text->document()->isRedoAvailable();
     } else if (const auto* plain = qobject_cast<const QPlainTextEdit*>(focus)) {
-        copy = plain->textCursor().hasSelection();
-        cut = copy && !plain->isReadOnly();
-        paste = !plain->isReadOnly() && clipboardHasText_;
-        undo = plain->document()->isUndoAvailable();
-        redo = plain->document()->isRedoAvailable();
+        can.Copy = plain->textCursor().hasSelection();
+        can.Cut = can.Copy && !plain->isReadOnly();
+        can.Paste = !plain->isReadOnly() && clipboardHasText_;
+        can.Undo = plain->document()->isUndoAvailable();
+        can.Redo = plain->document()->isRedoAvailable();
     }
     // Without a text box in focus, Undo and Redo name the editor's steps.
     QString undoText = TranslateGUIText("&Undo");
@@ -743,41 +513,37 @@ void TFormLexMain::UpdateStandardEditActions() {
     const QUndoStack* steps =
         IsTextBox(focus) || !ActiveEditor() ? nullptr : ActiveEditor()->UndoStack();
     if (steps) {
-        undo = steps->canUndo();
-        redo = steps->canRedo();
-        if (undo) undoText += QLatin1Char(' ') + steps->undoText();
-        if (redo) redoText += QLatin1Char(' ') + steps->redoText();
+        can.Undo = steps->canUndo();
+        can.Redo = steps->canRedo();
+        if (can.Undo) undoText += QLatin1Char(' ') + steps->undoText();
+        if (can.Redo) redoText += QLatin1Char(' ') + steps->redoText();
     }
     EditUndo1->setText(undoText);
     EditRedo1->setText(redoText);
-    EditCut1->setEnabled(cut);
-    EditCopy1->setEnabled(copy);
-    EditPaste1->setEnabled(paste);
-    EditUndo1->setEnabled(undo);
-    EditRedo1->setEnabled(redo);
+    return can;
 }
 
-void TFormLexMain::StandardEditExecute(QAction* Action) {
+void TFormLexMain::StandardEditExecute(QAction& Action) {
     QWidget* focus = QApplication::focusWidget();
-    const auto apply = [Action, this](auto* Box) {
-        if (Action == EditCut1)
+    const auto apply = [&Action, this](auto* Box) {
+        if (&Action == EditCut1)
             Box->cut();
-        else if (Action == EditCopy1)
+        else if (&Action == EditCopy1)
             Box->copy();
-        else if (Action == EditPaste1)
+        else if (&Action == EditPaste1)
             Box->paste();
-        else if (Action == EditUndo1)
+        else if (&Action == EditUndo1)
             Box->undo();
-        else if (Action == EditRedo1)
+        else if (&Action == EditRedo1)
             Box->redo();
     };
-    if (!IsTextBox(focus) && (Action == EditUndo1 || Action == EditRedo1)) {
+    if (!IsTextBox(focus) && (&Action == EditUndo1 || &Action == EditRedo1)) {
         if (TFormLexEditor* editor = ActiveEditor()) {
             editor->PostEdit(); // an edit open in the grid without focus ends first
             // The step may take the language or sequence the menu was opened on.
             FPopupBand = nullptr;
             FPopupColumn = nullptr;
-            if (Action == EditUndo1)
+            if (&Action == EditUndo1)
                 editor->UndoStack()->undo();
             else
                 editor->UndoStack()->redo();

@@ -14,12 +14,10 @@
 #include <string_view>
 
 class QLabel;
-class QLineEdit;
 class QMdiArea;
 class QMdiSubWindow;
 class QProgressBar;
 class QStatusBar;
-class QToolBar;
 
 namespace lex {
 
@@ -29,11 +27,13 @@ struct TLexBand;
 struct TLexColumn;
 
 // The main window: a multi-document frame whose children are lexicon
-// editors. Every command is an action of TMainActions, run on the active
-// editor or through a dialog; the enabled states follow the active editor on
-// every idle turn of the event loop.
+// editors. Every command is a row of TMainActions, run on the active editor
+// or through a dialog; the enabled states follow the active editor on every
+// idle turn of the event loop.
 class TFormLexMain : public QMainWindow, public TMainActions {
     Q_OBJECT
+    // The action table names the commands below.
+    friend struct TMainActions;
 
 public:
     // The command line is applied once, after the first show has opened the
@@ -77,14 +77,6 @@ public:
     QMdiSubWindow* SubWindowOf(const TFormLexEditor& Editor) const;
 
     QMdiArea* MDIClient = nullptr;
-    QToolBar* ToolBar_Menu = nullptr;
-    QToolBar* ToolBar_MDI = nullptr;
-    QToolBar* ToolBar_File = nullptr;
-    QToolBar* ToolBar_Edit = nullptr;
-    QToolBar* ToolBar_Search = nullptr;
-    QToolBar* ToolBar_DB = nullptr;
-    QToolBar* ToolBar_DFM = nullptr;
-    QLineEdit* Edit_LexValue = nullptr;
     QStatusBar* StatusBar_Main = nullptr;
     std::array<QLabel*, 9> StatusPanels{};
     // After the nine: the figures of the language the untranslated commands
@@ -113,10 +105,12 @@ protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
-    void CreateToolBars();
     void CreateStatusBar();
     void FitStatusPanels();
+    // Each action runs its row's command under Guard; the search box and
+    // the context and Windows menus do their own work.
     void ConnectActions();
+    void RunCommand(const TCommand& Command, QAction& Sender);
     void ApplyOptions();
     // Size, place, maximised state and bar layout into the options.
     void StorePlacement();
@@ -136,29 +130,72 @@ private:
     // What the database dialogs and flows take from the application.
     TDBSource DBSource();
 
+    // The commands of the action table, in its order.
+    void Action_NewLexExecute();
     void Action_OpenExecute();
     void Action_ImportExecute();
-    void Action_ExportExecute(bool NodesOnly);
-    void Action_FindExecute();
-    void Action_FindStepExecute(bool Forward);
-    void Action_LocateExecute();
-    void Action_UntranslatedExecute(bool Forward);
-    void Action_UntranslatedOnlyExecute();
-    void Action_ReplaceExecute();
+    void Action_ExportExecute();
+    void Action_ExportNodeExecute();
+    void ExportActiveEditor(bool NodesOnly);
+    void Action_ExitExecute();
+    void StandardEditExecute(QAction& Action);
+    void Action_ReplaceExecute(TFormLexEditor& Editor);
+    void Action_FindExecute(TFormLexEditor& Editor);
+    void Action_FindPriorExecute(TFormLexEditor& Editor);
+    void Action_FindNextExecute(TFormLexEditor& Editor);
+    void FindStep(TFormLexEditor& Editor, bool Forward);
+    void Action_LocateExecute(TFormLexEditor& Editor);
+    void Action_NextUntranslatedExecute(TFormLexEditor& Editor);
+    void Action_PriorUntranslatedExecute(TFormLexEditor& Editor);
+    void FindUntranslated(TFormLexEditor& Editor, bool Forward);
+    void Action_UntranslatedOnlyExecute(TFormLexEditor& Editor);
+    void Action_ViewExecute(QAction& Toggle);
+    void Action_OpenDBExecute();
+    void Action_ImportDBExecute(TFormLexEditor& Editor);
+    void Action_SaveDBExecute(TFormLexEditor& Editor);
+    void Action_NewNodeExecute(TFormLexEditor& Editor);
+    void Action_NewSubNodeExecute(TFormLexEditor& Editor);
+    void Action_DeleteNodeExecute(TFormLexEditor& Editor);
+    void Action_GBExecute(TFormLexEditor& Editor);
+    void Action_Big5Execute(TFormLexEditor& Editor);
+    void ConvertChinese(TFormLexEditor& Editor, bool ToGB);
+    void Action_NewLangExecute(TFormLexEditor& Editor);
+    void Action_DeleteLangExecute(TFormLexEditor& Editor);
+    void Action_NewSequenceExecute(TFormLexEditor& Editor);
+    void Action_DeleteSequenceExecute(TFormLexEditor& Editor);
+    void Action_DFM2LexExecute(TFormLexEditor& Editor);
+    void Action_Lex2DFMExecute(TFormLexEditor& Editor);
+    void Action_GrabDataExecute(TFormLexEditor& Editor);
+    void Action_CheckLexExecute(TFormLexEditor& Editor);
+    void Action_FontExecute();
+    void Action_EditorDialogExecute();
+    void Action_EditorSimpleExecute();
+    void Action_EditorPanelExecute();
+    void SetEditorStyle(TEditorStyle Style);
+    void Action_ShowEditorGridExecute();
+    void Action_ImmediateEditExecute();
+    void Action_CaseSensitiveExecute();
+    void Action_ChinesePhrasesExecute();
+    void Action_MinExecute();
+    void Action_RestoreExecute();
+    void Action_CloseExecute();
+    void WindowTileHorizontal1Execute();
+    void WindowTileVertical1Execute();
+    void WindowArrange1Execute();
+    void WindowCascade1Execute();
+    void WindowMinimizeAll1Execute();
+    void HelpContents1Execute();
+    void HelpTopicSearch1Execute();
+    void HelpOnHelp1Execute();
+    void Action_AboutExecute();
+
     // A search step's word in the status bar; none clears it.
     void ShowSearchStep(const char* Text);
     // The figures of the active editor's language column.
     void ShowTranslationCount(TFormLexEditor* Editor);
-    void Action_ChineseExecute(bool ToGB);
-    void Action_NewLangExecute();
-    void Action_DeleteLangExecute();
-    void Action_NewSequenceExecute();
-    void Action_DeleteSequenceExecute();
-    void Action_FontExecute();
-    void Action_EditorStyleExecute(TEditorStyle Style);
-    void Action_ViewExecute(QAction* Toggle);
-    void StandardEditExecute(QAction* Action);
-    void UpdateStandardEditActions();
+    // What the Edit commands can do on the focused text box, Undo and Redo
+    // without one on the active editor's steps, which their captions name.
+    TEditAbilities UpdateStandardEditActions();
     void PopupMenu_LexPopup();
 
     TCommandLine commandLine_;

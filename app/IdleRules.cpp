@@ -6,7 +6,16 @@ namespace lex {
 
 TIdleState ComputeIdleState(const TIdleInput& Input) {
     TIdleState state;
-    state.HistoryFile = Input.HistoryCount > 0;
+    const auto set = [&state](TEnableRule Rule, bool Holds) {
+        state.Holding.set(static_cast<std::size_t>(Rule), Holds);
+    };
+    set(TEnableRule::History, Input.HistoryCount > 0);
+    set(TEnableRule::AnyWindow, Input.WindowCount > 0);
+    set(TEnableRule::Cut, Input.Edit.Cut);
+    set(TEnableRule::Copy, Input.Edit.Copy);
+    set(TEnableRule::Paste, Input.Edit.Paste);
+    set(TEnableRule::Undo, Input.Edit.Undo);
+    set(TEnableRule::Redo, Input.Edit.Redo);
     const TLexDocument* e = Input.Editor;
     if (!e) {
         state.TotalNodes = state.SubNodes = "0";
@@ -16,21 +25,19 @@ TIdleState ComputeIdleState(const TIdleInput& Input) {
     const TTreeNode* focused = tree.FocusedNode();
     const bool anyNode = focused || tree.SelectionCount() > 0;
 
-    state.Min = Input.EditorMaximized;
-    state.NewNode = true;
-    state.Locate = !Input.SearchTextEmpty;
-
+    set(TEnableRule::Editor, true);
+    set(TEnableRule::Maximized, Input.EditorMaximized);
+    set(TEnableRule::SearchText, !Input.SearchTextEmpty);
     // Past the last hit Find Next goes round to the first, and Find Prior
     // the other way.
-    state.FindNext = !e->FoundNodes().empty();
-    state.Untranslated = tree.ColumnCount() > 1;
-
-    state.Save = e->Modified();
-    state.NewSubNode = focused != nullptr;
-    state.ExportNode = anyNode;
+    set(TEnableRule::Hits, !e->FoundNodes().empty());
+    set(TEnableRule::LanguageColumn, tree.ColumnCount() > 1);
+    set(TEnableRule::Modified, e->Modified());
+    set(TEnableRule::FocusedNode, focused != nullptr);
+    set(TEnableRule::AnyNode, anyNode);
     // A Chinese band left without columns has nothing to convert from or to.
     const auto hasColumns = [](const TLexBand* Band) { return Band && Band->ColumnCount() > 0; };
-    state.GB = hasColumns(e->Band936()) && hasColumns(e->Band950()) && anyNode;
+    set(TEnableRule::ChineseBands, hasColumns(e->Band936()) && hasColumns(e->Band950()) && anyNode);
 
     state.TotalNodes = std::to_string(e->NodeCount());
     state.SubNodes = std::to_string(focused ? focused->Count() : tree.Count());

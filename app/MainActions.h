@@ -1,18 +1,92 @@
 #pragma once
 
+#include "app/IdleRules.h"
+#include "app/MainIcons.h"
+
 #include <QList>
+#include <span>
 
 class QAction;
 class QActionGroup;
+class QLineEdit;
+class QMainWindow;
 class QMenu;
 class QMenuBar;
+class QToolBar;
 class QWidget;
 
 namespace lex {
 
-// The main window's one action list and the menus that show it. The window
-// derives from this, so every action reads as a field of the window, as the
-// names in the menus and toolbars do.
+class TFormLexEditor;
+class TFormLexMain;
+
+// Where a command shows: a menu, a context menu or a toolbar.
+enum class TShownIn : unsigned char {
+    Nowhere,
+    MenuFile,
+    MenuEdit,
+    MenuSearch,
+    MenuView,
+    MenuDataBase,
+    MenuData,
+    MenuOption,
+    MenuWindows,
+    MenuHelp,
+    PopupLex,
+    PopupToolBar,
+    BarMDI,
+    BarFile,
+    BarEdit,
+    BarSearch,
+    BarDB,
+    BarDFM,
+};
+
+// A command's place in one menu or bar: its group there, separators between
+// the groups; in a group the commands follow the order of the rows.
+struct TPlace {
+    TShownIn In = TShownIn::Nowhere;
+    int Group = 0;
+};
+
+// A plain command, or a check item unchecked or checked at the start.
+enum class TCheck : unsigned char { Plain, Check, Checked };
+
+// What a command runs, on the window: one of its own, one on the active
+// editor (nothing happens without one), or one shared by several rows, which
+// is given the action that triggered it. A row names the handler alone.
+struct TCommand {
+    using TWindowCommand = void (TFormLexMain::*)();
+    using TEditorCommand = void (TFormLexMain::*)(TFormLexEditor&);
+    using TActionCommand = void (TFormLexMain::*)(QAction&);
+    constexpr TCommand(TWindowCommand Run) : OnWindow(Run) {}
+    constexpr TCommand(TEditorCommand Run) : OnEditor(Run) {}
+    constexpr TCommand(TActionCommand Run) : OnAction(Run) {}
+    TWindowCommand OnWindow = nullptr;
+    TEditorCommand OnEditor = nullptr;
+    TActionCommand OnAction = nullptr;
+};
+
+struct TMainActions;
+
+// One command of the main window: everything about it but the code of its
+// handler.
+struct TActionRow {
+    QAction* TMainActions::*Field;
+    const char* Name;
+    const char* Caption;
+    const char* Shortcut; // portable text, empty for none
+    TEnableRule Enable;
+    TCommand Run;
+    TIconSpec Icon;
+    TPlace Places[3];
+    TCheck Check = TCheck::Plain;
+    const char* Hint = nullptr; // the caption without its accelerator mark when none
+};
+
+// The main window's one action list and the menus and bars that show it. The
+// window derives from this, so every action reads as a field of the window,
+// as the names in the menus and toolbars do.
 struct TMainActions {
     // File.
     QAction* Action_NewLex = nullptr;
@@ -104,14 +178,32 @@ struct TMainActions {
     QMenu* PopupMenu_ToolBar = nullptr;
     QMenu* PopupMenu_HistoryFile = nullptr;
 
-    // Every action with its caption, shortcut, start state and hint, owned
-    // by Owner, which also receives them so their shortcuts work while the
-    // menu bar is hidden.
+    QToolBar* ToolBar_Menu = nullptr;
+    QToolBar* ToolBar_MDI = nullptr;
+    QToolBar* ToolBar_File = nullptr;
+    QToolBar* ToolBar_Edit = nullptr;
+    QToolBar* ToolBar_Search = nullptr;
+    QToolBar* ToolBar_DB = nullptr;
+    QToolBar* ToolBar_DFM = nullptr;
+    QLineEdit* Edit_LexValue = nullptr; // the search box, on the Search bar
+
+    // Every command, in the order of the menus.
+    static std::span<const TActionRow> Rows();
+
+    // Every action with its caption, shortcut, start state, hint and icon,
+    // owned by Owner, which also receives them so their shortcuts work while
+    // the menu bar is hidden.
     void CreateActions(QWidget* Owner);
     // The menu bar and the three context menus, owned by Owner.
     void CreateMenus(QWidget* Owner);
+    // The bars in their three rows: the menu bar with the child-window
+    // buttons, File and Edit, Search (behind the search box), DataBase and DFM.
+    void CreateToolBars(QMainWindow* Owner);
     // The six View toggles, in the order of the View menu.
     QList<QAction*> ViewToggles() const;
+
+private:
+    static const TActionRow ActionRows[];
 };
 
 } // namespace lex

@@ -24,83 +24,6 @@ constexpr QRgb Aluminium1 = 0xffeeeeec, Aluminium2 = 0xffd3d7cf, Aluminium4 = 0x
                SkyBlue1 = 0xff729fcf, SkyBlue2 = 0xff3465a4, SkyBlue3 = 0xff204a87,
                ScarletRed1 = 0xffef2929, ScarletRed2 = 0xffcc0000, ScarletRed3 = 0xffa40000;
 
-// Pictures the set has none for, drawn in its style.
-enum class TDrawn {
-    None,
-    Window,       // one window
-    TiledRows,    // two windows, one above the other
-    TiledColumns, // two windows side by side
-    Cascade,      // three windows stepping down to the right
-    Minimized,    // a row of minimised windows (title bars only)
-    Form,         // a window with a few controls: a form file
-    Sheet,        // a table with one column picked out: a sequence column
-    BadgeGB,      // lettering for the code sets of the Chinese conversion
-    BadgeBig5,
-    Mirrored, // the bundled picture turned left to right
-};
-
-struct TIconRow {
-    std::string_view Action;
-    const char* Picture; // a bundled picture, or nullptr to draw one
-    const char* Emblem;  // a bundled picture drawn small in the lower right corner
-    TDrawn Drawn;
-};
-
-// clang-format off
-const TIconRow IconRows[] = {
-    {"Action_NewLex", "document-new", nullptr, TDrawn::None},
-    {"Action_Open", "document-open", nullptr, TDrawn::None},
-    {"Action_Import", "text-x-generic", "go-down", TDrawn::None},
-    {"Action_Save", "document-save", nullptr, TDrawn::None},
-    {"Action_SaveAs", "document-save-as", nullptr, TDrawn::None},
-    {"Action_Export", "text-x-generic", "go-up", TDrawn::None},
-    {"Action_ExportNode", "edit-select-all", "go-up", TDrawn::None},
-    {"Action_Exit", "system-log-out", nullptr, TDrawn::None},
-    {"EditCut1", "edit-cut", nullptr, TDrawn::None},
-    {"EditCopy1", "edit-copy", nullptr, TDrawn::None},
-    {"EditPaste1", "edit-paste", nullptr, TDrawn::None},
-    {"EditUndo1", "edit-undo", nullptr, TDrawn::None},
-    {"EditRedo1", "edit-undo", nullptr, TDrawn::Mirrored},
-    {"Action_Find", "edit-find", nullptr, TDrawn::None},
-    {"Action_FindPrior", "go-previous", nullptr, TDrawn::None},
-    {"Action_FindNext", "go-next", nullptr, TDrawn::None},
-    {"Action_Locate", "go-jump", nullptr, TDrawn::None},
-    {"Action_Replace", "edit-find", "edit-paste", TDrawn::None},
-    {"Action_NextUntranslated", "preferences-desktop-locale", "go-next", TDrawn::None},
-    {"Action_PriorUntranslated", "preferences-desktop-locale", "go-previous", TDrawn::None},
-    {"Action_UntranslatedOnly", "preferences-desktop-locale", "system-search", TDrawn::None},
-    {"Action_OpenDB", "network-server", "document-open", TDrawn::None},
-    {"Action_ImportDB", "network-server", "go-down", TDrawn::None},
-    {"Action_SaveDB", "network-server", "document-save", TDrawn::None},
-    {"Action_NewNode", "list-add", nullptr, TDrawn::None},
-    {"Action_NewSubNode", "format-indent-more", "list-add", TDrawn::None},
-    {"Action_DeleteNode", "list-remove", nullptr, TDrawn::None},
-    {"Action_GB", nullptr, nullptr, TDrawn::BadgeGB},
-    {"Action_Big5", nullptr, nullptr, TDrawn::BadgeBig5},
-    {"Action_NewLang", "preferences-desktop-locale", "list-add", TDrawn::None},
-    {"Action_DeleteLang", "preferences-desktop-locale", "list-remove", TDrawn::None},
-    {"Action_NewSequence", nullptr, "list-add", TDrawn::Sheet},
-    {"Action_DeleteSequence", nullptr, "list-remove", TDrawn::Sheet},
-    {"Action_DFM2Lex", nullptr, "go-down", TDrawn::Form},
-    {"Action_Lex2DFM", nullptr, "go-up", TDrawn::Form},
-    {"Action_GrabData", "edit-paste", "system-search", TDrawn::None},
-    {"Action_CheckLex", "text-x-generic", "system-search", TDrawn::None},
-    {"Action_Font", "preferences-desktop-font", nullptr, TDrawn::None},
-    {"Action_Min", nullptr, "go-bottom", TDrawn::Window},
-    {"Action_Restore", "preferences-system-windows", nullptr, TDrawn::None},
-    {"Action_Close", nullptr, "process-stop", TDrawn::Window},
-    {"WindowTileHorizontal1", nullptr, nullptr, TDrawn::TiledRows},
-    {"WindowTileVertical1", nullptr, nullptr, TDrawn::TiledColumns},
-    {"WindowArrange1", nullptr, nullptr, TDrawn::Minimized},
-    {"WindowCascade1", nullptr, nullptr, TDrawn::Cascade},
-    {"WindowMinimizeAll1", nullptr, "go-bottom", TDrawn::Cascade},
-    {"HelpContents1", "help-browser", nullptr, TDrawn::None},
-    {"HelpTopicSearch1", "help-browser", "system-search", TDrawn::None},
-    {"HelpOnHelp1", "help-browser", "dialog-information", TDrawn::None},
-    {"Action_About", "dialog-information", nullptr, TDrawn::None},
-};
-// clang-format on
-
 QPixmap Bundled(const char* Name, int Size) {
     return QPixmap(QStringLiteral(":/icons/%1x%1/%2.png").arg(Size).arg(QLatin1String(Name)));
 }
@@ -230,19 +153,20 @@ void Draw(QPainter& Painter, TDrawn Drawn, int Size) {
     }
 }
 
-QPixmap Picture(const TIconRow& Row, int Size) {
+QPixmap Picture(const TIconSpec& Spec, int Size) {
     QPixmap pixmap(Size, Size);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    if (Row.Picture && Row.Drawn == TDrawn::Mirrored)
-        painter.drawPixmap(0, 0, Bundled(Row.Picture, Size).transformed(QTransform().scale(-1, 1)));
-    else if (Row.Picture)
-        painter.drawPixmap(0, 0, Bundled(Row.Picture, Size));
+    if (Spec.Picture && Spec.Drawn == TDrawn::Mirrored)
+        painter.drawPixmap(0, 0,
+                           Bundled(Spec.Picture, Size).transformed(QTransform().scale(-1, 1)));
+    else if (Spec.Picture)
+        painter.drawPixmap(0, 0, Bundled(Spec.Picture, Size));
     else
-        Draw(painter, Row.Drawn, Size);
-    if (Row.Emblem) {
+        Draw(painter, Spec.Drawn, Size);
+    if (Spec.Emblem) {
         // As the set's own emblems: about five eighths of the picture, taken
         // from the smallest bundled size that is not smaller.
         const int emblem = Size * 5 / 8;
@@ -252,24 +176,21 @@ QPixmap Picture(const TIconRow& Row, int Size) {
             if (size >= emblem) break;
         }
         painter.drawPixmap(QRect(Size - emblem, Size - emblem, emblem, emblem),
-                           Bundled(Row.Emblem, source));
+                           Bundled(Spec.Emblem, source));
     }
     return pixmap;
 }
 
 } // namespace
 
-QIcon MainActionIcon(std::string_view ActionName) {
+QIcon MainIcon(const TIconSpec& Spec) {
     static const bool resources = (InitIconResource(), true);
     (void)resources;
-    for (const TIconRow& row : IconRows) {
-        if (row.Action != ActionName) continue;
-        QIcon icon;
-        for (int size : IconSizes)
-            icon.addPixmap(Picture(row, size));
-        return icon;
-    }
-    return {};
+    if (!Spec.Picture && Spec.Drawn == TDrawn::None) return {};
+    QIcon icon;
+    for (int size : IconSizes)
+        icon.addPixmap(Picture(Spec, size));
+    return icon;
 }
 
 } // namespace lex

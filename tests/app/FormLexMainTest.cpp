@@ -5,12 +5,9 @@
 #include "app/FormExport_U.h"
 #include "app/FormLexDM_U.h"
 #include "app/FormLexMain_U.h"
-#include "app/HistoryFiles.h"
-#include "app/IdleRules.h"
 #include "app/LexFileDialog.h"
 #include "app/LumoOption.h"
 #include "app/MdiWindows.h"
-#include "app/WindowPlacement.h"
 #include "editor/view/FormLexEditor_U.h"
 #include "editor/view/LexTreeModel.h"
 #include "platform/CodePageCatalog.h"
@@ -296,25 +293,74 @@ TEST_F(FormLexMainTest, EveryMenuItemHasAnAcceleratorOfItsOwn) {
     EXPECT_GE(menus.size(), 14u); // the bar's nine menus and the history submenu were walked
 }
 
-TEST(WindowPlacement, FitsARunWithoutAPlaceAndPullsALostOneBack) {
-    const QRect laptop(0, 0, 1280, 770); // 1280x800 less a panel
-    const QRect left(-1920, 0, 1920, 1050);
-    const struct {
-        const char* Name;
-        QRect Saved;
-        QList<QRect> Screens;
-        QRect Expected;
-    } cases[] = {
-        {"first run", {}, {laptop}, {128, 77, 1024, 616}},
-        {"kept", {100, 50, 900, 600}, {laptop}, {100, 50, 900, 600}},
-        {"on another screen", {-1500, 100, 1200, 800}, {laptop, left}, {-1500, 100, 1200, 800}},
-        {"that screen is gone", {-1500, 100, 1200, 800}, {laptop}, {0, 0, 1200, 770}},
-        {"only a sliver shows", {1250, 700, 800, 600}, {laptop}, {480, 170, 800, 600}},
-        {"larger than the screen", {0, 0, 2500, 1400}, {laptop}, laptop},
-        {"no screen", {10, 10, 300, 200}, {}, {10, 10, 300, 200}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(PlaceWindow(c.Saved, c.Screens), c.Expected) << c.Name;
+// The menu bar, every menu and bar, one a line: the names of the items
+// ("|" a separator, "~" a nameless widget), and "/" before a bar that starts
+// a new row of the bar area.
+std::string Layouts(TFormLexMain& Window) {
+    std::vector<QWidget*> containers = {Window.MainMenu1};
+    for (QAction* item : Window.MainMenu1->actions())
+        containers.push_back(item->menu());
+    for (QWidget* each : std::initializer_list<QWidget*>{
+             Window.PopupMenu_Lex, Window.PopupMenu_ToolBar, Window.ToolBar_Menu,
+             Window.ToolBar_MDI, Window.ToolBar_File, Window.ToolBar_Edit, Window.ToolBar_Search,
+             Window.ToolBar_DB, Window.ToolBar_DFM})
+        containers.push_back(each);
+    std::string layouts;
+    for (QWidget* container : containers) {
+        auto* bar = qobject_cast<QToolBar*>(container);
+        layouts +=
+            (bar && Window.toolBarBreak(bar) ? "/" : "") + Text(container->objectName()) + ":";
+        for (QAction* item : container->actions()) {
+            QString name = item->objectName();
+            if (item->isSeparator())
+                name = QStringLiteral("|");
+            else if (item->menu())
+                name = item->menu()->objectName();
+            else if (bar && name.isEmpty())
+                name = bar->widgetForAction(item)->objectName();
+            layouts += " " + (name.isEmpty() ? std::string("~") : Text(name));
+        }
+        layouts += "\n";
+    }
+    return layouts;
+}
+
+TEST_F(FormLexMainTest, MenusAndBarsShowTheCommandsInTheirGroups) {
+    Start();
+    EXPECT_EQ(
+        Layouts(*window),
+        "MainMenu1: Menu_File Menu_Edit Menu_Search Menu_View Menu_DataBase Menu_Data Menu_Option "
+        "Menu_Windows Menu_Help\n"
+        "Menu_File: Action_NewLex Action_Open Action_Import | Action_Save Action_SaveAs | "
+        "Action_Export Action_ExportNode | Menu_HistoryFile | Action_Exit\n"
+        "Menu_Edit: EditUndo1 EditRedo1 | EditCut1 EditCopy1 EditPaste1 | Action_Replace\n"
+        "Menu_Search: Action_Find Action_FindPrior Action_FindNext | Action_Locate | "
+        "Action_NextUntranslated Action_PriorUntranslated Action_UntranslatedOnly\n"
+        "Menu_View: Action_ViewMenu Action_ViewFile Action_ViewEdit Action_ViewDB "
+        "Action_ViewSearch Action_ViewDFM\n"
+        "Menu_DataBase: Action_OpenDB Action_ImportDB | Action_SaveDB\n"
+        "Menu_Data: Action_NewNode Action_NewSubNode Action_DeleteNode | Action_GB Action_Big5 | "
+        "Action_NewLang | Action_DFM2Lex Action_Lex2DFM Action_GrabData | Action_CheckLex\n"
+        "Menu_Option: Action_Font | Action_EditorDialog Action_EditorSimple Action_EditorPanel | "
+        "Action_ShowEditorGrid Action_ImmediateEdit | Action_CaseSensitive Action_ChinesePhrases\n"
+        "Menu_Windows: WindowTileHorizontal1 WindowTileVertical1 WindowArrange1 WindowCascade1 "
+        "WindowMinimizeAll1\n"
+        "Menu_Help: HelpContents1 HelpTopicSearch1 HelpOnHelp1 | Action_About\n"
+        "PopupMenu_Lex: Action_NewNode Action_NewSubNode Action_DeleteNode | Action_NewLang "
+        "Action_DeleteLang | Action_NewSequence Action_DeleteSequence | Action_ExportNode | "
+        "Action_DFM2Lex Action_Lex2DFM Action_GrabData\n"
+        "PopupMenu_ToolBar: Action_ViewMenu Action_ViewFile Action_ViewEdit Action_ViewDB "
+        "Action_ViewSearch Action_ViewDFM\n"
+        "ToolBar_Menu: MainMenu1\n"
+        "ToolBar_MDI: ~ Action_Min Action_Restore Action_Close\n"
+        "/ToolBar_File: Action_NewLex | Action_Open Action_Import | Action_Save Action_Export\n"
+        "ToolBar_Edit: Action_NewNode Action_NewSubNode Action_DeleteNode | EditCut1 EditCopy1 "
+        "EditPaste1 EditUndo1 EditRedo1 | Action_GB Action_Big5 | Action_NewLang\n"
+        "/ToolBar_Search: Label_Search Edit_LexValue | Action_Find Action_FindPrior "
+        "Action_FindNext | Action_Locate | Action_NextUntranslated Action_PriorUntranslated "
+        "Action_UntranslatedOnly\n"
+        "ToolBar_DB: Action_OpenDB Action_ImportDB | Action_SaveDB\n"
+        "ToolBar_DFM: Action_DFM2Lex Action_Lex2DFM | Action_GrabData\n");
 }
 
 // Size, place, maximised state and bar layout outlive the run; a layout
@@ -660,84 +706,6 @@ TEST_F(FormLexMainTest, EnterInTheSearchBoxLocates) {
     TLexDocument& doc = Editor().Document();
     ASSERT_NE(doc.Tree().FocusedNode(), nullptr);
     EXPECT_EQ(doc.Key(doc.Tree().FocusedNode()), "Two");
-}
-
-// Inputs the window cannot easily reach: the hit positions and a selection
-// without a focused node.
-TEST(IdleRules, FindStepsAndNodeCounters) {
-    RuntimeModules modules;
-    InitializeCodePageList();
-    {
-        TLexDocument doc;
-        doc.AddDefaultLanguages();
-        TTreeNode* parent = doc.NewNode();
-        for (int i = 0; i < 2; ++i) {
-            doc.Tree().SetFocusedNode(parent);
-            doc.NewSubNode();
-            doc.PostEdit();
-        }
-        // Find Next and Find Prior go round the hits: offered while there
-        // are any, wherever the current one is.
-        const struct Case {
-            std::vector<int> Columns; // of each hit
-            int Index, Column;
-        } cases[] = {{{}, 0, 0}, {{1}, 0, 0}, {{2}, 0, 1}, {{1, 3}, 1, 2}};
-        for (const Case& c : cases) {
-            std::vector<TFoundNode> hits;
-            for (int columns : c.Columns)
-                hits.push_back({parent, std::vector<TLexColumn*>(columns)});
-            TLexDocumentTestAccess::SetHits(doc, std::move(hits), c.Index, c.Column);
-            const TIdleState state = ComputeIdleState({&doc, true, true, 0});
-            EXPECT_EQ(state.FindNext, !c.Columns.empty()) << c.Columns.size() << " hits";
-        }
-        TLexDocumentTestAccess::SetHits(doc, {}, 0, 0);
-
-        doc.Tree().SetFocusedNode(parent);
-        TIdleState state = ComputeIdleState({&doc, false, true, 0});
-        EXPECT_EQ(state.TotalNodes, "3");
-        EXPECT_EQ(state.SubNodes, "2");
-
-        // Selected but not focused: deleting and converting work on the
-        // selection, a sub node needs the focus.
-        doc.Tree().SetFocusedNode(nullptr);
-        doc.Tree().ClearSelection();
-        doc.Tree().Select(parent);
-        state = ComputeIdleState({&doc, false, true, 0});
-        EXPECT_TRUE(state.ExportNode);
-        EXPECT_TRUE(state.GB);
-        EXPECT_FALSE(state.NewSubNode);
-        EXPECT_EQ(state.SubNodes, "1"); // the top-level nodes
-
-        EXPECT_TRUE(state.Untranslated);
-        const TLexDocument noLanguages;
-        EXPECT_FALSE(ComputeIdleState({&noLanguages, false, true, 0}).Untranslated);
-
-        state = ComputeIdleState({nullptr, false, false, 2});
-        EXPECT_EQ(state.TotalNodes + state.SubNodes, "00");
-        EXPECT_TRUE(state.HistoryFile);
-        EXPECT_FALSE(state.NewNode);
-    }
-    FinalizeCodePageList();
-}
-
-TEST(HistoryFiles, KeepsTenInOrderOfFirstUseIgnoringCase) {
-    std::vector<std::string> history;
-    for (int i = 0; i < 10; ++i)
-        RememberHistoryFile(history, "/f" + std::to_string(i) + ".lxc");
-    RememberHistoryFile(history, "/F3.LXC");
-    EXPECT_EQ(history.size(), 10u);
-    EXPECT_EQ(history[3], "/f3.lxc");
-    RememberHistoryFile(history, "/new.lxc");
-    ASSERT_EQ(history.size(), 10u);
-    EXPECT_EQ(history.front(), "/f1.lxc");
-    EXPECT_EQ(history.back(), "/new.lxc");
-}
-
-TEST(HistoryFiles, CaptionsCarryTheIndexAndTheNameAfterATab) {
-    EXPECT_EQ(Text(HistoryCaption(7, "/a/b.lxc")), "&7\t/a/b.lxc");
-    EXPECT_EQ(HistoryFileOfCaption(HistoryCaption(0, "/a/b.lxc")), "/a/b.lxc");
-    // Only the first tab separates.
-    EXPECT_EQ(HistoryFileOfCaption(QStringLiteral("&1\t/odd\tname")), "/odd\tname");
 }
 
 TEST_F(FormLexMainTest, HistoryMenusFollowTheListAndOpenTheirFile) {

@@ -122,10 +122,13 @@ TEST(MainIconsTest, StandardCommandsShowTheBundledPicturesWhateverTheDesktopThem
         themed << QLatin1String(test.Picture);
     const FlatRedTheme theme(themed);
     ASSERT_FALSE(QIcon::fromTheme(QStringLiteral("document-new")).isNull());
+    QWidget owner;
+    TMainActions actions;
+    actions.CreateActions(&owner);
 
     for (const auto& test : cases) {
         SCOPED_TRACE(test.Action);
-        const QIcon icon = MainActionIcon(test.Action);
+        const QIcon icon = owner.findChild<QAction*>(QLatin1String(test.Action))->icon();
         for (int size : Sizes) {
             const QImage bundled = BundledImage(test.Picture, size);
             ASSERT_FALSE(bundled.isNull()) << size;
