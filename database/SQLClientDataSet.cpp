@@ -3,7 +3,6 @@
 #include "database/BulkStatements.h"
 #include "database/DBSchema.h"
 #include "database/DBText.h"
-#include "database/SQLiteRows.h"
 #include "platform/CodePage.h"
 #include "platform/Exceptions.h"
 #include "platform/TextCompare.h"
@@ -182,7 +181,10 @@ void TSQLClientDataSet::Open(std::string_view TableName) {
         const QSqlIndex key = database.primaryIndex(DatabaseText(TableName, ProcessCodePage()));
         QSqlQuery query(database);
         query.setForwardOnly(true);
-        if (!query.exec(DatabaseText(sql, ProcessCodePage())))
+        // Where the rows come the direct way, Qt's query only describes them.
+        const QString select = DatabaseText(sql, ProcessCodePage());
+        const bool direct = TDirectRows::Supported(database);
+        if (!query.exec(direct ? select + QStringLiteral(" where 1 = 0") : select))
             RaiseDatabaseError(database, query.lastError());
 
         const QSqlRecord record = query.record();
@@ -221,7 +223,15 @@ void TSQLClientDataSet::Open(std::string_view TableName) {
             identityFields_ = primary;
         supplied_.assign(fields_.size(), false);
 
-        ReadRows(query);
+        std::vector<TFieldKind> kinds;
+        for (const TField& field : fields_)
+            kinds.push_back(field.Kind);
+        if (const auto rows = direct ? TDirectRows::Query(database, select, kinds) : nullptr) {
+            ReadRows(*rows);
+        } else {
+            if (direct && !query.exec(select)) RaiseDatabaseError(database, query.lastError());
+            ReadRows(query);
+        }
     } catch (...) {
         Close();
         throw;
@@ -233,20 +243,19 @@ void TSQLClientDataSet::Open(std::string_view TableName) {
 
 void TSQLClientDataSet::ReadRows(QSqlQuery& Query) {
     TValues values(fields_.size());
-    const auto keep = [&] { rows_.push_back({TPackedValues(values), {}, TRowState::Unchanged}); };
-    if (const auto direct = TSQLiteRows::Query(connection_.Database(), Query.lastQuery())) {
-        Query.finish();
-        while (direct->Next()) {
-            ReadRow(*direct, values);
-            keep();
-        }
-    } else {
-        while (Query.next()) {
-            ReadRow(Query, values);
-            keep();
-        }
-        if (Query.lastError().isValid())
-            RaiseDatabaseError(connection_.Database(), Query.lastError());
+    while (Query.next()) {
+        ReadRow(Query, values);
+        rows_.push_back({TPackedValues(values), {}, TRowState::Unchanged});
+    }
+    if (Query.lastError().isValid()) RaiseDatabaseError(connection_.Database(), Query.lastError());
+    recordCount_ = static_cast<int>(rows_.size());
+}
+
+void TSQLClientDataSet::ReadRows(TDirectRows& Rows) {
+    TValues values(fields_.size());
+    while (Rows.Next()) {
+        ReadRow(Rows, values);
+        rows_.push_back({TPackedValues(values), {}, TRowState::Unchanged});
     }
     recordCount_ = static_cast<int>(rows_.size());
 }
@@ -290,17 +299,17 @@ void TSQLClientDataSet::ReadRow(const QSqlQuery& Query, TValues& Values) const {
 }
 
 // The same values as Qt's driver gives for each kind SQLite stores.
-void TSQLClientDataSet::ReadRow(const TSQLiteRows& Rows, TValues& Values) const {
+void TSQLClientDataSet::ReadRow(const TDirectRows& Rows, TValues& Values) const {
     ReadFields(Values, [&](int Field, int CodePage, std::optional<std::string>& Bytes) {
-        const TSQLiteRows::TKind kind = Rows.Kind(Field);
-        if (kind == TSQLiteRows::TKind::Null) {
+        const TDirectRows::TKind kind = Rows.Kind(Field);
+        if (kind == TDirectRows::TKind::Null) {
             Bytes.reset();
             return;
         }
         std::string& text = Bytes ? *Bytes : Bytes.emplace();
-        if (kind == TSQLiteRows::TKind::Integer) {
+        if (kind == TDirectRows::TKind::Integer) {
             text = std::to_string(Rows.Integer(Field));
-        } else if (kind == TSQLiteRows::TKind::Float) {
+        } else if (kind == TDirectRows::TKind::Float) {
             text = QString::number(Rows.Float(Field), 'g', QLocale::FloatingPointShortest)
                        .toStdString();
         } else if (fields_[static_cast<size_t>(Field)].Kind == TFieldKind::Blob) {

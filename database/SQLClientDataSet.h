@@ -1,5 +1,6 @@
 #pragma once
 
+#include "database/DirectRows.h"
 #include "database/PackedValues.h"
 #include "database/SQLConnection.h"
 #include "platform/Exceptions.h"
@@ -15,8 +16,6 @@
 #include <vector>
 
 namespace lex {
-
-class TSQLiteRows;
 
 // One field of a row, for the reports.
 struct TReconcileField {
@@ -132,7 +131,6 @@ public:
     TPostErrorEvent OnPostError;
 
 private:
-    enum class TFieldKind { Text, Integer, Blob, Other };
     struct TField {
         std::string Name;
         QString SqlName; // quoted for statements
@@ -168,8 +166,9 @@ private:
     }
     void CheckActive() const;
     void ReadRows(QSqlQuery& Query);
+    void ReadRows(TDirectRows& Rows);
     void ReadRow(const QSqlQuery& Query, TValues& Values) const;
-    void ReadRow(const TSQLiteRows& Rows, TValues& Values) const;
+    void ReadRow(const TDirectRows& Rows, TValues& Values) const;
     // Read(field, code page, value) stores a field's value as the lexicon
     // holds it, its text in that code page.
     template <typename ReadValue>

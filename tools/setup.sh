@@ -6,7 +6,7 @@ LEX_PACKAGES=(
     libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
     clang
     gettext libgettextpo-dev qt6-base-dev qt6-l10n-tools qt6-translations-l10n
-    libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev postgresql sqlite3
+    libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev libpq-dev postgresql sqlite3
     xvfb xauth fonts-dejavu-core fonts-wqy-microhei
     libopencc-dev opencc manpages-zh
 )
