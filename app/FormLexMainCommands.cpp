@@ -11,6 +11,9 @@
 #include "app/LumoOption.h"
 #include "chinese/PhraseConverter.h"
 #include "database/ui/DBFlows.h"
+#include "editor/LexLoader.h"
+#include "editor/LexSearch.h"
+#include "editor/NodeListLexReader.h"
 #include "editor/view/FormLexEditor_U.h"
 #include "editor/view/WaitCursor.h"
 #include "interchange/InterchangeFormats.h"
@@ -139,7 +142,7 @@ void TFormLexMain::OpenInto(TFormLexEditor& Editor, const std::string& FileName)
         TFormLexEditor& Editor;
         ~TitleFollows() { Editor.RefreshCaption(); }
     } title{Editor};
-    Editor.Document().OpenFile(FileName, Progress());
+    OpenFile(Editor.Document(), FileName, Editor.AskOverwrite(), Progress());
 }
 
 void TFormLexMain::SaveEditor(TFormLexEditor& Editor) {
@@ -160,14 +163,14 @@ void TFormLexMain::SaveEditorTo(TFormLexEditor& Editor, const std::string& FileN
     TLexDocument& doc = Editor.Document();
     try {
         TWaitCursor wait;
-        doc.SaveAs(FileName, Progress());
+        SaveAs(doc, FileName, Progress());
     } catch (const EFileChanged&) {
         // Nothing was written: the user decides what happens to the other
         // program's change before anything is.
         switch (doc.AskAboutChangedFile()) {
         case IDYES: {
             TWaitCursor wait;
-            doc.SaveAs(FileName, Progress(), TLexDocument::TOnDiskChange::Replace);
+            SaveAs(doc, FileName, Progress(), TOnDiskChange::Replace);
             break;
         }
         case IDNO:
@@ -186,7 +189,7 @@ void TFormLexMain::CheckFilesOnDisk() {
     if (checkingFiles_ || QApplication::activeModalWidget()) return;
     checkingFiles_ = true;
     for (TFormLexEditor* editor : Editors()) {
-        Guard([&] { editor->Document().CheckFileOnDisk(Progress()); });
+        Guard([&] { CheckFileOnDisk(editor->Document(), editor->AskOverwrite(), Progress()); });
         editor->RefreshCaption();
     }
     checkingFiles_ = false;
@@ -280,7 +283,7 @@ void TFormLexMain::Action_ImportExecute() {
         return;
     }
     TWaitCursor wait;
-    editor->Document().ImportFile(fileName, Progress());
+    ImportFile(editor->Document(), fileName, editor->AskOverwrite(), Progress());
 }
 
 void TFormLexMain::Action_ExportExecute(bool NodesOnly) {
@@ -298,8 +301,8 @@ void TFormLexMain::Action_FindExecute() {
     if (!editor) return;
     editor->PostEdit();
     ShowSearchStep(nullptr);
-    editor->Document().Find(Edit_LexValue->text().toStdU16String());
-    if (editor->Document().FoundNodes().empty()) {
+    Find(editor->Document(), Edit_LexValue->text().toStdU16String());
+    if (editor->Document().Hits().Nodes().empty()) {
         GuiMessageBoxFmt(this, "\"%s\" was not found.", "Find", MB_OK | MB_ICONINFORMATION,
                          Edit_LexValue->text());
         return;
@@ -313,7 +316,7 @@ void TFormLexMain::Action_FindStepExecute(bool Forward) {
     if (!editor) return;
     editor->PostEdit();
     TLexDocument& doc = editor->Document();
-    const bool wrapped = Forward ? doc.FindNext() : doc.FindPrior();
+    const bool wrapped = Forward ? FindNext(doc) : FindPrior(doc);
     ShowSearchStep(!wrapped  ? nullptr
                    : Forward ? "Passed the end; continued from the beginning."
                              : "Passed the beginning; continued from the end.");
@@ -324,7 +327,7 @@ void TFormLexMain::Action_LocateExecute() {
     TFormLexEditor* editor = ActiveEditor();
     if (!editor) return;
     editor->PostEdit();
-    editor->Document().Locate(Edit_LexValue->text().toStdU16String());
+    Locate(editor->Document(), Edit_LexValue->text().toStdU16String());
 }
 
 namespace {
@@ -342,7 +345,7 @@ void TFormLexMain::Action_UntranslatedExecute(bool Forward) {
     editor->PostEdit();
     const TLexColumn* column = editor->LanguageColumn();
     if (!column) return;
-    switch (editor->Document().FindUntranslated(*column, Forward)) {
+    switch (FindUntranslated(editor->Document(), *column, Forward)) {
     case TSearchResult::NotFound:
         ShowSearchStep(nullptr);
         GuiMessageBoxFmt(this, "Nothing is left to translate in %s.",
@@ -396,7 +399,7 @@ void TFormLexMain::Action_ReplaceExecute() {
     }
     const int count = [&] {
         const TWaitCursor wait;
-        return doc.ReplaceText(request);
+        return ReplaceText(doc, request);
     }();
     if (count == 0)
         GuiMessageBoxFmt(this, "\"%s\" was not found.", "Replace", MB_OK | MB_ICONINFORMATION,

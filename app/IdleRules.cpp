@@ -22,7 +22,7 @@ TIdleState ComputeIdleState(const TIdleInput& Input) {
 
     // Past the last hit Find Next goes round to the first, and Find Prior
     // the other way.
-    state.FindNext = !e->FoundNodes().empty();
+    state.FindNext = !e->Hits().Nodes().empty();
     state.Untranslated = tree.ColumnCount() > 1;
 
     state.Save = e->Modified();

@@ -11,6 +11,8 @@
 #include "app/LumoOption.h"
 #include "app/MdiWindows.h"
 #include "app/WindowPlacement.h"
+#include "editor/LexLoader.h"
+#include "editor/NodeListLexReader.h"
 #include "editor/view/FormLexEditor_U.h"
 #include "editor/view/LexTreeModel.h"
 #include "platform/CodePageCatalog.h"
@@ -524,8 +526,8 @@ TEST_P(BadFileTest, LeavesTheWindowUnboundAndTheFileAsItWas) {
         path = dir / "cut.lxb";
         {
             TLexDocument whole;
-            whole.OpenFile(WriteLexicon("whole.lxc", {"One", "Two", "Three"}));
-            whole.SaveAs(path);
+            OpenFile(whole, WriteLexicon("whole.lxc", {"One", "Two", "Three"}), {});
+            SaveAs(whole, path);
         }
         std::filesystem::resize_file(path, std::filesystem::file_size(path) - 20);
     } else {
