@@ -3,6 +3,7 @@
 #include "app/FormExport_U.h"
 #include "app/GuiText.h"
 #include "app/InterchangeFlows.h"
+#include "editor/NodeListLexReader.h"
 #include "editor/view/FormLexEditor_U.h"
 #include "editor/view/WaitCursor.h"
 #include "interchange/InterchangeFormats.h"
@@ -47,7 +48,7 @@ void ExportToFile(TFormLexEditor& Editor, bool NodesOnly, const TLexProgressEven
         return;
     }
     TWaitCursor wait;
-    doc.SaveToFile(NodesOnly, bands, OnProgress, fileName, &dialog.Replacing());
+    WriteCopy(doc, NodesOnly, bands, OnProgress, fileName, &dialog.Replacing());
 }
 
 } // namespace lex

@@ -14,6 +14,9 @@
 #include "app/MdiWindows.h"
 #include "chinese/PhraseConverter.h"
 #include "database/ui/DBFlows.h"
+#include "editor/LexLoader.h"
+#include "editor/LexSearch.h"
+#include "editor/NodeListLexReader.h"
 #include "editor/view/FormLexEditor_U.h"
 #include "editor/view/WaitCursor.h"
 #include "formfiles/ui/FormDFM2Lex_U.h"
@@ -153,7 +156,7 @@ void TFormLexMain::OpenInto(TFormLexEditor& Editor, const std::string& FileName)
         TFormLexEditor& Editor;
         ~TitleFollows() { Editor.RefreshCaption(); }
     } title{Editor};
-    Editor.Document().OpenFile(FileName, Progress());
+    OpenFile(Editor.Document(), FileName, Editor.AskOverwrite(), Progress());
 }
 
 void TFormLexMain::SaveEditor(TFormLexEditor& Editor) {
@@ -174,14 +177,14 @@ void TFormLexMain::SaveEditorTo(TFormLexEditor& Editor, const std::string& FileN
     TLexDocument& doc = Editor.Document();
     try {
         TWaitCursor wait;
-        doc.SaveAs(FileName, Progress());
+        SaveAs(doc, FileName, Progress());
     } catch (const EFileChanged&) {
         // Nothing was written: the user decides what happens to the other
         // program's change before anything is.
         switch (doc.AskAboutChangedFile()) {
         case IDYES: {
             TWaitCursor wait;
-            doc.SaveAs(FileName, Progress(), TLexDocument::TOnDiskChange::Replace);
+            SaveAs(doc, FileName, Progress(), TOnDiskChange::Replace);
             break;
         }
         case IDNO:
@@ -200,7 +203,7 @@ void TFormLexMain::CheckFilesOnDisk() {
     if (checkingFiles_ || QApplication::activeModalWidget()) return;
     checkingFiles_ = true;
     for (TFormLexEditor* editor : Editors()) {
-        Guard([&] { editor->Document().CheckFileOnDisk(Progress()); });
+        Guard([&] { CheckFileOnDisk(editor->Document(), editor->AskOverwrite(), Progress()); });
         editor->RefreshCaption();
     }
     checkingFiles_ = false;
@@ -294,7 +297,7 @@ void TFormLexMain::Action_ImportExecute() {
         return;
     }
     TWaitCursor wait;
-    editor->Document().ImportFile(fileName, Progress());
+    ImportFile(editor->Document(), fileName, editor->AskOverwrite(), Progress());
 }
 
 void TFormLexMain::Action_ExportExecute() {
@@ -322,8 +325,8 @@ void TFormLexMain::Action_ExitExecute() {
 void TFormLexMain::Action_FindExecute(TFormLexEditor& Editor) {
     Editor.PostEdit();
     ShowSearchStep(nullptr);
-    Editor.Document().Find(Edit_LexValue->text().toStdU16String());
-    if (Editor.Document().FoundNodes().empty()) {
+    Find(Editor.Document(), Edit_LexValue->text().toStdU16String());
+    if (Editor.Document().Hits().Nodes().empty()) {
         GuiMessageBoxFmt(this, "\"%s\" was not found.", "Find", MB_OK | MB_ICONINFORMATION,
                          Edit_LexValue->text());
         return;
@@ -343,7 +346,7 @@ void TFormLexMain::Action_FindNextExecute(TFormLexEditor& Editor) {
 void TFormLexMain::FindStep(TFormLexEditor& Editor, bool Forward) {
     Editor.PostEdit();
     TLexDocument& doc = Editor.Document();
-    const bool wrapped = Forward ? doc.FindNext() : doc.FindPrior();
+    const bool wrapped = Forward ? FindNext(doc) : FindPrior(doc);
     ShowSearchStep(!wrapped  ? nullptr
                    : Forward ? "Passed the end; continued from the beginning."
                              : "Passed the beginning; continued from the end.");
@@ -352,7 +355,7 @@ void TFormLexMain::FindStep(TFormLexEditor& Editor, bool Forward) {
 
 void TFormLexMain::Action_LocateExecute(TFormLexEditor& Editor) {
     Editor.PostEdit();
-    Editor.Document().Locate(Edit_LexValue->text().toStdU16String());
+    Locate(Editor.Document(), Edit_LexValue->text().toStdU16String());
 }
 
 namespace {
@@ -376,7 +379,7 @@ void TFormLexMain::FindUntranslated(TFormLexEditor& Editor, bool Forward) {
     Editor.PostEdit();
     const TLexColumn* column = Editor.LanguageColumn();
     if (!column) return;
-    switch (Editor.Document().FindUntranslated(*column, Forward)) {
+    switch (lex::FindUntranslated(Editor.Document(), *column, Forward)) {
     case TSearchResult::NotFound:
         ShowSearchStep(nullptr);
         GuiMessageBoxFmt(this, "Nothing is left to translate in %s.",
@@ -426,7 +429,7 @@ void TFormLexMain::Action_ReplaceExecute(TFormLexEditor& Editor) {
     }
     const int count = [&] {
         const TWaitCursor wait;
-        return doc.ReplaceText(request);
+        return ReplaceText(doc, request);
     }();
     if (count == 0)
         GuiMessageBoxFmt(this, "\"%s\" was not found.", "Replace", MB_OK | MB_ICONINFORMATION,

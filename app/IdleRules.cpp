@@ -30,7 +30,7 @@ TIdleState ComputeIdleState(const TIdleInput& Input) {
     set(TEnableRule::SearchText, !Input.SearchTextEmpty);
     // Past the last hit Find Next goes round to the first, and Find Prior
     // the other way.
-    set(TEnableRule::Hits, !e->FoundNodes().empty());
+    set(TEnableRule::Hits, !e->Hits().Nodes().empty());
     set(TEnableRule::LanguageColumn, tree.ColumnCount() > 1);
     set(TEnableRule::Modified, e->Modified());
     set(TEnableRule::FocusedNode, focused != nullptr);

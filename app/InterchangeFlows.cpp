@@ -147,7 +147,8 @@ void ImportTranslations(TFormLexEditor& Editor, const std::string& FileName,
     std::vector<TImportProblem> problems;
     {
         TWaitCursor wait;
-        problems = ImportCatalog(doc, catalog, dialog.CodePage(), dialog.SeqNo(), OnProgress);
+        problems = ImportCatalog(doc, catalog, dialog.CodePage(), dialog.SeqNo(),
+                                 Editor.AskOverwrite(), OnProgress);
     }
     if (!problems.empty()) ReportProblems(FileName, problems, Parent);
 }

@@ -4,6 +4,7 @@
 // made from records, the document loaded from it, and loading it as the
 // baseline their ratios divide by.
 #include "editor/LexDocument.h"
+#include "editor/LexLoader.h"
 #include "platform/CodePageCatalog.h"
 #include "platform/Streams.h"
 #include "runtime/BinaryLexFormat.h"
@@ -36,7 +37,7 @@ struct DocumentFixture {
     explicit DocumentFixture(std::string LexiconBytes) : Lexicon(std::move(LexiconBytes)) {
         lex::InitializeCodePageList();
         lex::TBinaryStreamLexReader reader(Lexicon);
-        Document.LoadFromReader(reader);
+        LoadFromReader(Document, reader, {});
     }
     ~DocumentFixture() { lex::FinalizeCodePageList(); }
 };
@@ -46,7 +47,7 @@ inline void LoadDocument(benchmark::State& State, const std::string& Lexicon) {
     for (auto _ : State) {
         auto document = std::make_unique<lex::TLexDocument>();
         lex::TBinaryStreamLexReader reader(Lexicon);
-        document->LoadFromReader(reader);
+        LoadFromReader(*document, reader, {});
         State.PauseTiming();
         document.reset();
         State.ResumeTiming();

@@ -11,6 +11,9 @@
 #include "database/SQLClientDataSet.h"
 #include "database/SQLConnection.h"
 #include "editor/LexDocument.h"
+#include "editor/LexLoader.h"
+#include "editor/LexTableSync.h"
+#include "editor/NodeListLexReader.h"
 #include "platform/CodePage.h"
 #include "platform/CodePageCatalog.h"
 #include "runtime/LumoMultiDBLexReader.h"
@@ -162,8 +165,8 @@ struct Backend {
         }
         TRecordListLexReader reader({"LexKey", "CodePage", "SeqNo", "DisplayValue", "CatalogID"},
                                     std::move(records));
-        Document.LoadFromReader(reader);
-        Document.SaveToFile(false, {}, {}, Lexicon().string());
+        LoadFromReader(Document, reader, {});
+        WriteCopy(Document, false, {}, {}, Lexicon().string());
     }
     ~Backend() {
         Data->Close();
@@ -189,8 +192,8 @@ struct Backend {
     }
 
     TApplyCounts Save() {
-        return Document.SaveToTable(
-            *Data,
+        return SaveToTable(
+            Document, *Data,
             [this](const TLexProgressEvent& Progress) { return Data->ApplyUpdates(Progress); },
             false, {});
     }

@@ -4,7 +4,10 @@
 #include "DocumentFixture.h"
 #include "RatioReporter.h"
 #include "editor/LexDocument.h"
+#include "editor/LexLoader.h"
+#include "editor/LexSearch.h"
 #include "editor/LexTranslation.h"
+#include "editor/NodeListLexReader.h"
 #include "platform/CodePageCatalog.h"
 #include "runtime/BinaryLexFormat.h"
 #include "runtime/RecordListLexReader.h"
@@ -113,11 +116,11 @@ void Merge(benchmark::State& State) {
         auto document = std::make_unique<TLexDocument>();
         {
             TBinaryStreamLexReader reader(Data().Lexicon);
-            document->LoadFromReader(reader);
+            LoadFromReader(*document, reader, {});
         }
         TBinaryStreamLexReader reader(Data().Update);
         State.ResumeTiming();
-        document->MergeFromReader(reader);
+        MergeFromReader(*document, reader, {});
         State.PauseTiming();
         document.reset();
         State.ResumeTiming();
@@ -129,7 +132,7 @@ void Save(benchmark::State& State) {
     for (auto _ : State) {
         out.clear();
         StringOutputStream stream(out);
-        const auto reader = Data().Document.CreateNodeListReader(false, {});
+        const auto reader = CreateNodeListReader(Data().Document, false, {});
         WriteBinaryLex(*reader, stream);
         benchmark::DoNotOptimize(out.data());
     }
@@ -143,9 +146,9 @@ void DeleteAllSelected(benchmark::State& State) {
         auto document = std::make_unique<TLexDocument>();
         {
             TBinaryStreamLexReader reader(Data().Lexicon);
-            document->LoadFromReader(reader);
+            LoadFromReader(*document, reader, {});
         }
-        document->Find(u"1");
+        Find(*document, u"1");
         TLexTree& tree = document->Tree();
         tree.ClearSelection();
         for (TTreeNode* node = tree.FirstNode(); node; node = TLexTree::NextInTreeOrder(node))
@@ -191,12 +194,12 @@ void UndoImport(benchmark::State& State) {
         document->SetUndoHistory(&history);
         {
             TBinaryStreamLexReader reader(Data().Lexicon);
-            document->LoadFromReader(reader);
+            LoadFromReader(*document, reader, {});
         }
         const size_t loaded = HeapInUse();
         {
             TBinaryStreamLexReader reader(Data().Update);
-            document->MergeFromReader(reader);
+            MergeFromReader(*document, reader, {});
         }
         size_t peak = HeapInUse();
         if (history.steps.size() != 1) State.SkipWithError("the import is not one step");
@@ -225,7 +228,7 @@ void UndoDeleteAll(benchmark::State& State) {
         document->SetUndoHistory(&history);
         {
             TBinaryStreamLexReader reader(Data().Lexicon);
-            document->LoadFromReader(reader);
+            LoadFromReader(*document, reader, {});
         }
         TLexTree& tree = document->Tree();
         for (TTreeNode* node = tree.FirstNode(); node; node = node->NextSibling())
@@ -257,12 +260,12 @@ void WalkCells(benchmark::State& State) {
 
 void Find(benchmark::State& State) {
     for (auto _ : State)
-        Data().Document.Find(u"save open 12");
+        Find(Data().Document, u"save open 12");
 }
 
 void Locate(benchmark::State& State) {
     for (auto _ : State)
-        benchmark::DoNotOptimize(Data().Document.Locate(u"no such text"));
+        benchmark::DoNotOptimize(Locate(Data().Document, u"no such text"));
 }
 
 // The untranslated filter's rows: one pass over the tree.
@@ -275,7 +278,7 @@ void UntranslatedFilter(benchmark::State& State) {
 // is left to translate, once round the tree to say so.
 void NextUntranslated(benchmark::State& State, const TLexColumn* Column) {
     for (auto _ : State)
-        benchmark::DoNotOptimize(Data().Document.FindUntranslated(*Column, true));
+        benchmark::DoNotOptimize(FindUntranslated(Data().Document, *Column, true));
 }
 
 } // namespace

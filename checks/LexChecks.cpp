@@ -2,6 +2,7 @@
 
 #include "editor/LexDocument.h"
 #include "editor/LexKeyList.h"
+#include "editor/LexLoader.h"
 #include "platform/CodePage.h"
 #include "platform/TextCompare.h"
 

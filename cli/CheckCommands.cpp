@@ -2,6 +2,7 @@
 #include "checks/LexChecks.h"
 #include "cli/LexToolSupport.h"
 #include "editor/LexDocument.h"
+#include "editor/LexLoader.h"
 #include "platform/Exceptions.h"
 #include "runtime/LexFiles.h"
 
@@ -37,8 +38,8 @@ void Check(const Arguments& a, std::istream&, std::ostream& out, std::ostream& e
         findings = CheckParentKeys(*OpenLexicon(a, file), options.CaseSensitive);
     }
     {
-        const ScriptedAnswers answers(IDYES, err);
-        document.OpenFile(file);
+        const ScriptedAnswers answers(err);
+        OpenFile(document, file, answers.Answerer());
     }
     for (TCheckFinding& finding : CheckLexicon(document, rules))
         findings.push_back(std::move(finding));

@@ -5,6 +5,9 @@
 #include "database/DBSchema.h"
 #include "database/SQLClientDataSet.h"
 #include "editor/LexDocument.h"
+#include "editor/LexLoader.h"
+#include "editor/LexTableSync.h"
+#include "editor/NodeListLexReader.h"
 #include "formfiles/LexGrab.h"
 #include "platform/Exceptions.h"
 #include "platform/TextCompare.h"
@@ -38,9 +41,9 @@ void DbLoad(const Arguments& a, std::istream&, std::ostream&, std::ostream& err)
     ConfigureConnection(table.Connection(), Settings(a));
     table.Open(a.positional[0]);
     TLexDocument document;
-    const ScriptedAnswers answers(IDYES, err);
-    document.OpenDataSet(table);
-    document.SaveToFile(false, {}, {}, a.positional[1]);
+    const ScriptedAnswers answers(err);
+    OpenDataSet(document, table, answers.Answerer());
+    WriteCopy(document, false, {}, {}, a.positional[1]);
 }
 
 // One line a conflict: where, then both values ("(deleted)" for a row that is gone).
@@ -61,11 +64,11 @@ void DbSave(const Arguments& a, std::istream&, std::ostream& out, std::ostream& 
     const std::string& tableName = a.positional[1];
     CheckTableName(tableName);
     if (a.Has("base") && a.Has("clear")) throw UsageError("--base and --clear exclude each other");
-    const ScriptedAnswers answers(IDYES, err);
+    const ScriptedAnswers answers(err);
     TLexDocument document(EditorOptions(a));
-    document.OpenFile(a.positional[0]);
+    OpenFile(document, a.positional[0], answers.Answerer());
     TLexDocument base(EditorOptions(a));
-    if (a.Has("base")) base.OpenFile(a.Option("base"));
+    if (a.Has("base")) OpenFile(base, a.Option("base"), answers.Answerer());
 
     TSQLClientDataSet table;
     ConfigureConnection(table.Connection(), Settings(a));
@@ -77,7 +80,7 @@ void DbSave(const Arguments& a, std::istream&, std::ostream& out, std::ostream& 
     }
     table.Open(tableName);
     if (a.Has("base")) {
-        const auto rows = base.CreateNodeListReader(false, {});
+        const auto rows = CreateNodeListReader(base, false, {});
         table.AssumeRows(*rows);
     }
     if (a.Has("clear")) table.ClearTable();
@@ -96,9 +99,10 @@ void DbSave(const Arguments& a, std::istream&, std::ostream& out, std::ostream& 
         ReportConflict(err, Conflict);
         return TConflictAnswer::Skip;
     };
-    const TApplyCounts counts = document.SaveToTable(
-        table, [&table](const TLexProgressEvent& Progress) { return table.ApplyUpdates(Progress); },
-        false, {});
+    const TApplyCounts counts = SaveToTable(
+        document, table,
+        [&table](const TLexProgressEvent& Progress) { return table.ApplyUpdates(Progress); }, false,
+        {});
     out << counts.Updated << " updated, " << counts.Deleted << " deleted, " << counts.Inserted
         << " appended, " << counts.Refused << " failed, " << counts.Conflicts << " conflicts\n";
     if (counts.Refused > 0)
@@ -114,8 +118,8 @@ void Grab(const Arguments& a, std::istream&, std::ostream& out, std::ostream& er
     if (a.Has("by-key") && a.Has("by-value"))
         throw UsageError("--by-key and --by-value exclude each other");
     TLexDocument document(EditorOptions(a));
-    const ScriptedAnswers answers(IDYES, err);
-    document.OpenFile(a.positional[0]);
+    const ScriptedAnswers answers(err);
+    OpenFile(document, a.positional[0], answers.Answerer());
     std::ostringstream counts; // printed once OUT is written
     const auto grab = [&](ILexReader& Source) {
         if (a.Has("by-value")) {
@@ -134,9 +138,9 @@ void Grab(const Arguments& a, std::istream&, std::ostream& out, std::ostream& er
         TDBLexReader source(table);
         grab(source);
     } else {
-        document.UseFileReader(a.positional[1], grab);
+        UseFileReader(document, a.positional[1], grab);
     }
-    document.SaveToFile(false, {}, {}, a.positional[2]);
+    WriteCopy(document, false, {}, {}, a.positional[2]);
     out << counts.str();
 }
 

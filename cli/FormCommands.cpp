@@ -2,6 +2,8 @@
 // and the export of keys into them.
 #include "cli/LexToolSupport.h"
 #include "editor/LexDocument.h"
+#include "editor/LexLoader.h"
+#include "editor/NodeListLexReader.h"
 #include "formfiles/BinaryFormText.h"
 #include "formfiles/FormExport.h"
 #include "formfiles/FormImport.h"
@@ -64,10 +66,10 @@ void DfmImport(const Arguments& a, std::istream&, std::ostream&, std::ostream& e
         throw UsageError("--as-value needs a code page number, not \"" + settings.CodePage + "\"");
     settings.Skip = SkipListOptions(a);
     TLexDocument document(EditorOptions(a));
-    const ScriptedAnswers answers(IDYES, err);
-    if (a.Has("into")) document.OpenFile(a.Option("into"));
+    const ScriptedAnswers answers(err);
+    if (a.Has("into")) OpenFile(document, a.Option("into"), answers.Answerer());
     ImportFormFiles(document, files, settings);
-    document.SaveToFile(false, {}, {}, output);
+    WriteCopy(document, false, {}, {}, output);
 }
 
 void DfmExport(const Arguments& a, std::istream&, std::ostream&, std::ostream& err) {
@@ -77,8 +79,8 @@ void DfmExport(const Arguments& a, std::istream&, std::ostream&, std::ostream& e
     if (a.Has("output-dir") && a.Option("output-dir").empty())
         throw UsageError("--output-dir needs a folder");
     TLexDocument document(EditorOptions(a));
-    const ScriptedAnswers answers(IDYES, err);
-    document.OpenFile(a.positional[0]);
+    const ScriptedAnswers answers(err);
+    OpenFile(document, a.positional[0], answers.Answerer());
     const TLexBand& band = LanguageBand(document, a.positional[1], a.positional[0]);
     ExportKeysToFormFiles(document, band, files, SkipListOptions(a), a.Option("output-dir"));
 }

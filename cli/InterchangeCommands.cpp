@@ -2,6 +2,8 @@
 // gettext PO, Qt TS or XLIFF, and a translator's file back in.
 #include "cli/LexToolSupport.h"
 #include "editor/LexDocument.h"
+#include "editor/LexLoader.h"
+#include "editor/NodeListLexReader.h"
 #include "interchange/LexInterchange.h"
 #include "platform/Exceptions.h"
 
@@ -14,8 +16,8 @@ namespace {
 // LEXICON CODEPAGE SEQNO OUT
 void InterchangeExport(const TInterchangeFormat& Format, const Arguments& a, std::ostream& err) {
     TLexDocument document(EditorOptions(a));
-    const ScriptedAnswers answers(IDYES, err);
-    document.OpenFile(a.positional[0]);
+    const ScriptedAnswers answers(err);
+    OpenFile(document, a.positional[0], answers.Answerer());
     const TLexColumn& column = LanguageColumn(document, a.positional[1], a.positional[2]);
     ExportLanguageToFile(document, column, a.positional[3], &Format, a.Option("language"));
 }
@@ -33,11 +35,11 @@ void InterchangeImport(const TInterchangeFormat& Format, const Arguments& a, std
     if (!IsDigits(a.positional[1]))
         throw UsageError("CODEPAGE must be a number, not \"" + a.positional[1] + "\"");
     TLexDocument document(EditorOptions(a));
-    const ScriptedAnswers answers(IDYES, err);
-    document.OpenFile(a.positional[0]);
-    const std::vector<TImportProblem> problems =
-        ImportLanguageFromFile(document, input, a.positional[1], a.positional[2], &Format);
-    document.SaveToFile(false, {}, {}, output);
+    const ScriptedAnswers answers(err);
+    OpenFile(document, a.positional[0], answers.Answerer());
+    const std::vector<TImportProblem> problems = ImportLanguageFromFile(
+        document, input, a.positional[1], a.positional[2], answers.Answerer(), &Format);
+    WriteCopy(document, false, {}, {}, output);
     for (const TImportProblem& problem : problems)
         err << DescribeProblem(input, problem) << '\n';
     if (!problems.empty()) {

@@ -58,24 +58,23 @@ std::vector<std::string> SplitList(const std::string& text) {
     return items;
 }
 
-ScriptedAnswers::ScriptedAnswers(int answer, std::ostream& err, bool strict)
-    : previous_(SetMessageBoxHook(
-          [this, answer, strict, &err](TWindowHandle, const std::string& text,
-                                       const std::string& caption, unsigned flags) {
-              if ((flags & 0x0F) == MB_YESNOCANCEL) {
-                  if (strict) {
-                      std::string question = text;
-                      std::replace_if(
-                          question.begin(), question.end(),
-                          [](char c) { return c == '\r' || c == '\n'; }, ' ');
-                      throw Exception("--strict: a value would overwrite another: " + question);
-                  }
-                  ++answered_;
-                  return answer;
-              }
-              err << caption << ": " << text << '\n';
-              return DefaultMessageBoxAnswer(flags);
-          })) {}
+ScriptedAnswers::ScriptedAnswers(std::ostream& err, TOverwriteAnswer answer, bool strict)
+    : answerer_([this, answer, strict](const TOverwriteQuestion& Question) {
+          if (strict) {
+              const TLexColumn& column = Question.Column;
+              throw Exception(FormatText("--strict: a value would overwrite another: key \"%s\", "
+                                         "%s/%s: \"%s\" over \"%s\"",
+                                         {Question.NewKey, TLexDocument::BandCodePage(*column.Band),
+                                          column.Caption, Question.NewValue, Question.OldValue}));
+          }
+          ++answered_;
+          return answer;
+      }),
+      previous_(SetMessageBoxHook([&err](TWindowHandle, const std::string& text,
+                                         const std::string& caption, unsigned flags) {
+          err << caption << ": " << text << '\n';
+          return DefaultMessageBoxAnswer(flags);
+      })) {}
 
 TLexEditorOptions EditorOptions(const Arguments& a) {
     TLexEditorOptions options;

@@ -2,6 +2,7 @@
 
 // What the subcommands of lextool share: their arguments and errors, the
 // command table's rows, and helpers that several commands use.
+#include "editor/LexLoader.h"
 #include "platform/MessageBox.h"
 
 #include <cstddef>
@@ -83,17 +84,24 @@ void WriteJsonString(std::ostream& out, std::string_view bytes);
 std::vector<std::string> SplitList(const std::string& text);
 
 // Answers the document's questions from the command line: the overwrite
-// question with `answer`, anything else (a refusal) goes to standard error.
-// With strict, the overwrite question is an error instead.
+// question (Answerer) with `answer`, while any message the document shows
+// (a refusal) goes to standard error. With strict, the overwrite question is
+// an error instead.
 class ScriptedAnswers {
 public:
-    ScriptedAnswers(int answer, std::ostream& err, bool strict = false);
+    explicit ScriptedAnswers(std::ostream& err,
+                             TOverwriteAnswer answer = TOverwriteAnswer::Overwrite,
+                             bool strict = false);
     ~ScriptedAnswers() { SetMessageBoxHook(std::move(previous_)); }
+    ScriptedAnswers(const ScriptedAnswers&) = delete;
+    ScriptedAnswers& operator=(const ScriptedAnswers&) = delete;
+    const TOverwriteAnswerer& Answerer() const { return answerer_; }
     // How many overwrite questions were answered.
     int Answered() const { return answered_; }
 
 private:
     int answered_ = 0;
+    TOverwriteAnswerer answerer_;
     MessageBoxHook previous_;
 };
 

@@ -3,6 +3,8 @@
 #include "chinese/PhraseConverter.h"
 #include "cli/LexToolSupport.h"
 #include "editor/LexDocument.h"
+#include "editor/LexLoader.h"
+#include "editor/NodeListLexReader.h"
 #include "platform/CodePage.h"
 #include "platform/Exceptions.h"
 #include "platform/FileUtil.h"
@@ -82,10 +84,10 @@ void Chinese(const Arguments& a, std::istream& in, std::ostream& out, std::ostre
     out << (toBig5 ? converter.GbToBig5(text) : converter.Big5ToGb(text));
 }
 
-int ParseAnswer(const std::string& text) {
-    if (text.empty() || text == "yes") return IDYES;
-    if (text == "no") return IDNO;
-    if (text == "cancel") return IDCANCEL;
+TOverwriteAnswer ParseAnswer(const std::string& text) {
+    if (text.empty() || text == "yes") return TOverwriteAnswer::Overwrite;
+    if (text == "no") return TOverwriteAnswer::Keep;
+    if (text == "cancel") return TOverwriteAnswer::OverwriteAll;
     throw UsageError("--answer must be yes, no or cancel");
 }
 
@@ -94,20 +96,20 @@ int ParseAnswer(const std::string& text) {
 void Merge(const Arguments& a, std::istream&, std::ostream& out, std::ostream& err) {
     if (!a.Has("output"))
         throw UsageError("the output is named with -o: lextool merge IN [IN...] -o OUT", false);
-    const int answer = ParseAnswer(a.Option("answer"));
+    const TOverwriteAnswer answer = ParseAnswer(a.Option("answer"));
     TLexDocument document(EditorOptions(a));
-    const ScriptedAnswers answers(answer, err, a.Has("strict"));
-    document.OpenFile(a.positional[0]);
+    const ScriptedAnswers answers(err, answer, a.Has("strict"));
+    OpenFile(document, a.positional[0], answers.Answerer());
     for (size_t i = 1; i < a.positional.size(); ++i)
-        document.ImportFile(a.positional[i]);
-    document.SaveToFile(false, {}, {}, a.Option("output"));
+        ImportFile(document, a.positional[i], answers.Answerer());
+    WriteCopy(document, false, {}, {}, a.Option("output"));
     out << answers.Answered() << " overwrite questions answered\n";
 }
 
 void Export(const Arguments& a, std::istream&, std::ostream&, std::ostream& err) {
     TLexDocument document(EditorOptions(a));
-    const ScriptedAnswers answers(IDYES, err);
-    document.OpenFile(a.positional[0]);
+    const ScriptedAnswers answers(err);
+    OpenFile(document, a.positional[0], answers.Answerer());
     std::vector<TLexBand*> filter;
     for (const std::string& codePage : SplitList(a.Option("languages")))
         filter.push_back(&LanguageBand(document, codePage, a.positional[0]));
@@ -119,13 +121,13 @@ void Export(const Arguments& a, std::istream&, std::ostream&, std::ostream& err)
     }
     if (nodesOnly && document.Tree().SelectionCount() == 0)
         throw UsageError("--nodes needs at least one key");
-    document.SaveToFile(nodesOnly, filter, {}, a.positional[1]);
+    WriteCopy(document, nodesOnly, filter, {}, a.positional[1]);
 }
 
 void Tree(const Arguments& a, std::istream&, std::ostream& out, std::ostream& err) {
     TLexDocument document(EditorOptions(a));
-    const ScriptedAnswers answers(IDYES, err);
-    document.OpenFile(a.positional[0]);
+    const ScriptedAnswers answers(err);
+    OpenFile(document, a.positional[0], answers.Answerer());
     const TLexTree& tree = document.Tree();
     const bool text = a.Has("text");
     for (const TTreeNode* node = tree.FirstNode(); node; node = TLexTree::NextInTreeOrder(node)) {

@@ -77,6 +77,26 @@ std::string TLexDocument::TranslateGUI(std::string_view Text) const {
                : std::string(Text);
 }
 
+TTranslationCount TLexDocument::TranslationCount(const TLexColumn& Column) {
+    return translationCounter_.Count(Column);
+}
+
+void TLexDocument::Clear() {
+    ForgetHistory(); // its steps refer to what is about to go
+    const TUnrecorded unrecorded(*this);
+    const TLexTreeUpdate update(FTree);
+    FBand936 = FBand950 = nullptr;
+    for (TTreeNode* node = FTree.FirstNode(); node; node = node->NextSibling())
+        FreeNodeData(node);
+    hits_.Assign({});
+    FTree.Clear();
+    while (FTree.BandCount() > 1)
+        FTree.DeleteBand(FTree.Band(FTree.BandCount() - 1));
+    while (FTree.ColumnCount() > 1)
+        FTree.DeleteColumn(FTree.Column(FTree.ColumnCount() - 1));
+    FNodeCount = 0;
+}
+
 void TLexDocument::FreeNodeData(TTreeNode* Node) {
     for (TTreeNode* n = Node; n; n = TLexTree::NextInTreeOrder(n, Node)) {
         if (n->Data) {
@@ -160,7 +180,7 @@ void TLexDocument::SpreadBandColumns(TLexBand* Band) {
 void TLexDocument::DeleteSequenceColumn(TLexColumn* Column) {
     const TUndoScope scope(*this, "Delete Sequence");
     TLexBand* band = Column->Band;
-    RemoveColumnFromHits(Column);
+    hits_.RemoveColumn(Column);
     FTree.DeleteColumn(Column);
     SpreadBandColumns(band);
     FModified = true;
@@ -174,7 +194,7 @@ void TLexDocument::DeleteLanguageBand(TLexBand* Band) {
     else if (codePage == "950")
         FBand950 = nullptr;
     for (int i = Band->ColumnCount() - 1; i >= 0; --i)
-        RemoveColumnFromHits(Band->Column(i));
+        hits_.RemoveColumn(Band->Column(i));
     FTree.DeleteBand(Band);
     FModified = true;
 }
@@ -262,9 +282,9 @@ TTreeNode* TLexDocument::NewSubNode() {
     return node;
 }
 
-TTreeNode* TLexDocument::AppendNode(std::string_view Key) {
+TTreeNode* TLexDocument::AppendNode(std::string_view Key, std::string_view ParentKey) {
     const TUndoScope scope(*this, "New Node");
-    TTreeNode* node = CreateNode(nullptr, Key, "");
+    TTreeNode* node = CreateNode(nullptr, Key, ParentKey);
     ++FNodeCount;
     FModified = true;
     return node;
@@ -353,7 +373,7 @@ void TLexDocument::DeleteSubtrees(const std::vector<TTreeNode*>& Roots) {
     // One deletion keeps the view's fine-grained updates; many are one batch.
     std::optional<TLexTreeUpdate> batch;
     if (Roots.size() > 1) batch.emplace(FTree);
-    RemoveHitsOfSubtrees(Roots);
+    hits_.RemoveSubtrees(Roots);
     for (TTreeNode* root : Roots) {
         if (!FTree.RecordingStep()) FreeNodeData(root); // else the step keeps the subtree
         FNodeCount -= FTree.SubtreeSize(root);
@@ -441,21 +461,20 @@ bool TLexDocument::CloseQuery(const std::function<void()>& SaveEditor) {
     }
 }
 
-void TLexDocument::CheckFileOnDisk(const TLexProgressEvent& OnProgress) {
-    if (FFileName.empty() || !FTableName.empty()) return;
+bool TLexDocument::OfferReload() {
+    if (FFileName.empty() || !FTableName.empty()) return false;
     fileChanged_ = !FileUnchanged(FFileName, fileRead_);
     // A file that is gone has nothing to reload; Save writes it again.
-    if (!fileChanged_ || FModified) return;
+    if (!fileChanged_ || FModified) return false;
     const FileIdentity now = CurrentFileIdentity(FFileName);
-    if (!now.Exists || now == reloadDeclined_) return;
+    if (!now.Exists || now == reloadDeclined_) return false;
     if (LexMessageBoxFmt(window_, "\"%s\" was changed on disk by another program. Reload it?",
                          "Confirm", MB_YESNO | MB_ICONQUESTION, options_.CodePage,
                          {LexiconName(FFileName, caption_)}, {}, options_.SeqNo,
-                         GUILexName) != IDYES) {
-        reloadDeclined_ = now;
-        return;
-    }
-    OpenFile(FFileName, OnProgress);
+                         GUILexName) == IDYES)
+        return true;
+    reloadDeclined_ = now;
+    return false;
 }
 
 int TLexDocument::AskAboutChangedFile() const {
@@ -474,6 +493,25 @@ void TLexDocument::NotifyFileUsed(const std::string& FileName) {
 void TLexDocument::SetUntitledCaption(std::string Caption) {
     untitledCaption_ = std::move(Caption);
     if (FFileName.empty()) caption_ = untitledCaption_;
+}
+
+void TLexDocument::BindFile(const std::string& FileName) {
+    caption_ = FileName;
+    FFileName = FileName;
+    fileChanged_ = false;
+}
+
+void TLexDocument::SavedTo(const std::string& FileName, const FileIdentity& Written) {
+    Saved();
+    FFileName = FileName;
+    caption_ = FileName;
+    fileRead_ = Written;
+    fileChanged_ = false;
+}
+
+void TLexDocument::BindTable(std::string TableName, std::string Caption) {
+    FTableName = std::move(TableName);
+    caption_ = std::move(Caption);
 }
 
 void TLexDocument::Unbind() {

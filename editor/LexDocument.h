@@ -1,48 +1,21 @@
 #pragma once
 
+#include "editor/FoundNodes.h"
 #include "editor/LexTranslation.h"
 #include "editor/LexTree.h"
 #include "editor/LexUndo.h"
 #include "platform/FileUtil.h"
 #include "platform/MessageBox.h"
-#include "runtime/LexDataSet.h"
-#include "runtime/LumoMultiLexReader.h"
 
 #include <deque>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 namespace lex {
-
-class TLexKeyList;
-
-// Sends a table's pending changes to the server, telling OnProgress.
-using TTableApply = std::function<TApplyCounts(const TLexProgressEvent& OnProgress)>;
-
-// One search hit: a node and its matching columns in grid column order.
-struct TFoundNode {
-    TTreeNode* Node = nullptr;
-    std::vector<TLexColumn*> Columns;
-};
-
-// Edit > Replace: Find replaced by With in the cells of the language bands
-// given.
-struct TReplaceRequest {
-    std::u16string Find;
-    std::u16string With;
-    std::vector<TLexBand*> Bands;
-    bool MatchCase = false; // else the letters a-z match their capitals
-    bool WholeCell = false; // only cells whose whole text is Find
-};
-
-// How a step to the next match went: found, found after going round from
-// the other end, or nothing to find.
-enum class TSearchResult { Found, Wrapped, NotFound };
 
 // What the editor reads of the application's options.
 struct TLexEditorOptions {
@@ -67,9 +40,13 @@ public:
 };
 
 // The lexicon editor without its window: a tree of keys with a band of
-// sequence columns per language, loaded from and written to any reader, with
-// the editing and search operations. Questions go through the translated
-// message boxes of "Lex_GUI"; the window owning them is `Window`.
+// sequence columns per language, its binding to a file or table, and the
+// editing operations. Questions go through the translated message boxes of
+// "Lex_GUI"; the window owning them is `Window`. The jobs done on a document
+// have units of their own, each working through these operations: loading
+// and merging (LexLoader), saving (NodeListLexReader), tables
+// (LexTableSync), search (LexSearch), the untranslated cells
+// (LexTranslation).
 class TLexDocument {
 public:
     explicit TLexDocument(TLexEditorOptions Options = {});
@@ -97,15 +74,16 @@ public:
     TLexBand* Band936() const { return FBand936; }
     TLexBand* Band950() const { return FBand950; }
     int NodeCount() const { return FNodeCount; }
-    const std::vector<TFoundNode>& FoundNodes() const { return FFoundNodes; }
-    int FoundIndex() const { return FFoundIndex; }
-    int FoundColumn() const { return FFoundColumn; }
+    // The hits of the last Find (see LexSearch).
+    const TFoundNodes& Hits() const { return hits_; }
+    TFoundNodes& Hits() { return hits_; }
 
     // Wiring by the windows: the owners of the document's questions (its own
     // window; the main window for load refusals) and the history list.
     void SetWindow(TWindowHandle Window) { window_ = Window; }
     void SetMainWindow(TWindowHandle MainWindow) { mainWindow_ = MainWindow; }
     TWindowHandle Window() const { return window_; }
+    TWindowHandle MainWindow() const { return mainWindow_; }
     void SetOnFileUsed(std::function<void(const std::string& FileName)> OnFileUsed) {
         onFileUsed_ = std::move(OnFileUsed);
     }
@@ -133,9 +111,24 @@ public:
     // An open in-place edit is dropped first: the grid's editor has its own undo.
     void Undo(TLexUndoStep& Step);
     void Redo(TLexUndoStep& Step);
-    // The history's word after an undo or redo: whether the document differs
-    // from what it was last saved to.
+    // Whether the document differs from what it was last saved to: the
+    // history's word after an undo or redo, a job's after a load or merge.
     void MarkModified(bool Modified) { FModified = Modified; }
+    // The document now equals its file or table.
+    void Saved();
+    // Changes that are no step: a load, a new lexicon's languages.
+    class TUnrecorded {
+    public:
+        explicit TUnrecorded(TLexDocument& Document)
+            : document_(Document), history_(std::exchange(Document.history_, nullptr)) {}
+        ~TUnrecorded() { document_.history_ = history_; }
+        TUnrecorded(const TUnrecorded&) = delete;
+        TUnrecorded& operator=(const TUnrecorded&) = delete;
+
+    private:
+        TLexDocument& document_;
+        ILexUndoHistory* history_;
+    };
 
     // Helpers.
     int CompareLexText(std::string_view A, std::string_view B) const;
@@ -169,70 +162,38 @@ public:
     // node has; otherwise the children follow the new key.
     void Tree_LexColumn_LexKeyValidate(std::string_view Text);
 
-    // Loading and merging.
-    void OpenFile(const std::string& FileName, const TLexProgressEvent& OnProgress = {});
-    void ImportFile(const std::string& FileName, const TLexProgressEvent& OnProgress = {});
-    // Reads FileName and hands Use its reader; every error names the file. A
-    // text lexicon whose structure is damaged is used as it reads, then its
-    // first fault is raised ("line 3: ..."), unless the options are lenient.
-    // Identity, when given, receives what was read.
-    void UseFileReader(const std::string& FileName, const std::function<void(ILexReader&)>& Use,
-                       FileIdentity* Identity = nullptr) const;
+    // Empties the document for a load: no nodes, languages, hits or undo
+    // steps. Its binding and modified mark stay.
+    void Clear();
+
+    // The binding to a file. BindFile names the file before it is read;
+    // SetFileRead records what was read; SavedTo binds the document to the
+    // file it was saved to, which holds Written. Unbind: no longer tied to
+    // a file, so that Save asks for a name.
+    void BindFile(const std::string& FileName);
+    void SetFileRead(const FileIdentity& Read) { fileRead_ = Read; }
+    void SavedTo(const std::string& FileName, const FileIdentity& Written);
+    void Unbind();
     // Looks whether someone else changed the bound file since it was read.
     // An unmodified document offers to reload it (once for each change:
-    // a "no" is not asked again until the file changes once more); a
-    // modified one is only marked, and Save asks before replacing it.
-    void CheckFileOnDisk(const TLexProgressEvent& OnProgress = {});
+    // a "no" is not asked again until the file changes once more) and says
+    // whether the user wants that; a modified one is only marked, and Save
+    // asks before replacing it.
+    bool OfferReload();
     // Save found the bound file changed by someone else: IDYES replaces it,
     // IDNO saves under another name, IDCANCEL leaves both as they are.
     int AskAboutChangedFile() const;
-    void LoadFromReader(ILexReader& Reader, const TLexProgressEvent& OnProgress = {});
-    void MergeFromReader(ILexReader& Reader, const TLexProgressEvent& OnProgress = {});
     void NotifyFileUsed(const std::string& FileName);
-
-    // Saving. SaveAs writes every node and language to FileName, binds the
-    // document to it and clears Modified (bound to a table, where Save goes,
-    // the file is a copy and the document stays as it was); SaveToFile writes what it is given (an
-    // export) and leaves Modified alone, since the user's own file is still unsaved.
-    // Onto the bound file, SaveAs refuses with EFileChanged, writing nothing,
-    // when someone else changed it since it was read, unless told to replace it.
-    enum class TOnDiskChange { Refuse, Replace };
-    void SaveAs(const std::string& FileName, const TLexProgressEvent& OnProgress = {},
-                TOnDiskChange OnDiskChange = TOnDiskChange::Refuse);
-    std::unique_ptr<ILexReader> CreateNodeListReader(bool NodesOnly,
-                                                     const std::vector<TLexBand*>& BandFilter);
-    FileIdentity WriteNodes(bool NodesOnly, const std::vector<TLexBand*>& BandFilter,
-                            const TLexProgressEvent& OnProgress, const std::string& FileName,
-                            const FileIdentity* Expected = nullptr);
-    FileIdentity SaveToFile(bool NodesOnly, const std::vector<TLexBand*>& BandFilter,
-                            const TLexProgressEvent& OnProgress, const std::string& FileName,
-                            const FileIdentity* Expected = nullptr);
-
-    // Tables. The table must be open; the document neither opens nor closes it.
-    // OpenDataSet loads its rows; BindTable makes Save go to the table.
-    void OpenDataSet(TLexDataSet& Table, const TLexProgressEvent& OnProgress = {});
+    // Makes Save go to the table (see LexTableSync).
     void BindTable(std::string TableName, std::string Caption);
-    // Makes the table's rows equal to the document's records (those NodesOnly
-    // and BandFilter choose, as an export does): rows are updated where a
-    // field differs, deleted where no record has their "LexKey, CodePage,
-    // SeqNo", and records no row has are appended. The changes are made on
-    // the table's cached rows and then sent by Apply; Modified clears only
-    // when every change reached the server.
-    TApplyCounts SaveToTable(TLexDataSet& Table, const TTableApply& Apply, bool NodesOnly,
-                             const std::vector<TLexBand*>& BandFilter,
-                             const TLexProgressEvent& OnProgress = {});
-    // Takes a value someone else wrote into the table in place of the
-    // document's (one undo step): the key, language and sequence are made
-    // where missing; no value empties the cell.
-    void TakeTableValue(std::string_view Key, std::string_view CodePage, std::string_view SeqNo,
-                        std::optional<std::string_view> Value);
 
     // Nodes.
     TTreeNode* AddNode(TTreeNode* Parent);
     TTreeNode* NewNode();
     TTreeNode* NewSubNode();
-    // A top-level node with Key at the end of the tree, as imports add them.
-    TTreeNode* AppendNode(std::string_view Key);
+    // A top-level node with Key at the end of the tree, as imports and loads
+    // add them; ParentKey names the node it is to go under.
+    TTreeNode* AppendNode(std::string_view Key, std::string_view ParentKey = {});
     // Changes made by bulk operations (imports, grabs): each marks the
     // document modified. A new key takes the node's children along; the
     // caller sees to it that no other node has it.
@@ -262,31 +223,8 @@ public:
     // SaveEditor for Yes (the window stays open while still modified).
     bool CloseQuery(const std::function<void()>& SaveEditor);
 
-    // Search. The text is Unicode: each band is searched in its own code
-    // page (the keys in the process's), and a band whose code page cannot
-    // hold the text has no hit. Find matches whole characters, the letters
-    // a-z in either case; Locate compares whole texts as the locale does,
-    // ignoring case.
-    void Find(std::u16string_view Text);
-    // The next (previous) matching cell; past the last (first) they go
-    // round to the first (last) and return true.
-    bool FindNext();
-    bool FindPrior();
-    void ShowFoundNode();
-    void ClearFoundNodes();
-    bool Locate(std::u16string_view Text);
-    // Replaces in the cells of the request's language bands (keys never:
-    // programs look texts up by them) as one step, and returns how many
-    // matches went. When a band with a match cannot hold the replacement it
-    // says so and aborts (EAbort) with nothing changed.
-    int ReplaceText(const TReplaceRequest& Request);
-
-    // The cells still to translate in a language column (see TColumnState).
-    // FindUntranslated focuses the column's cell of the next (or previous)
-    // node after the focused one, in tree order, whose cell is
-    // untranslated, going round from the other end when it has to.
-    TSearchResult FindUntranslated(const TLexColumn& Column, bool Forward);
-    // The column's translated and translatable keys, kept up to date.
+    // The column's translated and translatable keys (see TColumnState),
+    // kept up to date.
     TTranslationCount TranslationCount(const TLexColumn& Column);
 
 private:
@@ -295,38 +233,12 @@ private:
     void FreeDetachedSubtree(TTreeNode* Node);
     void SetParentKey(TTreeNode* Node, std::string_view Key);
     void ApplyStep(TLexUndoStep& Step, bool Forward);
-    // The document now equals its file or table (Saved) or was replaced (Clear).
-    void Saved();
+    // The history's steps refer to what a load is about to replace.
     void ForgetHistory();
-    // Changes that are no step: a load, a new lexicon's languages.
-    class TUnrecorded {
-    public:
-        explicit TUnrecorded(TLexDocument& Document)
-            : document_(Document), history_(std::exchange(Document.history_, nullptr)) {}
-        ~TUnrecorded() { document_.history_ = history_; }
-        TUnrecorded(const TUnrecorded&) = delete;
-        TUnrecorded& operator=(const TUnrecorded&) = delete;
-
-    private:
-        TLexDocument& document_;
-        ILexUndoHistory* history_;
-    };
-    class BandList;
-    void LoadRecords(ILexReader& Reader, TLexKeyList& Keys, BandList& Bands,
-                     const TLexProgressEvent& OnProgress);
-    void BuildHierarchy(TLexKeyList& Keys, const TLexProgressEvent& OnProgress);
     TTreeNode* CreateNode(TTreeNode* Parent, std::string_view Key, std::string_view ParentKey);
     // Deletes each root with its subtree, in the order given; a root may lie
     // below a later one.
     void DeleteSubtrees(const std::vector<TTreeNode*>& Roots);
-    // The hit-list rule of a deletion for every node of each root's subtree,
-    // root after root, in tree order.
-    void RemoveHitsOfSubtrees(const std::vector<TTreeNode*>& Roots);
-    void RemoveColumnFromHits(TLexColumn* Column);
-    int AskOverwrite(const TLexBand& Band, std::string_view OldKey, std::string_view NewKey,
-                     std::string_view OldValue, std::string_view NewValue);
-
-    void Unbind(); // no longer tied to a file: Save asks for a name
 
     TLexEditorOptions options_;
     TWindowHandle window_ = nullptr;
@@ -343,9 +255,7 @@ private:
     TLexBand* FBand936 = nullptr;
     TLexBand* FBand950 = nullptr;
     int FNodeCount = 0;
-    std::vector<TFoundNode> FFoundNodes;
-    int FFoundIndex = 0;
-    int FFoundColumn = 0;
+    TFoundNodes hits_;
     TLexTree FTree;
     TTranslationCounter translationCounter_{FTree};
     // The nodes' records, pooled: a million nodes cost no million allocations.
@@ -359,20 +269,5 @@ private:
 std::string NumberedCaption(std::string_view Base, const std::vector<std::string>& OpenCaptions);
 
 bool IsDigits(std::string_view Text);
-
-// The fields of a reader by name: LexKey, CodePage, SeqNo, DisplayValue,
-// CatalogID, each -1 when absent.
-struct TRecordFields {
-    int Index[5] = {-1, -1, -1, -1, -1};
-};
-TRecordFields LocateRecordFields(const ILexReader& Reader);
-// The current record's texts of those fields; an absent field's text is
-// left as it was.
-void ReadRecordFields(const ILexReader& Reader, const TRecordFields& Fields,
-                      std::string_view (&Values)[5]);
-// Refuses (message, then EAbort) a reader without LexKey, or with CodePage but
-// without DisplayValue.
-void CheckRecordFields(const TRecordFields& Fields, TWindowHandle Owner,
-                       const TLexEditorOptions& Options);
 
 } // namespace lex

@@ -1,16 +1,15 @@
 // Loading and merging records into the document: one record loop shared by
 // every source, then the parent keys build the tree.
+#include "editor/LexLoader.h"
+
 #include "editor/LexDocument.h"
 #include "editor/LexKeyList.h"
 #include "platform/CodePage.h"
 #include "platform/Exceptions.h"
-#include "platform/FileUtil.h"
 #include "platform/TextCompare.h"
 #include "runtime/LexFiles.h"
 #include "runtime/LumoMultiLex.h"
 
-#include <algorithm>
-#include <cstdint>
 #include <deque>
 
 namespace lex {
@@ -27,11 +26,9 @@ constexpr std::string_view RecordFieldNames[5] = {LexKeyField, CodePageField, Se
                                                   DisplayValueField, CatalogIDField};
 enum { KeyField, CodePageIndex, SeqNoIndex, DisplayIndex, CatalogIndex };
 
-} // namespace
-
-// The band list of the loader: each language band under its code page, with
-// the column its last record went to.
-class TLexDocument::BandList {
+// The language bands of a load under their code pages, each with the
+// column its last record went to.
+class TBandList {
 public:
     struct Entry {
         std::string CodePage;
@@ -40,7 +37,7 @@ public:
         TLexColumn* LastColumn = nullptr;
     };
 
-    explicit BandList(const TLexDocument& Document) : document_(Document) {}
+    explicit TBandList(const TLexDocument& Document) : document_(Document) {}
 
     Entry* Find(std::string_view CodePage) {
         for (Entry& entry : entries_)
@@ -50,13 +47,204 @@ public:
         return nullptr;
     }
     Entry& Add(TLexBand* Band) {
-        return entries_.emplace_back(Entry{BandCodePage(*Band), Band, {}, nullptr});
+        return entries_.emplace_back(Entry{TLexDocument::BandCodePage(*Band), Band, {}, nullptr});
     }
 
 private:
     const TLexDocument& document_;
     std::deque<Entry> entries_; // stable addresses
 };
+
+// One load or merge: the keys and bands met so far, and the overwrite
+// question's answer, remembered for the run (OverwriteAll stops the asking).
+class TRecordLoader {
+public:
+    TRecordLoader(TLexDocument& Document, const TOverwriteAnswerer& Answer)
+        : document_(Document), tree_(Document.Tree()), answer_(Answer),
+          keys_(tree_, Document.Options().CaseSensitive), bands_(Document) {}
+
+    // What a merge starts from: the document's keys and bands.
+    void ListDocument() {
+        for (TTreeNode* node = tree_.FirstNode(); node; node = TLexTree::NextInTreeOrder(node))
+            keys_.Insert(document_.Key(node), node);
+        for (int i = 1; i < tree_.BandCount(); ++i) {
+            TLexBand* band = tree_.Band(i);
+            if (!bands_.Find(TLexDocument::BandCodePage(*band))) bands_.Add(band);
+        }
+    }
+    void Load(ILexReader& Reader, const TLexProgressEvent& OnProgress);
+
+private:
+    TLexColumn* ColumnOf(std::string_view CodePage, std::string_view SeqNo);
+    bool MayWrite(const TLexColumn& Column, TTreeNode* Node, std::string_view Key,
+                  std::string_view Value);
+    void BuildHierarchy(const TLexProgressEvent& OnProgress);
+
+    TLexDocument& document_;
+    TLexTree& tree_;
+    const TOverwriteAnswerer& answer_;
+    TLexKeyList keys_;
+    TBandList bands_;
+    TBandList::Entry* band_ = nullptr; // of the last record
+    bool asking_ = true;
+};
+
+void TRecordLoader::Load(ILexReader& Reader, const TLexProgressEvent& OnProgress) {
+    const TRecordFields fields = LocateRecordFields(Reader);
+    CheckRecordFields(fields, document_.MainWindow(), document_.Options());
+    std::string_view values[5];
+    const bool hasCodePage = fields.Index[CodePageIndex] >= 0;
+    const bool hasSeqNo = fields.Index[SeqNoIndex] >= 0;
+    keys_.Reserve(keys_.Size() + static_cast<size_t>(Reader.ReservableRecordCount()));
+    // Records of one key, and of one language, usually follow each other.
+    std::string lastKey;
+    TTreeNode* node = nullptr;
+    for (Reader.First(); !Reader.Eof(); Reader.Next()) {
+        ReadRecordFields(Reader, fields, values);
+        const std::string_view key = values[KeyField];
+        if (!node || key != lastKey) {
+            node = keys_.FindOrAdd(key,
+                                   [&] { return document_.AppendNode(key, values[CatalogIndex]); });
+            lastKey = key;
+        }
+        if (hasCodePage) {
+            const TLexColumn* column = ColumnOf(
+                values[CodePageIndex], hasSeqNo ? values[SeqNoIndex] : std::string_view("0"));
+            const std::string_view display = values[DisplayIndex];
+            if (MayWrite(*column, node, key, display))
+                tree_.SetValue(node, column->Index(), display);
+        }
+        if (OnProgress) {
+            bool accept = true;
+            OnProgress({}, LexFraction(Reader.RecNo(), Reader.RecordCount()), accept);
+        }
+    }
+    if (fields.Index[CatalogIndex] >= 0) BuildHierarchy(OnProgress);
+    for (int i = tree_.BandCount() - 1; i >= 1; --i)
+        document_.SpreadBandColumns(tree_.Band(i));
+    if (TTreeNode* focused = tree_.FocusedNode()) tree_.MakeVisible(focused);
+    if (TTreeNode* first = tree_.FirstNode()) tree_.SetFocusedNode(first);
+}
+
+TLexColumn* TRecordLoader::ColumnOf(std::string_view CodePage, std::string_view SeqNo) {
+    if (!band_ || CodePage != band_->CodePage) {
+        band_ = bands_.Find(CodePage);
+        if (!band_) band_ = &bands_.Add(document_.AddLanguageBand(CodePage));
+    }
+    if (!band_->LastColumn || SeqNo != band_->LastSeqNo) {
+        int position = 0;
+        band_->LastColumn = document_.FindSequenceColumn(band_->Band, SeqNo, position);
+        if (!band_->LastColumn) band_->LastColumn = document_.AddSequenceColumn(band_->Band, SeqNo);
+        band_->LastSeqNo = SeqNo;
+    }
+    return band_->LastColumn;
+}
+
+bool TRecordLoader::MayWrite(const TLexColumn& Column, TTreeNode* Node, std::string_view Key,
+                             std::string_view Value) {
+    const std::string_view cell = tree_.Value(Node, Column.Index());
+    const std::string_view oldKey = document_.Key(Node);
+    if (cell.empty() || (cell == Value && oldKey == Key) || !asking_ || !answer_) return true;
+    switch (answer_({Column, oldKey, Key, cell, Value})) {
+    case TOverwriteAnswer::Keep:
+        return false;
+    case TOverwriteAnswer::OverwriteAll:
+        asking_ = false;
+        return true;
+    case TOverwriteAnswer::Overwrite:
+        break;
+    }
+    return true;
+}
+
+void TRecordLoader::BuildHierarchy(const TLexProgressEvent& OnProgress) {
+    TLexKeyList createdParents(tree_, document_.Options().CaseSensitive);
+    // Many nodes name the same parent: its exact text finds it again
+    // without the collator.
+    TLexKeyTable parentByText;
+    parentByText.Reserve(keys_.Size() / 8);
+    const std::vector<TTreeNode*> entries = keys_.Sorted();
+    const double total = static_cast<double>(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        TTreeNode* node = entries[i];
+        const std::string& parentKey = node->Data->ParentKey;
+        if (parentKey.empty()) continue;
+        TTreeNode* parent = parentByText.Find(parentKey);
+        if (!parent) {
+            parent = keys_.Find(parentKey);
+            if (!parent)
+                parent = createdParents.FindOrAdd(parentKey,
+                                                  [&] { return document_.AppendNode(parentKey); });
+            parentByText.Add(parentKey, parent);
+        }
+        // Parent keys may form a cycle; the move that would close it is left
+        // out, so that node stays where it is.
+        if (parent != node && !tree_.IsInSubtree(parent, node)) tree_.MoveNode(node, parent, false);
+        if (OnProgress) {
+            bool accept = true;
+            OnProgress({}, (i + 1) / total, accept);
+        }
+    }
+}
+
+// Runs a load from FileName; a failure that does not name the file itself
+// is raised again with the file's name in front, of its own type, so that
+// callers still tell a damaged file from a failed conversion.
+template <typename Loader>
+void LoadNamingFile(const std::string& FileName, Loader Load) {
+    try {
+        Load();
+    } catch (const EAbort&) {
+        throw;
+    } catch (const EFOpenError&) {
+        throw;
+    } catch (const Exception& e) {
+        const std::string message = LexFileError(FileName, e.what()).what();
+        const auto rethrowAs = [&]<typename Type>(Type*) {
+            if (dynamic_cast<const Type*>(&e)) throw Type(message);
+        };
+        rethrowAs(static_cast<EConvertError*>(nullptr));
+        rethrowAs(static_cast<EReadError*>(nullptr));
+        rethrowAs(static_cast<EParserError*>(nullptr));
+        rethrowAs(static_cast<EDatabaseError*>(nullptr));
+        throw Exception(message);
+    }
+}
+
+} // namespace
+
+TOverwriteMessage OverwriteMessage(const TLexDocument& Document,
+                                   const TOverwriteQuestion& Question) {
+    // The values may be of a language whose code page the interface's cannot
+    // hold: the question is UTF-8, each piece decoded with its own code page
+    // (keys with the process's, interface texts with their language's).
+    const TLexBand& band = *Question.Column.Band;
+    const int processCodePage = ProcessCodePage();
+    const int guiCodePage = TextCodePage(Document.Options().CodePage);
+    const int valueCodePage = TLexDocument::TextCodePage(band);
+    const auto text = [&](std::string_view Bytes) { return ToUtf8(Bytes, processCodePage); };
+    const auto gui = [&](std::string_view Text) {
+        return ToUtf8(Document.TranslateGUI(Text), guiCodePage);
+    };
+    const auto value = [&](std::string_view Bytes) { return ToUtf8(Bytes, valueCodePage); };
+    const std::string codePage = TLexDocument::BandCodePage(band);
+    const std::string language =
+        band.Caption == codePage ? codePage : band.Caption + " (" + codePage + ")";
+    const std::string lineBreak = "\r\n";
+    std::string question = gui("Value Already Exists!");
+    question += lineBreak + lineBreak;
+    question +=
+        gui("Because \"LexKey\" is not case sensitive while loading, or record key violation.");
+    question += lineBreak + lineBreak;
+    question += gui("Old LexKey") + " : " + text(Question.OldKey) + lineBreak;
+    question += gui("New LexKey") + " : " + text(Question.NewKey) + lineBreak;
+    question += gui("Language") + " : " + text(language) + lineBreak;
+    question += gui("Old Value") + " : " + value(Question.OldValue) + lineBreak;
+    question += gui("New Value") + " : " + value(Question.NewValue) + lineBreak + lineBreak;
+    question += gui("Override old value?") + lineBreak;
+    question += gui("(If select \"Cancel\",don`t ask again,override automatically.)");
+    return {question, gui("Confirm")};
+}
 
 TRecordFields LocateRecordFields(const ILexReader& Reader) {
     TRecordFields fields;
@@ -84,31 +272,32 @@ void CheckRecordFields(const TRecordFields& Fields, TWindowHandle Owner,
     throw EAbort();
 }
 
-namespace {
-// Runs a load from FileName; a failure that does not name the file itself
-// is raised again with the file's name in front, so that the message says
-// where the fault is.
-template <typename Loader>
-void LoadNamingFile(const std::string& FileName, Loader Load) {
-    try {
-        Load();
-    } catch (const EAbort&) {
-        throw;
-    } catch (const EFOpenError&) {
-        throw;
-    } catch (const Exception& e) {
-        throw LexFileError(FileName, e.what());
-    }
+void LoadFromReader(TLexDocument& Document, ILexReader& Reader, const TOverwriteAnswerer& Answer,
+                    const TLexProgressEvent& OnProgress) {
+    const TLexTreeUpdate update(Document.Tree());
+    Document.Clear();
+    const TLexDocument::TUnrecorded unrecorded(Document);
+    TRecordLoader(Document, Answer).Load(Reader, OnProgress);
+    Document.MarkModified(false);
 }
-} // namespace
 
-void TLexDocument::UseFileReader(const std::string& FileName,
-                                 const std::function<void(ILexReader&)>& Use,
-                                 FileIdentity* Identity) const {
+void MergeFromReader(TLexDocument& Document, ILexReader& Reader, const TOverwriteAnswerer& Answer,
+                     const TLexProgressEvent& OnProgress) {
+    Document.PostEdit();
+    const TLexDocument::TUndoScope scope(Document, "Import");
+    const TLexTreeUpdate update(Document.Tree());
+    TRecordLoader loader(Document, Answer);
+    loader.ListDocument();
+    loader.Load(Reader, OnProgress);
+    Document.MarkModified(true);
+}
+
+void UseFileReader(const TLexDocument& Document, const std::string& FileName,
+                   const std::function<void(ILexReader&)>& Use, FileIdentity* Identity) {
     LoadNamingFile(FileName, [&] {
         std::string bytes = ReadFileBytes(FileName, Identity);
         const std::string_view readerID = LexFileReaderID(FileName);
-        const std::string damage = options_.Lenient ? "" : LexFileDamage(bytes, readerID);
+        const std::string damage = Document.Options().Lenient ? "" : LexFileDamage(bytes, readerID);
         try {
             const auto reader = RegisteredReader(readerID)(std::move(bytes));
             Use(*reader);
@@ -119,196 +308,38 @@ void TLexDocument::UseFileReader(const std::string& FileName,
     });
 }
 
-void TLexDocument::OpenFile(const std::string& FileName, const TLexProgressEvent& OnProgress) {
-    caption_ = FileName;
-    FFileName = FileName;
-    fileChanged_ = false;
+void OpenFile(TLexDocument& Document, const std::string& FileName, const TOverwriteAnswerer& Answer,
+              const TLexProgressEvent& OnProgress) {
+    Document.BindFile(FileName);
+    FileIdentity read;
     try {
         UseFileReader(
-            FileName, [&](ILexReader& Reader) { LoadFromReader(Reader, OnProgress); }, &fileRead_);
+            Document, FileName,
+            [&](ILexReader& Reader) { LoadFromReader(Document, Reader, Answer, OnProgress); },
+            &read);
     } catch (...) {
         // What was read stays for the user to see, but a later Save must not
         // replace the file it could not read with it.
-        Unbind();
+        Document.Unbind();
         throw;
     }
-    NotifyFileUsed(FileName);
+    Document.SetFileRead(read);
+    Document.NotifyFileUsed(FileName);
 }
 
-void TLexDocument::ImportFile(const std::string& FileName, const TLexProgressEvent& OnProgress) {
-    UseFileReader(FileName, [&](ILexReader& Reader) { MergeFromReader(Reader, OnProgress); });
-    NotifyFileUsed(FileName);
+void ImportFile(TLexDocument& Document, const std::string& FileName,
+                const TOverwriteAnswerer& Answer, const TLexProgressEvent& OnProgress) {
+    UseFileReader(Document, FileName, [&](ILexReader& Reader) {
+        MergeFromReader(Document, Reader, Answer, OnProgress);
+    });
+    Document.NotifyFileUsed(FileName);
 }
 
-namespace {
-void FocusFirstNode(TLexTree& Tree) {
-    if (TTreeNode* focused = Tree.FocusedNode()) Tree.MakeVisible(focused);
-    if (TTreeNode* first = Tree.FirstNode()) Tree.SetFocusedNode(first);
-}
-} // namespace
-
-void TLexDocument::LoadFromReader(ILexReader& Reader, const TLexProgressEvent& OnProgress) {
-    ForgetHistory(); // its steps refer to what is about to go
-    const TUnrecorded unrecorded(*this);
-    FBand936 = FBand950 = nullptr;
-    TLexKeyList keys(FTree, options_.CaseSensitive);
-    BandList bands(*this);
-    const TLexTreeUpdate update(FTree);
-    for (TTreeNode* node = FTree.FirstNode(); node; node = node->NextSibling())
-        FreeNodeData(node);
-    ClearFoundNodes();
-    FFoundIndex = FFoundColumn = 0;
-    FTree.Clear();
-    while (FTree.BandCount() > 1)
-        FTree.DeleteBand(FTree.Band(FTree.BandCount() - 1));
-    while (FTree.ColumnCount() > 1)
-        FTree.DeleteColumn(FTree.Column(FTree.ColumnCount() - 1));
-    FNodeCount = 0;
-    LoadRecords(Reader, keys, bands, OnProgress);
-    for (int i = FTree.BandCount() - 1; i >= 1; --i)
-        SpreadBandColumns(FTree.Band(i));
-    FocusFirstNode(FTree);
-    FModified = false;
-}
-
-void TLexDocument::MergeFromReader(ILexReader& Reader, const TLexProgressEvent& OnProgress) {
-    PostEdit();
-    const TUndoScope scope(*this, "Import");
-    TLexKeyList keys(FTree, options_.CaseSensitive);
-    BandList bands(*this);
-    const TLexTreeUpdate update(FTree);
-    for (TTreeNode* node = FTree.FirstNode(); node; node = TLexTree::NextInTreeOrder(node))
-        keys.Insert(Key(node), node);
-    for (int i = 1; i < FTree.BandCount(); ++i) {
-        TLexBand* band = FTree.Band(i);
-        if (!bands.Find(BandCodePage(*band))) bands.Add(band);
-    }
-    LoadRecords(Reader, keys, bands, OnProgress);
-    for (int i = FTree.BandCount() - 1; i >= 1; --i)
-        SpreadBandColumns(FTree.Band(i));
-    FocusFirstNode(FTree);
-    FModified = true;
-}
-
-int TLexDocument::AskOverwrite(const TLexBand& Band, std::string_view OldKey,
-                               std::string_view NewKey, std::string_view OldValue,
-                               std::string_view NewValue) {
-    // The values may be of a language whose code page the interface's cannot
-    // hold: the question is UTF-8, each piece decoded with its own code page
-    // (keys with the process's, interface texts with their language's).
-    const int processCodePage = ProcessCodePage();
-    const int guiCodePage = lex::TextCodePage(options_.CodePage);
-    const int valueCodePage = TextCodePage(Band);
-    const auto text = [&](std::string_view Bytes) { return ToUtf8(Bytes, processCodePage); };
-    const auto gui = [&](std::string_view Text) { return ToUtf8(TranslateGUI(Text), guiCodePage); };
-    const auto value = [&](std::string_view Bytes) { return ToUtf8(Bytes, valueCodePage); };
-    const std::string codePage = BandCodePage(Band);
-    const std::string language =
-        Band.Caption == codePage ? codePage : Band.Caption + " (" + codePage + ")";
-    const std::string lineBreak = "\r\n";
-    std::string question = gui("Value Already Exists!");
-    question += lineBreak + lineBreak;
-    question +=
-        gui("Because \"LexKey\" is not case sensitive while loading, or record key violation.");
-    question += lineBreak + lineBreak;
-    question += gui("Old LexKey") + " : " + text(OldKey) + lineBreak;
-    question += gui("New LexKey") + " : " + text(NewKey) + lineBreak;
-    question += gui("Language") + " : " + text(language) + lineBreak;
-    question += gui("Old Value") + " : " + value(OldValue) + lineBreak;
-    question += gui("New Value") + " : " + value(NewValue) + lineBreak + lineBreak;
-    question += gui("Override old value?") + lineBreak;
-    question += gui("(If select \"Cancel\",don`t ask again,override automatically.)");
-    return ShowMessageBox(window_, question, gui("Confirm"),
-                          MB_YESNOCANCEL | MB_ICONQUESTION | MB_UTF8TEXT);
-}
-
-void TLexDocument::LoadRecords(ILexReader& Reader, TLexKeyList& Keys, BandList& Bands,
-                               const TLexProgressEvent& OnProgress) {
-    const TRecordFields fields = LocateRecordFields(Reader);
-    CheckRecordFields(fields, mainWindow_, options_);
-    std::string_view values[5];
-    const auto field = [&values](int Role) { return values[Role]; };
-    const bool hasCodePage = fields.Index[CodePageIndex] >= 0;
-    const bool hasSeqNo = fields.Index[SeqNoIndex] >= 0;
-    int answer = IDYES; // remembered for this call: Cancel stops the asking
-    Keys.Reserve(Keys.Size() + static_cast<size_t>(Reader.ReservableRecordCount()));
-    // Records of one key, and of one language, usually follow each other.
-    std::string lastKey;
-    TTreeNode* node = nullptr;
-    BandList::Entry* band = nullptr;
-    for (Reader.First(); !Reader.Eof(); Reader.Next()) {
-        ReadRecordFields(Reader, fields, values);
-        const std::string_view key = field(KeyField);
-        if (!node || key != lastKey) {
-            node = Keys.FindOrAdd(key, [&] {
-                ++FNodeCount;
-                return CreateNode(nullptr, key, field(CatalogIndex));
-            });
-            lastKey = key;
-        }
-        if (hasCodePage) {
-            const std::string_view codePage = field(CodePageIndex);
-            const std::string_view seqNo = hasSeqNo ? field(SeqNoIndex) : std::string_view("0");
-            if (!band || codePage != band->CodePage) {
-                band = Bands.Find(codePage);
-                if (!band) band = &Bands.Add(AddLanguageBand(codePage));
-            }
-            if (!band->LastColumn || seqNo != band->LastSeqNo) {
-                int position = 0;
-                band->LastColumn = FindSequenceColumn(band->Band, seqNo, position);
-                if (!band->LastColumn) band->LastColumn = AddSequenceColumn(band->Band, seqNo);
-                band->LastSeqNo = seqNo;
-            }
-            const int column = band->LastColumn->Index();
-            const std::string_view display = field(DisplayIndex);
-            const std::string_view cell = FTree.Value(node, column);
-            const bool ask = !cell.empty() && (cell != display || Key(node) != key);
-            bool write = true;
-            if (ask) {
-                if (answer != IDCANCEL)
-                    answer = AskOverwrite(*band->Band, Key(node), key, cell, display);
-                write = answer != IDNO;
-            }
-            if (write) FTree.SetValue(node, column, display);
-        }
-        if (OnProgress) {
-            bool accept = true;
-            OnProgress({}, LexFraction(Reader.RecNo(), Reader.RecordCount()), accept);
-        }
-    }
-    if (fields.Index[CatalogIndex] >= 0) BuildHierarchy(Keys, OnProgress);
-}
-
-void TLexDocument::BuildHierarchy(TLexKeyList& Keys, const TLexProgressEvent& OnProgress) {
-    TLexKeyList createdParents(FTree, options_.CaseSensitive);
-    // Many nodes name the same parent: its exact text finds it again
-    // without the collator.
-    TLexKeyTable parentByText;
-    parentByText.Reserve(Keys.Size() / 8);
-    const std::vector<TTreeNode*> entries = Keys.Sorted();
-    const double total = static_cast<double>(entries.size());
-    for (size_t i = 0; i < entries.size(); ++i) {
-        TTreeNode* node = entries[i];
-        const std::string& parentKey = node->Data->ParentKey;
-        if (parentKey.empty()) continue;
-        TTreeNode* parent = parentByText.Find(parentKey);
-        if (!parent) {
-            parent = Keys.Find(parentKey);
-            if (!parent)
-                parent = createdParents.FindOrAdd(parentKey, [&] {
-                    ++FNodeCount;
-                    return CreateNode(nullptr, parentKey, "");
-                });
-            parentByText.Add(parentKey, parent);
-        }
-        // Parent keys may form a cycle; the move that would close it is left
-        // out, so that node stays where it is.
-        if (parent != node && !FTree.IsInSubtree(parent, node)) FTree.MoveNode(node, parent, false);
-        if (OnProgress) {
-            bool accept = true;
-            OnProgress({}, (i + 1) / total, accept);
-        }
-    }
+void CheckFileOnDisk(TLexDocument& Document, const TOverwriteAnswerer& Answer,
+                     const TLexProgressEvent& OnProgress) {
+    if (!Document.OfferReload()) return;
+    const std::string fileName = Document.FileName();
+    OpenFile(Document, fileName, Answer, OnProgress);
 }
 
 } // namespace lex

@@ -1,7 +1,10 @@
 // Saving the document into a table: one pass over the document's records and
 // one over the table's cached rows make the rows equal to the records; the
 // table then sends the changes.
+#include "editor/LexTableSync.h"
+
 #include "editor/LexDocument.h"
+#include "editor/NodeListLexReader.h"
 #include "platform/Exceptions.h"
 #include "platform/TextCompare.h"
 #include "runtime/LexDataSet.h"
@@ -175,131 +178,159 @@ void SetFieldValue(TLexDataSet& Table, int Index, std::string_view Value) {
         Table.SetFieldText(Index, Value);
 }
 
+// A table's field the synchronisation needs; EDatabaseError when the table
+// lacks it.
+int Need(int Index, std::string_view Name) {
+    if (Index < 0) throw EDatabaseError(FormatText("Field '%s' not found", {Name}));
+    return Index;
+}
+
+// One synchronisation: the document's records, read once, against the
+// table's cached rows.
+class TTableSync {
+public:
+    TTableSync(TLexDataSet& Table, ILexReader& Records, bool CaseSensitive,
+               const TLexProgressEvent& OnProgress);
+    // Rows updated where a field differs, deleted where the document has no
+    // such record; the records a row had.
+    std::vector<bool> SyncRows();
+    // Records no row had, in key order.
+    void AppendRecords(const std::vector<bool>& Seen);
+
+private:
+    std::string KeyOf(size_t Record) const {
+        return RecordKey(records_.Value(Record, fields_.Index[0]),
+                         records_.Value(Record, fields_.Index[1]),
+                         records_.Value(Record, fields_.Index[2]));
+    }
+    int TableField(size_t Field) const { return Need(tableFields_[Field], names_[Field]); }
+    bool RowDiffers(size_t Record) const;
+    void WriteRecord(size_t Record);
+    void Progress(int Done, int Total) const {
+        bool accept = true;
+        if (onProgress_) onProgress_({}, LexFraction(Done, Total), accept);
+    }
+
+    TLexDataSet& table_;
+    bool caseSensitive_;
+    const TLexProgressEvent& onProgress_;
+    TRecordFields fields_;
+    std::vector<std::string> names_;
+    std::vector<int> tableFields_; // the table's field of each record field
+    TRecordTable records_;
+};
+
+TTableSync::TTableSync(TLexDataSet& Table, ILexReader& Records, bool CaseSensitive,
+                       const TLexProgressEvent& OnProgress)
+    : table_(Table), caseSensitive_(CaseSensitive), onProgress_(OnProgress),
+      fields_(LocateRecordFields(Records)),
+      records_(Records.FieldCount(), Records.ReservableRecordCount()) {
+    for (int i = 0; i < Records.FieldCount(); ++i) {
+        names_.emplace_back(Records.FieldName(i));
+        tableFields_.push_back(Table.FindField(names_.back()));
+    }
+    const ReadScope scope(Records);
+    for (Records.First(); !Records.Eof(); Records.Next()) {
+        Progress(Records.RecNo(), Records.RecordCount());
+        records_.Add(Records);
+    }
+}
+
+std::vector<bool> TTableSync::SyncRows() {
+    std::vector<bool> seen(records_.Size());
+    const int rowCount = table_.RecordCount();
+    if (rowCount == 0) return seen;
+    const int keyFields[3] = {Need(table_.FindField(LexKeyField), LexKeyField),
+                              Need(table_.FindField(CodePageField), CodePageField),
+                              Need(table_.FindField(SeqNoField), SeqNoField)};
+    const TRecordIndex byKey(records_.Size(), [&](size_t Record) {
+        return AnsiEqualityKey(KeyOf(Record), caseSensitive_);
+    });
+    int rowNumber = 0;
+    table_.First();
+    while (!table_.Eof()) {
+        Progress(++rowNumber, rowCount);
+        const std::string key =
+            RecordKey(table_.FieldText(keyFields[0]), table_.FieldText(keyFields[1]),
+                      table_.FieldText(keyFields[2]));
+        const std::optional<size_t> found = byKey.Find(AnsiEqualityKey(key, caseSensitive_));
+        // A second row for a record already met (keys equal but for case) is
+        // deleted too: updating it as well would give two rows one key.
+        if (!found || seen[*found]) {
+            table_.Delete();
+            continue;
+        }
+        seen[*found] = true;
+        if (RowDiffers(*found)) {
+            table_.Edit();
+            WriteRecord(*found);
+        }
+        table_.Next();
+    }
+    return seen;
+}
+
+bool TTableSync::RowDiffers(size_t Record) const {
+    for (size_t i = 0; i < names_.size(); ++i)
+        if (FieldValueOf(table_, TableField(i)) != records_.Value(Record, static_cast<int>(i)))
+            return true;
+    return false;
+}
+
+void TTableSync::WriteRecord(size_t Record) {
+    for (size_t i = 0; i < names_.size(); ++i)
+        SetFieldValue(table_, TableField(i), records_.Value(Record, static_cast<int>(i)));
+    table_.Post();
+}
+
+void TTableSync::AppendRecords(const std::vector<bool>& Seen) {
+    const std::vector<size_t> unseen =
+        InKeyOrder(Seen, [&](size_t Record) { return AnsiSortKey(KeyOf(Record), caseSensitive_); });
+    for (size_t j = 0; j < unseen.size(); ++j) {
+        Progress(static_cast<int>(j + 1), static_cast<int>(unseen.size()));
+        table_.Append();
+        WriteRecord(unseen[j]);
+    }
+}
+
 } // namespace
 
-void TLexDocument::OpenDataSet(TLexDataSet& Table, const TLexProgressEvent& OnProgress) {
+void OpenDataSet(TLexDocument& Document, TLexDataSet& Table, const TOverwriteAnswerer& Answer,
+                 const TLexProgressEvent& OnProgress) {
     TDBLexReader reader(Table);
-    LoadFromReader(reader, OnProgress);
+    LoadFromReader(Document, reader, Answer, OnProgress);
 }
 
-void TLexDocument::BindTable(std::string TableName, std::string Caption) {
-    FTableName = std::move(TableName);
-    caption_ = std::move(Caption);
-}
-
-TApplyCounts TLexDocument::SaveToTable(TLexDataSet& Table, const TTableApply& Apply, bool NodesOnly,
-                                       const std::vector<TLexBand*>& BandFilter,
-                                       const TLexProgressEvent& OnProgress) {
-    PostEdit();
-    const bool caseSensitive = options_.CaseSensitive;
-    const auto progress = [&OnProgress](double Fraction) {
-        bool accept = true;
-        if (OnProgress) OnProgress({}, Fraction, accept);
-    };
-
-    // The document's records.
-    const auto reader = CreateNodeListReader(NodesOnly, BandFilter);
-    const TRecordFields fields = LocateRecordFields(*reader);
-    std::vector<std::string> names;
-    for (int i = 0; i < reader->FieldCount(); ++i)
-        names.emplace_back(reader->FieldName(i));
-    TRecordTable records(reader->FieldCount(), reader->ReservableRecordCount());
-    {
-        const ReadScope scope(*reader);
-        for (reader->First(); !reader->Eof(); reader->Next()) {
-            progress(LexFraction(reader->RecNo(), reader->RecordCount()));
-            records.Add(*reader);
-        }
-    }
-    const auto keyOf = [&](size_t Record) {
-        return RecordKey(records.Value(Record, fields.Index[0]),
-                         records.Value(Record, fields.Index[1]),
-                         records.Value(Record, fields.Index[2]));
-    };
-
-    // The table's fields for the key and for every record field.
-    const int keyFields[3] = {Table.FindField(LexKeyField), Table.FindField(CodePageField),
-                              Table.FindField(SeqNoField)};
-    std::vector<int> tableFields;
-    for (const std::string& name : names)
-        tableFields.push_back(Table.FindField(name));
-    const auto need = [](int Index, std::string_view Name) {
-        if (Index < 0) throw EDatabaseError(FormatText("Field '%s' not found", {Name}));
-        return Index;
-    };
-    const auto writeRecord = [&](size_t Record) {
-        for (size_t i = 0; i < names.size(); ++i)
-            SetFieldValue(Table, need(tableFields[i], names[i]),
-                          records.Value(Record, static_cast<int>(i)));
-        Table.Post();
-    };
-
-    // Rows: updated where a field differs, deleted where the document has no
-    // such record. A second row for a record already met (keys equal but for
-    // case) is deleted too: updating it as well would give two rows one key.
-    std::vector<bool> seen(records.Size());
-    const int rowCount = Table.RecordCount();
-    if (rowCount > 0) {
-        const TRecordIndex byKey(records.Size(), [&](size_t Record) {
-            return AnsiEqualityKey(keyOf(Record), caseSensitive);
-        });
-        int rowNumber = 0;
-        Table.First();
-        while (!Table.Eof()) {
-            progress(LexFraction(++rowNumber, rowCount));
-            const std::string key = RecordKey(Table.FieldText(need(keyFields[0], LexKeyField)),
-                                              Table.FieldText(need(keyFields[1], CodePageField)),
-                                              Table.FieldText(need(keyFields[2], SeqNoField)));
-            const std::optional<size_t> found = byKey.Find(AnsiEqualityKey(key, caseSensitive));
-            if (!found || seen[*found]) {
-                Table.Delete();
-                continue;
-            }
-            seen[*found] = true;
-            bool differs = false;
-            for (size_t i = 0; i < names.size() && !differs; ++i)
-                differs = FieldValueOf(Table, need(tableFields[i], names[i])) !=
-                          records.Value(*found, static_cast<int>(i));
-            if (differs) {
-                Table.Edit();
-                writeRecord(*found);
-            }
-            Table.Next();
-        }
-    }
-
-    // Records no row had, in key order.
-    const std::vector<size_t> unseen =
-        InKeyOrder(seen, [&](size_t Record) { return AnsiSortKey(keyOf(Record), caseSensitive); });
-    for (size_t j = 0; j < unseen.size(); ++j) {
-        progress(LexFraction(static_cast<int>(j + 1), static_cast<int>(unseen.size())));
-        Table.Append();
-        writeRecord(unseen[j]);
-    }
-
+TApplyCounts SaveToTable(TLexDocument& Document, TLexDataSet& Table, const TTableApply& Apply,
+                         bool NodesOnly, const std::vector<TLexBand*>& BandFilter,
+                         const TLexProgressEvent& OnProgress) {
+    const auto reader = CreateNodeListReader(Document, NodesOnly, BandFilter);
+    TTableSync sync(Table, *reader, Document.Options().CaseSensitive, OnProgress);
+    sync.AppendRecords(sync.SyncRows());
     const TApplyCounts counts = Apply(OnProgress);
-    if (counts.Refused == 0 && counts.Conflicts == 0) Saved();
+    if (counts.Refused == 0 && counts.Conflicts == 0) Document.Saved();
     return counts;
 }
 
-void TLexDocument::TakeTableValue(std::string_view Key, std::string_view CodePage,
-                                  std::string_view SeqNo, std::optional<std::string_view> Value) {
-    const TUndoScope scope(*this, "Take Their Value");
-    TTreeNode* node = FindNodeByKey(Key);
+void TakeTableValue(TLexDocument& Document, std::string_view Key, std::string_view CodePage,
+                    std::string_view SeqNo, std::optional<std::string_view> Value) {
+    const TLexDocument::TUndoScope scope(Document, "Take Their Value");
+    const TLexTree& tree = Document.Tree();
+    TTreeNode* node = Document.FindNodeByKey(Key);
     TLexBand* band = nullptr;
-    for (int i = 1; i < FTree.BandCount() && !band; ++i)
-        if (BandCodePage(*FTree.Band(i)) == CodePage) band = FTree.Band(i);
+    for (int i = 1; i < tree.BandCount() && !band; ++i)
+        if (TLexDocument::BandCodePage(*tree.Band(i)) == CodePage) band = tree.Band(i);
     int position = 0;
-    TLexColumn* column = band ? FindSequenceColumn(band, SeqNo, position) : nullptr;
+    TLexColumn* column = band ? Document.FindSequenceColumn(band, SeqNo, position) : nullptr;
     if (!Value) { // their row is gone: so is the cell
-        if (node && column) SetNodeValue(node, column->Index(), {});
+        if (node && column) Document.SetNodeValue(node, column->Index(), {});
         return;
     }
-    if (!node) node = AppendNode(Key);
-    if (!band) band = AddLanguage(CodePage);
-    if (!column) column = FindSequenceColumn(band, SeqNo, position);
-    if (!column) column = AddSequenceColumn(band, SeqNo);
-    SetNodeValue(node, column->Index(), *Value);
+    if (!node) node = Document.AppendNode(Key);
+    if (!band) band = Document.AddLanguage(CodePage);
+    if (!column) column = Document.FindSequenceColumn(band, SeqNo, position);
+    if (!column) column = Document.AddSequenceColumn(band, SeqNo);
+    Document.SetNodeValue(node, column->Index(), *Value);
 }
 
 } // namespace lex

@@ -97,21 +97,18 @@ TShownChildren UntranslatedNodes(const TLexTree& Tree, const TLexColumn& Column)
     return shown;
 }
 
-TTranslationCount TLexDocument::TranslationCount(const TLexColumn& Column) {
-    return translationCounter_.Count(Column);
-}
-
-TSearchResult TLexDocument::FindUntranslated(const TLexColumn& Column, bool Forward) {
-    PostEdit();
-    const TColumnState state(FTree, Column);
+TSearchResult FindUntranslated(TLexDocument& Document, const TLexColumn& Column, bool Forward) {
+    Document.PostEdit();
+    TLexTree& tree = Document.Tree();
+    const TColumnState state(tree, Column);
     const auto step = [Forward](const TTreeNode* Node) {
         return Forward ? TLexTree::NextInTreeOrder(Node) : TLexTree::PriorInTreeOrder(Node);
     };
     const auto untranslated = [&](const TTreeNode* Node) {
         return state.Of(Node) == TCellState::Untranslated;
     };
-    TTreeNode* const start = FTree.FocusedNode();
-    TTreeNode* const first = Forward ? FTree.FirstNode() : FTree.LastInTreeOrder();
+    TTreeNode* const start = tree.FocusedNode();
+    TTreeNode* const first = Forward ? tree.FirstNode() : tree.LastInTreeOrder();
     TTreeNode* found = nullptr;
     for (TTreeNode* n = start ? step(start) : first; n && !found; n = step(n))
         if (untranslated(n)) found = n;
@@ -123,11 +120,11 @@ TSearchResult TLexDocument::FindUntranslated(const TLexColumn& Column, bool Forw
             wrapped = true;
         }
     if (!found) return TSearchResult::NotFound;
-    FTree.ClearSelection();
-    FTree.SetFocusedNode(found);
-    FTree.Select(found);
-    FTree.SetFocusedColumn(Column.Index());
-    FTree.MakeVisible(found);
+    tree.ClearSelection();
+    tree.SetFocusedNode(found);
+    tree.Select(found);
+    tree.SetFocusedColumn(Column.Index());
+    tree.MakeVisible(found);
     return wrapped ? TSearchResult::Wrapped : TSearchResult::Found;
 }
 

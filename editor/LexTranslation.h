@@ -8,6 +8,8 @@
 
 namespace lex {
 
+class TLexDocument;
+
 // The cells still to translate. A key's cell in a language column is
 // untranslated when it is empty while another language has a value for the
 // key; a key without any value (a group of keys) needs no translation.
@@ -68,5 +70,14 @@ private:
 // (none: the top level), in tree order. One pass over the tree.
 using TShownChildren = std::unordered_map<const TTreeNode*, std::vector<TTreeNode*>>;
 TShownChildren UntranslatedNodes(const TLexTree& Tree, const TLexColumn& Column);
+
+// How a step to the next match went: found, found after going round from
+// the other end, or nothing to find.
+enum class TSearchResult { Found, Wrapped, NotFound };
+
+// Focuses the column's cell of the next (or previous) node after the
+// focused one, in tree order, whose cell is untranslated, going round from
+// the other end when it has to.
+TSearchResult FindUntranslated(TLexDocument& Document, const TLexColumn& Column, bool Forward);
 
 } // namespace lex

@@ -2,7 +2,6 @@
 
 #include "editor/LexDocument.h"
 
-#include <algorithm>
 #include <optional>
 
 namespace lex {
@@ -155,18 +154,7 @@ void TLexDocument::ApplyStep(TLexUndoStep& Step, bool Forward) {
         else if (codePage == "950")
             FBand950 = FTree.Band(i);
     }
-    // Hits on what the step took out of the tree go: the step may free it.
-    for (TFoundNode& hit : FFoundNodes)
-        std::erase_if(hit.Columns,
-                      [&](const TLexColumn* Column) { return !FTree.IsAttached(Column); });
-    std::erase_if(FFoundNodes, [](const TFoundNode& Hit) {
-        return Hit.Columns.empty() || !TLexTree::IsAttached(Hit.Node);
-    });
-    if (FFoundIndex >= static_cast<int>(FFoundNodes.size()))
-        FFoundIndex = std::max(0, static_cast<int>(FFoundNodes.size()) - 1);
-    if (FFoundIndex < static_cast<int>(FFoundNodes.size()) &&
-        FFoundColumn >= static_cast<int>(FFoundNodes[FFoundIndex].Columns.size()))
-        FFoundColumn = 0;
+    hits_.RemoveDetached(FTree);
     FModified = true;
 }
 

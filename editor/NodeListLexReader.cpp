@@ -103,9 +103,10 @@ std::string_view TNodeListLexReader::FieldValue(int Index) const {
     }
 }
 
-std::unique_ptr<ILexReader>
-TLexDocument::CreateNodeListReader(bool NodesOnly, const std::vector<TLexBand*>& BandFilter) {
-    PostEdit();
+std::unique_ptr<ILexReader> CreateNodeListReader(TLexDocument& Document, bool NodesOnly,
+                                                 const std::vector<TLexBand*>& BandFilter) {
+    Document.PostEdit();
+    TLexTree& tree = Document.Tree();
     // Each node once, where it first comes: a node selected together with
     // an ancestor would otherwise be written twice, and a dictionary refuses
     // a file with one key, code page and sequence twice.
@@ -123,52 +124,44 @@ TLexDocument::CreateNodeListReader(bool NodesOnly, const std::vector<TLexBand*>&
             collect(up);
     };
     if (!NodesOnly) {
-        for (TTreeNode* top = FTree.FirstNode(); top; top = top->NextSibling())
+        for (TTreeNode* top = tree.FirstNode(); top; top = top->NextSibling())
             for (TTreeNode* n = top; n; n = TLexTree::NextInTreeOrder(n, top))
                 nodes.push_back(n);
-    } else if (FTree.SelectionCount() > 0) {
-        for (int i = 0; i < FTree.SelectionCount(); ++i) {
-            collectSubtree(FTree.SelectedNode(i));
-            addAncestors(FTree.SelectedNode(i));
+    } else if (tree.SelectionCount() > 0) {
+        for (int i = 0; i < tree.SelectionCount(); ++i) {
+            collectSubtree(tree.SelectedNode(i));
+            addAncestors(tree.SelectedNode(i));
         }
-    } else if (TTreeNode* focused = FTree.FocusedNode()) {
+    } else if (TTreeNode* focused = tree.FocusedNode()) {
         collectSubtree(focused);
         addAncestors(focused);
     }
-    return std::make_unique<TNodeListLexReader>(FTree, std::move(nodes), BandFilter);
+    return std::make_unique<TNodeListLexReader>(tree, std::move(nodes), BandFilter);
 }
 
-FileIdentity TLexDocument::WriteNodes(bool NodesOnly, const std::vector<TLexBand*>& BandFilter,
-                                      const TLexProgressEvent& OnProgress,
-                                      const std::string& FileName, const FileIdentity* Expected) {
-    const auto reader = CreateNodeListReader(NodesOnly, BandFilter);
-    return WriteLexFile(*reader, FileName, OnProgress, Expected);
-}
-
-FileIdentity TLexDocument::SaveToFile(bool NodesOnly, const std::vector<TLexBand*>& BandFilter,
-                                      const TLexProgressEvent& OnProgress,
-                                      const std::string& FileName, const FileIdentity* Expected) {
-    const FileIdentity written = WriteNodes(NodesOnly, BandFilter, OnProgress, FileName, Expected);
-    NotifyFileUsed(FileName);
+FileIdentity WriteCopy(TLexDocument& Document, bool NodesOnly,
+                       const std::vector<TLexBand*>& BandFilter,
+                       const TLexProgressEvent& OnProgress, const std::string& FileName,
+                       const FileIdentity* Expected) {
+    const auto reader = CreateNodeListReader(Document, NodesOnly, BandFilter);
+    const FileIdentity written = WriteLexFile(*reader, FileName, OnProgress, Expected);
+    Document.NotifyFileUsed(FileName);
     return written;
 }
 
-void TLexDocument::SaveAs(const std::string& FileName, const TLexProgressEvent& OnProgress,
-                          TOnDiskChange OnDiskChange) {
+void SaveAs(TLexDocument& Document, const std::string& FileName,
+            const TLexProgressEvent& OnProgress, TOnDiskChange OnDiskChange) {
+    const std::string& bound = Document.FileName();
+    const bool toTable = !Document.TableName().empty();
     std::error_code error;
     const bool boundFile =
-        FTableName.empty() && !FFileName.empty() &&
-        (FileName == FFileName || std::filesystem::equivalent(FileName, FFileName, error));
+        !toTable && !bound.empty() &&
+        (FileName == bound || std::filesystem::equivalent(FileName, bound, error));
     const FileIdentity* expected =
-        boundFile && OnDiskChange == TOnDiskChange::Refuse ? &fileRead_ : nullptr;
-    const FileIdentity written = SaveToFile(false, {}, OnProgress, FileName, expected);
+        boundFile && OnDiskChange == TOnDiskChange::Refuse ? &Document.FileRead() : nullptr;
+    const FileIdentity written = WriteCopy(Document, false, {}, OnProgress, FileName, expected);
     // Bound to a table, the file is a copy: the table still lacks the edits.
-    if (!FTableName.empty()) return;
-    Saved();
-    FFileName = FileName;
-    caption_ = FileName;
-    fileRead_ = written;
-    fileChanged_ = false;
+    if (!toTable) Document.SavedTo(FileName, written);
 }
 
 } // namespace lex

@@ -1,12 +1,16 @@
 #pragma once
 
 #include "editor/LexTree.h"
+#include "platform/FileUtil.h"
 #include "runtime/LumoMultiLexReader.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace lex {
+
+class TLexDocument;
 
 // The document's tree as records: one record per non-empty cell of the
 // included languages, in grid column order, node after node; a node without
@@ -46,5 +50,31 @@ private:
     bool emitted_ = false; // a record of the current node has been reached
     bool fiveFields_ = false;
 };
+
+// Saving a document: its records through the node-list reader, written in
+// the format the file's extension names.
+
+// The reader over every node (NodesOnly false), or over the selected nodes
+// (else the focused one) with their subtrees and ancestors, each node once;
+// BandFilter empty means every language. An open edit is stored first.
+std::unique_ptr<ILexReader> CreateNodeListReader(TLexDocument& Document, bool NodesOnly,
+                                                 const std::vector<TLexBand*>& BandFilter);
+// Writes those records to FileName, an export: the document stays bound
+// where it was and keeps its modified mark, since the user's own file is
+// still unsaved. The file enters the history. Expected: see WriteLexFile.
+FileIdentity WriteCopy(TLexDocument& Document, bool NodesOnly,
+                       const std::vector<TLexBand*>& BandFilter,
+                       const TLexProgressEvent& OnProgress, const std::string& FileName,
+                       const FileIdentity* Expected = nullptr);
+
+// Onto the bound file, SaveAs refuses with EFileChanged, writing nothing,
+// when someone else changed it since it was read, unless told to replace it.
+enum class TOnDiskChange { Refuse, Replace };
+// Writes every node and language to FileName, binds the document to it and
+// clears Modified. Bound to a table, where Save goes, the file is a copy and
+// the document stays as it was.
+void SaveAs(TLexDocument& Document, const std::string& FileName,
+            const TLexProgressEvent& OnProgress = {},
+            TOnDiskChange OnDiskChange = TOnDiskChange::Refuse);
 
 } // namespace lex

@@ -1,6 +1,7 @@
 #include "formfiles/LexGrab.h"
 
 #include "editor/LexDocument.h"
+#include "editor/LexLoader.h"
 #include "platform/TextCompare.h"
 
 #include <unordered_map>

@@ -2,6 +2,7 @@
 
 #include "editor/LexDocument.h"
 #include "editor/LexKeyList.h"
+#include "editor/LexLoader.h"
 #include "platform/CodePage.h"
 #include "platform/Exceptions.h"
 #include "platform/FileUtil.h"
@@ -89,6 +90,7 @@ void ExportLanguageToFile(TLexDocument& Document, const TLexColumn& Column,
 std::vector<TImportProblem> ImportCatalog(TLexDocument& Document,
                                           const TTranslationCatalog& Catalog,
                                           std::string_view CodePage, std::string_view SeqNo,
+                                          const TOverwriteAnswerer& Answer,
                                           const TLexProgressEvent& OnProgress) {
     const int valueCodePage = RequireCodePage(CodePage);
     const int keyCodePage = ProcessCodePage();
@@ -140,7 +142,7 @@ std::vector<TImportProblem> ImportCatalog(TLexDocument& Document,
         if (!anyValue && added) addRecord(std::string(SeqNo), std::string());
     }
     TRecordListLexReader reader(RecordFields, std::move(records));
-    Document.MergeFromReader(reader, OnProgress);
+    MergeFromReader(Document, reader, Answer, OnProgress);
     return problems;
 }
 
@@ -156,8 +158,10 @@ TTranslationCatalog ReadCatalogFile(const std::string& FileName, const TIntercha
 std::vector<TImportProblem>
 ImportLanguageFromFile(TLexDocument& Document, const std::string& FileName,
                        std::string_view CodePage, std::string_view SeqNo,
-                       const TInterchangeFormat* Format, const TLexProgressEvent& OnProgress) {
-    return ImportCatalog(Document, ReadCatalogFile(FileName, Format), CodePage, SeqNo, OnProgress);
+                       const TOverwriteAnswerer& Answer, const TInterchangeFormat* Format,
+                       const TLexProgressEvent& OnProgress) {
+    return ImportCatalog(Document, ReadCatalogFile(FileName, Format), CodePage, SeqNo, Answer,
+                         OnProgress);
 }
 
 std::string DescribeProblem(const std::string& FileName, const TImportProblem& Problem) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/LexLoader.h"
 #include "interchange/InterchangeFormats.h"
 #include "runtime/LumoMultiLexReader.h"
 
@@ -40,24 +41,24 @@ struct TImportProblem {
 
 // Takes a translator's work back as the values of CodePage and SeqNo
 // (plural forms into the sequences after SeqNo when it is a number). Keys
-// match as a merge matches them, asking before a value is overwritten; new
-// keys are added with their parent; an empty translation adds its key but
-// never clears a value. An entry whose text the code page cannot hold is
+// match as a merge matches them, Answer deciding before a value is
+// overwritten; new keys are added with their parent; an empty translation
+// adds its key but never clears a value. An entry whose text the code page cannot hold is
 // left out and reported; the rest is imported.
 std::vector<TImportProblem> ImportCatalog(TLexDocument& Document,
                                           const TTranslationCatalog& Catalog,
                                           std::string_view CodePage, std::string_view SeqNo,
+                                          const TOverwriteAnswerer& Answer,
                                           const TLexProgressEvent& OnProgress = {});
 // A translator's file read whole, in Format or the one its extension names;
 // a parse error names the file.
 TTranslationCatalog ReadCatalogFile(const std::string& FileName,
                                     const TInterchangeFormat* Format = nullptr);
-std::vector<TImportProblem> ImportLanguageFromFile(TLexDocument& Document,
-                                                   const std::string& FileName,
-                                                   std::string_view CodePage,
-                                                   std::string_view SeqNo,
-                                                   const TInterchangeFormat* Format = nullptr,
-                                                   const TLexProgressEvent& OnProgress = {});
+std::vector<TImportProblem>
+ImportLanguageFromFile(TLexDocument& Document, const std::string& FileName,
+                       std::string_view CodePage, std::string_view SeqNo,
+                       const TOverwriteAnswerer& Answer, const TInterchangeFormat* Format = nullptr,
+                       const TLexProgressEvent& OnProgress = {});
 
 // "file.po:12: \"Open\": Character U+4E00 cannot be written in code page 1252"
 std::string DescribeProblem(const std::string& FileName, const TImportProblem& Problem);

@@ -3,6 +3,7 @@
 #include "database/DBSchema.h"
 #include "database/SQLConnection.h"
 #include "database/ui/EditorDataSets.h"
+#include "editor/LexTableSync.h"
 #include "editor/view/FormLexEditor_U.h"
 #include "editor/view/WaitCursor.h"
 #include "platform/Exceptions.h"
@@ -58,14 +59,15 @@ void OpenInto(TFormLexEditor& Editor, TSQLClientDataSet& Table, const std::strin
     Bind(Editor, Table.Connection(), TableName);
     Table.Close();
     Table.Open(TableName);
-    Editor.Document().OpenDataSet(Table, OnProgress);
+    OpenDataSet(Editor.Document(), Table, Editor.AskOverwrite(), OnProgress);
 }
 
 TApplyCounts Synchronise(TFormLexEditor& Editor, TSQLClientDataSet& Table,
                          const TLexProgressEvent& OnProgress) {
-    return Editor.Document().SaveToTable(
-        Table, [&Table](const TLexProgressEvent& Progress) { return Table.ApplyUpdates(Progress); },
-        false, {}, OnProgress);
+    return SaveToTable(
+        Editor.Document(), Table,
+        [&Table](const TLexProgressEvent& Progress) { return Table.ApplyUpdates(Progress); }, false,
+        {}, OnProgress);
 }
 
 } // namespace
@@ -121,7 +123,7 @@ void ImportFromDB(TFormLexEditor& Editor, const TDBSource& Source,
     TWaitCursor wait;
     TImportTable import(Editor, Source, table);
     TDBLexReader reader(import.DataSet());
-    Editor.Document().MergeFromReader(reader, OnProgress);
+    MergeFromReader(Editor.Document(), reader, Editor.AskOverwrite(), OnProgress);
 }
 
 void SaveToDB(TFormLexEditor& Editor, const TDBSource& Source,

@@ -1,5 +1,6 @@
 #include "database/ui/EditorDataSets.h"
 
+#include "editor/LexTableSync.h"
 #include "editor/view/FormLexEditor_U.h"
 #include "platform/CodePage.h"
 #include "platform/MessageBox.h"
@@ -91,7 +92,7 @@ TConflictAnswer TEditorDataSets::CDS_LexConflict(const TRowConflict& Conflict) {
     if (answer != IDNO) return TConflictAnswer::Skip;
     std::optional<std::string_view> theirs;
     if (!Conflict.Theirs.empty()) theirs = FieldValue(Conflict.Theirs, "DisplayValue");
-    document.TakeTableValue(key, codePage, seqNo, theirs);
+    TakeTableValue(document, key, codePage, seqNo, theirs);
     return TConflictAnswer::KeepTheirs;
 }
 

@@ -139,6 +139,21 @@ TLexDocument& TFormLexEditor::Document() {
     return *document_;
 }
 
+TOverwriteAnswerer TFormLexEditor::AskOverwrite() {
+    return [this](const TOverwriteQuestion& Question) {
+        const TOverwriteMessage message = OverwriteMessage(*document_, Question);
+        switch (ShowMessageBox(document_->Window(), message.Text, message.Caption,
+                               MB_YESNOCANCEL | MB_ICONQUESTION | MB_UTF8TEXT)) {
+        case IDNO:
+            return TOverwriteAnswer::Keep;
+        case IDCANCEL:
+            return TOverwriteAnswer::OverwriteAll;
+        default:
+            return TOverwriteAnswer::Overwrite;
+        }
+    };
+}
+
 QTreeView* TFormLexEditor::TreeView() const {
     return view_;
 }

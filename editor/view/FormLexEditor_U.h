@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/LexDocument.h"
+#include "editor/LexLoader.h"
 #include "platform/LockFile.h"
 
 #include <QWidget>
@@ -38,6 +39,9 @@ public:
     ~TFormLexEditor() override;
 
     TLexDocument& Document();
+    // The overwrite question of a load or merge into the document, asked in
+    // a message box this window owns.
+    TOverwriteAnswerer AskOverwrite();
     QTreeView* TreeView() const; // the grid, "Tree_Lex"
     TLexTreeModel* Model() const { return model_.get(); }
     QUndoStack* UndoStack() const { return undoStack_.get(); }

@@ -2,6 +2,7 @@
 
 #include "database/ui/DBFlows.h"
 #include "editor/LexDocument.h"
+#include "editor/LexLoader.h"
 #include "editor/view/DialogButtons.h"
 #include "editor/view/FormLexEditor_U.h"
 #include "editor/view/WaitCursor.h"
@@ -203,7 +204,7 @@ void GrabData(TFormLexEditor& Editor, const TLexProgressEvent& OnProgress, const
     {
         TWaitCursor wait;
         if (dialog.RadioButton_File->isChecked()) {
-            document.UseFileReader(dialog.FileName(), [&](ILexReader& Reader) {
+            UseFileReader(document, dialog.FileName(), [&](ILexReader& Reader) {
                 counts = Grab(document, Reader, band, OnProgress);
             });
         } else {

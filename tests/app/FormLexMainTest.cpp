@@ -8,6 +8,8 @@
 #include "app/LexFileDialog.h"
 #include "app/LumoOption.h"
 #include "app/MdiWindows.h"
+#include "editor/LexLoader.h"
+#include "editor/NodeListLexReader.h"
 #include "editor/view/FormLexEditor_U.h"
 #include "editor/view/LexTreeModel.h"
 #include "platform/CodePageCatalog.h"
@@ -570,8 +572,8 @@ TEST_P(BadFileTest, LeavesTheWindowUnboundAndTheFileAsItWas) {
         path = dir / "cut.lxb";
         {
             TLexDocument whole;
-            whole.OpenFile(WriteLexicon("whole.lxc", {"One", "Two", "Three"}));
-            whole.SaveAs(path);
+            OpenFile(whole, WriteLexicon("whole.lxc", {"One", "Two", "Three"}), {});
+            SaveAs(whole, path);
         }
         std::filesystem::resize_file(path, std::filesystem::file_size(path) - 20);
     } else {

@@ -1,3 +1,5 @@
+#include "editor/LexSearch.h"
+#include "editor/NodeListLexReader.h"
 #include "platform/Exceptions.h"
 #include "support/DocumentSupport.h"
 
@@ -100,7 +102,7 @@ TEST_F(EditingTest, DeletingTheSelectionIsOneBatch) {
           {"e", "936", "0", "x"},
           {"f", "936", "0", "x", "e"},
           {"g", "936", "0", "x"}});
-    doc.Find(u"x");
+    Find(doc, u"x");
     struct Recorder : ILexTreeObserver {
         std::vector<std::string> events;
         void BeginReset() override { events.push_back("begin"); }
@@ -118,8 +120,8 @@ TEST_F(EditingTest, DeletingTheSelectionIsOneBatch) {
     EXPECT_EQ(Outline(doc), "e[936/0=x]");
     EXPECT_EQ(doc.NodeCount(), 1);
     EXPECT_EQ(tree.SelectionCount(), 0);
-    ASSERT_EQ(doc.FoundNodes().size(), 1u);
-    EXPECT_EQ(doc.FoundNodes()[0].Node, Node("e"));
+    ASSERT_EQ(doc.Hits().Nodes().size(), 1u);
+    EXPECT_EQ(doc.Hits().Nodes()[0].Node, Node("e"));
 
     // A node deleted alone leaves the rest of the selection as it was.
     Load(doc, StandardFields, {{"a", "936", "0", "x"}, {"b", "936", "0", "x"}});
@@ -188,7 +190,7 @@ TEST_F(EditingTest, OneBandPerCodePage) {
 
     for (int c = 1; c < doc.Tree().ColumnCount(); ++c)
         doc.Tree().SetValue(node, c, "v");
-    const auto records = test::ReadAll(*doc.CreateNodeListReader(false, {}));
+    const auto records = test::ReadAll(*CreateNodeListReader(doc, false, {}));
     EXPECT_EQ(records.size(), 5u);
     std::set<std::tuple<std::string, std::string, std::string>> seen;
     for (const TLexRecord& r : records)

@@ -1,3 +1,6 @@
+#include "editor/LexLoader.h"
+
+#include "editor/NodeListLexReader.h"
 #include "platform/CodePage.h"
 #include "platform/Exceptions.h"
 #include "platform/FileUtil.h"
@@ -60,9 +63,9 @@ TEST_F(LoaderTest, OneBandPerCodePage) {
 TEST_F(LoaderTest, KeysDifferingInCaseShareANodeUnlessCaseSensitive) {
     const std::vector<TLexRecord> records = {{"Open", "1252", "0", "x", ""},
                                              {"open", "1252", "0", "x", ""}};
-    for (const int answer : {IDYES, IDNO}) {
+    for (const TOverwriteAnswer answer : {TOverwriteAnswer::Overwrite, TOverwriteAnswer::Keep}) {
         TLexDocument doc;
-        answers = {answer};
+        overwrites = {answer};
         shown.clear();
         Load(doc, StandardFields, records);
         EXPECT_EQ(Outline(doc), "Open[1252/0=x]");
@@ -84,8 +87,8 @@ TEST_F(LoaderTest, KeysDifferingInCaseShareANodeUnlessCaseSensitive) {
 }
 
 // The overwrite question names the language, and each value reads in its
-// own band's code page whatever the interface's is (936 here): the hook
-// gets the question in UTF-8.
+// own band's code page whatever the interface's is (936 here): the question
+// is UTF-8.
 TEST_F(LoaderTest, OverwriteQuestionShowsValuesInTheirLanguage) {
     ASSERT_EQ(ProcessCodePage(), 936);
     TLexDocument doc;
@@ -161,23 +164,24 @@ TEST_F(LoaderTest, KeysTheCollatorTiesStayApart) {
 }
 
 TEST_F(LoaderTest, OverwriteAnswers) {
+    using enum TOverwriteAnswer;
     const std::vector<TLexRecord> records = {{"k", "1252", "0", "a"},
                                              {"k", "1252", "0", "b"},
                                              {"k", "1252", "0", "c"},
                                              {"k", "1252", "0", "d"},
                                              {"K", "1252", "1", "e"}};
     const struct {
-        std::deque<int> answers;
+        std::deque<TOverwriteAnswer> answers;
         const char* result;
         size_t asked;
     } cases[] = {
-        {{IDYES, IDYES, IDYES}, "k[1252/0=d 1252/1=e]", 3},
-        {{IDNO, IDNO, IDNO}, "k[1252/0=a 1252/1=e]", 3},
-        {{IDNO, IDCANCEL}, "k[1252/0=d 1252/1=e]", 2}, // Cancel overwrites without asking
+        {{Overwrite, Overwrite, Overwrite}, "k[1252/0=d 1252/1=e]", 3},
+        {{Keep, Keep, Keep}, "k[1252/0=a 1252/1=e]", 3},
+        {{Keep, OverwriteAll}, "k[1252/0=d 1252/1=e]", 2}, // and asks no more
     };
     for (const auto& c : cases) {
         TLexDocument doc;
-        answers = c.answers;
+        overwrites = c.answers;
         shown.clear();
         Load(doc, StandardFields, records);
         EXPECT_EQ(Outline(doc), c.result);
@@ -258,17 +262,17 @@ TEST_F(LoaderTest, OpenAndImportFiles) {
     std::vector<std::string> used;
     doc.SetOnFileUsed([&](const std::string& Name) { used.push_back(Name); });
     std::vector<double> fractions;
-    doc.OpenFile(dir / "one.lxd", [&](auto Values, double Fraction, bool&) {
+    OpenFile(doc, dir / "one.lxd", {}, [&](auto Values, double Fraction, bool&) {
         EXPECT_TRUE(Values.empty());
         fractions.push_back(Fraction);
     });
-    doc.ImportFile(dir / "two.lxb");
+    ImportFile(doc, dir / "two.lxb", {});
     EXPECT_EQ(Outline(doc), "a[936/0=x](b[936/0=y])");
     EXPECT_EQ(doc.FileName(), dir / "one.lxd");
     EXPECT_EQ(doc.Caption(), dir / "one.lxd");
     EXPECT_EQ(used, (std::vector<std::string>{dir / "one.lxd", dir / "two.lxb"}));
     EXPECT_EQ(fractions, std::vector<double>{1.0});
-    EXPECT_THROW(doc.OpenFile(dir / "missing.lxc"), EFOpenError);
+    EXPECT_THROW(OpenFile(doc, dir / "missing.lxc", {}), EFOpenError);
 }
 
 // A load that fails part way, or is refused, leaves what was read on show but
@@ -287,9 +291,9 @@ TEST_F(LoaderTest, AFailedOpenUnbindsTheDocument) {
     TLexDocument doc;
     doc.SetUntitledCaption("Lexicon 1");
     try {
-        doc.OpenFile(dir / "cut.lxb");
+        OpenFile(doc, dir / "cut.lxb", {});
         FAIL() << "a cut file loads";
-    } catch (const Exception& e) {
+    } catch (const EReadError& e) { // named, and still a read fault
         EXPECT_THAT(e.what(), testing::HasSubstr(dir / "cut.lxb"));
         EXPECT_THAT(e.what(), testing::HasSubstr("byte offset"));
     }
@@ -297,9 +301,9 @@ TEST_F(LoaderTest, AFailedOpenUnbindsTheDocument) {
     EXPECT_EQ(doc.FileName(), "");
     EXPECT_EQ(doc.Caption(), "Lexicon 1");
 
-    doc.SaveAs(dir / "good.lxb");
+    SaveAs(doc, dir / "good.lxb");
     answers = {IDOK};
-    EXPECT_THROW(doc.OpenFile(dir / "nokey.lxc"), EAbort);
+    EXPECT_THROW(OpenFile(doc, dir / "nokey.lxc", {}), EAbort);
     EXPECT_EQ(doc.FileName(), "");
     EXPECT_EQ(doc.Caption(), "Lexicon 1");
 }
@@ -331,20 +335,20 @@ TEST_F(LoaderTest, ADamagedTextFileShowsWhatWasReadAndNamesTheFaultyLine) {
     TLexDocument doc;
     std::vector<std::string> used;
     doc.SetOnFileUsed([&](const std::string& Name) { used.push_back(Name); });
-    EXPECT_EQ(failure([&] { doc.OpenFile(unclosed); }),
+    EXPECT_EQ(failure([&] { OpenFile(doc, unclosed, {}); }),
               "Cannot load \"" + unclosed +
                   "\": line 3: the quoted value that starts here is never closed");
     EXPECT_EQ(Outline(doc), "a[936/0=x] b[936/0=y,,\r\n]");
     EXPECT_EQ(doc.FileName(), "");
 
     Load(doc, StandardFields, {{"c", "936", "0", "z", ""}});
-    EXPECT_EQ(failure([&] { doc.ImportFile(unclosed); }),
+    EXPECT_EQ(failure([&] { ImportFile(doc, unclosed, {}); }),
               "Cannot load \"" + unclosed +
                   "\": line 3: the quoted value that starts here is never closed");
     EXPECT_EQ(Outline(doc), "c[936/0=z] a[936/0=x] b[936/0=y,,\r\n]");
     EXPECT_TRUE(doc.Modified());
 
-    EXPECT_EQ(failure([&] { doc.OpenFile(badCode); }),
+    EXPECT_EQ(failure([&] { OpenFile(doc, badCode, {}); }),
               "Cannot load \"" + badCode + "\": line 3: '' is not a valid integer value");
     EXPECT_EQ(Outline(doc), "a[936/0=x]");
     EXPECT_TRUE(used.empty());
@@ -352,7 +356,7 @@ TEST_F(LoaderTest, ADamagedTextFileShowsWhatWasReadAndNamesTheFaultyLine) {
     TLexEditorOptions lenient;
     lenient.Lenient = true;
     TLexDocument trusting(lenient);
-    trusting.OpenFile(unclosed);
+    OpenFile(trusting, unclosed, {});
     EXPECT_EQ(trusting.FileName(), unclosed);
 }
 

@@ -1,3 +1,5 @@
+#include "editor/LexSearch.h"
+
 #include "platform/CodePage.h"
 #include "platform/Exceptions.h"
 #include "support/DocumentSupport.h"
@@ -28,95 +30,92 @@ protected:
 
 TEST_F(SearchTest, FindStepsThroughCellsInTreeOrderAndGoesRound) {
     for (const char16_t* text : {u"file", u"FILE"}) {
-        doc.Find(text);
-        ASSERT_EQ(doc.FoundNodes().size(), 2u);
-        EXPECT_EQ(doc.FoundNodes()[0].Columns.size(), 3u);
+        Find(doc, text);
+        ASSERT_EQ(doc.Hits().Nodes().size(), 2u);
+        EXPECT_EQ(doc.Hits().Nodes()[0].Columns.size(), 3u);
         EXPECT_EQ(Current(), "&File:0");
     }
     std::vector<std::string> visited;
     for (int i = 0; i < 3; ++i) {
-        EXPECT_FALSE(doc.FindNext());
+        EXPECT_FALSE(FindNext(doc));
         visited.push_back(Current());
     }
     EXPECT_EQ(visited, (std::vector<std::string>{"&File:1", "&File:2", "Child:1"}));
     // Past the last cell to the first, and back past the first to the last.
-    EXPECT_TRUE(doc.FindNext());
+    EXPECT_TRUE(FindNext(doc));
     EXPECT_EQ(Current(), "&File:0");
-    EXPECT_TRUE(doc.FindPrior());
+    EXPECT_TRUE(FindPrior(doc));
     EXPECT_EQ(Current(), "Child:1");
-    EXPECT_FALSE(doc.FindPrior());
-    EXPECT_FALSE(doc.FindPrior());
+    EXPECT_FALSE(FindPrior(doc));
+    EXPECT_FALSE(FindPrior(doc));
     EXPECT_EQ(Current(), "&File:1");
     EXPECT_EQ(doc.Tree().SelectionCount(), 1);
 
-    doc.Find(u"Fil");
-    EXPECT_EQ(doc.FoundNodes().size(), 2u);
-    doc.Find(u"");
-    EXPECT_TRUE(doc.FoundNodes().empty());
-    EXPECT_FALSE(doc.FindNext());
+    Find(doc, u"Fil");
+    EXPECT_EQ(doc.Hits().Nodes().size(), 2u);
+    Find(doc, u"");
+    EXPECT_TRUE(doc.Hits().Nodes().empty());
+    EXPECT_FALSE(FindNext(doc));
 }
 
 TEST_F(SearchTest, LocateMatchesWholeTextsIgnoringCase) {
-    EXPECT_TRUE(doc.Locate(u"&file"));
+    EXPECT_TRUE(Locate(doc, u"&file"));
     EXPECT_EQ(Current(), "&File:0");
-    EXPECT_TRUE(doc.Locate(u"A FILE"));
+    EXPECT_TRUE(Locate(doc, u"A FILE"));
     EXPECT_EQ(Current(), "Child:1");
-    EXPECT_FALSE(doc.Locate(u"Fil"));
+    EXPECT_FALSE(Locate(doc, u"Fil"));
 }
 
 TEST_F(SearchTest, HitsFollowDeletions) {
-    doc.Find(u"i");
-    ASSERT_EQ(doc.FoundNodes().size(), 3u); // &File (3 columns), &Open, Child
-    doc.FindNext();
-    doc.FindNext();
-    doc.FindNext(); // &Open, column 0
-    ASSERT_EQ(doc.FoundIndex(), 1);
+    Find(doc, u"i");
+    ASSERT_EQ(doc.Hits().Nodes().size(), 3u); // &File (3 columns), &Open, Child
+    FindNext(doc);
+    FindNext(doc);
+    FindNext(doc); // &Open, column 0
+    ASSERT_EQ(doc.Hits().Index(), 1);
     // Deleting &Open takes Child's hit too; the previous hit becomes
     // current, at its last column.
     doc.DeleteNode(doc.FindNodeByKey("&Open"));
-    EXPECT_EQ(doc.FoundNodes().size(), 1u);
-    EXPECT_EQ(doc.FoundIndex(), 0);
-    EXPECT_EQ(doc.FoundColumn(), 2);
+    EXPECT_EQ(doc.Hits().Nodes().size(), 1u);
+    EXPECT_EQ(doc.Hits().Index(), 0);
+    EXPECT_EQ(doc.Hits().Column(), 2);
 
     TLexDocument fresh;
     Load(fresh, StandardFields, {{"&File", "936", "0", "File"}, {"&Open", "936", "0", "fichier"}});
-    fresh.Find(u"i");
+    Find(fresh, u"i");
     fresh.DeleteNode(fresh.FindNodeByKey("&File")); // the first hit: the next becomes current
-    EXPECT_EQ(fresh.FoundIndex(), 0);
-    EXPECT_EQ(fresh.FoundColumn(), 0);
-    ASSERT_EQ(fresh.FoundNodes().size(), 1u);
-    EXPECT_EQ(fresh.FoundNodes()[0].Node, fresh.FindNodeByKey("&Open"));
+    EXPECT_EQ(fresh.Hits().Index(), 0);
+    EXPECT_EQ(fresh.Hits().Column(), 0);
+    ASSERT_EQ(fresh.Hits().Nodes().size(), 1u);
+    EXPECT_EQ(fresh.Hits().Nodes()[0].Node, fresh.FindNodeByKey("&Open"));
 }
 
 TEST_F(SearchTest, HitsFollowDeletedColumns) {
-    doc.Find(u"file");
-    doc.FindNext(); // &File, its 936 column
+    Find(doc, u"file");
+    FindNext(doc); // &File, its 936 column
     doc.DeleteSequenceColumn(doc.Band936()->Column(0));
     // The current column went: the position steps back to the key column.
-    ASSERT_EQ(doc.FoundNodes().size(), 2u);
-    EXPECT_EQ(doc.FoundNodes()[0].Columns.size(), 2u); // key and 950
-    EXPECT_TRUE(doc.FoundNodes()[1].Columns.empty());  // Child's only column went
-    EXPECT_EQ(doc.FoundIndex(), 0);
-    EXPECT_EQ(doc.FoundColumn(), 0);
+    ASSERT_EQ(doc.Hits().Nodes().size(), 2u);
+    EXPECT_EQ(doc.Hits().Nodes()[0].Columns.size(), 2u); // key and 950
+    EXPECT_TRUE(doc.Hits().Nodes()[1].Columns.empty());  // Child's only column went
+    EXPECT_EQ(doc.Hits().Index(), 0);
+    EXPECT_EQ(doc.Hits().Column(), 0);
     // Stepping onto, past and round the hit without columns never fails:
     // the focus goes to its node and the column stays where it was.
     const struct {
-        bool (TLexDocument::*step)();
+        bool (*step)(TLexDocument&);
         int index, column;
         const char* current;
         bool wrapped;
     } steps[] = {
-        {&TLexDocument::FindNext, 0, 1, "&File:1", false},
-        {&TLexDocument::FindNext, 1, 0, "Child:1", false},
-        {&TLexDocument::FindNext, 0, 0, "&File:0", true},
-        {&TLexDocument::FindPrior, 1, -1, "Child:0", true},
-        {&TLexDocument::FindPrior, 0, 1, "&File:1", false},
-        {&TLexDocument::FindPrior, 0, 0, "&File:0", false},
+        {&FindNext, 0, 1, "&File:1", false},  {&FindNext, 1, 0, "Child:1", false},
+        {&FindNext, 0, 0, "&File:0", true},   {&FindPrior, 1, -1, "Child:0", true},
+        {&FindPrior, 0, 1, "&File:1", false}, {&FindPrior, 0, 0, "&File:0", false},
     };
     for (size_t i = 0; i < std::size(steps); ++i) {
-        EXPECT_EQ((doc.*steps[i].step)(), steps[i].wrapped) << "step " << i;
-        EXPECT_EQ(doc.FoundIndex(), steps[i].index) << "step " << i;
-        EXPECT_EQ(doc.FoundColumn(), steps[i].column) << "step " << i;
+        EXPECT_EQ(steps[i].step(doc), steps[i].wrapped) << "step " << i;
+        EXPECT_EQ(doc.Hits().Index(), steps[i].index) << "step " << i;
+        EXPECT_EQ(doc.Hits().Column(), steps[i].column) << "step " << i;
         EXPECT_EQ(Current(), steps[i].current) << "step " << i;
     }
 }
@@ -148,7 +147,7 @@ protected:
     // 936 (1), 950 (2) and 1252 (3).
     std::string Hits() {
         std::string out;
-        for (const TFoundNode& hit : doc.FoundNodes()) {
+        for (const TFoundNode& hit : doc.Hits().Nodes()) {
             out += (out.empty() ? "" : " ") + std::string(doc.Key(hit.Node)) + ":";
             for (size_t i = 0; i < hit.Columns.size(); ++i)
                 out += (i ? "," : "") + std::to_string(hit.Columns[i]->Index());
@@ -170,7 +169,7 @@ TEST_F(UnicodeSearchTest, EachBandIsSearchedInItsOwnCodePage) {
         {u"\u0E01", ""},             // a Thai letter no band holds
     };
     for (const auto& c : cases) {
-        doc.Find(c.text);
+        Find(doc, c.text);
         EXPECT_EQ(Hits(), c.hits) << c.hits;
     }
     const struct {
@@ -180,7 +179,7 @@ TEST_F(UnicodeSearchTest, EachBandIsSearchedInItsOwnCodePage) {
     } located[] = {{u"\u6587\u4EF6", "File", 1}, {u"a FILE", "Up", 3}, {u"\u00CE\u00C4", "", 0}};
     for (const auto& c : located) {
         doc.Tree().SetFocusedNode(nullptr);
-        EXPECT_EQ(doc.Locate(c.text), *c.key != 0) << c.key;
+        EXPECT_EQ(Locate(doc, c.text), *c.key != 0) << c.key;
         const TTreeNode* focused = doc.Tree().FocusedNode();
         EXPECT_EQ(focused ? std::string(doc.Key(focused)) : "", c.key);
         if (focused) {
@@ -226,9 +225,10 @@ TEST_F(UnicodeSearchTest, ReplaceCountsWhatItChangesByCaseAndWholeCell) {
                 band = fresh.Tree().Band(b);
         ASSERT_NE(band, nullptr);
         // The key band never takes a replacement, even when asked.
-        EXPECT_EQ(fresh.ReplaceText(
-                      {c.find, c.with, {fresh.Tree().Band(0), band}, c.matchCase, c.wholeCell}),
-                  c.count)
+        EXPECT_EQ(
+            ReplaceText(fresh,
+                        {c.find, c.with, {fresh.Tree().Band(0), band}, c.matchCase, c.wholeCell}),
+            c.count)
             << c.changed;
         std::string changed;
         for (const char* key : {"Up", "Two", "File", "Open"}) {
@@ -260,10 +260,10 @@ TEST_F(UnicodeSearchTest, FindAndReplaceWorkInEveryKindOfCodePage) {
         const int codePage = std::stoi(c.codePage);
         TLexDocument fresh;
         Load(fresh, StandardFields, {{"k", c.codePage, "0", EncodeText(c.text, codePage)}});
-        fresh.Find(u"AB");
-        ASSERT_EQ(fresh.FoundNodes().size(), 1u) << c.codePage;
-        EXPECT_EQ(fresh.FoundNodes()[0].Columns.size(), 1u) << c.codePage;
-        EXPECT_EQ(fresh.ReplaceText({u"aB", u"cd", {fresh.Tree().Band(1)}, false, false}), 2)
+        Find(fresh, u"AB");
+        ASSERT_EQ(fresh.Hits().Nodes().size(), 1u) << c.codePage;
+        EXPECT_EQ(fresh.Hits().Nodes()[0].Columns.size(), 1u) << c.codePage;
+        EXPECT_EQ(ReplaceText(fresh, {u"aB", u"cd", {fresh.Tree().Band(1)}, false, false}), 2)
             << c.codePage;
         EXPECT_EQ(DecodeText(fresh.Tree().Value(fresh.Tree().FirstNode(), 1), codePage), c.after)
             << c.codePage;
@@ -278,7 +278,7 @@ TEST_F(UnicodeSearchTest, AReplacementABandCannotHoldChangesNothing) {
     std::vector<TLexBand*> all;
     for (int b = 0; b < doc.Tree().BandCount(); ++b)
         all.push_back(doc.Tree().Band(b));
-    EXPECT_THROW(doc.ReplaceText({u"\u6587\u4EF6", u"\u56FD", all, false, false}), EAbort);
+    EXPECT_THROW(ReplaceText(doc, {u"\u6587\u4EF6", u"\u56FD", all, false, false}), EAbort);
     EXPECT_EQ(shown, (std::vector<std::string>{
                          "Error|Character U+56FD cannot be written in code page 950"}));
     EXPECT_EQ(Outline(doc), before);
@@ -287,7 +287,7 @@ TEST_F(UnicodeSearchTest, AReplacementABandCannotHoldChangesNothing) {
 
     // A band without a match need not hold it: 1252 cannot, but has no 文件.
     all.erase(all.begin() + 2); // the 950 band
-    EXPECT_EQ(doc.ReplaceText({u"\u6587\u4EF6", u"\u56FD", all, false, false}), 2);
+    EXPECT_EQ(ReplaceText(doc, {u"\u6587\u4EF6", u"\u56FD", all, false, false}), 2);
     ASSERT_EQ(history.steps.size(), 1u) << "one step";
     const std::string after = Outline(doc);
     history.Undo();

@@ -1,3 +1,5 @@
+#include "editor/LexTableSync.h"
+
 #include "support/DocumentSupport.h"
 #include "support/MemoryDataSet.h"
 
@@ -11,8 +13,9 @@ using test::TMemoryDataSet;
 class TableSyncTest : public test::DocumentTest {
 protected:
     TApplyCounts Save(TMemoryDataSet& Table) {
-        return doc.SaveToTable(
-            Table, [&Table](const TLexProgressEvent&) { return Table.ApplyUpdates(); }, false, {});
+        return SaveToTable(doc, Table,
+                           [&Table](const TLexProgressEvent&) { return Table.ApplyUpdates(); },
+                           false, {});
     }
     // The table's rows, one "key cp seq value parent" text each.
     static std::vector<std::string> Rows(const TMemoryDataSet& Table) {

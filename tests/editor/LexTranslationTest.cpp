@@ -1,5 +1,6 @@
 #include "editor/LexTranslation.h"
 
+#include "editor/LexSearch.h"
 #include "support/DocumentSupport.h"
 #include "support/UndoHistory.h"
 
@@ -86,16 +87,16 @@ TEST_F(TranslationTest, NextAndPreviousUntranslatedGoRound) {
         {false, "E:2", TSearchResult::Wrapped}, {false, "A:2", TSearchResult::Found},
     };
     for (const auto& step : steps) {
-        EXPECT_EQ(doc.FindUntranslated(*western, step.forward), step.result) << step.focused;
+        EXPECT_EQ(FindUntranslated(doc, *western, step.forward), step.result) << step.focused;
         EXPECT_EQ(Focused(), step.focused);
         EXPECT_EQ(doc.Tree().SelectionCount(), 1);
     }
     // The only one, focused: found again after going round. None: nothing moves.
     doc.Tree().SetFocusedNode(doc.FindNodeByKey("C"));
-    EXPECT_EQ(doc.FindUntranslated(*zh, true), TSearchResult::Wrapped);
+    EXPECT_EQ(FindUntranslated(doc, *zh, true), TSearchResult::Wrapped);
     EXPECT_EQ(Focused(), "C:1");
     doc.SetNodeValue(doc.FindNodeByKey("C"), zh->Index(), "w");
-    EXPECT_EQ(doc.FindUntranslated(*zh, false), TSearchResult::NotFound);
+    EXPECT_EQ(FindUntranslated(doc, *zh, false), TSearchResult::NotFound);
     EXPECT_EQ(Focused(), "C:1");
 }
 
@@ -118,7 +119,7 @@ TEST_F(TranslationTest, CountsFollowEditsDeletionsAndUndo) {
         {"new sequence", [&] { doc.AddSequenceColumn(doc.Band936(), "1"); }},
         {"replace",
          [&] {
-             doc.ReplaceText({u"x", u"", {doc.Band936()}, false, true});
+             ReplaceText(doc, {u"x", u"", {doc.Band936()}, false, true});
          }},
     };
     for (const auto& c : changes) {

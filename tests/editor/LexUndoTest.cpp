@@ -1,3 +1,5 @@
+#include "editor/LexSearch.h"
+#include "editor/NodeListLexReader.h"
 #include "support/DocumentSupport.h"
 #include "support/UndoHistory.h"
 
@@ -13,8 +15,8 @@ using History = test::UndoHistory;
 // Public: the table of commands below reaches the fixture from its lambdas.
 class UndoTest : public test::DocumentTest {
 public:
-    using test::DocumentTest::answers;
     using test::DocumentTest::Merge;
+    using test::DocumentTest::overwrites;
     UndoTest() {
         Load(doc, StandardFields,
              {{"File", "936", "0", "\xCE\xC4\xBC\xFE"},
@@ -34,7 +36,7 @@ public:
     // What a save writes, with the languages and sequences and the counts.
     std::string State() {
         std::string state = Outline(doc) + " |";
-        for (const TLexRecord& record : test::ReadAll(*doc.CreateNodeListReader(false, {}))) {
+        for (const TLexRecord& record : test::ReadAll(*CreateNodeListReader(doc, false, {}))) {
             for (const auto& field : record)
                 state += " " + field.value_or("<null>");
             state += ";";
@@ -99,11 +101,11 @@ TEST_F(UndoTest, EachCommandIsOneStepThatUndoesAndRedoesExactly) {
              std::vector<TLexBand*> bands;
              for (int b = 0; b < T.doc.Tree().BandCount(); ++b)
                  bands.push_back(T.doc.Tree().Band(b));
-             T.doc.ReplaceText({u"E", u"é", bands, false, false});
+             ReplaceText(T.doc, {u"E", u"é", bands, false, false});
          }},
         {"Import",
          [](UndoTest& T) {
-             T.answers = {IDYES};
+             T.overwrites = {TOverwriteAnswer::Overwrite};
              T.Merge(T.doc, StandardFields,
                      {{"Open", "1252", "0", "opened"},
                       {"Close", "1252", "0", "close", "File"},
@@ -159,7 +161,7 @@ TEST_F(UndoTest, ScopesJoinSeveralCommandsIntoOneStep) {
 TEST_F(UndoTest, UndoingToTheSaveClearsModifiedUntilTheSaveIsOutOfReach) {
     test::TempDir dir;
     Edit(Node("Open"), 3, "one");
-    doc.SaveAs(dir / "saved.lxt");
+    SaveAs(doc, dir / "saved.lxt");
     EXPECT_FALSE(doc.Modified());
     Edit(Node("Open"), 3, "two");
     EXPECT_TRUE(doc.Modified());
@@ -189,9 +191,9 @@ TEST_F(UndoTest, PointersToNodesTheUndoTakesAwayAreLetGo) {
     history.Undo(); // its editor ended unchanged: no step of its own
     EXPECT_EQ(doc.Tree().FocusedNode(), nullptr);
     EXPECT_EQ(doc.Tree().SelectionCount(), 0);
-    ASSERT_EQ(doc.FoundNodes().size(), 1u);
-    EXPECT_EQ(doc.FoundNodes()[0].Node, Node("Edit"));
-    EXPECT_EQ(doc.FoundIndex(), 0);
+    ASSERT_EQ(doc.Hits().Nodes().size(), 1u);
+    EXPECT_EQ(doc.Hits().Nodes()[0].Node, Node("Edit"));
+    EXPECT_EQ(doc.Hits().Index(), 0);
     EXPECT_EQ(Node("Save")->Count(), 0);
 
     // A new step drops the undone one, which frees the node it held.

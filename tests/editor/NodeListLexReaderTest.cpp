@@ -1,5 +1,6 @@
 #include "editor/NodeListLexReader.h"
 
+#include "editor/LexSearch.h"
 #include "platform/Exceptions.h"
 #include "platform/FileUtil.h"
 #include "runtime/LexFiles.h"
@@ -23,7 +24,7 @@ protected:
               {"Open", "936", "0", "O936", "File"}});
     }
     std::vector<TLexRecord> Records(bool NodesOnly, std::vector<TLexBand*> Filter = {}) {
-        const auto reader = doc.CreateNodeListReader(NodesOnly, Filter);
+        const auto reader = CreateNodeListReader(doc, NodesOnly, Filter);
         return ReadAll(*reader);
     }
     TTreeNode* Node(std::string_view Key) { return doc.FindNodeByKey(Key); }
@@ -41,7 +42,7 @@ TEST_F(SaveTest, OneRecordPerNonEmptyCellInGridOrder) {
 
 TEST_F(SaveTest, NodesOnlyExportsFollowTheSelection) {
     doc.Tree().Select(Node("Open"));
-    auto reader = doc.CreateNodeListReader(true, {});
+    auto reader = CreateNodeListReader(doc, true, {});
     EXPECT_EQ(reader->RecordCount(), 3);
     EXPECT_EQ(ReadAll(*reader), (std::vector<TLexRecord>{{"Open", "936", "0", "O936", "File"},
                                                          {"File", "936", "0", "F936", ""},
@@ -57,7 +58,7 @@ TEST_F(SaveTest, NodesOnlyExportsFollowTheSelection) {
         doc.Tree().ClearSelection();
         doc.Tree().Select(Node(first));
         doc.Tree().Select(Node(second));
-        reader = doc.CreateNodeListReader(true, {});
+        reader = CreateNodeListReader(doc, true, {});
         EXPECT_EQ(reader->RecordCount(), 3);
         EXPECT_EQ(ReadAll(*reader), expected) << first;
         TLumoMultiStreamLex dictionary;
@@ -71,7 +72,7 @@ TEST_F(SaveTest, NodesOnlyExportsFollowTheSelection) {
 TEST_F(SaveTest, NodesWithoutValuesAndGridsWithoutLanguages) {
     TLexDocument keys;
     Load(keys, {"LexKey", "CatalogID"}, {{"a", ""}, {"b", "a"}});
-    const auto reader = keys.CreateNodeListReader(false, {});
+    const auto reader = CreateNodeListReader(keys, false, {});
     EXPECT_EQ(reader->FieldCount(), 2);
     EXPECT_EQ(reader->FieldName(1), "CatalogID");
     EXPECT_EQ(ReadAll(*reader), (std::vector<TLexRecord>{{"a", ""}, {"b", "a"}}));
@@ -90,7 +91,7 @@ TEST_F(SaveTest, ABandWithoutColumnsStaysABand) {
     doc.DeleteSequenceColumn(band936->Column(0));
     EXPECT_EQ(Records(false), (std::vector<TLexRecord>{{"File", "950", "0", "F950", ""},
                                                        {"Open", "950", "0", "", "File"}}));
-    const auto keysOnly = doc.CreateNodeListReader(false, {band936});
+    const auto keysOnly = CreateNodeListReader(doc, false, {band936});
     EXPECT_EQ(keysOnly->FieldCount(), 2);
     EXPECT_EQ(keysOnly->RecordCount(), 2);
     EXPECT_EQ(ReadAll(*keysOnly), (std::vector<TLexRecord>{{"File", ""}, {"Open", "File"}}));
@@ -101,8 +102,8 @@ TEST_F(SaveTest, ABandWithoutColumnsStaysABand) {
     EXPECT_EQ(position, 0);
     doc.ConvertNodeChinese(Node("File"), doc.Band950(), band936);
     doc.ConvertNodeChinese(Node("File"), band936, doc.Band950());
-    doc.Find(u"e");
-    EXPECT_EQ(doc.FoundNodes().size(), 2u);
+    Find(doc, u"e");
+    EXPECT_EQ(doc.Hits().Nodes().size(), 2u);
     EXPECT_EQ(Outline(doc), "File[950/0=F950](Open)");
 
     TLexColumn* column = doc.AddSequenceColumn(band936, "0");
@@ -122,7 +123,7 @@ TEST_F(SaveTest, SavingWritesByExtensionAndClearsModified) {
     doc.SetOnFileUsed([&](const std::string& Name) { used.push_back(Name); });
     for (const char* name : {"out.LXB", "out.txt", "out", "out.lxd"}) {
         SetModified(doc, true);
-        doc.SaveAs(dir / name);
+        SaveAs(doc, dir / name);
         EXPECT_FALSE(doc.Modified());
         EXPECT_EQ(doc.FileName(), dir / name);
         EXPECT_EQ(ReadAll(*OpenLexFile(dir / name)), Records(false)) << name;
@@ -132,7 +133,7 @@ TEST_F(SaveTest, SavingWritesByExtensionAndClearsModified) {
     EXPECT_EQ(used.size(), 4u);
 
     SetModified(doc, true);
-    EXPECT_THROW(doc.SaveAs(dir / "no/such/dir/x.lxc"), Exception);
+    EXPECT_THROW(SaveAs(doc, dir / "no/such/dir/x.lxc"), Exception);
     EXPECT_TRUE(doc.Modified());
     EXPECT_EQ(doc.FileName(), dir / "out.lxd");
     EXPECT_EQ(used.size(), 4u);
@@ -141,10 +142,10 @@ TEST_F(SaveTest, SavingWritesByExtensionAndClearsModified) {
 // An export writes another file: the user's own file is still unsaved.
 TEST_F(SaveTest, ExportingLeavesTheDocumentModifiedAndBound) {
     test::TempDir dir;
-    doc.SaveAs(dir / "own.lxc");
+    SaveAs(doc, dir / "own.lxc");
     doc.NewNode();
     doc.PostEdit();
-    doc.SaveToFile(false, {doc.Band950()}, {}, dir / "part.lxc");
+    WriteCopy(doc, false, {doc.Band950()}, {}, dir / "part.lxc");
     EXPECT_TRUE(doc.Modified());
     EXPECT_EQ(doc.FileName(), dir / "own.lxc");
 }

@@ -1,3 +1,5 @@
+#include "editor/LexSearch.h"
+#include "editor/NodeListLexReader.h"
 #include "editor/view/BandedHeaderView.h"
 #include "editor/view/FormLexEditor_U.h"
 #include "editor/view/LexItemDelegate.h"
@@ -131,7 +133,7 @@ TEST_F(FormLexEditorTest, SelectionReachesTheDocumentInTheOrderItWasMade) {
 
 TEST_F(FormLexEditorTest, TheGridFollowsTheDocumentsFocusAndSelection) {
     view.collapseAll();
-    doc.Find(u"speichern"); // the value of Save, under the collapsed File
+    Find(doc, u"speichern"); // the value of Save, under the collapsed File
     EXPECT_EQ(view.currentIndex(), Index("Save", Western));
     EXPECT_TRUE(view.isExpanded(Index("File")));
     const QModelIndexList rows = view.selectionModel()->selectedRows();
@@ -337,7 +339,7 @@ TEST_F(FormLexEditorTest, TheTitleDecodesAFileNameAsTheFileSystemDoes) {
 
     const test::TempDir dir;
     const std::string path = dir / "Lexikon-\xC3\xA4\xE4\xB8\xAD.lxc"; // UTF-8 on disk
-    doc.SaveAs(path);
+    SaveAs(doc, path);
     form.RefreshCaption();
     EXPECT_EQ(form.windowTitle(), QString::fromUtf8(path.c_str()));
 }
@@ -350,7 +352,7 @@ TEST_F(FormLexEditorTest, ClosingAModifiedEditorAsksFirst) {
     EXPECT_EQ(shown.back(), "Confirm|\"Lexicon 1\": Data modified, Save?");
     // A file is named without its folder, in the interface's code page.
     const test::TempDir dir;
-    doc.SaveAs(dir / "W\xC3\xB6rter.lxc");
+    SaveAs(doc, dir / "W\xC3\xB6rter.lxc");
     SetModified(doc, true);
     answers = {IDCANCEL};
     EXPECT_FALSE(form.close());
@@ -698,7 +700,7 @@ TEST_F(FormLexEditorTest, UndoingBackToTheSaveLeavesTheDocumentUnmodified) {
     EXPECT_EQ(steps.count(), 0); // a load is no step
     ASSERT_TRUE(model.setData(Index("File"), QStringLiteral("Datei")));
     EXPECT_EQ(steps.undoText().toStdString(), "Rename Key");
-    doc.SaveAs(dir / "saved.lxt");
+    SaveAs(doc, dir / "saved.lxt");
     EXPECT_TRUE(steps.isClean());
     ASSERT_TRUE(model.setData(Index("Datei"), QStringLiteral("Fichier")));
     EXPECT_TRUE(doc.Modified());

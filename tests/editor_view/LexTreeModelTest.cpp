@@ -1,5 +1,6 @@
 #include "editor/view/LexTreeModel.h"
 
+#include "editor/LexSearch.h"
 #include "editor_view/ViewSupport.h"
 #include "platform/CodePage.h"
 #include "runtime/qt/QtText.h"
@@ -264,7 +265,7 @@ TEST_F(LexTreeModelTest, TheUntranslatedFilterShowsWhatNeedsWorkAndWhatTheUserTo
              doc.PostEdit();
          },
          "File(Open LexKey1)"},
-        {"a node focused is shown in place", [&] { doc.Locate(u"speichern"); },
+        {"a node focused is shown in place", [&] { Locate(doc, u"speichern"); },
          "File(Open Save LexKey1)"},
         {"and its parent too",
          [&] {

@@ -1,5 +1,6 @@
 #include "interchange/LexInterchange.h"
 
+#include "editor/NodeListLexReader.h"
 #include "interchange/PoFormat.h"
 #include "platform/Exceptions.h"
 #include "platform/FileUtil.h"
@@ -43,7 +44,7 @@ class LexInterchangeTest : public DocumentTest {
 protected:
     std::string Saved(TLexDocument& Doc, std::vector<TLexBand*> Filter = {}) {
         const std::string path = dir / "saved.lxc";
-        Doc.SaveToFile(false, Filter, {}, path);
+        WriteCopy(Doc, false, Filter, {}, path);
         return ReadFileBytes(path);
     }
     TLexBand* Band(TLexDocument& Doc, const std::string& CodePage) {
@@ -65,10 +66,10 @@ TEST_F(LexInterchangeTest, ALanguageComesBackByteForByteThroughEveryFormat) {
             ExportLanguageToFile(original, LanguageColumn(original, codePage, "0"), file);
 
             TLexDocument fresh;
-            EXPECT_TRUE(ImportLanguageFromFile(fresh, file, codePage, "0").empty());
+            EXPECT_TRUE(ImportLanguageFromFile(fresh, file, codePage, "0", {}).empty());
             EXPECT_EQ(Saved(fresh), language);
 
-            EXPECT_TRUE(ImportLanguageFromFile(original, file, codePage, "0").empty());
+            EXPECT_TRUE(ImportLanguageFromFile(original, file, codePage, "0", {}).empty());
             EXPECT_EQ(Saved(original), whole);
         }
     }
@@ -93,9 +94,10 @@ TEST_F(LexInterchangeTest, AnImportAddsKeysAsksBeforeOverwritingAndReportsWhatDo
     unit(u"New", {u"Nouveau \u4e00"}, u"&File", 11); // 1252 cannot hold it
     unit(u"Save", {u"Enregistrer"}, u"&File", 13);   // a new key under its parent
     unit(u"Later", {}, u"Save", 15);                 // a new key without a value
-    answers = {IDNO, IDYES};
+    overwrites = {TOverwriteAnswer::Keep, TOverwriteAnswer::Overwrite};
 
-    const std::vector<TImportProblem> problems = ImportCatalog(doc, catalog, "1252", "0");
+    const std::vector<TImportProblem> problems =
+        ImportCatalog(doc, catalog, "1252", "0", Answerer(doc));
 
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_EQ(problems[0].Key, "New");
@@ -120,7 +122,7 @@ TEST_F(LexInterchangeTest, PluralFormsFillTheSequencesFromTheChosenOne) {
     TTranslationUnit& unit = catalog.Units.emplace_back();
     unit.Key = u"%d file";
     unit.Values = {u"%d Datei", u"%d Dateien"};
-    ImportCatalog(doc, catalog, "1252", "1");
+    ImportCatalog(doc, catalog, "1252", "1", {});
     EXPECT_EQ(Outline(doc), "%d file[1252/1=%d Datei 1252/2=%d Dateien]");
 }
 
@@ -138,7 +140,7 @@ TEST_F(LexInterchangeTest, RefusesWhatTheDocumentOrTheConverterLacks) {
         },
         Exception);
     EXPECT_THROW(LanguageColumn(doc, "1252", "3"), Exception);
-    EXPECT_THROW(ImportCatalog(doc, {}, "99999", "0"), EConvertError);
+    EXPECT_THROW(ImportCatalog(doc, {}, "99999", "0", {}), EConvertError);
     EXPECT_THROW(ExportLanguageToFile(doc, LanguageColumn(doc, "1252", "0"), dir / "x.txt"),
                  Exception);
     EXPECT_THAT(dir.Entries(), ElementsAre());
@@ -151,7 +153,7 @@ TEST_F(LexInterchangeTest, AFileThatDoesNotParseNamesItselfAndChangesNothing) {
     const std::string file = dir / "bad.po";
     WriteFileAtomically(file, [](OutputStream& s) { s.Write("msgid \"a\"\nmsgstr \"b\n"); });
     try {
-        ImportLanguageFromFile(doc, file, "1252", "0");
+        ImportLanguageFromFile(doc, file, "1252", "0", {});
         FAIL() << "imported";
     } catch (const EParserError& e) {
         EXPECT_THAT(e.what(), HasSubstr(file + ": "));

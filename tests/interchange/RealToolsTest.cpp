@@ -141,7 +141,7 @@ void ExpectImportedWithoutLoss(const TTranslationCatalog& Catalog, const std::st
     options.CaseSensitive = true;
     TLexDocument lexicon(options);
     ASSERT_TRUE(Utf8Keys);
-    const std::vector<TImportProblem> problems = ImportCatalog(lexicon, Catalog, "65001", "0");
+    const std::vector<TImportProblem> problems = ImportCatalog(lexicon, Catalog, "65001", "0", {});
     ASSERT_TRUE(problems.empty()) << DescribeProblem(Name, problems.front());
     std::map<std::u16string, std::vector<const TTranslationUnit*>> byKey;
     size_t forms = 0;

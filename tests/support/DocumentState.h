@@ -21,9 +21,7 @@ struct TLexDocumentTestAccess {
         Doc.caption_ = std::move(Caption);
     }
     static void SetHits(TLexDocument& Doc, std::vector<TFoundNode> Hits, int Index, int Column) {
-        Doc.FFoundNodes = std::move(Hits);
-        Doc.FFoundIndex = Index;
-        Doc.FFoundColumn = Column;
+        Doc.hits_.Assign(std::move(Hits), Index, Column);
     }
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/LexDocument.h"
+#include "editor/LexLoader.h"
 #include "platform/CodePageCatalog.h"
 #include "runtime/LexFiles.h"
 #include "support/DocumentState.h"
@@ -11,7 +12,8 @@
 namespace lex::test {
 
 // The registries and the code-page list, plus scripted answers to message
-// boxes; every box shown is recorded as "caption|text".
+// boxes and to the overwrite question of loads and merges; every box and
+// question shown is recorded as "caption|text".
 class DocumentTest : public RuntimeTest {
 protected:
     DocumentTest() { InitializeCodePageList(); }
@@ -19,12 +21,25 @@ protected:
 
     void Load(TLexDocument& doc, std::vector<std::string> fields, std::vector<TLexRecord> records) {
         TRecordListLexReader reader(std::move(fields), std::move(records));
-        doc.LoadFromReader(reader);
+        LoadFromReader(doc, reader, Answerer(doc));
     }
     void Merge(TLexDocument& doc, std::vector<std::string> fields,
                std::vector<TLexRecord> records) {
         TRecordListLexReader reader(std::move(fields), std::move(records));
-        doc.MergeFromReader(reader);
+        MergeFromReader(doc, reader, Answerer(doc));
+    }
+
+    // The overwrite question as a window asks it, answered from
+    // `overwrites`, Overwrite once those are used up.
+    TOverwriteAnswerer Answerer(const TLexDocument& doc) {
+        return [this, &doc](const TOverwriteQuestion& Question) {
+            const TOverwriteMessage message = OverwriteMessage(doc, Question);
+            shown.push_back(message.Caption + "|" + message.Text);
+            if (overwrites.empty()) return TOverwriteAnswer::Overwrite;
+            const TOverwriteAnswer answer = overwrites.front();
+            overwrites.pop_front();
+            return answer;
+        };
     }
 
     // "key[cp/seq=value ...](children)" for every node in order.
@@ -58,6 +73,7 @@ protected:
     ScriptedMessageBoxes boxes;
     std::deque<int>& answers = boxes.answers;
     std::vector<std::string>& shown = boxes.shown;
+    std::deque<TOverwriteAnswer> overwrites;
 };
 
 } // namespace lex::test
