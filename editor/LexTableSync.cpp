@@ -108,21 +108,20 @@ std::string RecordKey(std::string_view Key, std::string_view CodePage, std::stri
 
 // The records by the equality key of their key, code page and sequence, the
 // first of equal ones. Open addressing over record numbers with their hashes
-// beside them: keys are compared (made again) only where hashes agree.
+// beside them; each key is made once and kept in blocks.
 class TRecordIndex {
 public:
-    using TKeyOf = std::function<std::string(size_t Record)>;
-
-    TRecordIndex(size_t Records, TKeyOf KeyOf)
-        : slots_(std::bit_ceil(Records * 2 + 2)), keyOf_(std::move(KeyOf)) {
+    TRecordIndex(size_t Records, const std::function<std::string(size_t Record)>& KeyOf)
+        : slots_(std::bit_ceil(Records * 2 + 2)) {
+        keys_.reserve(Records);
         for (size_t record = 0; record < Records; ++record) {
-            const std::string key = keyOf_(record);
-            const uint32_t hash = Hash(key);
-            TSlot& slot = slots_[Probe(key, hash)];
+            keys_.push_back(text_.Add(KeyOf(record)));
+            const uint32_t hash = Hash(keys_.back());
+            TSlot& slot = slots_[Probe(keys_.back(), hash)];
             if (slot.Record == 0) slot = {static_cast<uint32_t>(record + 1), hash};
         }
     }
-    std::optional<size_t> Find(const std::string& Key) const {
+    std::optional<size_t> Find(std::string_view Key) const {
         const TSlot& slot = slots_[Probe(Key, Hash(Key))];
         if (slot.Record == 0) return std::nullopt;
         return slot.Record - 1;
@@ -133,21 +132,22 @@ private:
         uint32_t Record = 0; // plus one; 0 is free
         uint32_t Hash = 0;
     };
-    static uint32_t Hash(const std::string& Key) {
-        return static_cast<uint32_t>(std::hash<std::string>()(Key));
+    static uint32_t Hash(std::string_view Key) {
+        return static_cast<uint32_t>(std::hash<std::string_view>()(Key));
     }
     // Where Key is, or the free slot where it would go.
-    size_t Probe(const std::string& Key, uint32_t KeyHash) const {
+    size_t Probe(std::string_view Key, uint32_t KeyHash) const {
         const size_t mask = slots_.size() - 1;
         for (size_t at = KeyHash & mask;; at = (at + 1) & mask) {
             const TSlot& slot = slots_[at];
-            if (slot.Record == 0 || (slot.Hash == KeyHash && keyOf_(slot.Record - 1) == Key))
+            if (slot.Record == 0 || (slot.Hash == KeyHash && keys_[slot.Record - 1] == Key))
                 return at;
         }
     }
 
     std::vector<TSlot> slots_;
-    TKeyOf keyOf_;
+    TTextBlocks text_;
+    std::vector<std::string_view> keys_;
 };
 
 // The records not Seen, ordered by their sort keys (equal ones as they
