@@ -4,6 +4,7 @@
 #include "cli/LexToolSupport.h"
 #include "database/DBSchema.h"
 #include "database/SQLClientDataSet.h"
+#include "database/TableRows.h"
 #include "editor/LexDocument.h"
 #include "editor/LexLoader.h"
 #include "editor/LexTableSync.h"
@@ -36,13 +37,17 @@ void DbTables(const Arguments& a, std::istream&, std::ostream& out, std::ostream
         out << table << '\n';
 }
 
+// The rows go straight into the document, none held on the way: nothing is
+// saved back to this table.
 void DbLoad(const Arguments& a, std::istream&, std::ostream&, std::ostream& err) {
-    TSQLClientDataSet table;
-    ConfigureConnection(table.Connection(), Settings(a));
-    table.Open(a.positional[0]);
+    CheckTableName(a.positional[0]);
+    TSQLConnection connection;
+    ConfigureConnection(connection, Settings(a));
+    TTableRows rows(connection.Database(), a.positional[0]);
+    TTableLexReader reader(rows);
     TLexDocument document;
     const ScriptedAnswers answers(err);
-    OpenDataSet(document, table, answers.Answerer());
+    LoadFromReader(document, reader, answers.Answerer());
     WriteCopy(document, false, {}, {}, a.positional[1]);
 }
 

@@ -3,6 +3,7 @@
 #include "database/BulkStatements.h"
 #include "database/DBSchema.h"
 #include "database/DBText.h"
+#include "database/TableRows.h"
 #include "platform/CodePage.h"
 #include "platform/Exceptions.h"
 #include "platform/TextCompare.h"
@@ -20,22 +21,6 @@
 
 namespace lex {
 namespace {
-
-bool IsIntegerType(int TypeId) {
-    switch (TypeId) {
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-        return true;
-    default:
-        return false;
-    }
-}
 
 std::optional<long long> ParseInteger(std::string_view Text) {
     long long value = 0;
@@ -123,7 +108,7 @@ private:
     QStringList Names(const std::vector<int>& Fields) const {
         QStringList names;
         for (const int field : Fields)
-            names << dataSet_.fields_[field].SqlName;
+            names << dataSet_.format_.Fields[field].SqlName;
         return names;
     }
 
@@ -147,7 +132,7 @@ private:
     QString Where(const std::vector<int>& Fields, const TPackedValues& Values) const {
         QStringList terms;
         for (const int field : Fields)
-            terms << dataSet_.fields_[field].SqlName +
+            terms << dataSet_.format_.Fields[field].SqlName +
                          (Values[field] ? QStringLiteral(" = ?") : QStringLiteral(" IS NULL"));
         return terms.join(u" AND ");
     }
@@ -172,37 +157,16 @@ private:
 };
 
 void TSQLClientDataSet::Open(std::string_view TableName) {
-    const std::string sql = SelectAllStatement(TableName);
+    CheckTableName(TableName); // before anything connects
     Close();
     QSqlDatabase database = connection_.Database();
     try {
         // Asked first: PostgreSQL streams the rows of a forward-only query and
         // drops them when another statement runs before they are all read.
         const QSqlIndex key = database.primaryIndex(DatabaseText(TableName, ProcessCodePage()));
-        QSqlQuery query(database);
-        query.setForwardOnly(true);
-        // Where the rows come the direct way, Qt's query only describes them.
-        const QString select = DatabaseText(sql, ProcessCodePage());
-        const bool direct = TDirectRows::Supported(database);
-        if (!query.exec(direct ? select + QStringLiteral(" where 1 = 0") : select))
-            RaiseDatabaseError(database, query.lastError());
-
-        const QSqlRecord record = query.record();
-        for (int i = 0; i < record.count(); ++i) {
-            const QSqlField field = record.field(i);
-            const int type = field.metaType().id();
-            fields_.push_back(
-                {LexiconText(field.name(), ProcessCodePage()),
-                 database.driver()->escapeIdentifier(field.name(), QSqlDriver::FieldName),
-                 type == QMetaType::QByteArray ? TFieldKind::Blob
-                 : IsIntegerType(type)         ? TFieldKind::Integer
-                 : type == QMetaType::QString  ? TFieldKind::Text
-                                               : TFieldKind::Other,
-                 field.metaType()});
-        }
+        TTableRows rows(database, TableName);
+        format_ = rows.Format();
         textHoldsNul_ = database.driverName() != u"QPSQL";
-        displayField_ = FindField(DisplayValueField);
-        codePageField_ = FindField(CodePageField);
 
         // A row is found by what the lexicon knows of it, so that columns of
         // the table's own (a serial key, a time stamp) neither hide a change
@@ -212,7 +176,8 @@ void TSQLClientDataSet::Open(std::string_view TableName) {
             if (const int field = FindField(name); field >= 0) whereFields_.push_back(field);
         std::vector<int> primary;
         for (int i = 0; i < key.count(); ++i)
-            if (const int field = record.indexOf(key.fieldName(i)); field >= 0)
+            if (const int field = FindField(LexiconText(key.fieldName(i), ProcessCodePage()));
+                field >= 0)
                 primary.push_back(field);
         if (whereFields_.empty()) whereFields_ = primary;
         if (whereFields_.empty())
@@ -221,17 +186,12 @@ void TSQLClientDataSet::Open(std::string_view TableName) {
         identityFields_ = {FindField(LexKeyField), FindField(CodePageField), FindField(SeqNoField)};
         if (std::find(identityFields_.begin(), identityFields_.end(), -1) != identityFields_.end())
             identityFields_ = primary;
-        supplied_.assign(fields_.size(), false);
+        supplied_.assign(format_.Fields.size(), false);
 
-        std::vector<TFieldKind> kinds;
-        for (const TField& field : fields_)
-            kinds.push_back(field.Kind);
-        if (const auto rows = direct ? TDirectRows::Query(database, select, kinds) : nullptr) {
-            ReadRows(*rows);
-        } else {
-            if (direct && !query.exec(select)) RaiseDatabaseError(database, query.lastError());
-            ReadRows(query);
-        }
+        TValues values(format_.Fields.size());
+        while (rows.Next(values))
+            rows_.push_back({TPackedValues(values), {}, TRowState::Unchanged});
+        recordCount_ = static_cast<int>(rows_.size());
     } catch (...) {
         Close();
         throw;
@@ -239,85 +199,6 @@ void TSQLClientDataSet::Open(std::string_view TableName) {
     tableName_ = TableName;
     active_ = true;
     First();
-}
-
-void TSQLClientDataSet::ReadRows(QSqlQuery& Query) {
-    TValues values(fields_.size());
-    while (Query.next()) {
-        ReadRow(Query, values);
-        rows_.push_back({TPackedValues(values), {}, TRowState::Unchanged});
-    }
-    if (Query.lastError().isValid()) RaiseDatabaseError(connection_.Database(), Query.lastError());
-    recordCount_ = static_cast<int>(rows_.size());
-}
-
-void TSQLClientDataSet::ReadRows(TDirectRows& Rows) {
-    TValues values(fields_.size());
-    while (Rows.Next()) {
-        ReadRow(Rows, values);
-        rows_.push_back({TPackedValues(values), {}, TRowState::Unchanged});
-    }
-    recordCount_ = static_cast<int>(rows_.size());
-}
-
-template <typename ReadValue>
-void TSQLClientDataSet::ReadFields(TValues& Values, const ReadValue& Read) const {
-    const auto read = [&](int field, int codePage) {
-        try {
-            Read(field, codePage, Values[static_cast<size_t>(field)]);
-        } catch (const EConvertError& e) {
-            throw EDatabaseError(FormatText("Row %s, field %s: %s",
-                                            {std::to_string(rows_.size() + 1),
-                                             fields_[static_cast<size_t>(field)].Name, e.what()}));
-        }
-    };
-    const int processCodePage = ProcessCodePage();
-    for (int i = 0; i < FieldCount(); ++i)
-        if (i != displayField_) read(i, processCodePage);
-    if (displayField_ >= 0) read(displayField_, TextCodePage(CodePageText(Values)));
-}
-
-// Into the strings the last row left, keeping their storage.
-void TSQLClientDataSet::ReadRow(const QSqlQuery& Query, TValues& Values) const {
-    ReadFields(Values, [&](int Field, int CodePage, std::optional<std::string>& Bytes) {
-        const QVariant value = Query.value(Field);
-        if (value.isNull()) {
-            Bytes.reset();
-            return;
-        }
-        std::string& text = Bytes ? *Bytes : Bytes.emplace();
-        if (fields_[static_cast<size_t>(Field)].Kind == TFieldKind::Blob) {
-            const QByteArray data = value.toByteArray();
-            text.assign(data.constData(), static_cast<size_t>(data.size()));
-        } else if (const int type = value.metaType().id(); IsIntegerType(type)) {
-            text = type == QMetaType::ULongLong ? std::to_string(value.toULongLong())
-                                                : std::to_string(value.toLongLong());
-        } else {
-            LexiconTextTo(value.toString(), CodePage, text);
-        }
-    });
-}
-
-// The same values as Qt's driver gives for each kind SQLite stores.
-void TSQLClientDataSet::ReadRow(const TDirectRows& Rows, TValues& Values) const {
-    ReadFields(Values, [&](int Field, int CodePage, std::optional<std::string>& Bytes) {
-        const TDirectRows::TKind kind = Rows.Kind(Field);
-        if (kind == TDirectRows::TKind::Null) {
-            Bytes.reset();
-            return;
-        }
-        std::string& text = Bytes ? *Bytes : Bytes.emplace();
-        if (kind == TDirectRows::TKind::Integer) {
-            text = std::to_string(Rows.Integer(Field));
-        } else if (kind == TDirectRows::TKind::Float) {
-            text = QString::number(Rows.Float(Field), 'g', QLocale::FloatingPointShortest)
-                       .toStdString();
-        } else if (fields_[static_cast<size_t>(Field)].Kind == TFieldKind::Blob) {
-            text = Rows.Bytes(Field);
-        } else {
-            Utf8LexiconTextTo(Rows.Bytes(Field), CodePage, text);
-        }
-    });
 }
 
 void TSQLClientDataSet::AssumeRows(ILexReader& Reader) {
@@ -330,7 +211,7 @@ void TSQLClientDataSet::AssumeRows(ILexReader& Reader) {
     pending_.clear();
     changeCount_ = 0;
     clearPending_ = false;
-    TValues values(fields_.size());
+    TValues values(format_.Fields.size());
     const ReadScope scope(Reader);
     for (Reader.First(); !Reader.Eof(); Reader.Next()) {
         std::fill(values.begin(), values.end(), std::nullopt);
@@ -345,13 +226,12 @@ void TSQLClientDataSet::AssumeRows(ILexReader& Reader) {
 void TSQLClientDataSet::Close() {
     active_ = false;
     tableName_.clear();
-    fields_.clear();
+    format_ = {};
     whereFields_.clear();
     identityFields_.clear();
     supplied_.clear();
     clearPending_ = false;
     textHoldsNul_ = true;
-    displayField_ = codePageField_ = -1;
     rows_.clear();
     pending_.clear();
     changeCount_ = 0;
@@ -390,7 +270,7 @@ std::optional<std::string_view> TSQLClientDataSet::CurrentValue(int Index) const
 }
 
 std::string_view TSQLClientDataSet::FieldName(int Index) const {
-    return fields_[static_cast<size_t>(Index)].Name;
+    return format_.Fields[static_cast<size_t>(Index)].Name;
 }
 
 std::string_view TSQLClientDataSet::FieldText(int Index) const {
@@ -402,7 +282,7 @@ bool TSQLClientDataSet::IsNull(int Index) const {
 }
 
 bool TSQLClientDataSet::IsBlob(int Index) const {
-    return fields_[static_cast<size_t>(Index)].Kind == TFieldKind::Blob;
+    return format_.Fields[static_cast<size_t>(Index)].Kind == TFieldKind::Blob;
 }
 
 void TSQLClientDataSet::CheckActive() const {
@@ -412,7 +292,7 @@ void TSQLClientDataSet::CheckActive() const {
 void TSQLClientDataSet::Append() {
     CheckActive();
     if (editState_ != TEditState::Browse) Post();
-    buffer_.assign(fields_.size(), std::nullopt);
+    buffer_.assign(format_.Fields.size(), std::nullopt);
     editState_ = TEditState::Insert;
 }
 
@@ -433,9 +313,9 @@ void TSQLClientDataSet::SetFieldText(int Index, std::string_view Text) {
 
 void TSQLClientDataSet::Post() {
     if (editState_ == TEditState::Browse) return;
-    for (size_t i = 0; i < fields_.size(); ++i) {
+    for (size_t i = 0; i < format_.Fields.size(); ++i) {
         auto& value = buffer_[i];
-        if (fields_[i].Kind != TFieldKind::Integer || !value) continue;
+        if (format_.Fields[i].Kind != TFieldKind::Integer || !value) continue;
         if (value->empty()) {
             value.reset();
         } else if (const auto number = ParseInteger(*value)) {
@@ -882,8 +762,8 @@ std::optional<TSQLClientDataSet::TValues> TSQLClientDataSet::Theirs(const TRow& 
     if (!query.exec()) RaiseDatabaseError(Statements.Database(), query.lastError());
     std::optional<TValues> values;
     if (query.next()) {
-        values.emplace(fields_.size());
-        ReadRow(query, *values);
+        values.emplace(format_.Fields.size());
+        format_.Read(query, *values, rows_.size() + 1);
     }
     query.finish();
     return values;
@@ -926,7 +806,7 @@ void TSQLClientDataSet::ApplyClearing(std::span<const size_t> Rows, TStatements&
 }
 
 QVariant TSQLClientDataSet::BoundValue(int Field, const TPackedValues& Values) const {
-    const TField& field = fields_[static_cast<size_t>(Field)];
+    const TRowFormat::TField& field = format_.Fields[static_cast<size_t>(Field)];
     const auto value = Values[static_cast<size_t>(Field)];
     if (!value) return QVariant(field.Type);
     switch (field.Kind) {
@@ -940,8 +820,9 @@ QVariant TSQLClientDataSet::BoundValue(int Field, const TPackedValues& Values) c
             throw EConvertError(
                 FormatText("Field %s: PostgreSQL text cannot hold a NUL byte", {field.Name}));
         try {
-            return DatabaseText(*value, Field == displayField_ ? TextCodePage(CodePageText(Values))
-                                                               : ProcessCodePage());
+            return DatabaseText(*value, Field == format_.DisplayField
+                                            ? TextCodePage(format_.CodePageText(Values))
+                                            : ProcessCodePage());
         } catch (const EConvertError& e) {
             throw EConvertError(FormatText("Field %s: %s", {field.Name, std::string(e.what())}));
         }
@@ -975,9 +856,10 @@ void TSQLClientDataSet::Settle(TRow& Row) {
 template <typename Values>
 std::vector<TReconcileField> TSQLClientDataSet::Fields(const Values& Row) const {
     std::vector<TReconcileField> fields;
-    for (size_t i = 0; i < fields_.size(); ++i) {
+    for (size_t i = 0; i < format_.Fields.size(); ++i) {
         const auto& value = Row[i];
-        fields.push_back({fields_[i].Name, value ? std::string_view(*value) : std::string_view()});
+        fields.push_back(
+            {format_.Fields[i].Name, value ? std::string_view(*value) : std::string_view()});
     }
     return fields;
 }

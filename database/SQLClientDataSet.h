@@ -1,8 +1,8 @@
 #pragma once
 
-#include "database/DirectRows.h"
 #include "database/PackedValues.h"
 #include "database/SQLConnection.h"
+#include "database/TableRows.h"
 #include "platform/Exceptions.h"
 #include "runtime/LexDataSet.h"
 #include "runtime/LumoMultiLexReader.h"
@@ -81,7 +81,7 @@ public:
     bool Eof() const override { return current_ >= rows_.size(); }
     int RecordCount() const override { return recordCount_; }
     int RecNo() const override { return recNo_; }
-    int FieldCount() const override { return static_cast<int>(fields_.size()); }
+    int FieldCount() const override { return static_cast<int>(format_.Fields.size()); }
     std::string_view FieldName(int Index) const override;
     std::string_view FieldText(int Index) const override;
     bool IsNull(int Index) const override;
@@ -131,12 +131,6 @@ public:
     TPostErrorEvent OnPostError;
 
 private:
-    struct TField {
-        std::string Name;
-        QString SqlName; // quoted for statements
-        TFieldKind Kind;
-        QMetaType Type;
-    };
     using TValues = TPackedValues::TValues;
     enum class TRowState { Unchanged, Modified, Inserted, Deleted, Gone };
     struct TRow {
@@ -157,22 +151,7 @@ private:
     void SkipHidden();
     // The value field Index shows: the row buffer's while editing; none at the end.
     std::optional<std::string_view> CurrentValue(int Index) const;
-    // The text of the "CodePage" field among the values of a row.
-    template <typename Values>
-    std::string_view CodePageText(const Values& Row) const {
-        if (codePageField_ < 0) return {};
-        const auto& value = Row[static_cast<size_t>(codePageField_)];
-        return value ? std::string_view(*value) : std::string_view();
-    }
     void CheckActive() const;
-    void ReadRows(QSqlQuery& Query);
-    void ReadRows(TDirectRows& Rows);
-    void ReadRow(const QSqlQuery& Query, TValues& Values) const;
-    void ReadRow(const TDirectRows& Rows, TValues& Values) const;
-    // Read(field, code page, value) stores a field's value as the lexicon
-    // holds it, its text in that code page.
-    template <typename ReadValue>
-    void ReadFields(TValues& Values, const ReadValue& Read) const;
     void MarkPending(size_t Row);
     QVariant BoundValue(int Field, const TPackedValues& Values) const;
 
@@ -211,15 +190,13 @@ private:
     TSQLConnection connection_;
     bool active_ = false;
     std::string tableName_;
-    std::vector<TField> fields_;
+    TRowFormat format_;
     std::vector<int> whereFields_;    // the fields whose original values find a row
     std::vector<int> identityFields_; // the fields that find a row whatever its values
     std::vector<bool> supplied_;      // the fields given a value in an appended row
-    int displayField_ = -1;
-    int codePageField_ = -1;
-    bool textHoldsNul_ = true;    // PostgreSQL's text cannot
-    std::vector<TRow> rows_;      // deleted rows stay, hidden, so that indexes hold
-    std::vector<size_t> pending_; // rows with changes, in the order of the first one
+    bool textHoldsNul_ = true;        // PostgreSQL's text cannot
+    std::vector<TRow> rows_;          // deleted rows stay, hidden, so that indexes hold
+    std::vector<size_t> pending_;     // rows with changes, in the order of the first one
     int changeCount_ = 0;
     bool clearPending_ = false;
     size_t current_ = 0;
