@@ -8,7 +8,7 @@ LEX_PACKAGES=(
     gettext libgettextpo-dev qt6-base-dev qt6-l10n-tools qt6-translations-l10n
     libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev libpq-dev postgresql sqlite3
     xvfb xauth fonts-dejavu-core fonts-wqy-microhei
-    libopencc-dev opencc manpages-zh
+    libopencc-dev opencc
 )
 
 # Prints those of the named packages that are not installed.

@@ -20,6 +20,7 @@
 #include "runtime/qt/LumoMultiScreen.h"
 #include "runtime/qt/QtMessageBox.h"
 #include "support/TempDir.h"
+#include "support/TestCodePage.h"
 #include "support/WhenModal.h"
 
 #include <QAbstractButton>
@@ -46,8 +47,6 @@
 namespace lex::test {
 namespace {
 
-const bool ForcedCodePage = setenv("LEXMANAGER_CODEPAGE", LEX_TEST_CODEPAGE, 1) == 0;
-
 // A text as the interface shows it in each language.
 struct TShown {
     const char* English;
@@ -55,10 +54,9 @@ struct TShown {
     const char* Traditional;
 
     QString Expected() const {
-        const std::string codePage = LEX_TEST_CODEPAGE;
-        return QString::fromUtf8(codePage == "936"   ? Simplified
-                                 : codePage == "950" ? Traditional
-                                                     : English);
+        return QString::fromUtf8(TestCodePage == "936"   ? Simplified
+                                 : TestCodePage == "950" ? Traditional
+                                                         : English);
     }
 };
 
@@ -136,8 +134,8 @@ protected:
 };
 
 TEST_F(SelfTranslationTest, TheProcessRunsInTheLanguageUnderTest) {
-    ASSERT_TRUE(ForcedCodePage);
-    EXPECT_EQ(LumoOption->CodePage, LEX_TEST_CODEPAGE);
+    ASSERT_FALSE(TestCodePage.empty()) << "LEX_TEST_CODEPAGE names the code page under test";
+    EXPECT_EQ(LumoOption->CodePage, TestCodePage);
 }
 
 TEST_F(SelfTranslationTest, MainWindowShowsItsMenusBarsAndPanelsInTheInterfaceLanguage) {

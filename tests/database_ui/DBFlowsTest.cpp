@@ -1,18 +1,13 @@
 // Opening, importing and saving tables from the main window's actions and
 // the command line, through the table dialog, into SQLite files named by the
 // options file.
-#include "app/AppModules.h"
-#include "app/FormLexDM_U.h"
-#include "app/FormLexMain_U.h"
-#include "app/LumoOption.h"
 #include "database/DBSchema.h"
 #include "database/ui/EditorDataSets.h"
 #include "database/ui/FormOpenDB_U.h"
 #include "editor/view/FormLexEditor_U.h"
 #include "support/DocumentState.h"
+#include "support/MainWindowTest.h"
 #include "support/SQLiteFile.h"
-#include "support/ScriptedMessageBoxes.h"
-#include "support/TempDir.h"
 #include "support/WhenModal.h"
 
 #include <QApplication>
@@ -21,14 +16,10 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace lex::test {
 namespace {
-
-const bool ForcedCodePage = setenv("LEXMANAGER_CODEPAGE", "1252", 1) == 0;
 
 const QString FormLexSchema =
     QString::fromLatin1(PortableSchemaScript.data(), PortableSchemaScript.size());
@@ -53,44 +44,15 @@ void PlayTableDialog(const QString& Table, bool Clear = false, QString* Caption 
     });
 }
 
-class DBFlowsTest : public ::testing::Test {
+class DBFlowsTest : public MainWindowTest {
 protected:
-    DBFlowsTest()
-        : modules(OptionsFile()), dm(nullptr, LumoOption->CodePage, LumoOption->SeqNo),
-          db(dir / "lex.db") {
+    // The options name the database, relative to their own folder.
+    DBFlowsTest() : MainWindowTest("[DataBase]\nDatabase=lex.db\n"), db(dir / "lex.db") {
         db.Exec(FormLexSchema);
         db.Exec(QString::fromUtf8("insert into FORMLEX values ('Open', 1252, 0, 'Oeffnen', ''), "
                                   "('Open', 936, 0, '打开', ''), "
                                   "('Save', 1252, 0, 'Speichern', '')"));
     }
-
-    ~DBFlowsTest() override {
-        if (window) {
-            for (TFormLexEditor* editor : window->Editors())
-                SetModified(editor->Document(), false);
-            window.reset();
-        }
-        Settle();
-    }
-
-    // The options name the database, relative to their own folder.
-    std::string OptionsFile() {
-        const std::string path = dir / "LexManager.ini";
-        std::ofstream(path) << "[DataBase]\nDatabase=lex.db\n";
-        return path;
-    }
-
-    void Start(TCommandLine CommandLine = {}) {
-        window = std::make_unique<TFormLexMain>(std::move(CommandLine));
-        window->resize(900, 700);
-        window->show();
-        QApplication::setActiveWindow(window.get());
-        Settle();
-        window->ApplicationEvents1Idle();
-    }
-
-    TFormLexEditor& Editor() { return *window->ActiveEditor(); }
-    TLexDocument& Document() { return Editor().Document(); }
 
     std::vector<std::string> Rows(const char* Table = "FORMLEX") {
         return db.Rows(QString::fromLatin1(RowsQuery).arg(QString::fromLatin1(Table)));
@@ -120,12 +82,7 @@ protected:
         EXPECT_EQ(caption, QStringLiteral("Open From DB..."));
     }
 
-    TempDir dir;
-    ScriptedMessageBoxes boxes;
-    AppModules modules;
-    TLexDM dm;
     SQLiteFile db;
-    std::unique_ptr<TFormLexMain> window;
 };
 
 // The round trip a user makes: the table into the fresh window, edits, Save.

@@ -1,5 +1,6 @@
 #include "formfiles/FormTokenWalk.h"
 #include "platform/CodePage.h"
+#include "support/TestCodePage.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -8,9 +9,6 @@
 
 namespace lex {
 namespace {
-
-// Set before anything asks for the process's code page.
-const bool ForcedCodePage = setenv("LEXMANAGER_CODEPAGE", LEX_TEST_CODEPAGE, 1) == 0;
 
 std::string ValueOf(std::string_view Text) {
     std::vector<std::string> values;
@@ -22,8 +20,8 @@ std::string ValueOf(std::string_view Text) {
 }
 
 TEST(FormTextCodePage, WideStringsBecomeTextInTheProcessCodePage) {
-    ASSERT_TRUE(ForcedCodePage);
-    ASSERT_EQ(ProcessCodePage(), std::atoi(LEX_TEST_CODEPAGE));
+    ASSERT_FALSE(test::TestCodePage.empty()) << "LEX_TEST_CODEPAGE names the code page under test";
+    ASSERT_EQ(ProcessCodePage(), std::stoi(test::TestCodePage));
     struct Case {
         std::string Text;
         std::string Utf8; // expected under 65001

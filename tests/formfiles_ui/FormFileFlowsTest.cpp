@@ -1,17 +1,12 @@
 // Importing form-file strings and writing keys back, from the main window's
 // actions through the dialog into the active editor and the files.
-#include "app/AppModules.h"
-#include "app/FormLexDM_U.h"
-#include "app/FormLexMain_U.h"
-#include "app/LumoOption.h"
 #include "editor/view/FormLexEditor_U.h"
 #include "formfiles/ui/FormDFM2Lex_U.h"
+#include "platform/FileUtil.h"
 #include "support/DocumentState.h"
-#include "support/ScriptedMessageBoxes.h"
-#include "support/TempDir.h"
+#include "support/MainWindowTest.h"
 #include "support/WhenModal.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -23,15 +18,11 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace lex::test {
 namespace {
 
-// Forms are text in the process's code page; a western one keeps the bytes
-// below readable. Set before anything asks for the code page.
-const bool ForcedCodePage = setenv("LEXMANAGER_CODEPAGE", "1252", 1) == 0;
-
+// Forms are text in the process's code page, western here.
 const char* const Form = "object Form1: TForm1\n"
                          "  Caption = 'Main Form'\n"
                          "  Font.Name = 'Tahoma'\n"
@@ -44,32 +35,12 @@ const char* const Form = "object Form1: TForm1\n"
                          "  end\n"
                          "end\n";
 
-std::string ReadFile(const std::string& Path) {
-    std::ifstream in(Path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-class FormFileFlowsTest : public ::testing::Test {
+class FormFileFlowsTest : public MainWindowTest {
 protected:
-    FormFileFlowsTest()
-        : modules(dir / "LexManager.ini"), dm(nullptr, LumoOption->CodePage, LumoOption->SeqNo) {
+    FormFileFlowsTest() {
         std::ofstream(formPath, std::ios::binary) << Form;
-        window = std::make_unique<TFormLexMain>();
-        window->resize(900, 700);
-        window->show();
-        QApplication::setActiveWindow(window.get());
-        Settle();
-        window->ApplicationEvents1Idle();
+        Start();
     }
-
-    ~FormFileFlowsTest() override {
-        for (TFormLexEditor* editor : window->Editors())
-            SetModified(editor->Document(), false);
-        window.reset();
-        Settle();
-    }
-
-    TLexDocument& Document() { return window->ActiveEditor()->Document(); }
 
     // The key and the values of every top-level node, "key[value ...]".
     std::vector<std::string> Nodes() {
@@ -101,11 +72,6 @@ protected:
         window->Action_DFM2Lex->trigger();
     }
 
-    TempDir dir;
-    ScriptedMessageBoxes boxes;
-    AppModules modules;
-    TLexDM dm;
-    std::unique_ptr<TFormLexMain> window;
     const std::string formPath = dir / "Main.dfm";
 };
 
@@ -142,7 +108,7 @@ TEST_F(FormFileFlowsTest, ValuesOfANewLanguageAndTheirKeysWrittenBack) {
     // Cancel leaves the file alone.
     test::WhenModal<TFormDFM2Lex>([](TFormDFM2Lex& dialog) { dialog.BitBtn_Cancel->click(); });
     window->Action_Lex2DFM->trigger();
-    EXPECT_EQ(ReadFile(formPath), Form);
+    EXPECT_EQ(ReadFileBytes(formPath), Form);
 
     // Into another folder first, which OK waits for once chosen; the form
     // stays as it was.
@@ -158,7 +124,7 @@ TEST_F(FormFileFlowsTest, ValuesOfANewLanguageAndTheirKeysWrittenBack) {
         dialog.BitBtn_OK->click();
     });
     window->Action_Lex2DFM->trigger();
-    EXPECT_EQ(ReadFile(formPath), Form);
+    EXPECT_EQ(ReadFileBytes(formPath), Form);
 
     test::WhenModal<TFormDFM2Lex>([this](TFormDFM2Lex& dialog) {
         EXPECT_TRUE(dialog.GroupBox_Target->isHidden());
@@ -169,18 +135,18 @@ TEST_F(FormFileFlowsTest, ValuesOfANewLanguageAndTheirKeysWrittenBack) {
         dialog.BitBtn_OK->click();
     });
     window->Action_Lex2DFM->trigger();
-    EXPECT_EQ(ReadFile(copy), ReadFile(formPath));
-    EXPECT_EQ(ReadFile(formPath), "object Form1: TForm1\n"
-                                  "  Caption = 'LexKey1'\n"
-                                  "  Font.Name = 'Tahoma'\n"
-                                  "  object Button1: TButton\n"
-                                  "    Caption = 'LexKey2'\n"
-                                  "    Hint = 'LexKey3'\n"
-                                  "  end\n"
-                                  "  object Edit1: TEdit\n"
-                                  "    Text = 'typed'\n"
-                                  "  end\n"
-                                  "end\n");
+    EXPECT_EQ(ReadFileBytes(copy), ReadFileBytes(formPath));
+    EXPECT_EQ(ReadFileBytes(formPath), "object Form1: TForm1\n"
+                                       "  Caption = 'LexKey1'\n"
+                                       "  Font.Name = 'Tahoma'\n"
+                                       "  object Button1: TButton\n"
+                                       "    Caption = 'LexKey2'\n"
+                                       "    Hint = 'LexKey3'\n"
+                                       "  end\n"
+                                       "  object Edit1: TEdit\n"
+                                       "    Text = 'typed'\n"
+                                       "  end\n"
+                                       "end\n");
     EXPECT_TRUE(boxes.shown.empty()) << boxes.shown.front();
 }
 

@@ -1,20 +1,14 @@
 // Grabbing from another lexicon through the main window: the dialog's rules,
 // a grab by key from a lexicon file and one by display value from a table.
-#include "app/AppModules.h"
-#include "app/FormLexDM_U.h"
-#include "app/FormLexMain_U.h"
-#include "app/LumoOption.h"
 #include "database/DBSchema.h"
 #include "database/ui/EditorDataSets.h"
 #include "editor/view/FormLexEditor_U.h"
 #include "formfiles/ui/FromGrabData_U.h"
 #include "support/DocumentState.h"
+#include "support/MainWindowTest.h"
 #include "support/SQLiteFile.h"
-#include "support/ScriptedMessageBoxes.h"
-#include "support/TempDir.h"
 #include "support/WhenModal.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -23,41 +17,17 @@
 #include <QToolButton>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace lex::test {
 namespace {
 
-const bool ForcedCodePage = setenv("LEXMANAGER_CODEPAGE", "1252", 1) == 0;
-
-class GrabDataTest : public ::testing::Test {
+class GrabDataTest : public MainWindowTest {
 protected:
-    GrabDataTest()
-        : modules(OptionsFile()), dm(nullptr, LumoOption->CodePage, LumoOption->SeqNo),
-          db(dir / "lex.db") {
+    // The options name the database, relative to their own folder.
+    GrabDataTest() : MainWindowTest("[DataBase]\nDatabase=lex.db\n"), db(dir / "lex.db") {
         db.Exec(QString::fromLatin1(PortableSchemaScript.data(), PortableSchemaScript.size()));
-        window = std::make_unique<TFormLexMain>();
-        window->resize(900, 700);
-        window->show();
-        QApplication::setActiveWindow(window.get());
-        Settle();
-        window->ApplicationEvents1Idle();
+        Start();
     }
-
-    ~GrabDataTest() override {
-        for (TFormLexEditor* editor : window->Editors())
-            SetModified(editor->Document(), false);
-        window.reset();
-        Settle();
-    }
-
-    std::string OptionsFile() {
-        const std::string path = dir / "LexManager.ini";
-        std::ofstream(path) << "[DataBase]\nDatabase=lex.db\n";
-        return path;
-    }
-
-    TLexDocument& Document() { return window->ActiveEditor()->Document(); }
 
     // A top-level node with a value in the language of CodePage.
     TTreeNode* AddNode(const char* Key, const char* CodePage, const char* Value) {
@@ -73,12 +43,7 @@ protected:
         return Document().Tree().Value(Document().FindNodeByKey(Key), Column(CodePage));
     }
 
-    TempDir dir;
-    ScriptedMessageBoxes boxes;
-    AppModules modules;
-    TLexDM dm;
     SQLiteFile db;
-    std::unique_ptr<TFormLexMain> window;
 };
 
 TEST_F(GrabDataTest, TheDialogOffersOkOnlyForASourceAndAComparison) {

@@ -2,6 +2,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/Exceptions.h"
+#include "support/TestCodePage.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -16,11 +17,6 @@
 
 namespace lex {
 namespace {
-
-#ifdef LEX_TEST_CODEPAGE
-// Set before anything asks for the process's code page.
-const bool ForcedCodePage = setenv("LEXMANAGER_CODEPAGE", LEX_TEST_CODEPAGE, 1) == 0;
-#endif
 
 int Sign(int x) {
     return (x > 0) - (x < 0);
@@ -86,9 +82,10 @@ void ExpectConsistent(const std::string& a, const std::string& b, bool caseSensi
     }
 }
 
-#ifdef LEX_TEST_CODEPAGE
+#ifdef LEX_TEST_CODEPAGES
 TEST(TextCompareTest, RunsInTheCodePageItWasBuiltFor) {
-    EXPECT_EQ(ProcessCodePage(), std::atoi(LEX_TEST_CODEPAGE));
+    ASSERT_FALSE(test::TestCodePage.empty()) << "LEX_TEST_CODEPAGE names the code page under test";
+    EXPECT_EQ(ProcessCodePage(), std::stoi(test::TestCodePage));
 }
 #endif
 

@@ -1,9 +1,7 @@
 // The main window on real widgets: start-up, the idle rules, opening and
 // saving, the history list, the close question, the editor's context menu.
-#include "app/AppModules.h"
 #include "app/FormCodePage_U.h"
 #include "app/FormExport_U.h"
-#include "app/FormLexDM_U.h"
 #include "app/FormLexMain_U.h"
 #include "app/LexFileDialog.h"
 #include "app/LumoOption.h"
@@ -13,10 +11,10 @@
 #include "editor/view/FormLexEditor_U.h"
 #include "editor/view/LexTreeModel.h"
 #include "platform/CodePageCatalog.h"
+#include "platform/FileUtil.h"
 #include "platform/MessageBox.h"
 #include "support/DocumentState.h"
-#include "support/ScriptedMessageBoxes.h"
-#include "support/TempDir.h"
+#include "support/MainWindowTest.h"
 #include "support/WhenModal.h"
 
 #include <QApplication>
@@ -55,104 +53,8 @@
 namespace lex::test {
 namespace {
 
-// A single-byte interface code page, so that file names in UTF-8 show
-// whether they are decoded as the file system's bytes. Set before anything
-// asks for the process's code page.
-const bool ForcedCodePage = setenv("LEXMANAGER_CODEPAGE", "1252", 1) == 0;
-
-// The save dialog as a user leaves it: a file type picked (0: untouched) and
-// a name typed. The preselected type is recorded.
-void PlaySaveDialog(int Pick, const std::string& Typed, int* Preselected) {
-    WhenModal<QFileDialog>([=](QFileDialog& dialog) {
-        const QStringList filters = dialog.nameFilters();
-        *Preselected = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
-        if (Pick > 0) {
-            dialog.selectNameFilter(filters[Pick - 1]);
-            emit dialog.filterSelected(filters[Pick - 1]);
-        }
-        // Typed into the name box: selectFile() leaves a focused box alone.
-        const std::filesystem::path path(Typed);
-        dialog.setDirectory(QString::fromStdString(path.parent_path().string()));
-        dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
-            ->setText(QString::fromStdString(path.filename().string()));
-        static_cast<QDialog&>(dialog).accept(); // QFileDialog's own checks the name
-        if (dialog.isVisible()) {
-            ADD_FAILURE() << "the save dialog kept " << Typed;
-            dialog.reject();
-        }
-    });
-}
-
-// The open dialog as a user leaves it: a file picked.
-void PlayOpenDialog(const std::string& Path) {
-    WhenModal<QFileDialog>([=](QFileDialog& dialog) {
-        const std::filesystem::path path(Path);
-        dialog.setDirectory(QString::fromStdString(path.parent_path().string()));
-        dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
-            ->setText(QString::fromStdString(path.filename().string()));
-        static_cast<QDialog&>(dialog).accept();
-        if (dialog.isVisible()) {
-            ADD_FAILURE() << "the open dialog kept " << Path;
-            dialog.reject();
-        }
-    });
-}
-
-void CancelSaveDialog() {
-    WhenModal<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
-}
-
-std::string Text(const QString& Value) {
-    return Value.toStdString();
-}
-
-std::string ReadFile(const std::string& Path) {
-    std::ifstream in(Path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-// Plays the export dialog: the file typed, every language left checked.
-void PlayExportDialog(const std::string& FileName) {
-    WhenModal<TFormExport>([=](TFormExport& dialog) {
-        dialog.Edit_FileName->setText(QString::fromStdString(FileName));
-        dialog.accept();
-    });
-}
-
-class FormLexMainTest : public ::testing::Test {
+class FormLexMainTest : public MainWindowTest {
 protected:
-    FormLexMainTest()
-        : modules(dir / "LexManager.ini"), dm(nullptr, LumoOption->CodePage, LumoOption->SeqNo) {
-        // The data module's dialogs outlive a test; each starts untouched.
-        LexSaveDialog() = {};
-        LexOpenDialog() = {};
-    }
-
-    ~FormLexMainTest() override {
-        if (window) {
-            for (TFormLexEditor* editor : window->Editors())
-                SetModified(editor->Document(), false);
-            window.reset();
-        }
-        Settle();
-    }
-
-    TFormLexMain& Start(TCommandLine CommandLine = {}) {
-        window = std::make_unique<TFormLexMain>(std::move(CommandLine));
-        window->resize(900, 700);
-        window->show();
-        QApplication::setActiveWindow(window.get());
-        Settle();
-        window->ApplicationEvents1Idle();
-        return *window;
-    }
-
-    TFormLexEditor& Editor() {
-        TFormLexEditor* editor = window->ActiveEditor();
-        EXPECT_NE(editor, nullptr);
-        return *editor;
-    }
-
     // A CSV-style lexicon of top-level keys with a western value each.
     std::string WriteLexicon(const std::string& Name, const std::vector<std::string>& Keys) {
         const std::string path = dir / Name;
@@ -218,14 +120,6 @@ protected:
         window->PopupMenu_Lex->hide();
         return result;
     }
-
-    TempDir dir;
-    test::ScriptedMessageBoxes boxes; // first made, last gone: the windows' questions reach it
-    AppModules modules;
-    TLexDM dm;
-    std::deque<int>& answers = boxes.answers;
-    std::vector<std::string>& shown = boxes.shown;
-    std::unique_ptr<TFormLexMain> window;
 };
 
 TEST_F(FormLexMainTest, StartUpOpensOneEmptyLexiconWithTheThreeDefaultLanguages) {
@@ -579,7 +473,7 @@ TEST_P(BadFileTest, LeavesTheWindowUnboundAndTheFileAsItWas) {
     } else {
         std::ofstream(path, std::ios::binary) << c.Text;
     }
-    const std::string before = ReadFile(path);
+    const std::string before = ReadFileBytes(path);
     Start();
     PlayOpenDialog(path);
     window->Action_Open->trigger();
@@ -602,7 +496,7 @@ TEST_P(BadFileTest, LeavesTheWindowUnboundAndTheFileAsItWas) {
     window->Action_Save->trigger();
     Settle();
     EXPECT_TRUE(asked);
-    EXPECT_EQ(ReadFile(path), before);
+    EXPECT_EQ(ReadFileBytes(path), before);
     EXPECT_TRUE(LumoOption->HistoryFiles.empty());
 }
 
@@ -799,7 +693,7 @@ TEST_P(SaveAsReplaceTest, AsksBeforeReplacingTheFileTheNameIsCompletedTo) {
     const ReplaceCase& c = GetParam();
     Start();
     const std::string existing = WriteLexicon(c.Written, {"Keep"});
-    const std::string before = ReadFile(existing);
+    const std::string before = ReadFileBytes(existing);
     TLexDocument& doc = Editor().Document();
     doc.NewNode();
     int preselected = 0;
@@ -822,11 +716,11 @@ TEST_P(SaveAsReplaceTest, AsksBeforeReplacingTheFileTheNameIsCompletedTo) {
     EXPECT_EQ(shown[0], "Confirm|File \"" + existing + "\" already exists. Replace it?");
     if (c.Answer == IDNO) {
         EXPECT_TRUE(askedAgain);
-        EXPECT_EQ(ReadFile(existing), before);
+        EXPECT_EQ(ReadFileBytes(existing), before);
         EXPECT_TRUE(doc.Modified());
         EXPECT_EQ(doc.FileName(), "");
     } else {
-        EXPECT_NE(ReadFile(existing), before);
+        EXPECT_NE(ReadFileBytes(existing), before);
         EXPECT_FALSE(doc.Modified());
         EXPECT_EQ(doc.FileName(), existing);
     }
@@ -1088,14 +982,14 @@ TEST_F(FormLexMainTest, ExportingLeavesTheEditorModified) {
     PlayExportDialog(parts[1]);
     window->Action_ExportNode->trigger();
     for (const std::string& part : parts)
-        EXPECT_NE(ReadFile(part).find("LexKey1"), std::string::npos) << part;
+        EXPECT_NE(ReadFileBytes(part).find("LexKey1"), std::string::npos) << part;
     EXPECT_TRUE(doc.Modified());
     EXPECT_EQ(doc.FileName(), path);
 
     answers = {IDCANCEL};
     EXPECT_FALSE(window->close());
     EXPECT_EQ(shown, std::vector<std::string>{"Confirm|\"keys.lxc\": Data modified, Save?"});
-    EXPECT_EQ(ReadFile(path).find("LexKey1"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(path).find("LexKey1"), std::string::npos);
 }
 
 // The open cell is committed through the grid first, as for every other
@@ -1225,7 +1119,7 @@ TEST_F(FormLexMainTest, TheOptionsHoldTheFontInUse) {
     EXPECT_EQ(LumoOption->Font.Size, QFontInfo(font).pointSize());
     EXPECT_GT(LumoOption->Font.Size, 0);
     LumoOption->SaveToIni();
-    const std::string ini = ReadFile(LumoOption->FileName());
+    const std::string ini = ReadFileBytes(LumoOption->FileName());
     EXPECT_NE(ini.find("FontName=" + Text(font.family()) + "\n"), std::string::npos) << ini;
     EXPECT_NE(ini.find("FontSize=" + std::to_string(LumoOption->Font.Size) + "\n"),
               std::string::npos)

@@ -1,15 +1,10 @@
 // Searching, replacing and the keys still to translate from the main window,
 // on real widgets, on a western desktop with a Chinese language.
-#include "app/AppModules.h"
-#include "app/FormLexDM_U.h"
-#include "app/FormLexMain_U.h"
 #include "app/FormReplace_U.h"
-#include "app/LumoOption.h"
 #include "editor/view/FormLexEditor_U.h"
 #include "editor/view/LexTreeModel.h"
 #include "support/DocumentState.h"
-#include "support/ScriptedMessageBoxes.h"
-#include "support/TempDir.h"
+#include "support/MainWindowTest.h"
 #include "support/WhenModal.h"
 
 #include <QAction>
@@ -26,21 +21,15 @@
 namespace lex::test {
 namespace {
 
-// The interface's code page cannot hold Chinese.
-const bool ForcedCodePage = setenv("LEXMANAGER_CODEPAGE", "1252", 1) == 0;
-
 const char* const Wenjian = "\xCE\xC4\xBC\xFE"; // 文件 in GB2312
 
-class SearchWindowTest : public ::testing::Test {
+class SearchWindowTest : public MainWindowTest {
 protected:
     // File(&Open Save) Exit, in Chinese (936) and English (1252): &Open has
     // no English yet, Exit no Chinese.
-    SearchWindowTest()
-        : modules(dir / "LexManager.ini"), dm(nullptr, LumoOption->CodePage, LumoOption->SeqNo) {
-        window = std::make_unique<TFormLexMain>();
+    SearchWindowTest() {
+        Start();
         window->resize(1000, 700);
-        window->show();
-        QApplication::setActiveWindow(window.get());
         Settle();
         const std::string path = dir / "menu.lxc";
         std::ofstream out(path, std::ios::binary);
@@ -56,13 +45,6 @@ protected:
         Settle();
         editor = window->ActiveEditor();
         view = editor->TreeView();
-    }
-
-    ~SearchWindowTest() override {
-        for (TFormLexEditor* each : window->Editors())
-            SetModified(each->Document(), false);
-        window.reset();
-        Settle();
     }
 
     TLexDocument& Doc() { return editor->Document(); }
@@ -101,12 +83,6 @@ protected:
         return out;
     }
 
-    TempDir dir;
-    ScriptedMessageBoxes boxes;
-    AppModules modules;
-    TLexDM dm;
-    std::vector<std::string>& shown = boxes.shown;
-    std::unique_ptr<TFormLexMain> window;
     TFormLexEditor* editor = nullptr;
     QTreeView* view = nullptr;
 };

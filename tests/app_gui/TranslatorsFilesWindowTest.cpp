@@ -1,48 +1,27 @@
 // Translators' files and the consistency checks from the main window: the
 // file types, the language questions, the import's report and the panel of
 // findings, on real widgets.
-#include "app/AppModules.h"
 #include "app/CheckPanel.h"
 #include "app/FormExport_U.h"
-#include "app/FormLexDM_U.h"
-#include "app/FormLexMain_U.h"
 #include "app/FormTranslationLanguage_U.h"
-#include "app/LexFileDialog.h"
-#include "app/LumoOption.h"
 #include "editor/view/FormLexEditor_U.h"
 #include "editor/view/LexTreeModel.h"
 #include "interchange/LexInterchange.h"
 #include "platform/FileUtil.h"
 #include "support/DocumentState.h"
-#include "support/ScriptedMessageBoxes.h"
-#include "support/TempDir.h"
+#include "support/MainWindowTest.h"
 #include "support/WhenModal.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QTreeView>
-#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 
 namespace lex::test {
 namespace {
-
-const bool ForcedCodePage = setenv("LEXMANAGER_CODEPAGE", "1252", 1) == 0;
-
-void PlayOpenDialog(const std::string& Path, QStringList* Types = nullptr) {
-    WhenModal<QFileDialog>([=](QFileDialog& dialog) {
-        if (Types) *Types = dialog.nameFilters();
-        const std::filesystem::path path(Path);
-        dialog.setDirectory(QString::fromStdString(path.parent_path().string()));
-        dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
-            ->setText(QString::fromStdString(path.filename().string()));
-        static_cast<QDialog&>(dialog).accept();
-    });
-}
 
 // Plays the language question: records what it proposes, then picks the
 // code page and sequence (typed, for an import's new sequence).
@@ -59,24 +38,9 @@ void PlayLanguageDialog(const std::string& CodePage, const QString& SeqNo,
     });
 }
 
-class TranslatorsFilesWindowTest : public ::testing::Test {
+class TranslatorsFilesWindowTest : public MainWindowTest {
 protected:
-    TranslatorsFilesWindowTest()
-        : modules(dir / "LexManager.ini"), dm(nullptr, LumoOption->CodePage, LumoOption->SeqNo) {
-        ExchangeOpenDialog() = TLexOpenDialog(ExchangeFileFilter());
-        window = std::make_unique<TFormLexMain>();
-        window->resize(900, 700);
-        window->show();
-        QApplication::setActiveWindow(window.get());
-        Settle();
-    }
-
-    ~TranslatorsFilesWindowTest() override {
-        for (TFormLexEditor* editor : window->Editors())
-            SetModified(editor->Document(), false);
-        window.reset();
-        Settle();
-    }
+    TranslatorsFilesWindowTest() { Start(); }
 
     // "File" with "&Open" and "Save" under it, in French (1252) and in a
     // second language (936) whose values are plain ASCII.
@@ -104,12 +68,6 @@ protected:
         if (!node) return "(no key)";
         return std::string(doc.Tree().Value(node, LanguageColumn(doc, CodePage, SeqNo).Index()));
     }
-
-    TempDir dir;
-    ScriptedMessageBoxes boxes;
-    AppModules modules;
-    TLexDM dm;
-    std::unique_ptr<TFormLexMain> window;
 };
 
 // Each format goes out from a two-language editor (the language asked, the
@@ -120,10 +78,7 @@ TEST_F(TranslatorsFilesWindowTest, ALanguageGoesOutAndComesBackIntoAnotherSequen
         SCOPED_TRACE(name);
         TFormLexEditor& editor = OpenSample();
         const std::string file = dir / name;
-        WhenModal<TFormExport>([=](TFormExport& dialog) {
-            dialog.Edit_FileName->setText(QString::fromStdString(file));
-            dialog.accept();
-        });
+        PlayExportDialog(file);
         PlayLanguageDialog("1252", QStringLiteral("0"));
         window->Action_Export->trigger();
         const std::string written = ReadFileBytes(file);
