@@ -1,6 +1,7 @@
 #include "app/AppModules.h"
 
 #include "app/LumoOption.h"
+#include "interchange/InterchangeFormats.h"
 #include "platform/CodePageCatalog.h"
 
 #include <utility>
@@ -8,6 +9,7 @@
 namespace lex {
 
 AppModules::AppModules(std::string OptionsPath) {
+    RegisterInterchangeFormats();
     InitializeLumoOption(std::move(OptionsPath));
     try {
         InitializeCodePageList();

@@ -155,7 +155,8 @@ inline constexpr std::string_view LumoTextCSVID = "LumoTextCSV";
 inline constexpr std::string_view LumoTextDFMID = "LumoTextDFM";
 
 // The global registry, alive between InitializeLumoMultiLexReader() (which
-// registers the reader of each file format) and FinalizeLumoMultiLexReader().
+// registers the reader of each lexicon format registered by then, see
+// LexFormats.h) and FinalizeLumoMultiLexReader().
 // A second start-up keeps the registry it finds, with what was registered.
 extern std::unique_ptr<TLumoMultiStreamLexReaderStorage> MultiStreamLexReaderStorage;
 void InitializeLumoMultiLexReader();
