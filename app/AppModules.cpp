@@ -1,6 +1,7 @@
 #include "app/AppModules.h"
 
 #include "app/LumoOption.h"
+#include "formfiles/FormFileFormats.h"
 #include "interchange/InterchangeFormats.h"
 #include "platform/CodePageCatalog.h"
 
@@ -10,6 +11,7 @@ namespace lex {
 
 AppModules::AppModules(std::string OptionsPath) {
     RegisterInterchangeFormats();
+    RegisterFormFileFormats();
     InitializeLumoOption(std::move(OptionsPath));
     try {
         InitializeCodePageList();

@@ -1,6 +1,7 @@
 #include "cli/LexTool.h"
 
 #include "cli/LexToolSupport.h"
+#include "formfiles/FormFileFormats.h"
 #include "interchange/InterchangeFormats.h"
 #include "platform/Exceptions.h"
 #include "runtime/LexFiles.h"
@@ -88,6 +89,7 @@ void PrintHelp(std::ostream& out) {
 
 LexToolModules::LexToolModules() {
     RegisterInterchangeFormats();
+    RegisterFormFileFormats();
 }
 
 int RunLexTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
