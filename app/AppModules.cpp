@@ -1,6 +1,8 @@
 #include "app/AppModules.h"
 
 #include "app/LumoOption.h"
+#include "formfiles/FormFileFormats.h"
+#include "interchange/InterchangeFormats.h"
 #include "platform/CodePageCatalog.h"
 
 #include <utility>
@@ -8,6 +10,8 @@
 namespace lex {
 
 AppModules::AppModules(std::string OptionsPath) {
+    RegisterInterchangeFormats();
+    RegisterFormFileFormats();
     InitializeLumoOption(std::move(OptionsPath));
     try {
         InitializeCodePageList();

@@ -7,8 +7,9 @@
 namespace lex {
 
 // The application's module initialisation, in its fixed order: the run-time
-// registries (stream readers, dictionaries, window-translation handlers), then
-// the options module, which creates LumoOption from the options file and fills
+// registries (file formats, stream readers, dictionaries, window-translation
+// handlers), the formats of translators' files and form files, then the
+// options module, which creates LumoOption from the options file and fills
 // CodePageList.
 // The destructor finalises in reverse: the options are saved and destroyed,
 // the code-page list released, the registries destroyed last. One holder

@@ -5,6 +5,7 @@
 #include "editor/view/FormLexEditor_U.h"
 #include "editor/view/WaitCursor.h"
 #include "interchange/LexInterchange.h"
+#include "platform/CodePage.h"
 #include "platform/CodePageCatalog.h"
 #include "platform/MessageBox.h"
 #include "runtime/qt/QtText.h"
@@ -32,18 +33,6 @@ QStringList SequencesOf(const TLexBand& Band) {
     return sequences;
 }
 
-// "zh-CN", "zh_cn" and "zh_CN" alike.
-std::string NormalLocale(std::string Locale) {
-    std::replace(Locale.begin(), Locale.end(), '-', '_');
-    std::transform(Locale.begin(), Locale.end(), Locale.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return Locale;
-}
-
-std::string PrimaryLanguage(const std::string& Locale) {
-    return Locale.substr(0, Locale.find('_'));
-}
-
 unsigned CodePageNumber(std::string_view CodePage) {
     unsigned number = 0;
     std::from_chars(CodePage.data(), CodePage.data() + CodePage.size(), number);
@@ -51,34 +40,20 @@ unsigned CodePageNumber(std::string_view CodePage) {
 }
 
 // The code page a file's language is written in: one of the document's
-// languages first, else the catalogue's, by the whole locale and then by its
-// language alone. Of the catalogue's, the lowest number is the common one
-// ("936" before "54936"). Empty when none fits.
-std::string CodePageOfLocale(const TLexDocument& Document, const std::string& Locale) {
-    const std::string wanted = NormalLocale(Locale);
-    if (wanted.empty()) return {};
-    std::vector<std::string> ownCodePages;
+// languages first, else the catalogue's. Of the catalogue's, the lowest
+// number is the common one ("936" before "54936"). Empty when none fits.
+std::string ProposedCodePage(const TLexDocument& Document, const std::string& Locale) {
+    std::vector<std::string> codePages;
     for (int i = 1; i < Document.Tree().BandCount(); ++i)
-        ownCodePages.push_back(TLexDocument::BandCodePage(*Document.Tree().Band(i)));
-    std::vector<std::string> catalogue;
+        codePages.push_back(TLexDocument::BandCodePage(*Document.Tree().Band(i)));
+    const size_t own = codePages.size();
     if (CodePageList)
         for (const TCodePageList::TEntry& entry : *CodePageList)
-            catalogue.push_back(entry.Name);
-    std::stable_sort(catalogue.begin(), catalogue.end(), [](const auto& A, const auto& B) {
-        return CodePageNumber(A) < CodePageNumber(B);
-    });
-    for (const bool whole : {true, false}) {
-        const auto fits = [&](const std::string& CodePage) {
-            const std::string locale = NormalLocale(LocaleOfCodePage(CodePage));
-            return !locale.empty() &&
-                   (whole ? locale == wanted : PrimaryLanguage(locale) == PrimaryLanguage(wanted));
-        };
-        for (const std::vector<std::string>* list : {&ownCodePages, &catalogue}) {
-            const auto found = std::find_if(list->begin(), list->end(), fits);
-            if (found != list->end()) return *found;
-        }
-    }
-    return {};
+            codePages.push_back(entry.Name);
+    std::stable_sort(
+        codePages.begin() + static_cast<std::ptrdiff_t>(own), codePages.end(),
+        [](const auto& A, const auto& B) { return CodePageNumber(A) < CodePageNumber(B); });
+    return CodePageOfLocale(codePages, Locale);
 }
 
 void ReportProblems(const std::string& FileName, const std::vector<TImportProblem>& Problems,
@@ -142,7 +117,7 @@ void ImportTranslations(TFormLexEditor& Editor, const std::string& FileName,
             if (entry.Node) text += QLatin1Char(' ') + ToQString(entry.Node->Description);
             dialog.AddLanguage(text, entry.Name, {QStringLiteral("0")});
         }
-    dialog.SelectCodePage(CodePageOfLocale(doc, catalog.Language));
+    dialog.SelectCodePage(ProposedCodePage(doc, catalog.Language));
     if (dialog.exec() != QDialog::Accepted) return;
     std::vector<TImportProblem> problems;
     {

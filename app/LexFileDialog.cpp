@@ -1,14 +1,12 @@
 #include "app/LexFileDialog.h"
 
 #include "app/GuiText.h"
-#include "interchange/InterchangeFormats.h"
 #include "platform/MessageBox.h"
 
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <algorithm>
 
 namespace lex {
 namespace {
@@ -26,36 +24,14 @@ int ChosenFilterIndex(const QFileDialog& Dialog) {
     return static_cast<int>(Dialog.nameFilters().indexOf(Dialog.selectedNameFilter())) + 1;
 }
 
-// The number of types in LexFileFilter: the translators' types follow them.
-int LexFileTypeCount() {
-    return static_cast<int>(std::count(LexFileFilter.begin(), LexFileFilter.end(), '|') + 1) / 2;
-}
-
-QString DottedExtension(std::string_view Extension) {
-    return QLatin1Char('.') +
-           QString::fromLatin1(Extension.data(), static_cast<qsizetype>(Extension.size()));
+std::vector<TFileDialogType> ExchangeFileTypes() {
+    return FileDialogTypes({TFileKind::Translation});
 }
 
 } // namespace
 
-const std::string& ExchangeFileFilter() {
-    static const std::string filter = [] {
-        std::string text = LexFileFilter;
-        for (const TInterchangeFormat* format : InterchangeFormats()) {
-            std::string shown, patterns;
-            for (std::string_view extension : format->Extensions) {
-                if (!patterns.empty()) {
-                    shown += ' ';
-                    patterns += ';';
-                }
-                shown.append("*.").append(extension);
-                patterns.append("*.").append(extension);
-            }
-            text.append("|").append(format->Description).append(" (" + shown + ")|" + patterns);
-        }
-        return text;
-    }();
-    return filter;
+std::string ExchangeFileFilter() {
+    return DialogFilter(ExchangeFileTypes());
 }
 
 QStringList QtNameFilters(std::string_view Filter) {
@@ -78,12 +54,14 @@ QStringList QtNameFilters(std::string_view Filter) {
 }
 
 QString DefaultExtForFileType(int Type) {
-    if (const TLexFormat* format = LexFormatOfFileType(Type))
-        return DottedExtension(format->ExtensionList().front());
-    const std::vector<const TInterchangeFormat*>& translators = InterchangeFormats();
-    const int index = Type - LexFileTypeCount() - 1;
-    if (index < 0 || index >= static_cast<int>(translators.size())) return {};
-    return DottedExtension(translators[static_cast<size_t>(index)]->Extensions.front());
+    // The lexicon types are the first ones of the translators' dialogs too.
+    const std::vector<TFileDialogType> types = ExchangeFileTypes();
+    if (Type < 1 || Type > static_cast<int>(types.size())) return {};
+    const TFileFormat* format = types[static_cast<size_t>(Type - 1)].Format;
+    if (!format) return {};
+    const std::string_view extension = format->ExtensionList().front();
+    return QLatin1Char('.') +
+           QString::fromLatin1(extension.data(), static_cast<qsizetype>(extension.size()));
 }
 
 QString AppendDefaultExt(const QString& FileName, const QString& Ext) {

@@ -13,13 +13,9 @@ class QWidget;
 
 namespace lex {
 
-// The file types of the lexicon file dialogs, numbered from 1: "All", one per
-// lexicon format, "ANY".
-inline const std::string LexFileFilter = LexDialogFilter();
-
-// The lexicon types followed by one per translators' format (gettext PO, Qt
-// TS, XLIFF): the types of File > Import and Export To File.
-const std::string& ExchangeFileFilter();
+// The lexicon types (LexDialogFilter) followed by one per translators' format
+// (gettext PO, Qt TS, XLIFF): the types of File > Import and Export To File.
+std::string ExchangeFileFilter();
 
 // A "Text|patterns|Text|patterns" filter as Qt name filters, "Text (p1 p2)".
 // "*.*" becomes "*", so that names without a dot are listed as well.
@@ -47,7 +43,7 @@ public:
     TLexSaveDialog() = default;
     explicit TLexSaveDialog(std::string Filter) : Filter(std::move(Filter)) {}
 
-    std::string Filter = LexFileFilter;
+    std::string Filter = LexDialogFilter();
     QString FileName;
     int FilterIndex = 1; // 1-based, into Filter
     QString DefaultExt;  // with its dot; empty for none
@@ -72,7 +68,7 @@ public:
     TLexOpenDialog() = default;
     explicit TLexOpenDialog(std::string Filter) : Filter(std::move(Filter)) {}
 
-    std::string Filter = LexFileFilter;
+    std::string Filter = LexDialogFilter();
     QString FileName;
     int FilterIndex = 1;
 

@@ -8,10 +8,9 @@
 #include "formfiles/FormExport.h"
 #include "formfiles/FormImport.h"
 #include "platform/Exceptions.h"
+#include "runtime/FileFormats.h"
 
 #include <algorithm>
-#include <cctype>
-#include <filesystem>
 #include <ostream>
 
 namespace lex::cli {
@@ -44,19 +43,13 @@ TFormSkipLists SkipListOptions(const Arguments& a) {
             SkipListOption(a, "skip-class", DefaultSkipClasses())};
 }
 
-bool IsFormFileName(const std::string& FileName) {
-    std::string extension = std::filesystem::path(FileName).extension().string();
-    for (char& c : extension)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return extension == ".dfm" || extension == ".lfm";
-}
-
 // OUT comes first, as in "convert": a form file there is a swapped command
 // line, which would otherwise overwrite that form with a lexicon.
 void DfmImport(const Arguments& a, std::istream&, std::ostream&, std::ostream& err) {
     const std::string& output = a.positional[0];
     const std::vector<std::string> files(a.positional.begin() + 1, a.positional.end());
-    if (IsFormFileName(output) || std::find(files.begin(), files.end(), output) != files.end())
+    if (FileFormatOf(TFileKind::Form, output) ||
+        std::find(files.begin(), files.end(), output) != files.end())
         throw UsageError("OUT names a form file: " + output);
     if (a.Has("as-key") && a.Has("as-value"))
         throw UsageError("--as-key and --as-value exclude each other");

@@ -48,23 +48,6 @@ void InterchangeImport(const TInterchangeFormat& Format, const Arguments& a, std
     }
 }
 
-using CommandRun =
-    std::function<void(const Arguments&, std::istream&, std::ostream&, std::ostream&)>;
-
-CommandRun ExportAs(std::string_view FormatName) {
-    const TInterchangeFormat* format = FindInterchangeFormat(FormatName);
-    return [format](const Arguments& a, std::istream&, std::ostream&, std::ostream& err) {
-        InterchangeExport(*format, a, err);
-    };
-}
-
-CommandRun ImportAs(std::string_view FormatName) {
-    const TInterchangeFormat* format = FindInterchangeFormat(FormatName);
-    return [format](const Arguments& a, std::istream&, std::ostream&, std::ostream& err) {
-        InterchangeImport(*format, a, err);
-    };
-}
-
 constexpr const char* ExportDetails =
     "Writes the values of one language (CODEPAGE, sequence SEQNO) of LEXICON for a\n"
     "translator: one entry per key, decoded from the code page, its parent key kept\n"
@@ -80,33 +63,44 @@ constexpr const char* ImportDetails =
     "the rest is written and the exit code is 1.\n"
     "  --case-sensitive  keys that differ in case are different keys\n";
 
-Command ExportCommand(const char* Name, const char* Usage, std::string_view Format) {
-    return {Name, Usage, {"language"}, {"lenient"}, 4, 4, ExportAs(Format), ExportDetails};
+// "lextool po-export LEXICON CODEPAGE SEQNO OUT [--language LOCALE]"
+Command ExportCommand(const TInterchangeFormat& Format) {
+    const std::string name = std::string(Format.ID) + "-export";
+    return {name,
+            "lextool " + name + " LEXICON CODEPAGE SEQNO OUT [--language LOCALE]",
+            {"language"},
+            {"lenient"},
+            4,
+            4,
+            [&Format](const Arguments& a, std::istream&, std::ostream&, std::ostream& err) {
+                InterchangeExport(Format, a, err);
+            },
+            ExportDetails};
 }
 
-Command ImportCommand(const char* Name, const char* Usage, std::string_view Format) {
-    return {Name, Usage, {}, {"case-sensitive", "lenient"}, 5, 5, ImportAs(Format), ImportDetails};
+Command ImportCommand(const TInterchangeFormat& Format) {
+    const std::string name = std::string(Format.ID) + "-import";
+    return {name,
+            "lextool " + name + " LEXICON CODEPAGE SEQNO IN OUT [--case-sensitive]",
+            {},
+            {"case-sensitive", "lenient"},
+            5,
+            5,
+            [&Format](const Arguments& a, std::istream&, std::ostream&, std::ostream& err) {
+                InterchangeImport(Format, a, err);
+            },
+            ImportDetails};
 }
 
 } // namespace
 
-const std::vector<Command>& InterchangeCommands() {
-    static const std::vector<Command> commands = {
-        ExportCommand("po-export",
-                      "lextool po-export LEXICON CODEPAGE SEQNO OUT [--language LOCALE]", "po"),
-        ExportCommand("ts-export",
-                      "lextool ts-export LEXICON CODEPAGE SEQNO OUT [--language LOCALE]", "ts"),
-        ExportCommand("xliff-export",
-                      "lextool xliff-export LEXICON CODEPAGE SEQNO OUT [--language LOCALE]",
-                      "xliff"),
-        ImportCommand("po-import",
-                      "lextool po-import LEXICON CODEPAGE SEQNO IN OUT [--case-sensitive]", "po"),
-        ImportCommand("ts-import",
-                      "lextool ts-import LEXICON CODEPAGE SEQNO IN OUT [--case-sensitive]", "ts"),
-        ImportCommand("xliff-import",
-                      "lextool xliff-import LEXICON CODEPAGE SEQNO IN OUT [--case-sensitive]",
-                      "xliff"),
-    };
+std::vector<Command> InterchangeCommands() {
+    const std::vector<const TInterchangeFormat*> formats = InterchangeFormats();
+    std::vector<Command> commands;
+    for (const TInterchangeFormat* format : formats)
+        commands.push_back(ExportCommand(*format));
+    for (const TInterchangeFormat* format : formats)
+        commands.push_back(ImportCommand(*format));
     return commands;
 }
 

@@ -1,6 +1,8 @@
 #include "cli/LexTool.h"
 
 #include "cli/LexToolSupport.h"
+#include "formfiles/FormFileFormats.h"
+#include "interchange/InterchangeFormats.h"
 #include "platform/Exceptions.h"
 #include "runtime/LexFiles.h"
 
@@ -48,16 +50,13 @@ Arguments Parse(const std::vector<std::string>& args, size_t first,
     return parsed;
 }
 
-const std::vector<Command>& Commands() {
-    static const std::vector<Command> commands = [] {
-        std::vector<Command> all;
-        for (const auto* area :
-             {&cli::LexiconCommands(), &cli::FormCommands(), &cli::DatabaseCommands(),
-              &cli::InterchangeCommands(), &cli::CheckCommands()})
-            all.insert(all.end(), area->begin(), area->end());
-        return all;
-    }();
-    return commands;
+std::vector<Command> Commands() {
+    std::vector<Command> all;
+    for (const std::vector<Command>& area :
+         {cli::LexiconCommands(), cli::FormCommands(), cli::DatabaseCommands(),
+          cli::InterchangeCommands(), cli::CheckCommands()})
+        all.insert(all.end(), area.begin(), area.end());
+    return all;
 }
 
 void PrintHelp(std::ostream& out) {
@@ -72,7 +71,7 @@ void PrintHelp(std::ostream& out) {
         std::string extensions;
         for (const std::string_view extension : format->ExtensionList())
             extensions.append(extensions.empty() ? "." : " .").append(extension);
-        out << "  " << std::left << std::setw(11) << extensions << std::setw(13) << format->ReaderID
+        out << "  " << std::left << std::setw(11) << extensions << std::setw(13) << format->ID
             << format->Description
             << (format == &DefaultLexFormat() ? ", also any other extension" : "") << '\n';
     }
@@ -88,13 +87,18 @@ void PrintHelp(std::ostream& out) {
 
 } // namespace
 
+LexToolModules::LexToolModules() {
+    RegisterInterchangeFormats();
+    RegisterFormFileFormats();
+}
+
 int RunLexTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
                std::ostream& err) {
     if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         PrintHelp(args.empty() ? err : out);
         return args.empty() ? ExitUsage : 0;
     }
-    const auto& commands = Commands();
+    const std::vector<Command> commands = Commands();
     const auto command = std::find_if(commands.begin(), commands.end(),
                                       [&](const Command& c) { return args[0] == c.name; });
     if (command == commands.end()) {

@@ -94,8 +94,7 @@ std::string ReadLexiconBytes(const Arguments& a, const std::string& FileName) {
 
 std::unique_ptr<TCustomStreamLexReader> OpenLexicon(const Arguments& a,
                                                     const std::string& FileName) {
-    return RegisteredReader(LexFileReaderID(FileName, a.Option("reader-id")))(
-        ReadLexiconBytes(a, FileName));
+    return LexFileReaderClass(FileName, a.Option("reader-id"))(ReadLexiconBytes(a, FileName));
 }
 
 TLexBand& LanguageBand(TLexDocument& Document, const std::string& CodePage,

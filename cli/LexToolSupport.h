@@ -46,8 +46,8 @@ struct Arguments {
 };
 
 struct Command {
-    const char* name;
-    const char* usage;
+    std::string name;
+    std::string usage;
     std::vector<std::string> valued;
     std::vector<std::string> flags;
     size_t minArgs;
@@ -60,7 +60,8 @@ struct Command {
 // The commands of each area, in the order the help lists them.
 const std::vector<Command>& LexiconCommands();
 const std::vector<Command>& FormCommands();
-const std::vector<Command>& InterchangeCommands();
+// One export and one import command per translators' format registered.
+std::vector<Command> InterchangeCommands();
 const std::vector<Command>& CheckCommands();
 const std::vector<Command>& DatabaseCommands();
 

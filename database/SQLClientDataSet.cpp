@@ -483,10 +483,8 @@ TApplyCounts TSQLClientDataSet::ApplyUpdates(const TLexProgressEvent& OnProgress
     };
     TApplyCounts counts;
     const auto progress = [&](size_t Done) {
-        bool accept = true;
-        if (OnProgress)
-            OnProgress({}, LexFraction(static_cast<int>(Done), static_cast<int>(changes.size())),
-                       accept);
+        ReportProgress(OnProgress,
+                       LexFraction(static_cast<int>(Done), static_cast<int>(changes.size())));
     };
     try {
         if (changes.empty() && !clearPending_) {

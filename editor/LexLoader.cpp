@@ -296,10 +296,10 @@ void UseFileReader(const TLexDocument& Document, const std::string& FileName,
                    const std::function<void(ILexReader&)>& Use, FileIdentity* Identity) {
     LoadNamingFile(FileName, [&] {
         std::string bytes = ReadFileBytes(FileName, Identity);
-        const std::string_view readerID = LexFileReaderID(FileName);
-        const std::string damage = Document.Options().Lenient ? "" : LexFileDamage(bytes, readerID);
+        const TLexFormat& format = LexFormatOf(FileName);
+        const std::string damage = Document.Options().Lenient ? "" : LexFileDamage(bytes, format);
         try {
-            const auto reader = RegisteredReader(readerID)(std::move(bytes));
+            const auto reader = format.ReaderClass(std::move(bytes));
             Use(*reader);
         } catch (const EConvertError&) {
             if (damage.empty()) throw; // otherwise the fault names its line

@@ -124,10 +124,7 @@ int ExportKeysToFormFiles(const TLexDocument& Document, const TLexBand& Band,
     const TFormKeyExport exporter(Document, Band, Skip);
     for (std::size_t i = 0; i < Files.size(); ++i) {
         replaced += exporter.ExportKeysToFormFile(Files[i], targets[i]);
-        if (OnProgress) {
-            bool accept = true;
-            OnProgress({}, static_cast<double>(i + 1) / static_cast<double>(Files.size()), accept);
-        }
+        ReportProgress(OnProgress, static_cast<double>(i + 1) / static_cast<double>(Files.size()));
     }
     return replaced;
 }

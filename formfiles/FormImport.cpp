@@ -71,10 +71,7 @@ void ImportFormFiles(TLexDocument& Document, const std::vector<std::string>& Fil
     TFormImport import(Document, Settings);
     for (std::size_t i = 0; i < Files.size(); ++i) {
         import.ImportFormFile(Files[i]);
-        if (OnProgress) {
-            bool accept = true;
-            OnProgress({}, static_cast<double>(i + 1) / static_cast<double>(Files.size()), accept);
-        }
+        ReportProgress(OnProgress, static_cast<double>(i + 1) / static_cast<double>(Files.size()));
     }
 }
 

@@ -54,10 +54,7 @@ void WalkRecords(const TLexDocument& Document, ILexReader& Reader,
     CheckRecordFields(fields, Document.Window(), Document.Options());
     std::string_view values[5];
     for (; !Reader.Eof(); Reader.Next()) {
-        if (OnProgress) {
-            bool accept = true;
-            OnProgress({}, LexFraction(Reader.RecNo(), Reader.RecordCount()), accept);
-        }
+        ReportProgress(OnProgress, LexFraction(Reader.RecNo(), Reader.RecordCount()));
         for (std::string_view& value : values)
             value = {};
         ReadRecordFields(Reader, fields, values);

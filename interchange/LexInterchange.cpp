@@ -34,10 +34,23 @@ int RequireCodePage(std::string_view CodePage) {
     return number;
 }
 
+// ".po, .ts or .xlf": the default extension of each format.
+std::string ExpectedExtensions() {
+    const std::vector<const TInterchangeFormat*> formats = InterchangeFormats();
+    std::string text;
+    for (size_t i = 0; i < formats.size(); ++i)
+        text.append(i == 0                    ? "."
+                    : i + 1 == formats.size() ? " or ."
+                                              : ", .")
+            .append(formats[i]->ExtensionList().front());
+    return text;
+}
+
 const TInterchangeFormat& FormatFor(const std::string& FileName, const TInterchangeFormat* Format) {
     if (!Format) Format = InterchangeFormatOf(FileName);
     if (!Format)
-        throw Exception("Cannot tell the format of " + FileName + " (.po, .ts or .xlf expected)");
+        throw Exception("Cannot tell the format of " + FileName + " (" + ExpectedExtensions() +
+                        " expected)");
     return *Format;
 }
 

@@ -1,9 +1,9 @@
 #include "platform/CodePage.h"
 
 #include "platform/Exceptions.h"
+#include "platform/TextCompare.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -117,11 +117,30 @@ UConverter* RequireConverter(int codePage) {
     return converter;
 }
 
-std::string Lower(std::string_view text) {
-    std::string result(text);
-    for (char& c : result)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return result;
+// The languages of the code pages, in one table for both directions: a code
+// page's locale is its first row, a language's code page its first row, so
+// the common one of each comes first ("936" before "54936").
+struct TLocaleCodePage {
+    std::string_view Locale; // language[_territory]
+    int CodePage;
+};
+constexpr TLocaleCodePage LocaleCodePages[] = {
+    {"zh_CN", 936}, {"zh_TW", 950},  {"zh_HK", 950}, {"zh_MO", 950}, {"ja", 932},  {"ko", 949},
+    {"ru", 1251},   {"uk", 1251},    {"be", 1251},   {"bg", 1251},   {"sr", 1251}, {"pl", 1250},
+    {"cs", 1250},   {"sk", 1250},    {"hu", 1250},   {"ro", 1250},   {"hr", 1250}, {"sl", 1250},
+    {"el", 1253},   {"tr", 1254},    {"he", 1255},   {"ar", 1256},   {"fa", 1256}, {"lt", 1257},
+    {"et", 1257},   {"lv", 1257},    {"vi", 1258},   {"th", 874},    {"en", 1252}, {"ja", 20932},
+    {"ko", 51949},  {"zh_CN", 54936}};
+
+std::string_view PrimaryLanguage(std::string_view Locale) {
+    return Locale.substr(0, Locale.find('_'));
+}
+
+// "zh-CN", "zh_cn" and "zh_CN" alike.
+std::string NormalLocale(std::string_view Locale) {
+    std::string normal = AsciiLowerCase(Locale);
+    std::ranges::replace(normal, '-', '_');
+    return normal;
 }
 
 } // namespace
@@ -236,9 +255,9 @@ int CodePageForLocale(std::string_view localeName) {
     // language[_territory][.codeset][@modifier]
     std::string_view name = localeName.substr(0, localeName.find('@'));
     const size_t dot = name.find('.');
-    const std::string codeset = dot == std::string_view::npos ? "" : Lower(name.substr(dot + 1));
-    const std::string languageTerritory = Lower(name.substr(0, dot));
-    const std::string language = languageTerritory.substr(0, languageTerritory.find('_'));
+    const std::string codeset =
+        dot == std::string_view::npos ? "" : AsciiLowerCase(name.substr(dot + 1));
+    const std::string_view languageTerritory = name.substr(0, dot);
 
     static const std::map<std::string, int, std::less<>> legacyCodesets = {
         {"gb2312", 936},  {"gbk", 936},       {"gb18030", 936},    {"euccn", 936},
@@ -249,17 +268,32 @@ int CodePageForLocale(std::string_view localeName) {
         {"cp1257", 1257}, {"cp1258", 1258}};
     if (auto it = legacyCodesets.find(codeset); it != legacyCodesets.end()) return it->second;
 
-    if (languageTerritory == "zh_tw" || languageTerritory == "zh_hk" ||
-        languageTerritory == "zh_mo")
-        return 950;
-    static const std::map<std::string, int, std::less<>> byLanguage = {
-        {"zh", 936},  {"ja", 932},  {"ko", 949},  {"ru", 1251}, {"uk", 1251},
-        {"be", 1251}, {"bg", 1251}, {"sr", 1251}, {"pl", 1250}, {"cs", 1250},
-        {"sk", 1250}, {"hu", 1250}, {"ro", 1250}, {"hr", 1250}, {"sl", 1250},
-        {"el", 1253}, {"tr", 1254}, {"he", 1255}, {"ar", 1256}, {"fa", 1256},
-        {"et", 1257}, {"lv", 1257}, {"lt", 1257}, {"vi", 1258}, {"th", 874}};
-    if (auto it = byLanguage.find(language); it != byLanguage.end()) return it->second;
+    for (const bool whole : {true, false})
+        for (const TLocaleCodePage& row : LocaleCodePages)
+            if (whole ? AsciiSameText(row.Locale, languageTerritory)
+                      : AsciiSameText(PrimaryLanguage(row.Locale),
+                                      PrimaryLanguage(languageTerritory)))
+                return row.CodePage;
     return 1252;
+}
+
+std::string LocaleOfCodePage(std::string_view CodePage) {
+    for (const TLocaleCodePage& row : LocaleCodePages)
+        if (std::to_string(row.CodePage) == CodePage) return std::string(row.Locale);
+    return {};
+}
+
+std::string CodePageOfLocale(std::span<const std::string> CodePages, std::string_view Locale) {
+    const std::string wanted = NormalLocale(Locale);
+    if (wanted.empty()) return {};
+    for (const bool whole : {true, false})
+        for (const std::string& codePage : CodePages) {
+            const std::string locale = NormalLocale(LocaleOfCodePage(codePage));
+            if (!locale.empty() &&
+                (whole ? locale == wanted : PrimaryLanguage(locale) == PrimaryLanguage(wanted)))
+                return codePage;
+        }
+    return {};
 }
 
 int ProcessCodePage() {

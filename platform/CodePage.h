@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,6 +52,14 @@ TCodePageBytes CodePageBytes(int codePage);
 // The code page a locale name such as "zh_TW.UTF-8" or "ru_RU.CP1251" implies:
 // a legacy codeset maps directly, otherwise language and territory decide.
 int CodePageForLocale(std::string_view localeName);
+
+// The locale a language given by its code page is written with ("936" gives
+// "zh_CN"); empty for a code page that names no one language.
+std::string LocaleOfCodePage(std::string_view CodePage);
+
+// Of CodePages, the first whose locale is Locale, else the first of Locale's
+// language alone ("zh-CN", "zh_cn" and "zh_CN" alike); empty when none is.
+std::string CodePageOfLocale(std::span<const std::string> CodePages, std::string_view Locale);
 
 // The process's code page for byte strings (keys, interface texts): the
 // LEXMANAGER_CODEPAGE environment variable when it holds a number, otherwise

@@ -18,6 +18,10 @@
 namespace lex {
 namespace {
 
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 struct CollatorCloser {
     void operator()(UCollator* c) const { ucol_close(c); }
 };
@@ -347,6 +351,16 @@ bool AnsiAsciiSortKey(std::string_view text, bool caseSensitive, std::string& ke
 
 int AnsiCompareCollated(std::string_view a, std::string_view b, bool caseSensitive) {
     return ForCase(caseSensitive).CompareIcu(a, b);
+}
+
+std::string AsciiLowerCase(std::string_view text) {
+    std::string lower(text);
+    std::ranges::transform(lower, lower.begin(), AsciiLower);
+    return lower;
+}
+
+bool AsciiSameText(std::string_view a, std::string_view b) {
+    return std::ranges::equal(a, b, {}, AsciiLower, AsciiLower);
 }
 
 } // namespace lex

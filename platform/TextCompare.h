@@ -62,6 +62,11 @@ std::string AnsiEqualityKey(std::string_view text, bool caseSensitive);
 // comparable with AnsiSortKey's.
 bool AnsiAsciiSortKey(std::string_view text, bool caseSensitive, std::string& key);
 
+// Names of the file system and of protocols (extensions, locale and codeset
+// names): only the letters A to Z have a case, whatever the locale says.
+std::string AsciiLowerCase(std::string_view text);
+bool AsciiSameText(std::string_view a, std::string_view b);
+
 // The same comparisons computed by ICU alone, without the printable-ASCII
 // shortcut; for checking that the shortcut agrees with the collator.
 int AnsiCompareCollated(std::string_view a, std::string_view b, bool caseSensitive);

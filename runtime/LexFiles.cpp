@@ -5,17 +5,25 @@
 namespace lex {
 
 std::string_view LexFileReaderID(std::string_view FileName, std::string_view ReaderID) {
-    return ReaderID.empty() ? LexFormatOf(FileName).ReaderID : ReaderID;
+    return ReaderID.empty() ? LexFormatOf(FileName).ID : ReaderID;
+}
+
+TLexReaderClass LexFileReaderClass(std::string_view FileName, std::string_view ReaderID) {
+    return ReaderID.empty() ? LexFormatOf(FileName).ReaderClass : RegisteredReader(ReaderID);
 }
 
 std::unique_ptr<TCustomStreamLexReader> OpenLexFile(const std::string& FileName,
                                                     std::string_view ReaderID) {
-    return RegisteredReader(LexFileReaderID(FileName, ReaderID))(ReadFileBytes(FileName));
+    return LexFileReaderClass(FileName, ReaderID)(ReadFileBytes(FileName));
+}
+
+std::string LexFileDamage(std::string_view Bytes, const TLexFormat& Format) {
+    return Format.Check ? Format.Check(Bytes) : std::string();
 }
 
 std::string LexFileDamage(std::string_view Bytes, std::string_view ReaderID) {
     const TLexFormat* format = LexFormatOfReader(ReaderID);
-    return format && format->Check ? format->Check(Bytes) : std::string();
+    return format ? LexFileDamage(Bytes, *format) : std::string();
 }
 
 Exception LexFileError(std::string_view FileName, std::string_view What) {

@@ -1,12 +1,10 @@
 #include "runtime/LexFormats.h"
 
-#include "platform/TextCompare.h"
 #include "runtime/BinaryLexFormat.h"
 #include "runtime/TextLexCheck.h"
 #include "runtime/TextLexFormat.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace lex {
 namespace {
@@ -29,110 +27,97 @@ std::string CheckDFMLexFile(std::string_view Bytes) {
     return FindTextLexDamage(Bytes, ',', '"', true);
 }
 
-// In the order the reader registry registers them at start-up.
-constexpr TLexFormat Formats[] = {
-    {LumoTextDFMID, "lxd", "LumoTextDFM", "form notation", CreateLexReader<TTextDFMStreamLexReader>,
-     WriteDFMLexFile, CheckDFMLexFile},
-    {LumoTextCSVID, "lxc;lng", "LumoTextCSV", "CSV style", CreateLexReader<TTextCSVStreamLexReader>,
-     WriteCSVLexFile, CheckCSVLexFile},
-    {LumoBinaryID, "lxb", "LumoBinary", "binary", CreateLexReader<TBinaryStreamLexReader>,
-     WriteBinaryLexFile, nullptr},
-};
+constexpr TLexFormat TextDFMFormat{
+    {TFileKind::Lexicon, LumoTextDFMID, "lxd", "LumoTextDFM", "form notation"},
+    CreateLexReader<TTextDFMStreamLexReader>,
+    WriteDFMLexFile,
+    CheckDFMLexFile};
+// Reads and writes every extension that no format lists.
+constexpr TLexFormat TextCSVFormat{
+    {TFileKind::Lexicon, LumoTextCSVID, "lxc;lng", "LumoTextCSV", "CSV style"},
+    CreateLexReader<TTextCSVStreamLexReader>,
+    WriteCSVLexFile,
+    CheckCSVLexFile};
+constexpr TLexFormat BinaryFormat{{TFileKind::Lexicon, LumoBinaryID, "lxb", "LumoBinary", "binary"},
+                                  CreateLexReader<TBinaryStreamLexReader>,
+                                  WriteBinaryLexFile,
+                                  nullptr};
 
-// The CSV style reads and writes every extension that no entry lists.
-constexpr size_t DefaultFormat = 1;
-static_assert(Formats[DefaultFormat].ReaderID == LumoTextCSVID);
-
-bool SameExtension(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
-// "*.lxc;*.lng"
-std::string Patterns(const TLexFormat& Format) {
-    std::string patterns;
-    for (const std::string_view extension : Format.ExtensionList()) {
-        if (!patterns.empty()) patterns += ';';
-        patterns.append("*.").append(extension);
-    }
-    return patterns;
+const TLexFormat& AsLexFormat(const TFileFormat& Format) {
+    return static_cast<const TLexFormat&>(Format);
 }
 
 } // namespace
 
-std::vector<std::string_view> TLexFormat::ExtensionList() const {
-    std::vector<std::string_view> list;
-    for (std::string_view rest = Extensions; !rest.empty();) {
-        const size_t end = std::min(rest.find(';'), rest.size());
-        list.push_back(rest.substr(0, end));
-        rest.remove_prefix(std::min(end + 1, rest.size()));
-    }
-    return list;
+void RegisterLexFormats() {
+    for (const TLexFormat* format : {&TextDFMFormat, &TextCSVFormat, &BinaryFormat})
+        RegisterFileFormat(*format);
 }
 
-std::span<const TLexFormat> LexFormats() {
-    return Formats;
+std::vector<const TLexFormat*> LexFormats() {
+    return FileFormatsOf<TLexFormat>(TFileKind::Lexicon);
 }
 
 const TLexFormat& DefaultLexFormat() {
-    return Formats[DefaultFormat];
+    return TextCSVFormat;
 }
 
 std::vector<const TLexFormat*> ListedLexFormats() {
     std::vector<const TLexFormat*> listed = {&DefaultLexFormat()};
-    for (const TLexFormat& format : Formats)
-        if (&format != &DefaultLexFormat()) listed.push_back(&format);
+    for (const TLexFormat* format : LexFormats())
+        if (format != &DefaultLexFormat()) listed.push_back(format);
     return listed;
 }
 
 const TLexFormat& LexFormatOf(std::string_view FileName) {
-    const size_t slash = FileName.find_last_of('/');
-    const std::string_view name =
-        slash == std::string_view::npos ? FileName : FileName.substr(slash + 1);
-    const size_t dot = name.find_last_of('.');
-    if (dot == std::string_view::npos) return DefaultLexFormat();
-    const std::string_view extension = name.substr(dot + 1);
-    for (const TLexFormat& format : Formats)
-        for (const std::string_view listed : format.ExtensionList())
-            if (SameExtension(extension, listed)) return format;
-    return DefaultLexFormat();
+    const TFileFormat* format = FileFormatOf(TFileKind::Lexicon, FileName);
+    return format ? AsLexFormat(*format) : DefaultLexFormat();
 }
 
 const TLexFormat* LexFormatOfReader(std::string_view ReaderID) {
-    for (const TLexFormat& format : Formats)
-        if (AnsiSameText(format.ReaderID, ReaderID)) return &format;
-    return nullptr;
+    const TFileFormat* format = FindFileFormat(TFileKind::Lexicon, ReaderID);
+    return format ? &AsLexFormat(*format) : nullptr;
+}
+
+std::vector<TFileDialogType> FileDialogTypes(std::initializer_list<TFileKind> Further) {
+    const std::vector<const TLexFormat*> listed = ListedLexFormats();
+    std::string all;
+    for (const TLexFormat* format : listed)
+        all.append(all.empty() ? "" : ";").append(format->Patterns());
+    std::vector<TFileDialogType> types = {{"All", all, nullptr}};
+    for (const TLexFormat* format : listed)
+        types.push_back({std::string(format->Caption), format->Patterns(), format});
+    types.push_back({"ANY", "*.*", nullptr});
+    for (const TFileFormat* format : FileFormats())
+        if (std::ranges::find(Further, format->Kind) != Further.end())
+            types.push_back({std::string(format->Caption), format->Patterns(), format});
+    return types;
+}
+
+std::string DialogFilter(const std::vector<TFileDialogType>& Types) {
+    std::string filter;
+    for (const TFileDialogType& type : Types)
+        filter.append(filter.empty() ? "" : "|")
+            .append(type.Caption + " (" + type.Patterns + ")|" + type.Patterns);
+    return filter;
 }
 
 std::string LexDialogFilter() {
-    const std::vector<const TLexFormat*> listed = ListedLexFormats();
-    std::string all;
-    for (const TLexFormat* format : listed) {
-        if (!all.empty()) all += ';';
-        all += Patterns(*format);
-    }
-    std::string filter = "All (" + all + ")|" + all;
-    for (const TLexFormat* format : listed) {
-        const std::string patterns = Patterns(*format);
-        filter.append("|").append(format->FilterName).append(" (" + patterns + ")|" + patterns);
-    }
-    return filter + "|ANY (*.*)|*.*";
+    return DialogFilter(FileDialogTypes());
 }
 
 const TLexFormat* LexFormatOfFileType(int Type) {
-    const std::vector<const TLexFormat*> listed = ListedLexFormats();
-    // Type 1 is "All"; the last, after the formats, is "ANY".
-    if (Type < 2 || Type - 2 >= static_cast<int>(listed.size())) return nullptr;
-    return listed[static_cast<size_t>(Type - 2)];
+    const std::vector<TFileDialogType> types = FileDialogTypes();
+    if (Type < 1 || Type > static_cast<int>(types.size())) return nullptr;
+    const TFileFormat* format = types[static_cast<size_t>(Type - 1)].Format;
+    return format ? &AsLexFormat(*format) : nullptr;
 }
 
 int LexFileTypeOf(const TLexFormat& Format) {
-    const std::vector<const TLexFormat*> listed = ListedLexFormats();
-    return static_cast<int>(std::find(listed.begin(), listed.end(), &Format) - listed.begin()) + 2;
+    const std::vector<TFileDialogType> types = FileDialogTypes();
+    return static_cast<int>(std::ranges::find(types, &Format, &TFileDialogType::Format) -
+                            types.begin()) +
+           1;
 }
 
 } // namespace lex

@@ -65,8 +65,8 @@ TLexReaderClass TLumoMultiStreamLexReaderStorage::FindReader(std::string_view Re
 void InitializeLumoMultiLexReader() {
     if (MultiStreamLexReaderStorage) return;
     auto storage = std::make_unique<TLumoMultiStreamLexReaderStorage>();
-    for (const TLexFormat& format : LexFormats())
-        storage->RegisterReader(format.ReaderID, format.ReaderClass);
+    for (const TLexFormat* format : LexFormats())
+        storage->RegisterReader(format->ID, format->ReaderClass);
     MultiStreamLexReaderStorage = std::move(storage);
 }
 

@@ -75,6 +75,16 @@ using TLexProgressEvent =
 // more records than it announced, or announce none.
 double LexFraction(int RecNo, int RecordCount);
 
+// Tells OnProgress, where there is one, how far a walk is, offering the
+// record's Values (none where the caller has none to offer); false when it
+// declined the record. Inline: writers call it for every record.
+inline bool ReportProgress(const TLexProgressEvent& OnProgress, double Fraction,
+                           std::span<const std::string_view> Values = {}) {
+    bool accept = true;
+    if (OnProgress) OnProgress(Values, Fraction, accept);
+    return accept;
+}
+
 // Holds the EndRead() promise of a walk: called on every way out.
 class ReadScope {
 public:
@@ -95,10 +105,8 @@ void ForEachAcceptedRecord(ILexReader& Reader, const TLexProgressEvent& OnProgre
     for (Reader.First(); !Reader.Eof(); Reader.Next()) {
         for (size_t i = 0; i < values.size(); ++i)
             values[i] = Reader.FieldValue(static_cast<int>(i));
-        bool accept = true;
-        if (OnProgress)
-            OnProgress(values, LexFraction(Reader.RecNo(), Reader.RecordCount()), accept);
-        if (accept) write(std::span<const std::string_view>(values));
+        if (ReportProgress(OnProgress, LexFraction(Reader.RecNo(), Reader.RecordCount()), values))
+            write(std::span<const std::string_view>(values));
     }
 }
 
@@ -155,7 +163,8 @@ inline constexpr std::string_view LumoTextCSVID = "LumoTextCSV";
 inline constexpr std::string_view LumoTextDFMID = "LumoTextDFM";
 
 // The global registry, alive between InitializeLumoMultiLexReader() (which
-// registers the reader of each file format) and FinalizeLumoMultiLexReader().
+// registers the reader of each lexicon format registered by then, see
+// LexFormats.h) and FinalizeLumoMultiLexReader().
 // A second start-up keeps the registry it finds, with what was registered.
 extern std::unique_ptr<TLumoMultiStreamLexReaderStorage> MultiStreamLexReaderStorage;
 void InitializeLumoMultiLexReader();

@@ -1,11 +1,13 @@
 #include "runtime/RuntimeModules.h"
 
+#include "runtime/FileFormats.h"
 #include "runtime/LumoMultiLex.h"
 #include "runtime/LumoMultiLexReader.h"
 
 namespace lex {
 
 RuntimeModules::RuntimeModules() {
+    InitializeFileFormats();
     InitializeLumoMultiLexReader();
     InitializeLumoMultiLex();
 }
@@ -13,6 +15,7 @@ RuntimeModules::RuntimeModules() {
 RuntimeModules::~RuntimeModules() {
     FinalizeLumoMultiLex();
     FinalizeLumoMultiLexReader();
+    FinalizeFileFormats();
 }
 
 } // namespace lex

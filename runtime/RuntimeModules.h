@@ -2,8 +2,9 @@
 
 namespace lex {
 
-// Brings up the run-time library's registries in their fixed order (the
-// stream readers, then the dictionaries) and takes them down in reverse.
+// Brings up the run-time library's registries in their fixed order (the file
+// formats, the stream readers of the lexicon formats among them, then the
+// dictionaries) and takes them down in reverse.
 // Programs and tests hold one for as long as they use the library.
 class RuntimeModules {
 public:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/FormLexDM_U.h"
+#include "interchange/InterchangeFormats.h"
 #include "platform/CodePageCatalog.h"
 #include "runtime/RuntimeModules.h"
 
@@ -36,7 +37,10 @@ void WhenModal(std::function<void(T&)> Act) {
 // time; a data module only where a test asks for an interface language.
 class DialogTest : public ::testing::Test {
 protected:
-    DialogTest() { InitializeCodePageList(); }
+    DialogTest() {
+        RegisterInterchangeFormats();
+        InitializeCodePageList();
+    }
     ~DialogTest() override {
         dataModule.reset();
         FinalizeCodePageList();

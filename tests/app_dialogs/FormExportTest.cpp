@@ -94,8 +94,10 @@ TEST_F(FormExportTest, NodeLabelIsEnabledOnlyForAnExportOfNodes) {
 }
 
 // The file types as the save dialog lists them, in Qt's own filter syntax.
-TEST(LexFileFilterTest, BecomesQtNameFiltersOfTheFiveTypes) {
-    EXPECT_EQ(QtNameFilters(LexFileFilter),
+using LexFileFilterTest = test::DialogTest;
+
+TEST_F(LexFileFilterTest, BecomesQtNameFiltersOfTheFiveTypes) {
+    EXPECT_EQ(QtNameFilters(LexDialogFilter()),
               (QStringList{QStringLiteral("All (*.lxc *.lng *.lxd *.lxb)"),
                            QStringLiteral("LumoTextCSV (*.lxc *.lng)"),
                            QStringLiteral("LumoTextDFM (*.lxd)"),

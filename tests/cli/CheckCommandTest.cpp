@@ -8,8 +8,9 @@
 namespace lex {
 namespace {
 
-class CheckCommandTest : public test::RuntimeTest {
+class CheckCommandTest : public ::testing::Test {
 protected:
+    LexToolModules modules;
     int Run(std::vector<std::string> args) {
         std::istringstream in;
         std::ostringstream out, err;

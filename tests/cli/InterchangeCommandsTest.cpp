@@ -12,8 +12,9 @@ namespace {
 
 using ::testing::HasSubstr;
 
-class InterchangeCommandsTest : public test::RuntimeTest {
+class InterchangeCommandsTest : public ::testing::Test {
 protected:
+    LexToolModules modules;
     int Run(std::vector<std::string> args) {
         std::istringstream in;
         std::ostringstream out, err;

@@ -18,8 +18,9 @@ struct Result {
     std::string err;
 };
 
-class LexToolTest : public test::RuntimeTest {
+class LexToolTest : public ::testing::Test {
 protected:
+    LexToolModules modules;
     Result Run(std::vector<std::string> args, const std::string& input = "") {
         std::istringstream in(input);
         std::ostringstream out, err;

@@ -1,17 +1,17 @@
 #include "interchange/LexInterchange.h"
 
 #include "editor/NodeListLexReader.h"
+#include "interchange/InterchangeTest.h"
 #include "interchange/PoFormat.h"
 #include "platform/Exceptions.h"
 #include "platform/FileUtil.h"
-#include "support/DocumentSupport.h"
 
 #include <gmock/gmock.h>
 
 namespace lex {
 namespace {
 
-using test::DocumentTest;
+using test::InterchangeTest;
 using test::StandardFields;
 using test::TempDir;
 using ::testing::ElementsAre;
@@ -40,7 +40,7 @@ std::vector<TLexRecord> Lexicon() {
     };
 }
 
-class LexInterchangeTest : public DocumentTest {
+class LexInterchangeTest : public InterchangeTest {
 protected:
     std::string Saved(TLexDocument& Doc, std::vector<TLexBand*> Filter = {}) {
         const std::string path = dir / "saved.lxc";

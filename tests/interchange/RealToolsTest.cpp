@@ -1,9 +1,9 @@
 #include "editor/LexDocument.h"
+#include "interchange/InterchangeTest.h"
 #include "interchange/LexInterchange.h"
 #include "interchange/PoFormat.h"
 #include "interchange/TsFormat.h"
 #include "platform/FileUtil.h"
-#include "support/DocumentSupport.h"
 
 #include <QString>
 #include <algorithm>
@@ -18,7 +18,7 @@ namespace lex {
 namespace {
 
 namespace fs = std::filesystem;
-using test::DocumentTest;
+using test::InterchangeTest;
 using test::StandardFields;
 using test::TempDir;
 
@@ -87,7 +87,7 @@ std::map<std::u16string, std::u16string> Values(const TTranslationCatalog& Catal
     return values;
 }
 
-class RealToolsTest : public DocumentTest {
+class RealToolsTest : public InterchangeTest {
 protected:
     RealToolsTest() {
         Load(doc, StandardFields, Lexicon());

@@ -30,6 +30,24 @@ TEST(CodePageTest, LocaleNamesMapToCodePages) {
         EXPECT_EQ(CodePageForLocale(c.locale), c.codePage) << c.locale;
 }
 
+// A code page names its common language; a language finds the first of the
+// code pages offered that writes it, by the whole locale before the language.
+TEST(CodePageTest, CodePagesAndLocalesMapBothWays) {
+    const std::pair<const char*, const char*> locales[] = {
+        {"936", "zh_CN"}, {"950", "zh_TW"}, {"54936", "zh_CN"}, {"932", "ja"},
+        {"1257", "lt"},   {"65001", ""},    {"0936", ""},
+    };
+    for (auto [codePage, locale] : locales)
+        EXPECT_EQ(LocaleOfCodePage(codePage), locale) << codePage;
+    const std::vector<std::string> offered = {"1252", "950", "54936", "936"};
+    const std::pair<const char*, const char*> codePages[] = {
+        {"zh_CN", "54936"}, {"zh-cn", "54936"}, {"zh_TW", "950"}, {"zh_SG", "950"},
+        {"en_US", "1252"},  {"de", ""},         {"", ""},
+    };
+    for (auto [locale, codePage] : codePages)
+        EXPECT_EQ(CodePageOfLocale(offered, locale), codePage) << locale;
+}
+
 TEST(CodePageTest, DecodesAndEncodesLegacyCodePages) {
     const struct {
         int codePage;
