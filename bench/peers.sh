@@ -94,9 +94,11 @@ seconds() { # command: wall seconds of one run
     sh -c "$1" >/dev/null 2>&1
     echo "$(date +%s.%N) - $start" | bc
 }
+# No warm-up run: the files were just written and are in the page cache, and
+# a peer's run takes minutes.
 ratio() { # peer-command our-command
     if command -v farm-bench >/dev/null; then
-        farm-bench -n "$runs" --timeout 1800 --vs "sh -c '$2'" -- sh -c "$1" 2>&1 |
+        farm-bench -n "$runs" --warmup 0 --timeout 1800 --vs "sh -c '$2'" -- sh -c "$1" 2>&1 |
             awk '/^(A|B) (wall s|peak MiB)|^A\/B (cpu|wall)/ { print "    " $0 }'
     else
         a=$(for i in $(seq "$runs"); do seconds "$1"; done | median)
