@@ -244,8 +244,14 @@ void TLexTree::Clear() {
     editing_ = false;
 }
 
+namespace {
+// An empty value points at this rather than at null: readers hand values to
+// memcpy, which must not be given null even for no bytes.
+constexpr std::string_view NoValue = "";
+} // namespace
+
 std::string_view TTreeArena::Copy(std::string_view Text) {
-    if (Text.empty()) return {};
+    if (Text.empty()) return NoValue;
     char* bytes = static_cast<char*>(Allocate(Text.size(), 1));
     std::copy(Text.begin(), Text.end(), bytes);
     return {bytes, Text.size()};
@@ -273,12 +279,12 @@ void TTreeArena::Clear() {
 
 std::string_view TLexTree::Value(const TTreeNode* Node, int ColumnIndex) const {
     const size_t slot = static_cast<size_t>(columns_[ColumnIndex]->slot_);
-    return slot < Node->valueCount_ ? Node->values_[slot] : std::string_view();
+    return slot < Node->valueCount_ ? Node->values_[slot] : NoValue;
 }
 
 void TLexTree::GrowValues(TTreeNode* Node, size_t Count) {
     std::string_view* values = arena_.Allocate<std::string_view>(Count);
-    std::uninitialized_value_construct_n(values, Count);
+    std::uninitialized_fill_n(values, Count, NoValue);
     std::copy_n(Node->values_, Node->valueCount_, values);
     Node->values_ = values;
     Node->valueCount_ = static_cast<uint32_t>(Count);
@@ -405,7 +411,7 @@ std::unique_ptr<TLexColumn> TLexTree::DetachColumn(TLexColumn* Column) {
     const size_t slot = static_cast<size_t>(Column->slot_);
     // The slot may be given to a later column: it must start out empty.
     for (TTreeNode& node : nodePool_)
-        if (slot < node.valueCount_) node.values_[slot] = {};
+        if (slot < node.valueCount_) node.values_[slot] = NoValue;
     if (editing_ && focusedColumn_ == index) CloseEditor();
     std::erase(Column->Band->columns_, Column);
     std::erase(columns_, Column);
