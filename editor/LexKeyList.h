@@ -49,13 +49,14 @@ public:
         Place(entries_.size() - 1);
     }
 
-    // The nodes in the order of their keys. The first sixteen bytes of each
-    // key, as two numbers, settle most comparisons without touching the keys.
-    std::vector<TTreeNode*> Sorted() const {
+    // The nodes listed from the First-th key on, in the order of their keys.
+    // The first sixteen bytes of each key, as two numbers, settle most
+    // comparisons without touching the keys.
+    std::vector<TTreeNode*> Sorted(size_t First = 0) const {
         std::vector<const Entry*> order;
-        order.reserve(entries_.size());
-        for (const Entry& entry : entries_)
-            order.push_back(&entry);
+        order.reserve(entries_.size() - std::min(First, entries_.size()));
+        for (size_t i = First; i < entries_.size(); ++i)
+            order.push_back(&entries_[i]);
         std::sort(order.begin(), order.end(), [this](const Entry* a, const Entry* b) {
             if (a->prefix[0] != b->prefix[0]) return a->prefix[0] < b->prefix[0];
             if (a->prefix[1] != b->prefix[1]) return a->prefix[1] < b->prefix[1];
@@ -143,7 +144,11 @@ public:
         FindOrAdd(text, [node] { return node; });
     }
 
-    std::vector<TTreeNode*> Sorted() const { return (mixed_ ? icu_ : ascii_).Sorted(); }
+    // Keys are listed in the order they came, also after the list turned to
+    // ICU's keys: First counts from the first key listed.
+    std::vector<TTreeNode*> Sorted(size_t First = 0) const {
+        return (mixed_ ? icu_ : ascii_).Sorted(First);
+    }
 
 private:
     // Leaves the text's keys in key_ (when ascii) and icuKey_ (when mixed_).

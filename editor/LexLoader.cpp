@@ -10,7 +10,9 @@
 #include "runtime/LexFiles.h"
 #include "runtime/LumoMultiLex.h"
 
+#include <algorithm>
 #include <deque>
+#include <unordered_set>
 
 namespace lex {
 
@@ -71,6 +73,7 @@ public:
             TLexBand* band = tree_.Band(i);
             if (!bands_.Find(TLexDocument::BandCodePage(*band))) bands_.Add(band);
         }
+        listed_ = keys_.Size();
     }
     void Load(ILexReader& Reader, const TLexProgressEvent& OnProgress);
 
@@ -79,6 +82,8 @@ private:
     bool MayWrite(const TLexColumn& Column, TTreeNode* Node, std::string_view Key,
                   std::string_view Value);
     void BuildHierarchy(const TLexProgressEvent& OnProgress);
+    std::vector<TTreeNode*> WithSiblings(std::vector<TTreeNode*> Added,
+                                         const std::function<TTreeNode*(TTreeNode*)>& ParentOf);
 
     TLexDocument& document_;
     TLexTree& tree_;
@@ -87,6 +92,7 @@ private:
     TBandList bands_;
     TBandList::Entry* band_ = nullptr; // of the last record
     bool asking_ = true;
+    size_t listed_ = 0; // the document's keys, listed before the records'
 };
 
 void TRecordLoader::Load(ILexReader& Reader, const TLexProgressEvent& OnProgress) {
@@ -162,13 +168,10 @@ void TRecordLoader::BuildHierarchy(const TLexProgressEvent& OnProgress) {
     // Many nodes name the same parent: its exact text finds it again
     // without the collator.
     TLexKeyTable parentByText;
-    parentByText.Reserve(keys_.Size() / 8);
-    const std::vector<TTreeNode*> entries = keys_.Sorted();
-    const double total = static_cast<double>(entries.size());
-    for (size_t i = 0; i < entries.size(); ++i) {
-        TTreeNode* node = entries[i];
-        const std::string& parentKey = node->Data->ParentKey;
-        if (parentKey.empty()) continue;
+    parentByText.Reserve((keys_.Size() - listed_) / 8);
+    const auto parentOf = [&](TTreeNode* Node) -> TTreeNode* {
+        const std::string& parentKey = Node->Data->ParentKey;
+        if (parentKey.empty()) return nullptr;
         TTreeNode* parent = parentByText.Find(parentKey);
         if (!parent) {
             parent = keys_.Find(parentKey);
@@ -177,6 +180,17 @@ void TRecordLoader::BuildHierarchy(const TLexProgressEvent& OnProgress) {
                                                   [&] { return document_.AppendNode(parentKey); });
             parentByText.Add(parentKey, parent);
         }
+        return parent;
+    };
+    // Only the nodes this run added move, with the children of the nodes
+    // they join: a merge costs what it adds, not a sort of the whole tree.
+    std::vector<TTreeNode*> entries = keys_.Sorted(listed_);
+    if (listed_ > 0) entries = WithSiblings(std::move(entries), parentOf);
+    const double total = static_cast<double>(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        TTreeNode* node = entries[i];
+        TTreeNode* parent = parentOf(node);
+        if (!parent) continue;
         // Parent keys may form a cycle; the move that would close it is left
         // out, so that node stays where it is.
         if (parent != node && !tree_.IsInSubtree(parent, node)) tree_.MoveNode(node, parent, false);
@@ -185,6 +199,30 @@ void TRecordLoader::BuildHierarchy(const TLexProgressEvent& OnProgress) {
             OnProgress({}, (i + 1) / total, accept);
         }
     }
+}
+
+// Added, in key order, merged with the children that the nodes Added go
+// under already have, so that each such parent's children end in key order.
+std::vector<TTreeNode*>
+TRecordLoader::WithSiblings(std::vector<TTreeNode*> Added,
+                            const std::function<TTreeNode*(TTreeNode*)>& ParentOf) {
+    std::unordered_set<TTreeNode*> parents;
+    std::vector<TTreeNode*> siblings;
+    for (TTreeNode* node : Added) {
+        TTreeNode* parent = ParentOf(node);
+        if (!parent || !parents.insert(parent).second) continue;
+        for (TTreeNode* child = parent->FirstChild(); child; child = child->NextSibling())
+            if (!child->Data->ParentKey.empty()) siblings.push_back(child);
+    }
+    const auto less = [this](const TTreeNode* A, const TTreeNode* B) {
+        return document_.CompareLexText(document_.Key(A), document_.Key(B)) < 0;
+    };
+    std::sort(siblings.begin(), siblings.end(), less);
+    std::vector<TTreeNode*> merged;
+    merged.reserve(Added.size() + siblings.size());
+    std::merge(Added.begin(), Added.end(), siblings.begin(), siblings.end(),
+               std::back_inserter(merged), less);
+    return merged;
 }
 
 // Runs a load from FileName; a failure that does not name the file itself

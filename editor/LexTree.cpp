@@ -3,6 +3,7 @@
 #include "editor/LexUndo.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace lex {
 
@@ -212,7 +213,8 @@ void TLexTree::FreeSubtree(TTreeNode* Node) {
         pending.pop_back();
         for (TTreeNode* child = n->firstChild_; child; child = child->next_)
             pending.push_back(child);
-        n->values_.clear();
+        n->values_ = nullptr;
+        n->valueCount_ = 0;
         n->firstChild_ = n->lastChild_ = nullptr;
         n->parent_ = nullptr;
         freeNodes_.push_back(n);
@@ -235,36 +237,72 @@ void TLexTree::Clear() {
     root_.isRoot_ = true;
     nodePool_.clear();
     freeNodes_.clear();
+    arena_.Clear();
     focused_ = nullptr;
     selection_.clear();
     selectionStale_ = false;
     editing_ = false;
 }
 
+namespace {
+// An empty value points at this rather than at null: readers hand values to
+// memcpy, which must not be given null even for no bytes.
+constexpr std::string_view NoValue = "";
+} // namespace
+
+std::string_view TTreeArena::Copy(std::string_view Text) {
+    if (Text.empty()) return NoValue;
+    char* bytes = static_cast<char*>(Allocate(Text.size(), 1));
+    std::copy(Text.begin(), Text.end(), bytes);
+    return {bytes, Text.size()};
+}
+
+void* TTreeArena::Allocate(size_t Size, size_t Align) {
+    constexpr size_t BlockSize = size_t{1} << 20;
+    size_t pad = -reinterpret_cast<uintptr_t>(next_) & (Align - 1);
+    if (pad + Size > left_) {
+        left_ = std::max(BlockSize, Size + Align);
+        next_ = blocks_.emplace_back(std::make_unique_for_overwrite<char[]>(left_)).get();
+        pad = -reinterpret_cast<uintptr_t>(next_) & (Align - 1);
+    }
+    void* memory = next_ + pad;
+    next_ += pad + Size;
+    left_ -= pad + Size;
+    return memory;
+}
+
+void TTreeArena::Clear() {
+    blocks_.clear();
+    next_ = nullptr;
+    left_ = 0;
+}
+
 std::string_view TLexTree::Value(const TTreeNode* Node, int ColumnIndex) const {
     const size_t slot = static_cast<size_t>(columns_[ColumnIndex]->slot_);
-    return slot < Node->values_.size() ? std::string_view(Node->values_[slot]) : std::string_view();
+    return slot < Node->valueCount_ ? Node->values_[slot] : NoValue;
+}
+
+void TLexTree::GrowValues(TTreeNode* Node, size_t Count) {
+    std::string_view* values = arena_.Allocate<std::string_view>(Count);
+    std::uninitialized_fill_n(values, Count, NoValue);
+    std::copy_n(Node->values_, Node->valueCount_, values);
+    Node->values_ = values;
+    Node->valueCount_ = static_cast<uint32_t>(Count);
 }
 
 void TLexTree::SetValue(TTreeNode* Node, int ColumnIndex, std::string_view Text) {
     const size_t slot = static_cast<size_t>(columns_[ColumnIndex]->slot_);
-    if (slot >= Node->values_.size() && Text.empty()) return;
+    if (slot >= Node->valueCount_ && Text.empty()) return;
     Notify([&](ILexTreeObserver& Observer) { Observer.ValueAboutToChange(Node, ColumnIndex); });
-    if (slot < Node->values_.size() && !recording_) {
-        Node->values_[slot] = Text;
-        Notify([&](ILexTreeObserver& Observer) { Observer.ValueChanged(Node, ColumnIndex); });
-        return;
-    }
-    // Text may be one of the node's own values, which the growth or the
-    // record moves: it is copied first.
-    std::string copy(Text);
+    // Text may be one of the tree's own values: the arena never moves them.
+    const std::string_view copy = arena_.Copy(Text);
     // Room for every column at once: a node's values grow only once.
-    if (slot >= Node->values_.size())
-        Node->values_.resize(std::max(slot + 1, static_cast<size_t>(nextSlot_)));
+    if (slot >= Node->valueCount_)
+        GrowValues(Node, std::max(slot + 1, static_cast<size_t>(nextSlot_)));
     if (recording_)
-        recording_->changes_.emplace_back(
-            TLexUndoStep::TValueChange{Node, columns_[ColumnIndex], Node->values_[slot], copy});
-    Node->values_[slot] = std::move(copy);
+        recording_->changes_.emplace_back(TLexUndoStep::TValueChange{
+            Node, columns_[ColumnIndex], std::string(Node->values_[slot]), std::string(copy)});
+    Node->values_[slot] = copy;
     Notify([&](ILexTreeObserver& Observer) { Observer.ValueChanged(Node, ColumnIndex); });
 }
 
@@ -357,8 +395,8 @@ void TLexTree::DeleteColumn(TLexColumn* Column) {
     if (recording_) {
         const size_t slot = static_cast<size_t>(Column->slot_);
         for (TTreeNode& node : nodePool_)
-            if (slot < node.values_.size() && !node.values_[slot].empty())
-                cells.push_back({&node, std::move(node.values_[slot])});
+            if (slot < node.valueCount_ && !node.values_[slot].empty())
+                cells.push_back({&node, std::string(node.values_[slot])});
     }
     TLexBand* band = Column->Band;
     const int position = Column->Position();
@@ -373,7 +411,7 @@ std::unique_ptr<TLexColumn> TLexTree::DetachColumn(TLexColumn* Column) {
     const size_t slot = static_cast<size_t>(Column->slot_);
     // The slot may be given to a later column: it must start out empty.
     for (TTreeNode& node : nodePool_)
-        if (slot < node.values_.size()) node.values_[slot].clear();
+        if (slot < node.valueCount_) node.values_[slot] = NoValue;
     if (editing_ && focusedColumn_ == index) CloseEditor();
     std::erase(Column->Band->columns_, Column);
     std::erase(columns_, Column);

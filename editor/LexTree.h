@@ -2,6 +2,7 @@
 
 #include "editor/EditorStyle.h"
 
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <string>
@@ -52,7 +53,30 @@ private:
     mutable bool childIndexValid_ = true;
     bool selected_ = false;
     bool isRoot_ = false;
-    std::vector<std::string> values_; // by slot; slots never written read as empty
+    uint32_t valueCount_ = 0;
+    std::string_view* values_ =
+        nullptr; // by slot, in the tree's arena; slots past the count read as empty
+};
+
+// Memory handed out in large blocks and given back all at once: the nodes'
+// values and their slot arrays, so that a million cells cost a few hundred
+// allocations rather than one each. Space a value gives up stays taken until
+// the tree is cleared.
+class TTreeArena {
+public:
+    std::string_view Copy(std::string_view Text);
+    template <typename Type>
+    Type* Allocate(size_t Count) {
+        return static_cast<Type*>(Allocate(Count * sizeof(Type), alignof(Type)));
+    }
+    void Clear();
+
+private:
+    void* Allocate(size_t Size, size_t Align);
+
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    char* next_ = nullptr;
+    size_t left_ = 0;
 };
 
 enum class TAlignment { Left, Center, Right };
@@ -216,11 +240,14 @@ private:
     // deletion only unmarks them, so deleting many selected nodes stays linear.
     const std::vector<TTreeNode*>& Selection() const;
     void Renumber();
+    // Gives Node room for Count values, keeping those it has.
+    void GrowValues(TTreeNode* Node, size_t Count);
     template <typename Callback>
     void Notify(Callback Call);
 
     TTreeNode root_;
     std::deque<TTreeNode> nodePool_;
+    TTreeArena arena_;
     std::vector<TTreeNode*> freeNodes_;
     std::vector<std::unique_ptr<TLexBand>> bands_;
     std::vector<std::unique_ptr<TLexColumn>> columnStore_;

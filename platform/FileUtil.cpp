@@ -161,12 +161,16 @@ std::string ReadFileBytes(const std::string& path, FileIdentity* identity) {
     // The time from before the read: a write while we read moves it on, so
     // the next comparison looks at the bytes and sees the change.
     const bool known = ::fstat(fd, &info) == 0;
-    if (known && info.st_size > 0) bytes.reserve(static_cast<size_t>(info.st_size));
-    char chunk[1 << 16];
+    // Read straight into the string: a buffer on the stack cost a second copy
+    // of every byte. One byte more than the size lets the end show without
+    // growing; a file that grows while we read doubles the room.
+    bytes.resize(known && info.st_size > 0 ? static_cast<size_t>(info.st_size) + 1 : 1 << 16);
+    size_t filled = 0;
     for (;;) {
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (filled == bytes.size()) bytes.resize(2 * bytes.size());
+        const ssize_t n = ::read(fd, bytes.data() + filled, bytes.size() - filled);
         if (n > 0) {
-            bytes.append(chunk, static_cast<size_t>(n));
+            filled += static_cast<size_t>(n);
         } else if (n == 0) {
             break;
         } else if (errno != EINTR) {
@@ -176,6 +180,7 @@ std::string ReadFileBytes(const std::string& path, FileIdentity* identity) {
         }
     }
     ::close(fd);
+    bytes.resize(filled);
     if (identity) *identity = {true, bytes.size(), known ? ModifiedNs(info) : 0, HashBytes(bytes)};
     return bytes;
 }

@@ -235,18 +235,25 @@ TEST_F(LoaderTest, ParentKeysBuildTheTree) {
     EXPECT_EQ(doc.NodeCount(), 8);
 }
 
+// The parents a merge adds children to hold them all in key order; the rest
+// of the tree, here a parent whose children were moved out of key order, is
+// left as it was.
 TEST_F(LoaderTest, MergeKeepsExistingParentsAndSortsChildren) {
     TLexDocument doc;
     Load(doc, StandardFields,
          {{"root", "936", "0", "r"},
           {"z", "936", "0", "z", "root"},
-          {"m", "936", "0", "m", "root"}});
+          {"m", "936", "0", "m", "root"},
+          {"q", "936", "0", "q"},
+          {"c1", "936", "0", "", "q"},
+          {"c2", "936", "0", "", "q"}});
+    doc.Tree().MoveNode(doc.FindNodeByKey("c1"), doc.FindNodeByKey("q"), false);
     Merge(doc, StandardFields,
           {{"a", "950", "0", "a", "root"},
            {"z", "950", "0", "z2", "other"},
            {"new", "950", "1", "n"}});
     EXPECT_EQ(Outline(doc), "root[936/0=r](a[950/0=a] m[936/0=m] z[936/0=z 950/0=z2]) "
-                            "new[950/1=n]");
+                            "q[936/0=q](c2 c1) new[950/1=n]");
     EXPECT_TRUE(doc.Modified());
     EXPECT_EQ(doc.Tree().BandCount(), 3);
 }
