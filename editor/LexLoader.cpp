@@ -120,10 +120,7 @@ void TRecordLoader::Load(ILexReader& Reader, const TLexProgressEvent& OnProgress
             if (MayWrite(*column, node, key, display))
                 tree_.SetValue(node, column->Index(), display);
         }
-        if (OnProgress) {
-            bool accept = true;
-            OnProgress({}, LexFraction(Reader.RecNo(), Reader.RecordCount()), accept);
-        }
+        ReportProgress(OnProgress, LexFraction(Reader.RecNo(), Reader.RecordCount()));
     }
     if (fields.Index[CatalogIndex] >= 0) BuildHierarchy(OnProgress);
     for (int i = tree_.BandCount() - 1; i >= 1; --i)
@@ -194,10 +191,7 @@ void TRecordLoader::BuildHierarchy(const TLexProgressEvent& OnProgress) {
         // Parent keys may form a cycle; the move that would close it is left
         // out, so that node stays where it is.
         if (parent != node && !tree_.IsInSubtree(parent, node)) tree_.MoveNode(node, parent, false);
-        if (OnProgress) {
-            bool accept = true;
-            OnProgress({}, (i + 1) / total, accept);
-        }
+        ReportProgress(OnProgress, (i + 1) / total);
     }
 }
 

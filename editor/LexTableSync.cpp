@@ -207,8 +207,7 @@ private:
     bool RowDiffers(size_t Record) const;
     void WriteRecord(size_t Record);
     void Progress(int Done, int Total) const {
-        bool accept = true;
-        if (onProgress_) onProgress_({}, LexFraction(Done, Total), accept);
+        ReportProgress(onProgress_, LexFraction(Done, Total));
     }
 
     TLexDataSet& table_;
