@@ -153,20 +153,20 @@ void Draw(QPainter& Painter, TDrawn Drawn, int Size) {
     }
 }
 
-QPixmap Picture(const TIconSpec& Spec, int Size) {
+QPixmap Picture(const TIconSpec& Entry, int Size) {
     QPixmap pixmap(Size, Size);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    if (Spec.Picture && Spec.Drawn == TDrawn::Mirrored)
+    if (Entry.Picture && Entry.Drawn == TDrawn::Mirrored)
         painter.drawPixmap(0, 0,
-                           Bundled(Spec.Picture, Size).transformed(QTransform().scale(-1, 1)));
-    else if (Spec.Picture)
-        painter.drawPixmap(0, 0, Bundled(Spec.Picture, Size));
+                           Bundled(Entry.Picture, Size).transformed(QTransform().scale(-1, 1)));
+    else if (Entry.Picture)
+        painter.drawPixmap(0, 0, Bundled(Entry.Picture, Size));
     else
-        Draw(painter, Spec.Drawn, Size);
-    if (Spec.Emblem) {
+        Draw(painter, Entry.Drawn, Size);
+    if (Entry.Emblem) {
         // As the set's own emblems: about five eighths of the picture, taken
         // from the smallest bundled size that is not smaller.
         const int emblem = Size * 5 / 8;
@@ -176,20 +176,20 @@ QPixmap Picture(const TIconSpec& Spec, int Size) {
             if (size >= emblem) break;
         }
         painter.drawPixmap(QRect(Size - emblem, Size - emblem, emblem, emblem),
-                           Bundled(Spec.Emblem, source));
+                           Bundled(Entry.Emblem, source));
     }
     return pixmap;
 }
 
 } // namespace
 
-QIcon MainIcon(const TIconSpec& Spec) {
+QIcon MainIcon(const TIconSpec& Entry) {
     static const bool resources = (InitIconResource(), true);
     (void)resources;
-    if (!Spec.Picture && Spec.Drawn == TDrawn::None) return {};
+    if (!Entry.Picture && Entry.Drawn == TDrawn::None) return {};
     QIcon icon;
     for (int size : IconSizes)
-        icon.addPixmap(Picture(Spec, size));
+        icon.addPixmap(Picture(Entry, size));
     return icon;
 }
 

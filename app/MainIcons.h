@@ -30,7 +30,7 @@ struct TIconSpec {
 // program (app/icons), so it looks the same on every desktop whatever its
 // theme. Commands the set has no picture for get one of its pictures with a
 // second one as an emblem, or a picture drawn in its palette. A null icon
-// for a spec without a picture (the check items).
-QIcon MainIcon(const TIconSpec& Spec);
+// for an entry without a picture (the check items).
+QIcon MainIcon(const TIconSpec& Entry);
 
 } // namespace lex
